@@ -1,0 +1,74 @@
+#include "app/commands.h"
+
+
+namespace velta {
+
+void mnuNew_Click(Workspace& ws, Platform&) {
+    ws = Workspace();
+    Form_Load(ws);
+}
+
+void mnuExit_Click(Workspace& ws, Platform&) { ws.exitRequested = true; }
+
+void cmdContents_Click(Workspace&, Platform& ui) { ui.ShowHelp(); }
+
+void cmdAboutVELTA_Click(Workspace& ws, Platform&) { ++ws.aboutRequests; }
+
+// "Manual" is a button without an action.
+void Command1_Click(Workspace&, Platform&) {}
+
+CommandHandler HandlerOf(Command c) {
+    switch (c) {
+        case Command::New: return mnuNew_Click;
+        case Command::Exit: return mnuExit_Click;
+        case Command::Contents: return cmdContents_Click;
+        case Command::About: return cmdAboutVELTA_Click;
+        case Command::Manual: return Command1_Click;
+        case Command::Open:
+        case Command::PreSamplingResults:
+        case Command::ConfigurationAndResults:
+        case Command::Generate:
+        case Command::Trim:
+        case Command::Automatic:
+        case Command::StudentT:
+            return nullptr;
+    }
+    return nullptr;
+}
+
+namespace {
+
+// The command button behind a command, or nullptr for menu and toolbar
+// commands, which are always enabled.
+const Field* ButtonOf(const Workspace& ws, Command c) {
+    switch (c) {
+        case Command::Generate: return &ws.cmdEsegui;
+        case Command::Trim: return &ws.cmdFilter;
+        case Command::Automatic: return &ws.cmdAutoSampleSize;
+        case Command::Manual: return &ws.Command1;
+        case Command::StudentT: return &ws.tStudentSampleSize;
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+bool RunCommand(Workspace& ws, Platform& ui, Command c) {
+    const CommandHandler h = HandlerOf(c);
+    if (!h) return false;
+    if (ws.generationRunning && c != Command::Contents && c != Command::About) return false;
+    if (const Field* button = ButtonOf(ws, c); button && !button->enabled) return false;
+    h(ws, ui);
+    return true;
+}
+
+bool Toolbar1_ButtonClick(Workspace& ws, Platform& ui, std::string_view key) {
+    if (key == "Open") return RunCommand(ws, ui, Command::Open);
+    if (key == "Save") return RunCommand(ws, ui, Command::PreSamplingResults);
+    if (key == "New") return RunCommand(ws, ui, Command::New);
+    if (key == "Export") return RunCommand(ws, ui, Command::ConfigurationAndResults);
+    if (key == "Help") return RunCommand(ws, ui, Command::Contents);
+    return false;
+}
+
+}  // namespace velta

@@ -1,0 +1,165 @@
+#include "data/numbers.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "engine/errors.h"
+
+namespace velta {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string Printf(const char* fmt, double v, int prec) {
+    char buf[400];
+    std::snprintf(buf, sizeof buf, fmt, prec, v);
+    return buf;
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(std::string_view text) {
+    size_t b = 0, e = text.size();
+    while (b < e && IsBlank(text[b])) ++b;
+    while (e > b && IsBlank(text[e - 1])) --e;
+    std::string_view t = text.substr(b, e - b);
+    if (t.empty() || t.size() > 300) return std::nullopt;
+
+    const bool hasPoint = t.find('.') != std::string_view::npos;
+    std::string norm;
+    norm.reserve(t.size());
+    size_t i = 0;
+    bool negative = false;
+    if (t[i] == '+' || t[i] == '-') {
+        negative = t[i] == '-';
+        if (negative) norm.push_back('-');
+        ++i;
+    }
+    int intDigits = 0, fracDigits = 0, separators = 0;
+    // Decimal magnitude of the first significant digit, to tell an underflow
+    // from an overflow when the conversion reports the value out of range.
+    long magnitude = 0;
+    bool seenSignificant = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (IsDigit(c)) {
+            if (separators == 0) {
+                ++intDigits;
+                if (c != '0' || seenSignificant) {
+                    if (!seenSignificant) magnitude = 0;
+                    seenSignificant = true;
+                    ++magnitude;
+                }
+            } else {
+                ++fracDigits;
+                if (!seenSignificant) {
+                    --magnitude;
+                    if (c != '0') {
+                        seenSignificant = true;
+                        ++magnitude;
+                    }
+                }
+            }
+            norm.push_back(c);
+        } else if (c == '.' || (c == ',' && !hasPoint)) {
+            if (++separators > 1) return std::nullopt;
+            norm.push_back('.');
+        } else {
+            break;
+        }
+    }
+    if (intDigits + fracDigits == 0) return std::nullopt;
+    long exponent = 0;
+    if (i < t.size()) {
+        if (t[i] != 'e' && t[i] != 'E') return std::nullopt;
+        norm.push_back('e');
+        ++i;
+        bool expNegative = false;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+            expNegative = t[i] == '-';
+            norm.push_back(t[i]);
+            ++i;
+        }
+        const size_t expStart = i;
+        for (; i < t.size() && IsDigit(t[i]); ++i) {
+            norm.push_back(t[i]);
+            if (exponent < 100000) exponent = exponent * 10 + (t[i] - '0');
+        }
+        if (i == expStart || i != t.size()) return std::nullopt;
+        if (expNegative) exponent = -exponent;
+    }
+
+    double value = 0.0;
+    const char* first = norm.data() + (negative ? 1 : 0);
+    const auto res = std::from_chars(first, norm.data() + norm.size(), value);
+    if (res.ptr != norm.data() + norm.size()) return std::nullopt;
+    if (res.ec == std::errc::result_out_of_range) {
+        if (!seenSignificant || magnitude + exponent < 0) return negative ? -0.0 : 0.0;
+        return std::nullopt;
+    }
+    if (res.ec != std::errc() || !std::isfinite(value)) return std::nullopt;
+    return negative ? -value : value;
+}
+
+int32_t RoundToInt32(double v) {
+    const double r = std::nearbyint(v);  // default rounding mode: halves to even
+    if (!(r >= std::numeric_limits<int32_t>::min() && r <= std::numeric_limits<int32_t>::max()))
+        throw OverflowError("whole-number conversion");
+    return static_cast<int32_t>(r);
+}
+
+bool IsWholeNumber(std::string_view text) {
+    const auto v = ParseNumber(text);
+    if (!v) return false;
+    const double r = std::nearbyint(*v);
+    return r == *v && r >= std::numeric_limits<int32_t>::min() &&
+           r <= std::numeric_limits<int32_t>::max();
+}
+
+double IntPart(double v) { return std::floor(v); }
+
+std::string FormatHashes(double v, int decimals) {
+    std::string s = Printf("%.*f", v, decimals);
+    bool negative = false;
+    if (!s.empty() && s[0] == '-') {
+        negative = true;
+        s.erase(0, 1);
+    }
+    const size_t point = s.find('.');
+    if (point != std::string::npos) {
+        size_t end = s.size();
+        while (end > point + 1 && s[end - 1] == '0') --end;
+        s.resize(end);
+    } else {
+        s.push_back('.');
+    }
+    if (s.size() >= 2 && s[0] == '0' && s[1] == '.') s.erase(0, 1);
+    if (negative && s != ".") s.insert(s.begin(), '-');
+    return s;
+}
+
+std::string FormatScientific(double v) { return Printf("%.*E", v, 2); }
+
+std::string FormatAxis(double v) {
+    std::string s = Printf("%.*f", v, 3);
+    const size_t point = s.find('.');
+    size_t end = s.size();
+    while (end > point + 2 && s[end - 1] == '0') --end;
+    s.resize(end);
+    if (s == "-0.0") s = "0.0";
+    return s;
+}
+
+std::string FormatGeneral(double v) {
+    if (v == 0.0) return "0";
+    std::string s = Printf("%.*G", v, 15);
+    return s;
+}
+
+std::string FormatInteger(int64_t v) { return std::to_string(v); }
+
+}  // namespace velta

@@ -1,0 +1,98 @@
+#include "data/presample.h"
+
+#include <cmath>
+
+#include "data/numbers.h"
+#include "engine/numeric.h"
+
+namespace velta {
+
+SampleStats ComputeSampleStats(const std::vector<double>& x) {
+    const int32_t n = static_cast<int32_t>(x.size()) - 1;
+    SampleStats s;
+    s.n = n;
+    s.mean = ArrayMean(x);
+    s.sd = std::sqrt(ArrayDeviance(x) / (n - 1));
+
+    std::vector<double> leaveOut(static_cast<size_t>(n - 1));
+    std::vector<double> psd(static_cast<size_t>(n) + 1), pm(static_cast<size_t>(n) + 1);
+    for (int32_t i = 1; i <= n; ++i) {
+        size_t k = 0;
+        for (int32_t j = 1; j <= n; ++j)
+            if (j != i) leaveOut[k++] = x[j];
+        const double mi = MeanOf(leaveOut.data(), n - 1);
+        const double sdi = std::sqrt(DevianceOf(leaveOut.data(), n - 1) / (n - 2));
+        psd[i] = n * s.sd - (n - 1) * sdi;
+        pm[i] = n * s.mean - (n - 1) * mi;
+    }
+    const double denom = static_cast<double>(n - 1) * n;
+    s.jackknifeSd = ArrayMean(psd);
+    s.jackknifeSeMean = std::sqrt(ArrayDeviance(pm) / denom);
+    s.jackknifeSeSd = std::sqrt(ArrayDeviance(psd) / denom);
+    return s;
+}
+
+double MaxVirtualSamples(int32_t n) {
+    const int32_t k = n / 2;
+    if (n <= 170) return Combinations(n, k);
+    return std::exp(std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0));
+}
+
+std::optional<std::vector<double>> ReadPreSample(const Grid& grid) {
+    const int32_t n = grid.DataRowCount();
+    std::vector<double> x(static_cast<size_t>(n) + 1, 0.0);
+    for (int32_t r = 1; r <= n; ++r) {
+        const auto v = ParseNumber(grid.CellText(1, r));
+        if (!v) return std::nullopt;
+        x[r] = *v;
+    }
+    return x;
+}
+
+bool ComputePreSampleStats(Workspace& ws, Platform& ui) {
+    const auto x = ReadPreSample(ws.sprMain);
+    if (!x) {
+        ui.MessageBox(kBadPreSampleMessage, MsgButtons::Ok, MsgIcon::Critical, "VELTA");
+        return false;
+    }
+    const int32_t n = static_cast<int32_t>(x->size()) - 1;
+    if (n < kMinSamplingUnits) {
+        ui.MessageBox("At least 3 sampling units are needed: the pre-sample holds " +
+                          FormatInteger(n) + ".",
+                      MsgButtons::Ok, MsgIcon::Critical, "VELTA");
+        return false;
+    }
+    if (n > kMaxSamplingUnits) {
+        ui.MessageBox("The pre-sample holds " + FormatInteger(n) +
+                          " sampling units; VELTA handles at most 1000.",
+                      MsgButtons::Ok, MsgIcon::Critical, "VELTA");
+        return false;
+    }
+
+    const double maxVirtual = MaxVirtualSamples(n);
+    const SampleStats s = ComputeSampleStats(*x);
+    for (double v : {s.mean, s.sd, s.jackknifeSd, s.jackknifeSeMean, s.jackknifeSeSd}) {
+        if (!std::isfinite(v)) {
+            ui.MessageBox("The statistics of these values exceed the range of the numbers VELTA "
+                          "can compute with. Please, check the values.",
+                          MsgButtons::Ok, MsgIcon::Critical, "VELTA");
+            return false;
+        }
+    }
+
+    ws.Label17.text = std::string(kMaximumNumberPrefix) + FormatScientific(maxVirtual);
+    ws.txtSampleMean.text = Format3(s.mean);
+    ws.txtSampleStDev.text = Format3(s.sd);
+    ws.txtSampleN.text = FormatInteger(n);
+    ws.txtOrvoStDev.text = Format3(s.jackknifeSd);
+    ws.txtOrvoStErr.text = Format3(s.jackknifeSeMean);
+    ws.txtOrvoStErrSD.text = Format3(s.jackknifeSeSd);
+    ws.Text2.text = Format2(s.sd);
+    if (const auto limit = ParseNumber(ws.txtLimite.text); limit && *limit > maxVirtual)
+        ws.txtLimite.text = FormatGeneral(maxVirtual);
+    ws.PreSampleReady = "1";
+    ws.cmdEsegui.enabled = true;
+    return true;
+}
+
+}  // namespace velta

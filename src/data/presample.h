@@ -1,0 +1,48 @@
+#pragma once
+// The pre-sample: the values of sprMain column 1, their descriptive and
+// jackknife statistics, and their acceptance into the workspace.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/workspace.h"
+#include "platform/platform.h"
+
+namespace velta {
+
+// Pre-samples outside this range are refused with a message.
+inline constexpr int32_t kMinSamplingUnits = 3;
+inline constexpr int32_t kMaxSamplingUnits = 1000;
+
+inline constexpr const char* kBadPreSampleMessage =
+    "There is something wrong with the file you are trying to open. Please, check";
+
+struct SampleStats {
+    double mean = 0.0;
+    double sd = 0.0;  // divisor N - 1
+    int32_t n = 0;
+    double jackknifeSd = 0.0;
+    double jackknifeSeMean = 0.0;
+    double jackknifeSeSd = 0.0;
+};
+
+// Statistics of x(1..n) (position 0 unused), n >= 3. The jackknife recomputes
+// the mean and the sum of squares of every leave-one-out sample directly.
+SampleStats ComputeSampleStats(const std::vector<double>& x);
+
+// C(N, Int(N/2)); exact from factorials up to N = 170, from log-gamma above,
+// where the factorials no longer fit a double.
+double MaxVirtualSamples(int32_t n);
+
+// Reads sprMain column 1, rows 1 .. DataRowCount, into a 1-based vector;
+// nullopt when a cell is not a number.
+std::optional<std::vector<double>> ReadPreSample(const Grid& grid);
+
+// Accepts the pre-sample in sprMain: fills the statistics fields, Label17,
+// Text2, caps txtLimite and sets PreSampleReady. Refuses a bad cell or a size
+// outside 3 .. 1000 with a message and leaves every field and flag as it was.
+// Returns true when the pre-sample was accepted.
+bool ComputePreSampleStats(Workspace& ws, Platform& ui);
+
+}  // namespace velta

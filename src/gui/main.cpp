@@ -1,0 +1,12 @@
+#include <QApplication>
+
+#include "gui/splash_window.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("VELTA");
+    QApplication::setApplicationVersion("1.01");
+    velta::gui::SplashWindow splash;
+    splash.show();
+    return app.exec();
+}

@@ -1,0 +1,51 @@
+#pragma once
+// Everything outside the program's logic: dialogs, the busy pointer, letting
+// pending events run, the clock and the help viewer. The window uses the Qt
+// implementation; tests and the command line use the scripted one.
+#include <string>
+#include <vector>
+
+namespace velta {
+
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
+
+// Title of message boxes shown without a title of their own.
+inline constexpr const char* kApplicationTitle = "Orvo";
+
+struct FileDialogRequest {
+    std::string title;
+    // Filter in the "Description (*.ext)|*.ext|..." form, pairs separated by '|'.
+    std::string filter;
+    // Initial file name; a cancelled dialog leaves it as the result.
+    std::string fileName;
+    bool save = false;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Modal message box; an empty title means the application title.
+    virtual MsgAnswer MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                                 const std::string& title) = 0;
+    // Modal input box; returns "" when cancelled.
+    virtual std::string InputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) = 0;
+    // Returns the chosen file name, or request.fileName when cancelled.
+    virtual std::string FileDialog(const FileDialogRequest& request) = 0;
+
+    virtual void SetBusy(bool busy) = 0;
+    // Lets pending window events run (repaints, the progress window, Abort).
+    virtual void ProcessEvents() = 0;
+    // Current time of day in the system's format, and date and time together.
+    virtual std::string TimeText() = 0;
+    virtual std::string DateTimeText() = 0;
+    // Monotonic seconds, for throttling work such as event processing.
+    virtual double MonotonicSeconds() = 0;
+    // Opens the user guide.
+    virtual void ShowHelp() = 0;
+};
+
+}  // namespace velta
