@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "data/revision.h"
 #include "engine/table.h"
 
 namespace velta {
@@ -31,24 +32,26 @@ public:
     int32_t ColumnCount() const { return data_.Cols(); }
     // Cells are addressed from 1 like the chart component's data grid.
     double Value(int32_t row, int32_t col) const { return data_(row - 1, col - 1); }
-    void SetValue(int32_t row, int32_t col, double v) { data_(row - 1, col - 1) = v, ++revision_; }
+    void SetValue(int32_t row, int32_t col, double v) { data_(row - 1, col - 1) = v;
+        revision_ = NextRevision(); }
     const Table2D& Data() const { return data_; }
 
     const std::string& RowLabel(int32_t row) const { return labels_[row - 1]; }
-    void SetRowLabel(int32_t row, std::string label) { labels_[row - 1] = std::move(label), ++revision_; }
+    void SetRowLabel(int32_t row, std::string label) { labels_[row - 1] = std::move(label);
+        revision_ = NextRevision(); }
 
     ValueAxis& Axis() { return axis_; }
     const ValueAxis& Axis() const { return axis_; }
 
     uint64_t Revision() const { return revision_; }
-    void Touch() { ++revision_; }
+    void Touch() { revision_ = NextRevision(); }
 
 private:
     std::string caption_;
     Table2D data_;
     std::vector<std::string> labels_;
     ValueAxis axis_;
-    uint64_t revision_ = 0;
+    uint64_t revision_ = NextRevision();
 };
 
 }  // namespace velta

@@ -46,7 +46,7 @@ void Grid::SetCell(int32_t col, int32_t row, const std::string& text) {
     c[row] = text;
     if (col > maxCols_) maxCols_ = col;
     if (row > maxRows_) maxRows_ = row;
-    ++revision_;
+    revision_ = NextRevision();
 }
 
 void Grid::SetCell(int32_t col, int32_t row, double value) { SetCell(col, row, FormatGeneral(value)); }
@@ -55,7 +55,7 @@ void Grid::ClearAll() {
     cols_.clear();
     colWidths_.clear();
     rowHeights_.clear();
-    ++revision_;
+    revision_ = NextRevision();
 }
 
 }  // namespace velta

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "data/revision.h"
+
 namespace velta {
 
 class Grid {
@@ -27,16 +29,18 @@ public:
 
     int32_t MaxCols() const { return maxCols_; }
     int32_t MaxRows() const { return maxRows_; }
-    void SetMaxCols(int32_t n) { maxCols_ = n; ++revision_; }
-    void SetMaxRows(int32_t n) { maxRows_ = n; ++revision_; }
+    void SetMaxCols(int32_t n) { maxCols_ = n; revision_ = NextRevision(); }
+    void SetMaxRows(int32_t n) { maxRows_ = n; revision_ = NextRevision(); }
 
-    void SetColWidth(int32_t col, double width) { colWidths_[col] = width, ++revision_; }
-    void SetRowHeight(int32_t row, double height) { rowHeights_[row] = height, ++revision_; }
+    void SetColWidth(int32_t col, double width) { colWidths_[col] = width;
+        revision_ = NextRevision(); }
+    void SetRowHeight(int32_t row, double height) { rowHeights_[row] = height;
+        revision_ = NextRevision(); }
     const std::map<int32_t, double>& ColWidths() const { return colWidths_; }
     const std::map<int32_t, double>& RowHeights() const { return rowHeights_; }
 
     // Views repaint when the revision changes; Redraw forces one.
-    void Redraw() { ++revision_; }
+    void Redraw() { revision_ = NextRevision(); }
     uint64_t Revision() const { return revision_; }
 
     // Columns that hold at least one cell (row 0 included), for views.
@@ -49,7 +53,7 @@ private:
     int32_t maxRows_;
     std::map<int32_t, double> colWidths_;
     std::map<int32_t, double> rowHeights_;
-    uint64_t revision_ = 0;
+    uint64_t revision_ = NextRevision();
 };
 
 }  // namespace velta

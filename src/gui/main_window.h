@@ -1,0 +1,85 @@
+#pragma once
+// The main window: renders the Workspace and runs the commands of the
+// command table. It holds no logic of its own.
+#include <QMainWindow>
+#include <QPointer>
+#include <map>
+
+#include "app/commands.h"
+#include "app/workspace.h"
+#include "gui/about_window.h"
+#include "gui/help_window.h"
+#include "platform/qt/qt_platform.h"
+
+class QLabel;
+class QLineEdit;
+class QComboBox;
+class QPushButton;
+class QSlider;
+class QToolBar;
+
+namespace velta::qt {
+class ChartView;
+class GridView;
+}  // namespace velta::qt
+
+namespace velta::gui {
+
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Workspace& workspace() { return ws_; }
+    Platform& platform() { return platform_; }
+
+    // Runs a command and shows the workspace afterwards; false when refused.
+    bool Run(Command c);
+    bool RunToolbar(const QString& key);
+    // Shows every field, grid and chart as the workspace holds them now.
+    void Render();
+
+    // Widgets by the workspace's control names, for tests and screenshots.
+    QWidget* control(const QString& name) const;
+    QToolBar* toolbar() const { return toolbar_; }
+    AboutWindow* aboutWindow() const { return about_; }
+    HelpWindow* helpWindow() const { return help_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    QLineEdit* AddField(Field& field, const QString& name, bool editable);
+    QPushButton* AddButton(Field& field, const QString& name, const QString& caption, Command c);
+    QWidget* BuildLeft();
+    QWidget* BuildCharts();
+    QWidget* BuildRight();
+    void BuildMenus();
+    void BuildToolbar();
+    void BuildStatusBar();
+    void ShowHelp();
+    void ShowAbout();
+
+    Workspace ws_;
+    qt::QtPlatform platform_;
+
+    std::map<QString, QWidget*> controls_;
+    std::vector<std::pair<QLineEdit*, Field*>> fields_;
+    std::vector<std::pair<QPushButton*, Field*>> buttons_;
+    std::vector<std::pair<QLabel*, Field*>> labels_;
+    std::vector<qt::GridView*> grids_;
+    std::vector<qt::ChartView*> charts_;
+    QComboBox* alpha_ = nullptr;
+    QSlider* slider_ = nullptr;
+    QLineEdit* txtPerc_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
+    QLabel* panels_[9] = {};
+    int aboutShown_ = 0;
+    bool closeAfterGeneration_ = false;
+    QPointer<AboutWindow> about_;
+    QPointer<HelpWindow> help_;
+};
+
+}  // namespace velta::gui

@@ -1,0 +1,133 @@
+#include "platform/qt/qt_platform.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace velta::qt {
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QMessageBox::Icon ToQt(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Critical: return QMessageBox::Critical;
+        case MsgIcon::Question: return QMessageBox::Question;
+        case MsgIcon::Exclamation: return QMessageBox::Warning;
+        case MsgIcon::Information: return QMessageBox::Information;
+        case MsgIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+QString QtFilterFromPairs(const std::string& filter) {
+    const QStringList parts = Q(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString desc = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        // Qt reads the patterns from the parentheses of the description.
+        if (!desc.contains('(')) desc += " (" + patterns + ")";
+        else desc = desc.left(desc.indexOf('(')) + "(" + patterns + ")";
+        out << desc;
+    }
+    return out.join(";;");
+}
+
+MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                                 const std::string& title) {
+    QMessageBox box(ToQt(icon), title.empty() ? QString(kApplicationTitle) : Q(title), Q(text),
+                    QMessageBox::NoButton, parent_);
+    switch (buttons) {
+        case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+        case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case MsgButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
+        case MsgButtons::RetryCancel:
+            box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+            break;
+    }
+    // A busy pointer must not hide the dialog's own pointer.
+    if (busyDepth_ > 0) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int r = box.exec();
+    if (busyDepth_ > 0) QApplication::restoreOverrideCursor();
+    switch (r) {
+        case QMessageBox::Yes: return MsgAnswer::Yes;
+        case QMessageBox::No: return MsgAnswer::No;
+        case QMessageBox::Cancel: return MsgAnswer::Cancel;
+        case QMessageBox::Retry: return MsgAnswer::Retry;
+        default: break;
+    }
+    // Closing the box with Escape or its close box answers Cancel or No.
+    if (buttons == MsgButtons::YesNo) return MsgAnswer::No;
+    if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
+    return MsgAnswer::Cancel;
+}
+
+std::string QtPlatform::InputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) {
+    bool ok = false;
+    const QString s = QInputDialog::getText(parent_, title.empty() ? QString(kApplicationTitle) : Q(title),
+                                            Q(prompt), QLineEdit::Normal, Q(defaultText), &ok);
+    return ok ? s.toStdString() : std::string();
+}
+
+std::string QtPlatform::FileDialog(const FileDialogRequest& request) {
+    const QString filter = QtFilterFromPairs(request.filter);
+    QString start = Q(request.fileName);
+    if (start.contains('*')) start.clear();
+    const QString chosen =
+        request.save
+            ? QFileDialog::getSaveFileName(parent_, Q(request.title), start, filter, nullptr,
+                                           QFileDialog::DontConfirmOverwrite)
+            : QFileDialog::getOpenFileName(parent_, Q(request.title), start, filter);
+    return chosen.isEmpty() ? request.fileName : chosen.toStdString();
+}
+
+void QtPlatform::SetBusy(bool busy) {
+    if (busy) {
+        ++busyDepth_;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (busyDepth_ > 0) {
+        --busyDepth_;
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void QtPlatform::ProcessEvents() {
+    if (onRefresh) onRefresh();
+    QApplication::processEvents();
+}
+
+std::string QtPlatform::TimeText() {
+    return QTime::currentTime().toString(Qt::TextDate).toStdString();
+}
+
+std::string QtPlatform::DateTimeText() {
+    return QDateTime::currentDateTime().toString("dd/MM/yyyy HH:mm:ss").toStdString();
+}
+
+double QtPlatform::MonotonicSeconds() {
+    static QElapsedTimer timer = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return static_cast<double>(timer.nsecsElapsed()) * 1e-9;
+}
+
+void QtPlatform::ShowHelp() {
+    if (onHelp) onHelp();
+}
+
+}  // namespace velta::qt

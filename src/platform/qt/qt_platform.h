@@ -1,0 +1,40 @@
+#pragma once
+// The Platform of the window: Qt dialogs, the busy pointer and the event loop.
+#include <QPointer>
+#include <QWidget>
+#include <functional>
+
+#include "platform/platform.h"
+
+namespace velta::qt {
+
+class QtPlatform : public Platform {
+public:
+    explicit QtPlatform(QWidget* parent) : parent_(parent) {}
+
+    MsgAnswer MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                         const std::string& title) override;
+    std::string InputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    std::string FileDialog(const FileDialogRequest& request) override;
+    void SetBusy(bool busy) override;
+    void ProcessEvents() override;
+    std::string TimeText() override;
+    std::string DateTimeText() override;
+    double MonotonicSeconds() override;
+    void ShowHelp() override;
+
+    // Called inside ProcessEvents before the event loop runs, so the window
+    // shows the workspace as it is now (progress, partial results).
+    std::function<void()> onRefresh;
+    std::function<void()> onHelp;
+
+private:
+    QPointer<QWidget> parent_;
+    int busyDepth_ = 0;
+};
+
+// "Description (*.a;*.b)|*.a;*.b|..." to Qt's "Description (*.a *.b);;...".
+QString QtFilterFromPairs(const std::string& filter);
+
+}  // namespace velta::qt

@@ -1,0 +1,112 @@
+#pragma once
+// RegPol: general linear least squares by the normal equations (Gauss-Jordan
+// elimination with full pivoting, the lfit/gaussj/covsrt scheme with an index
+// list of fitted parameters) and the analysis of variance of a fitted line.
+//
+// Array convention: one-dimensional arrays hold their data in positions
+// 1 .. n, position 0 is never read (n = size() - 1); matrices are Table2D
+// addressed (row, column) with row 0 and column 0 unused. Every index is
+// checked: one outside its array raises SubscriptOutOfRange. Parameter
+// numbers in `lista` are doubles, rounded half to even when used.
+//
+// Errors are the run-time errors of engine/errors.h and are never caught here.
+// A floating-point result that does not fit a double, or is not a number,
+// raises OverflowError.
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "engine/table.h"
+
+namespace velta {
+
+class Platform;
+
+// Results of ANOVARegPol.
+struct AnovaResult {
+    std::string sign;            // significance mark of F: "ns", " +" or "++"
+    double R2 = 0.0;             // explained share of the variation
+    double F = 0.0;              // F statistic of the regression
+    double prf = 0.0;            // upper-tail probability of F
+    double DevianzaStimati = 0.0;  // sum of squares of the fitted values about their mean
+    double Errore = 0.0;         // residual sum of squares, SStot * (1 - R2)
+};
+
+// Result of pf.
+struct FProbability {
+    double prf = 0.0;
+    std::string sign;
+};
+
+class RegPol {
+public:
+    // The platform shows the one message of the class ("Improper set in LISTA").
+    explicit RegPol(Platform& platform) : platform_(platform) {}
+
+    // Stores the array's upper bound as the data count.
+    void letNumbers(std::span<const double> theNumbers);
+    // Stores theNumbers(1 .. 5); a shorter array raises SubscriptOutOfRange.
+    void letNumbersA(std::span<const double> theNumbers);
+
+    // Powers of XX: afunc(1) = 1, afunc(j) = afunc(j-1) * XX for j = 2 .. ma.
+    void FUNCS(double XX, std::span<double> afunc, int32_t ma) const;
+    // Sum of Gaussians a(i) * exp(-((z - a(i+1)) / a(i+2))^2), i = 1, 4, ...:
+    // writes each value and its two derivatives into the member afunc.
+    void FGauss(double z, std::span<const double> a, int32_t Na);
+    // Solves a * x = b (N x N, N x m) in place: a becomes its inverse and b the
+    // solution. Returns false on a singular matrix, leaving a and b as far as
+    // they were reduced.
+    bool GAUSSJ(Table2D& a, int32_t N, Table2D& b, int32_t m) const;
+    // Spreads the mfit x mfit covariance block over the ma x ma matrix in
+    // parameter order.
+    void COVSRT(Table2D& covar, int32_t ma, std::span<const double> lista, int32_t mfit) const;
+    // Weighted least-squares fit of y = sum a(j) * x^(j-1), j = 1 .. ma, to the
+    // points 1 .. NDATA. The parameters lista(1 .. mfit) are fitted, the others
+    // keep their values in a. A zero sig(i) is replaced by 0.0001 in the
+    // caller's array. A lista that names a parameter twice or misses one shows
+    // "Improper set in LISTA" and returns without fitting. A singular system
+    // (for instance fewer distinct x than fitted parameters) raises
+    // DivisionByZero; ma > 5 raises SubscriptOutOfRange.
+    void LFIT(std::span<const double> X, std::span<const double> Y, std::span<double> sig,
+              int32_t NDATA, std::span<double> a, int32_t ma, std::span<double> lista,
+              int32_t mfit, Table2D& covar, double& chisq);
+
+    // Mean of theNumbers(1 .. n); n = 0 raises DivisionByZero.
+    double Media(std::span<const double> theNumbers) const;
+    // Sum of squared deviations from the mean; n = 0 gives 0.
+    double Devianza(std::span<const double> theNumbers) const;
+    // Sum of squared deviations from a given mean m.
+    double DevianzaMediaEsterna(std::span<const double> theNumbers, double m) const;
+    // Analysis of variance of the line a(1) + a(2) x (Sinistra true) or of the
+    // horizontal line at ValoreRetta (Sinistra false) over the points
+    // 1 .. n of X and Y. No residual degrees of freedom (n <= ma), ma = 1 or a
+    // perfect fit raise DivisionByZero. Also stores 1 - R2 and its root.
+    AnovaResult ANOVARegPol(std::span<const double> X, std::span<const double> Y, int32_t ma,
+                            std::span<const double> a, bool Sinistra, double ValoreRetta);
+    // Upper-tail probability P(F' > F) of the F distribution with glt and gle
+    // degrees of freedom (rounded half to even), by the exact finite series,
+    // and its mark: "ns" above 0.05, " +" from 0.01 to 0.05, "++" below 0.01.
+    // Degrees of freedom below 1 raise DivisionByZero; a negative F has
+    // probability 1.
+    FProbability pf(double F, double glt, double gle) const;
+
+    int32_t dataCount() const { return dataCount_; }
+    const std::array<double, 6>& theNumbers() const { return theNumbers_; }
+    const std::array<double, 6>& afunc() const { return afunc_; }
+    double oneMinusR2() const { return oneMinusR2_; }
+    double rootOneMinusR2() const { return rootOneMinusR2_; }
+
+    // The basis has at most this many functions.
+    static constexpr int32_t kMaxCoefficients = 5;
+
+private:
+    Platform& platform_;
+    std::array<double, 6> theNumbers_{};  // positions 1 .. 5
+    int32_t dataCount_ = 0;
+    std::array<double, 6> afunc_{};  // positions 1 .. 5
+    double oneMinusR2_ = 0.0;
+    double rootOneMinusR2_ = 0.0;
+};
+
+}  // namespace velta
