@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include "app/commands.h"
+#include "app/workspace.h"
+#include "data/presample.h"
+#include "platform/scripted/scripted_platform.h"
+
+using namespace velta;
+
+namespace {
+
+void ExpectLoadState(const Workspace& ws) {
+    EXPECT_EQ(ws.txtLimite.text, "250");
+    EXPECT_EQ(ws.txtPerc.text, "5");
+    EXPECT_EQ(ws.cmbAlphaStud.text, "0.05");
+    EXPECT_EQ(ws.cmbAlphaStud.items, (std::vector<std::string>{"0.01", "0.05", "0.10"}));
+    EXPECT_EQ(ws.Label17.text, "Maximum number: ");
+    for (const std::string* flag : {&ws.PreSampleReady, &ws.PreSampleSaved, &ws.AbortRequested,
+                                    &ws.AutoSizeDone, &ws.StudentMarkDrawn})
+        EXPECT_EQ(*flag, "0");
+    EXPECT_FALSE(ws.DataTrimmed);
+    for (const Field* b : {&ws.cmdEsegui, &ws.cmdFilter, &ws.cmdAutoSampleSize, &ws.Command1,
+                           &ws.tStudentSampleSize})
+        EXPECT_FALSE(b->enabled);
+    for (const Field* f : {&ws.txtSampleMean, &ws.txtSampleStDev, &ws.txtSampleN, &ws.txtOrvoStDev,
+                           &ws.Text1, &ws.Text2, &ws.Text3, &ws.Text4, &ws.Text5})
+        EXPECT_EQ(f->text, "");
+    EXPECT_EQ(ws.sprMain.DataRowCount(), 0);
+    EXPECT_EQ(ws.VtChart1.RowCount(), 1);
+    EXPECT_EQ(ws.VtChart1.ColumnCount(), 4);
+    EXPECT_EQ(ws.VtChart2.RowCount(), 1);
+    EXPECT_EQ(ws.Slider1.min, 2);
+    EXPECT_EQ(ws.Slider1.max, 4);
+    EXPECT_EQ(ws.Slider1.selStart, 3);
+    EXPECT_EQ(ws.StatusBar1[1].text, "File name:");
+    EXPECT_EQ(ws.StatusBar1[2].text, "");
+    EXPECT_EQ(ws.StatusBar1[4].text, "Generation started:");
+    EXPECT_EQ(ws.StatusBar1[7].text, "Generation completed:");
+    EXPECT_EQ(ws.caption, "VELTA 1.00");
+}
+
+}  // namespace
+
+TEST(Workspace, LoadStateAndNewRestoresIt) {
+    Workspace ws;
+    Form_Load(ws);
+    ExpectLoadState(ws);
+
+    ScriptedPlatform ui;
+    for (int r = 1; r <= 5; ++r) ws.sprMain.SetCell(1, r, std::to_string(r));
+    ASSERT_TRUE(ComputePreSampleStats(ws, ui));
+    ws.txtPerc.text = "7";
+    ws.Jump = 3;
+    ws.DataTrimmed = true;
+    ws.AutoSizeDone = "1";
+    ws.StatusBar1[2].text = "pilot.xls";
+    ASSERT_TRUE(RunCommand(ws, ui, Command::New));
+    ExpectLoadState(ws);
+    EXPECT_EQ(ws.Jump, 0);
+    EXPECT_TRUE(ui.messages.empty());  // no confirmation is asked
+}
+
+TEST(Workspace, GridDataRowCountAndCells) {
+    Grid g;
+    for (int r = 1; r <= 5; ++r) g.SetCell(1, r, std::to_string(r));
+    EXPECT_EQ(g.DataRowCount(), 5);
+    EXPECT_EQ(g.CellText(1, 6), "");
+    EXPECT_EQ(g.CellText(9, 9), "");
+    g.SetCell(1, 3, "");
+    EXPECT_EQ(g.DataRowCount(), 5);  // a gap does not shorten the data
+    g.SetCell(1, 0, "Sampling units");
+    EXPECT_EQ(g.DataRowCount(), 5);  // the header row is not data
+    g.SetCell(2, 8, 2.5);
+    EXPECT_EQ(g.CellText(2, 8), "2.5");
+    EXPECT_EQ(g.DataRowCount(), 8);
+    const uint64_t rev = g.Revision();
+    g.ClearAll();
+    EXPECT_NE(g.Revision(), rev);
+    EXPECT_EQ(g.DataRowCount(), 0);
+}
+
+TEST(Commands, ToolbarDispatchesOnTheExactKey) {
+    Workspace ws;
+    Form_Load(ws);
+    ScriptedPlatform ui;
+    EXPECT_TRUE(Toolbar1_ButtonClick(ws, ui, "Help"));
+    EXPECT_EQ(ui.helpShown, 1);
+    for (const char* key : {"help", "HELP", "Help ", "", "Print"})
+        EXPECT_FALSE(Toolbar1_ButtonClick(ws, ui, key)) << key;
+    EXPECT_EQ(ui.helpShown, 1);
+
+    ws.txtLimite.text = "99";
+    EXPECT_TRUE(Toolbar1_ButtonClick(ws, ui, "New"));
+    EXPECT_EQ(ws.txtLimite.text, "250");
+}
+
+TEST(Commands, ExitAboutAndManual) {
+    Workspace ws;
+    Form_Load(ws);
+    ScriptedPlatform ui;
+    EXPECT_TRUE(RunCommand(ws, ui, Command::About));
+    EXPECT_TRUE(RunCommand(ws, ui, Command::About));
+    EXPECT_EQ(ws.aboutRequests, 2);
+    // "Manual" is disabled at load and does nothing when enabled.
+    EXPECT_FALSE(RunCommand(ws, ui, Command::Manual));
+    ws.Command1.enabled = true;
+    const Workspace before = ws;
+    EXPECT_TRUE(RunCommand(ws, ui, Command::Manual));
+    EXPECT_EQ(ws.txtLimite.text, before.txtLimite.text);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(RunCommand(ws, ui, Command::Exit));
+    EXPECT_TRUE(ws.exitRequested);
+}
+
+TEST(Commands, OnlyHelpAndAboutRunDuringAGeneration) {
+    Workspace ws;
+    Form_Load(ws);
+    ScriptedPlatform ui;
+    ws.generationRunning = true;
+    ws.txtLimite.text = "99";
+    EXPECT_FALSE(RunCommand(ws, ui, Command::New));
+    EXPECT_FALSE(Toolbar1_ButtonClick(ws, ui, "New"));
+    EXPECT_EQ(ws.txtLimite.text, "99");
+    EXPECT_TRUE(RunCommand(ws, ui, Command::Contents));
+    EXPECT_TRUE(RunCommand(ws, ui, Command::About));
+}
