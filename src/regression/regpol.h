@@ -25,12 +25,12 @@ class Platform;
 
 // Results of ANOVARegPol.
 struct AnovaResult {
-    std::string sign;            // significance mark of F: "ns", " +" or "++"
-    double R2 = 0.0;             // explained share of the variation
-    double F = 0.0;              // F statistic of the regression
-    double prf = 0.0;            // upper-tail probability of F
+    std::string sign;              // significance mark of F: "ns", " +" or "++"
+    double R2 = 0.0;               // explained share of the variation
+    double F = 0.0;                // F statistic of the regression
+    double prf = 0.0;              // upper-tail probability of F
     double DevianzaStimati = 0.0;  // sum of squares of the fitted values about their mean
-    double Errore = 0.0;         // residual sum of squares, SStot * (1 - R2)
+    double Errore = 0.0;           // residual sum of squares, SStot * (1 - R2)
 };
 
 // Result of pf.
@@ -40,7 +40,7 @@ struct FProbability {
 };
 
 class RegPol {
-public:
+  public:
     // The platform shows the one message of the class ("Improper set in LISTA").
     explicit RegPol(Platform& platform) : platform_(platform) {}
 
@@ -69,8 +69,8 @@ public:
     // (for instance fewer distinct x than fitted parameters) raises
     // DivisionByZero; ma > 5 raises SubscriptOutOfRange.
     void LFIT(std::span<const double> X, std::span<const double> Y, std::span<double> sig,
-              int32_t NDATA, std::span<double> a, int32_t ma, std::span<double> lista,
-              int32_t mfit, Table2D& covar, double& chisq);
+              int32_t NDATA, std::span<double> a, int32_t ma, std::span<double> lista, int32_t mfit,
+              Table2D& covar, double& chisq);
 
     // Mean of theNumbers(1 .. n); n = 0 raises DivisionByZero.
     double Media(std::span<const double> theNumbers) const;
@@ -100,7 +100,7 @@ public:
     // The basis has at most this many functions.
     static constexpr int32_t kMaxCoefficients = 5;
 
-private:
+  private:
     Platform& platform_;
     std::array<double, 6> theNumbers_{};  // positions 1 .. 5
     int32_t dataCount_ = 0;

@@ -1,0 +1,81 @@
+#include "regression/trovaretta.h"
+
+#include <vector>
+
+#include "data/numbers.h"
+#include "engine/errors.h"
+#include "engine/numeric.h"
+#include "regression/regpol.h"
+
+namespace velta {
+
+namespace {
+
+// Largest or smallest of C(row, 0 .. V-1), through the shared array routines
+// so that their limits and errors apply.
+double RowExtreme(bool Alto, int32_t V, const Table2D& C, int32_t row) {
+    if (V < 0 || row < 0 || row >= C.Rows() || V > C.Cols()) throw SubscriptOutOfRange("Inviluppo");
+    std::vector<double> w(static_cast<size_t>(V) + 1, 0.0);
+    for (int32_t j = 1; j <= V; ++j) w[static_cast<size_t>(j)] = C(row, j - 1);
+    return Alto ? ArrayMax(w) : ArrayMin(w, false, 0.0);
+}
+
+}  // namespace
+
+void Inviluppo(bool Alto, int32_t V, int32_t K, const Table2D& C, Table2D& Env, bool Sinistra,
+               int32_t N, int32_t Jump) {
+    if (Sinistra) {
+        if (K < 0) throw SubscriptOutOfRange("Inviluppo");
+        Env.Resize(K + 1, 2);
+        for (int32_t i = 1; i <= K; ++i) Env(i, 1) = RowExtreme(Alto, V, C, i);
+        return;
+    }
+    if (C.Rows() < 1) throw SubscriptOutOfRange("Inviluppo");
+    Env.Resize(C.Rows(), 2);
+    if (Jump == 0) throw DivisionByZero("Inviluppo");
+    const int32_t L = RoundToInt32(static_cast<double>(N) / static_cast<double>(Jump) - 1.0);
+    for (int64_t i = K; i <= L; ++i) {
+        const int64_t r = i - K;
+        if (r >= Env.Rows()) throw SubscriptOutOfRange("Inviluppo");
+        Env(static_cast<int32_t>(r), 1) = RowExtreme(Alto, V, C, static_cast<int32_t>(r));
+    }
+}
+
+double AdattaRetta(const Table2D& Env, int32_t ma, std::span<double> a, bool Sinistra,
+                   int32_t NumCamp, double ValoreRetta, Platform& platform) {
+    std::vector<double> lista{0, 1, 2, 3, 4, 5};
+    Table2D covar(6, 6);
+    RegPol fit(platform);
+
+    if (Env.Rows() < 1 || Env.Cols() < 2) throw SubscriptOutOfRange("AdattaRetta");
+    const int32_t U = Env.Rows() - 1;
+    std::vector<double> X(static_cast<size_t>(U) + 1, 0.0);
+    std::vector<double> Y(X.size(), 0.0);
+    std::vector<double> sig(X.size(), 0.0);
+
+    if (Sinistra) {
+        for (int32_t j = 0; j <= U; ++j) {
+            X[static_cast<size_t>(j)] = j;
+            Y[static_cast<size_t>(j)] = Env(j, 1);
+        }
+        fit.letNumbers(X);
+        fit.letNumbers(Y);
+        fit.letNumbers(sig);
+        fit.letNumbers(a);
+        double chisq = 0.0;
+        fit.LFIT(X, Y, sig, U, a, ma, lista, ma, covar, chisq);
+    } else {
+        // The points sit in positions 1 .. U: x from the breakpoint on.
+        for (int32_t k = 1; k <= U; ++k) {
+            X[static_cast<size_t>(k)] = static_cast<double>(NumCamp) + (k - 1);
+            Y[static_cast<size_t>(k)] = Env(k - 1, 1);
+        }
+        fit.letNumbers(X);
+        fit.letNumbers(Y);
+        fit.letNumbers(sig);
+        fit.letNumbers(a);
+    }
+    return fit.ANOVARegPol(X, Y, ma, a, Sinistra, ValoreRetta).R2;
+}
+
+}  // namespace velta
