@@ -67,6 +67,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), platform_(this) {
 }
 
 MainWindow::~MainWindow() {
+    // The views read the workspace, which goes before QWidget deletes its
+    // children: delete them while it still exists.
+    platform_.onRefresh = nullptr;
+    delete takeCentralWidget();
     if (about_) about_->deleteLater();
     if (help_) help_->deleteLater();
 }

@@ -14,6 +14,7 @@
 
 #include "gui/main_window.h"
 #include "gui/splash_window.h"
+#include "platform/qt/grid_view.h"
 
 using velta::gui::MainWindow;
 
@@ -124,6 +125,28 @@ private slots:
         QVERIFY(w.helpWindow()->browser()->toPlainText().contains("Visual jackknife"));
         QVERIFY(!w.RunToolbar("help"));  // keys compare exactly
         SaveScreenshot(*about, "about.png");
+    }
+
+    void pastingIntoTheUnitsGridNeverCrashes() {
+        MainWindow w;
+        w.show();
+        auto* grid = qobject_cast<velta::qt::GridView*>(w.control("sprMain"));
+        QString column;
+        for (int i = 1; i <= 1000; ++i) column += QString::number(i * 0.25) + "\r\n";
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        grid->PasteText(column);
+        QCOMPARE(w.workspace().sprMain.DataRowCount(), 1000);
+        QCOMPARE(w.workspace().sprMain.CellText(1, 1000), std::string("250"));
+        QVERIFY(grid->model()->rowCount() >= 1000);
+        // Odd texts are kept as typed; accepting them is the commands' job.
+        grid->setCurrentIndex(grid->model()->index(2, 0));
+        grid->PasteText("nan\t1e999\n \ninf");
+        QCOMPARE(w.workspace().sprMain.CellText(1, 3), std::string("nan"));
+        QCOMPARE(w.workspace().sprMain.CellText(2, 3), std::string("1e999"));
+        QCOMPARE(w.workspace().sprMain.CellText(1, 4), std::string(""));
+        // Typing into a cell writes the workspace.
+        QVERIFY(grid->model()->setData(grid->model()->index(9, 0), "3,5", Qt::EditRole));
+        QCOMPARE(w.workspace().sprMain.CellText(1, 10), std::string("3,5"));
     }
 
     void exitClosesTheWindow() {
