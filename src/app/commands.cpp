@@ -1,5 +1,9 @@
 #include "app/commands.h"
 
+#include "data/spreadsheet_commands.h"
+
+#include "engine/generation_command.h"
+
 
 namespace velta {
 
@@ -24,10 +28,10 @@ CommandHandler HandlerOf(Command c) {
         case Command::Contents: return cmdContents_Click;
         case Command::About: return cmdAboutVELTA_Click;
         case Command::Manual: return Command1_Click;
-        case Command::Open:
-        case Command::PreSamplingResults:
+        case Command::Generate: return cmdEsegui_Click;
+        case Command::Open: return mnuOpen_Click;
+        case Command::PreSamplingResults: return SaveSU_Click;
         case Command::ConfigurationAndResults:
-        case Command::Generate:
         case Command::Trim:
         case Command::Automatic:
         case Command::StudentT:

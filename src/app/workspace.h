@@ -51,6 +51,23 @@ struct StatsTables {
 
 inline constexpr const char* kMaximumNumberPrefix = "Maximum number: ";
 
+// The progress window of a generation, as the generation drives it: shown or
+// closed, its three phase captions (greyed until reached, blue while active)
+// and its four bars (0 .. 100, index 0 unused). V is the running
+// generation's number of virtual samples, the denominator of bars 1 and 2.
+struct ProgressPhase {
+    bool enabled = false;
+    bool blue = false;
+};
+struct ProgressWindowState {
+    bool shown = false;
+    ProgressPhase Label2;  // "Generation of the virtual samples"
+    ProgressPhase Label1;  // "Means and standard deviations computation"
+    ProgressPhase Label3;  // "Creation of the charts"
+    std::array<float, 5> bars{};
+    int32_t V = 0;
+};
+
 struct Workspace {
     Workspace();
 
@@ -119,6 +136,10 @@ struct Workspace {
 
     // Set while a generation runs: every other command is refused meanwhile.
     bool generationRunning = false;
+    // Progress of the running generation (virtual sample being drawn, being
+    // summarised) and the progress window that shows it.
+    int32_t DrawProgress = 0, StatsProgress = 0;
+    ProgressWindowState frmAvanzamento;
 
     // Requests to the window that hosts this workspace.
     bool exitRequested = false;

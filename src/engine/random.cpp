@@ -1,0 +1,20 @@
+#include "engine/random.h"
+
+namespace velta {
+
+namespace {
+RandomSource& Instance() {
+    static RandomSource source;
+    return source;
+}
+}  // namespace
+
+RandomSource& ProcessRandomSource() {
+    return Instance();
+}
+
+void ResetProcessRandomSource() {
+    Instance() = RandomSource();
+}
+
+}  // namespace velta
