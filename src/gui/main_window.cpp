@@ -22,6 +22,7 @@
 #include "gui/about_window.h"
 #include "gui/help_window.h"
 #include "gui/pictures.h"
+#include "gui/progress_window.h"
 #include "platform/qt/chart_view.h"
 #include "platform/qt/grid_view.h"
 
@@ -348,6 +349,16 @@ void MainWindow::Render() {
     }
     for (qt::GridView* g : grids_) g->Sync();
     for (qt::ChartView* c : charts_) c->Render();
+    // The progress window lives exactly as long as the generation shows it.
+    if (ws_.frmAvanzamento.shown) {
+        if (!progress_) progress_ = new ProgressWindow(ws_, this);
+        progress_->Sync();
+        if (!progress_->isVisible()) progress_->show();
+    } else if (progress_) {
+        progress_->close();
+        progress_->deleteLater();
+        progress_ = nullptr;
+    }
 
     QStringList items;
     for (const auto& i : ws_.cmbAlphaStud.items) items << Q(i);

@@ -9,6 +9,7 @@
 #include "app/workspace.h"
 #include "gui/about_window.h"
 #include "gui/help_window.h"
+#include "gui/progress_window.h"
 #include "platform/qt/qt_platform.h"
 
 class QLabel;
@@ -46,6 +47,7 @@ public:
     QToolBar* toolbar() const { return toolbar_; }
     AboutWindow* aboutWindow() const { return about_; }
     HelpWindow* helpWindow() const { return help_; }
+    ProgressWindow* progressWindow() const { return progress_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -80,6 +82,7 @@ private:
     bool closeAfterGeneration_ = false;
     QPointer<AboutWindow> about_;
     QPointer<HelpWindow> help_;
+    QPointer<ProgressWindow> progress_;
 };
 
 }  // namespace velta::gui
