@@ -1,0 +1,112 @@
+// Text files of values: comma, semicolon or tab separated, quotes as in
+// RFC 4180. The decimal comma of semicolon files is read by the grid's own
+// number conversion, which accepts a comma where no point is present.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "data/spreadsheet.h"
+
+namespace velta {
+
+namespace {
+
+// Larger text files are not pilot samples.
+constexpr uintmax_t kMaxCsvBytes = 64u << 20;
+
+// Tab if the first line has one, else semicolon, else comma; quoted text
+// does not count.
+char DetectSeparator(const std::string& s) {
+    bool quoted = false;
+    int tabs = 0, semis = 0;
+    for (char c : s) {
+        if (c == '"') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '\n' || c == '\r') break;
+        if (c == '\t') ++tabs;
+        if (c == ';') ++semis;
+    }
+    return tabs ? '\t' : semis ? ';' : ',';
+}
+
+class CsvReader : public WorkbookReader {
+  public:
+    CsvReader(std::string name, SheetData data) : name_(std::move(name)), data_(std::move(data)) {}
+    std::vector<std::string> ListSheets() const override { return {name_}; }
+    bool ImportSheet(int32_t index, SheetData& out, std::string& why) override {
+        if (index != 0) {
+            why = "The workbook has no sheet number " + std::to_string(index + 1) + ".";
+            return false;
+        }
+        out = data_;
+        return true;
+    }
+
+  private:
+    std::string name_;
+    SheetData data_;
+};
+
+}  // namespace
+
+std::unique_ptr<WorkbookReader> OpenCsvWorkbook(const std::string& path, std::string& why) {
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size > kMaxCsvBytes) {
+        why = ec ? "The file cannot be read." : "The file is too large for a list of values.";
+        return nullptr;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        why = "The file cannot be read.";
+        return nullptr;
+    }
+    std::string s((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (s.find('\0') != std::string::npos) {
+        why = "It is not a text file of values.";
+        return nullptr;
+    }
+    if (s.rfind("\xEF\xBB\xBF", 0) == 0) s.erase(0, 3);
+    const char sep = DetectSeparator(s);
+
+    SheetData data;
+    int32_t row = 0, col = 0;
+    std::string cell;
+    bool quoted = false, wasQuoted = false;
+    auto endCell = [&] {
+        if (row < kMaxSheetRows && col < kMaxSheetCols) data.Set(row, col, cell);
+        cell.clear();
+        wasQuoted = false;
+        ++col;
+    };
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char c = s[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < s.size() && s[i + 1] == '"') {
+                cell += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                cell += c;
+            }
+        } else if (c == '"' && cell.empty() && !wasQuoted) {
+            quoted = wasQuoted = true;
+        } else if (c == sep) {
+            endCell();
+        } else if (c == '\r' || c == '\n') {
+            endCell();
+            if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+            ++row;
+            col = 0;
+        } else {
+            cell += c;
+        }
+    }
+    if (!cell.empty() || wasQuoted || col > 0) endCell();
+
+    const std::string stem = std::filesystem::path(path).stem().string();
+    return std::make_unique<CsvReader>(stem.empty() ? "sheet1" : stem, std::move(data));
+}
+
+}  // namespace velta

@@ -1,0 +1,110 @@
+#include "data/spreadsheet.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <fstream>
+
+namespace velta {
+
+const std::string& SheetData::Text(int32_t row, int32_t col) const {
+    static const std::string kEmpty;
+    const auto it = cells.find({row, col});
+    return it == cells.end() ? kEmpty : it->second;
+}
+
+void SheetData::Set(int32_t row, int32_t col, std::string text) {
+    if (text.empty()) return;
+    rows = std::max(rows, row + 1);
+    cols = std::max(cols, col + 1);
+    cells[{row, col}] = std::move(text);
+}
+
+std::string CellName(int32_t row, int32_t col) {
+    std::string letters;
+    for (int32_t c = col + 1; c > 0; c = (c - 1) / 26)
+        letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
+    return letters + std::to_string(row + 1);
+}
+
+SheetFormat FormatFromName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return SheetFormat::Unknown;
+    std::string ext = path.substr(dot);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".xls") return SheetFormat::Xls;
+    if (ext == ".xlsx" || ext == ".xlsm") return SheetFormat::Xlsx;
+    if (ext == ".ods") return SheetFormat::Ods;
+    if (ext == ".csv") return SheetFormat::Csv;
+    return SheetFormat::Unknown;
+}
+
+SheetFormat FormatFromContent(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return SheetFormat::Unknown;
+    char head[512] = {};
+    in.read(head, sizeof head);
+    const std::streamsize n = in.gcount();
+    const unsigned char ole[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    if (n >= 8 && std::memcmp(head, ole, 8) == 0) return SheetFormat::Xls;
+    if (n >= 4 && std::memcmp(head, "PK\x03\x04", 4) == 0) {
+        int err = 0;
+        zip_t* z = zip_open(path.c_str(), ZIP_RDONLY, &err);
+        if (!z) return SheetFormat::Unknown;
+        SheetFormat f = SheetFormat::Unknown;
+        if (zip_name_locate(z, "xl/workbook.xml", 0) >= 0)
+            f = SheetFormat::Xlsx;
+        else if (zip_name_locate(z, "content.xml", 0) >= 0)
+            f = SheetFormat::Ods;
+        zip_discard(z);
+        return f;
+    }
+    if (n == 0) return SheetFormat::Unknown;
+    // Text: no control characters but tab, line ends and form feed in the first block.
+    for (std::streamsize i = 0; i < n; ++i) {
+        const auto c = static_cast<unsigned char>(head[i]);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7F)
+            return SheetFormat::Unknown;
+    }
+    return SheetFormat::Csv;
+}
+
+const char* FormatLabel(SheetFormat f) {
+    switch (f) {
+        case SheetFormat::Xls:
+            return ".xls";
+        case SheetFormat::Xlsx:
+            return ".xlsx";
+        case SheetFormat::Ods:
+            return ".ods";
+        case SheetFormat::Csv:
+            return ".csv";
+        case SheetFormat::Unknown:
+            break;
+    }
+    return "";
+}
+
+std::unique_ptr<WorkbookReader> OpenWorkbook(const std::string& path, SheetFormat format,
+                                             std::string& why) {
+    switch (format) {
+        case SheetFormat::Xls:
+            return OpenXlsWorkbook(path, why);
+        case SheetFormat::Xlsx:
+            return OpenXlsxWorkbook(path, why);
+        case SheetFormat::Ods:
+            return OpenOdsWorkbook(path, why);
+        case SheetFormat::Csv:
+            return OpenCsvWorkbook(path, why);
+        case SheetFormat::Unknown:
+            break;
+    }
+    why = "VELTA reads .xls, .xlsx, .ods and .csv files.";
+    return nullptr;
+}
+
+}  // namespace velta

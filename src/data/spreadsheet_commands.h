@@ -1,0 +1,62 @@
+#pragma once
+// The two commands that bring a pre-sample in through a spreadsheet file:
+// Open (import a sheet, then accept it) and "Pre-sampling results" (save the
+// typed values as .xls, then accept them).
+#include <string>
+
+#include "app/workspace.h"
+#include "data/spreadsheet.h"
+#include "platform/platform.h"
+
+namespace velta {
+
+inline constexpr const char* kOpenTitle = "VELTA - Open an EXCEL FILE";
+inline constexpr const char* kOpenFilter =
+    "Spreadsheets (*.xls;*.xlsx;*.ods;*.csv)|*.xls;*.xlsx;*.ods;*.csv|Excel (*.xls)|*.xls|"
+    "Excel 2007 and later (*.xlsx)|*.xlsx|OpenDocument (*.ods)|*.ods|Text CSV (*.csv)|*.csv";
+inline constexpr const char* kSaveTitle = "VELTA - Save an EXCEL FILE";
+inline constexpr const char* kSaveFilter = "Excel file (*.xls)|*.xls";
+inline constexpr const char* kDialogStartName = "*.xls";
+inline constexpr const char* kNotSpreadsheetMessage =
+    "File is not an Excel file or is locked and cannot be imported.";
+inline constexpr const char* kNotSpreadsheetTitle = "Invalid File Type or Locked";
+inline constexpr const char* kNoSheetInfoMessage = "Cannot return information for Excel file.";
+inline constexpr const char* kImportFailedMessage = "Import did not succeed.";
+inline constexpr const char* kResultTitle = "Result";
+inline constexpr const char* kFileMissingMessage = "File not exit";
+inline constexpr const char* kSheetChoiceTitle = "selection of sheet";
+inline constexpr const char* kSavedSheetName = "sheet1";
+
+enum class ImportStatus { Imported, Cancelled, Failed };
+
+struct ImportedSheet {
+    std::string fileName;
+    SheetData data;
+};
+
+// Asks for a file and, for a workbook of several sheets, for a sheet, and
+// reads that sheet. Every failure has been told to the user once when it
+// returns Failed; Cancelled means the user backed out and nothing was said.
+ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out);
+
+// The sheet-choice prompt for these sheet names.
+std::string SheetChoicePrompt(const std::vector<std::string>& names);
+
+// Puts a sheet into a grid: sheet row 1 into grid row 1, unless the first
+// cell is a text above a number, which is then the column's header.
+// Returns the number of sheet rows taken as header (0 or 1).
+int32_t LoadSheetIntoGrid(const SheetData& sheet, Grid& grid);
+
+// Open: the file is read first; only a sheet read successfully and accepted
+// as a pre-sample replaces the workspace (reset first when a pre-sample was
+// ready). Anything else leaves the workspace as it was.
+void mnuOpen_Click(Workspace& ws, Platform& ui);
+
+// Saves sprMain column 1 (and its header text) as sheet "sheet1" of an .xls
+// file and sets PreSampleSaved on success.
+void ExportSpreadsheet(Workspace& ws, Platform& ui);
+
+// "Pre-sampling results": save, then accept the typed values.
+void SaveSU_Click(Workspace& ws, Platform& ui);
+
+}  // namespace velta

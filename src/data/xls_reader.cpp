@@ -1,0 +1,249 @@
+// .xls through FreeXL, plus a small walk of the compound file of our own to
+// find formula cells, which FreeXL reads as empty.
+#include <freexl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "data/numbers.h"
+#include "data/spreadsheet.h"
+
+namespace velta {
+
+namespace {
+
+class XlsReader : public WorkbookReader {
+  public:
+    XlsReader(const void* handle, std::string path, std::vector<std::string> names)
+        : handle_(handle), path_(std::move(path)), names_(std::move(names)) {}
+    ~XlsReader() override { freexl_close(handle_); }
+    XlsReader(const XlsReader&) = delete;
+    XlsReader& operator=(const XlsReader&) = delete;
+
+    std::vector<std::string> ListSheets() const override { return names_; }
+
+    bool ImportSheet(int32_t index, SheetData& out, std::string& why) override {
+        if (index < 0 || index >= static_cast<int32_t>(names_.size()) ||
+            freexl_select_active_worksheet(handle_, static_cast<unsigned short>(index)) !=
+                FREEXL_OK) {
+            why = "The workbook has no sheet number " + std::to_string(index + 1) + ".";
+            return false;
+        }
+        unsigned int rows = 0;
+        unsigned short cols = 0;
+        if (freexl_worksheet_dimensions(handle_, &rows, &cols) != FREEXL_OK) {
+            why = "The size of the sheet cannot be read.";
+            return false;
+        }
+        // Dimensions are counts of rows and columns.
+        rows = std::min<unsigned int>(rows, kMaxSheetRows);
+        out = SheetData{};
+        for (unsigned int r = 0; r < rows; ++r) {
+            for (unsigned short c = 0; c < cols; ++c) {
+                FreeXL_CellValue v;
+                if (freexl_get_cell_value(handle_, r, c, &v) != FREEXL_OK) continue;
+                const auto row = static_cast<int32_t>(r);
+                switch (v.type) {
+                    case FREEXL_CELL_INT:
+                        out.Set(row, c, FormatGeneral(static_cast<double>(v.value.int_value)));
+                        break;
+                    case FREEXL_CELL_DOUBLE:
+                        out.Set(row, c, FormatGeneral(v.value.double_value));
+                        break;
+                    case FREEXL_CELL_TEXT:
+                    case FREEXL_CELL_SST_TEXT:
+                    case FREEXL_CELL_DATE:
+                    case FREEXL_CELL_DATETIME:
+                    case FREEXL_CELL_TIME:
+                        if (v.value.text_value) out.Set(row, c, v.value.text_value);
+                        break;
+                    default:
+                        break;
+                }
+            }
+        }
+        for (const auto& [r, c] : XlsFormulaCells(path_, index))
+            if (out.Text(r, c).empty())
+                out.notes[{r, c}] =
+                    "it holds a formula, and formula results cannot be read from .xls files "
+                    "(save the sheet with values only, or as .xlsx)";
+        return true;
+    }
+
+  private:
+    const void* handle_;
+    std::string path_;
+    std::vector<std::string> names_;
+};
+
+// --- Compound file walk -----------------------------------------------------
+
+uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
+    if (at + 4 > b.size()) return 0xFFFFFFFF;
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+uint16_t Get16(const std::vector<uint8_t>& b, size_t at) {
+    if (at + 2 > b.size()) return 0xFFFF;
+    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+// Follows a sector chain through a table; stops at the end, a loop or a bad entry.
+std::vector<uint32_t> Chain(const std::vector<uint32_t>& table, uint32_t start) {
+    std::vector<uint32_t> out;
+    std::vector<bool> seen(table.size(), false);
+    for (uint32_t s = start; s < table.size() && !seen[s]; s = table[s]) {
+        seen[s] = true;
+        out.push_back(s);
+    }
+    return out;
+}
+
+// The "Workbook" (BIFF8) or "Book" (BIFF5) stream of a compound file.
+std::vector<uint8_t> WorkbookStream(const std::vector<uint8_t>& f) {
+    const unsigned char sig[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    if (f.size() < 512 || std::memcmp(f.data(), sig, 8) != 0) return {};
+    const uint16_t shift = Get16(f, 30);
+    if (shift != 9 && shift != 12) return {};
+    const size_t ss = size_t{1} << shift;
+    const uint16_t miniShift = Get16(f, 32);
+    if (miniShift != 6) return {};
+    const size_t sectors = f.size() > ss ? (f.size() - ss + ss - 1) / ss : 0;
+    auto sectorAt = [&](uint32_t s) -> size_t { return ss + static_cast<size_t>(s) * ss; };
+
+    // FAT sector numbers: 109 in the header, the rest in the DIFAT chain.
+    std::vector<uint32_t> fatSectors;
+    for (size_t i = 0; i < 109; ++i) {
+        const uint32_t s = Get32(f, 76 + 4 * i);
+        if (s < sectors) fatSectors.push_back(s);
+    }
+    uint32_t difat = Get32(f, 68);
+    for (size_t guard = 0; difat < sectors && guard < sectors; ++guard) {
+        const size_t at = sectorAt(difat);
+        for (size_t i = 0; i + 1 < ss / 4; ++i) {
+            const uint32_t s = Get32(f, at + 4 * i);
+            if (s < sectors) fatSectors.push_back(s);
+        }
+        difat = Get32(f, at + ss - 4);
+    }
+    std::vector<uint32_t> fat;
+    for (uint32_t s : fatSectors)
+        for (size_t i = 0; i < ss / 4; ++i) fat.push_back(Get32(f, sectorAt(s) + 4 * i));
+
+    auto readChain = [&](uint32_t start, size_t limit) {
+        std::vector<uint8_t> out;
+        for (uint32_t s : Chain(fat, start)) {
+            if (s >= sectors || out.size() >= limit) break;
+            const size_t at = sectorAt(s);
+            const size_t n = std::min(ss, f.size() - at);
+            out.insert(out.end(), f.begin() + static_cast<std::ptrdiff_t>(at),
+                       f.begin() + static_cast<std::ptrdiff_t>(at + n));
+        }
+        if (out.size() > limit) out.resize(limit);
+        return out;
+    };
+
+    const std::vector<uint8_t> dir = readChain(Get32(f, 48), f.size());
+    auto entryName = [&](size_t at) {
+        std::string name;
+        const uint16_t len = Get16(dir, at + 64);
+        for (size_t i = 0; i + 2 < len && i < 64; i += 2)
+            name.push_back(static_cast<char>(dir[at + i]));
+        return name;
+    };
+    if (dir.size() < 128) return {};
+    const uint32_t cutoff = Get32(f, 56);
+    for (size_t at = 0; at + 128 <= dir.size(); at += 128) {
+        const std::string name = entryName(at);
+        if (dir[at + 66] != 2 || (name != "Workbook" && name != "Book")) continue;
+        const uint32_t start = Get32(dir, at + 116);
+        const size_t size = Get32(dir, at + 120);
+        if (size >= cutoff) return readChain(start, size);
+        // A small stream lives in the mini stream, held by the root entry.
+        const std::vector<uint8_t> mini = readChain(Get32(dir, 116), f.size());
+        std::vector<uint32_t> minifat;
+        const std::vector<uint8_t> mf = readChain(Get32(f, 60), f.size());
+        for (size_t i = 0; i + 4 <= mf.size(); i += 4) minifat.push_back(Get32(mf, i));
+        std::vector<uint8_t> out;
+        for (uint32_t s : Chain(minifat, start)) {
+            const size_t off = static_cast<size_t>(s) * 64;
+            if (off + 64 > mini.size() || out.size() >= size) break;
+            out.insert(out.end(), mini.begin() + static_cast<std::ptrdiff_t>(off),
+                       mini.begin() + static_cast<std::ptrdiff_t>(off + 64));
+        }
+        if (out.size() > size) out.resize(size);
+        return out;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::vector<std::pair<int32_t, int32_t>> XlsFormulaCells(const std::string& path,
+                                                         int32_t sheetIndex) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> s = WorkbookStream(file);
+
+    // Globals: the stream offsets of the worksheets' BOF records.
+    std::vector<uint32_t> sheets;
+    size_t at = 0;
+    while (at + 4 <= s.size()) {
+        const uint16_t type = Get16(s, at), len = Get16(s, at + 2);
+        if (type == 0x0085 && at + 4 + 6 <= s.size() && s[at + 9] == 0)
+            sheets.push_back(Get32(s, at + 4));
+        at += 4 + len;
+        if (type == 0x000A) break;
+    }
+    if (sheetIndex < 0 || sheetIndex >= static_cast<int32_t>(sheets.size())) return {};
+
+    std::vector<std::pair<int32_t, int32_t>> cells;
+    at = sheets[sheetIndex];
+    bool first = true;
+    while (at + 4 <= s.size()) {
+        const uint16_t type = Get16(s, at), len = Get16(s, at + 2);
+        if (first && type != 0x0809 && type != 0x0009) return {};
+        first = false;
+        if (type == 0x0006 && at + 4 + 4 <= s.size())
+            cells.emplace_back(Get16(s, at + 4), Get16(s, at + 6));
+        if (type == 0x000A) break;
+        at += 4 + len;
+    }
+    return cells;
+}
+
+std::unique_ptr<WorkbookReader> OpenXlsWorkbook(const std::string& path, std::string& why) {
+    const void* h = nullptr;
+    const int rc = freexl_open(path.c_str(), &h);
+    if (rc != FREEXL_OK || !h) {
+        if (h) freexl_close(h);
+        why = rc == FREEXL_INSUFFICIENT_MEMORY
+                  ? "There is not enough memory to read it."
+                  : "Its content is not that of an Excel workbook, or it is damaged.";
+        return nullptr;
+    }
+    unsigned int info = 0;
+    if (freexl_get_info(h, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
+        info == FREEXL_BIFF_OBFUSCATED) {
+        freexl_close(h);
+        why = "The workbook is protected by a password.";
+        return nullptr;
+    }
+    unsigned int count = 0;
+    // No sheet after a successful open: the caller reports that the sheet
+    // list cannot be read.
+    if (freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) count = 0;
+    std::vector<std::string> names;
+    for (unsigned int i = 0; i < count && i < 0xFFFF; ++i) {
+        const char* name = nullptr;
+        if (freexl_get_worksheet_name(h, static_cast<unsigned short>(i), &name) != FREEXL_OK)
+            name = nullptr;
+        names.emplace_back(name ? name : "");
+    }
+    return std::make_unique<XlsReader>(h, path, std::move(names));
+}
+
+}  // namespace velta
