@@ -284,12 +284,14 @@ void RegPol::LFIT(std::span<const double> X, std::span<const double> Y, std::spa
     COVSRT(covar, ma, lista, mfit);
 }
 
+// Sums are accumulated in extended precision: the F statistic is built from
+// 1 - R2 and so magnifies every rounding of the sums of squares.
 double RegPol::Media(std::span<const double> theNumbers) const {
     const int64_t n = UpperBound(theNumbers);
     if (n == 0) throw DivisionByZero("Media");
-    double s = 0.0;
+    long double s = 0.0L;
     for (int64_t i = 1; i <= n; ++i) s += theNumbers[static_cast<size_t>(i)];
-    return Finite(s / static_cast<double>(n), "Media");
+    return Finite(static_cast<double>(s / static_cast<long double>(n)), "Media");
 }
 
 double RegPol::Devianza(std::span<const double> theNumbers) const {
@@ -300,12 +302,12 @@ double RegPol::Devianza(std::span<const double> theNumbers) const {
 
 double RegPol::DevianzaMediaEsterna(std::span<const double> theNumbers, double m) const {
     const int64_t n = UpperBound(theNumbers);
-    double d = 0.0;
+    long double d = 0.0L;
     for (int64_t i = 1; i <= n; ++i) {
-        const double e = theNumbers[static_cast<size_t>(i)] - m;
+        const long double e = static_cast<long double>(theNumbers[static_cast<size_t>(i)]) - m;
         d += e * e;
     }
-    return Finite(d, "Devianza");
+    return Finite(static_cast<double>(d), "Devianza");
 }
 
 AnovaResult RegPol::ANOVARegPol(std::span<const double> X, std::span<const double> Y, int32_t ma,
