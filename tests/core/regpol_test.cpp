@@ -5,15 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "engine/errors.h"
 #include "platform/scripted/scripted_platform.h"
+#include "strd_reader.h"
 
 using namespace velta;
 
@@ -24,31 +23,20 @@ struct StrdSet {
     std::map<std::string, std::vector<double>> certified;
 };
 
-// Reads the "[data]" rows "y x" and the "[certified]" rows "key value ...".
+// The "y x" rows of a NIST StRD regression file as 1-based x and y.
 StrdSet ReadStrd(const std::string& name) {
-    std::ifstream in(std::string(VELTA_REFERENCE_DIR) + "/" + name + ".txt");
-    EXPECT_TRUE(in.good()) << name;
+    const reference::StrdFile f = reference::ReadStrd(name);
     StrdSet s;
-    std::string line, section, key;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        if (line[0] == '[') section = line;
-        std::istringstream ls(line);
-        double y, x;
-        if (section == "[data]" && ls >> y >> x) {
-            s.y.push_back(y);
-            s.x.push_back(x);
-        } else if (section == "[certified]" && ls >> key) {
-            while (ls >> y) s.certified[key].push_back(y);
-        }
+    for (const auto& row : f.rows) {
+        s.y.push_back(row.at(0));
+        s.x.push_back(row.at(1));
     }
+    s.certified = f.certified;
     return s;
 }
 
-// Significant digits of agreement (log relative error), 16 when exact.
-double Digits(double value, double reference) {
-    const double rel = std::abs(value - reference) / std::abs(reference);
-    return rel == 0.0 ? 16.0 : -std::log10(rel);
+double Digits(double value, double certified) {
+    return reference::AgreeingDigits(value, certified);
 }
 
 struct Fit {
