@@ -7,3 +7,11 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir build --output-on-failure -j2
+
+# The core tests again under AddressSanitizer and UndefinedBehaviorSanitizer:
+# the readers parse untrusted files. No window, no benchmarks, to keep it short.
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTA_SANITIZE=ON \
+  -DVELTA_BUILD_GUI=OFF -DVELTA_BUILD_BENCH=OFF >/dev/null
+cmake --build build-asan -j2
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j2
