@@ -1,9 +1,7 @@
 #include "app/commands.h"
 
 #include "data/spreadsheet_commands.h"
-
 #include "engine/generation_command.h"
-
 
 namespace velta {
 
@@ -12,25 +10,39 @@ void mnuNew_Click(Workspace& ws, Platform&) {
     Form_Load(ws);
 }
 
-void mnuExit_Click(Workspace& ws, Platform&) { ws.exitRequested = true; }
+void mnuExit_Click(Workspace& ws, Platform&) {
+    ws.exitRequested = true;
+}
 
-void cmdContents_Click(Workspace&, Platform& ui) { ui.ShowHelp(); }
+void cmdContents_Click(Workspace&, Platform& ui) {
+    ui.ShowHelp();
+}
 
-void cmdAboutVELTA_Click(Workspace& ws, Platform&) { ++ws.aboutRequests; }
+void cmdAboutVELTA_Click(Workspace& ws, Platform&) {
+    ++ws.aboutRequests;
+}
 
 // "Manual" is a button without an action.
 void Command1_Click(Workspace&, Platform&) {}
 
 CommandHandler HandlerOf(Command c) {
     switch (c) {
-        case Command::New: return mnuNew_Click;
-        case Command::Exit: return mnuExit_Click;
-        case Command::Contents: return cmdContents_Click;
-        case Command::About: return cmdAboutVELTA_Click;
-        case Command::Manual: return Command1_Click;
-        case Command::Generate: return cmdEsegui_Click;
-        case Command::Open: return mnuOpen_Click;
-        case Command::PreSamplingResults: return SaveSU_Click;
+        case Command::New:
+            return mnuNew_Click;
+        case Command::Exit:
+            return mnuExit_Click;
+        case Command::Contents:
+            return cmdContents_Click;
+        case Command::About:
+            return cmdAboutVELTA_Click;
+        case Command::Manual:
+            return Command1_Click;
+        case Command::Generate:
+            return cmdEsegui_Click;
+        case Command::Open:
+            return mnuOpen_Click;
+        case Command::PreSamplingResults:
+            return SaveSU_Click;
         case Command::ConfigurationAndResults:
         case Command::Trim:
         case Command::Automatic:
@@ -46,12 +58,18 @@ namespace {
 // commands, which are always enabled.
 const Field* ButtonOf(const Workspace& ws, Command c) {
     switch (c) {
-        case Command::Generate: return &ws.cmdEsegui;
-        case Command::Trim: return &ws.cmdFilter;
-        case Command::Automatic: return &ws.cmdAutoSampleSize;
-        case Command::Manual: return &ws.Command1;
-        case Command::StudentT: return &ws.tStudentSampleSize;
-        default: return nullptr;
+        case Command::Generate:
+            return &ws.cmdEsegui;
+        case Command::Trim:
+            return &ws.cmdFilter;
+        case Command::Automatic:
+            return &ws.cmdAutoSampleSize;
+        case Command::Manual:
+            return &ws.Command1;
+        case Command::StudentT:
+            return &ws.tStudentSampleSize;
+        default:
+            return nullptr;
     }
 }
 

@@ -49,7 +49,9 @@ void Grid::SetCell(int32_t col, int32_t row, const std::string& text) {
     revision_ = NextRevision();
 }
 
-void Grid::SetCell(int32_t col, int32_t row, double value) { SetCell(col, row, FormatGeneral(value)); }
+void Grid::SetCell(int32_t col, int32_t row, double value) {
+    SetCell(col, row, FormatGeneral(value));
+}
 
 void Grid::ClearAll() {
     cols_.clear();

@@ -13,7 +13,7 @@
 namespace velta {
 
 class Grid {
-public:
+  public:
     Grid(int32_t maxCols = 26, int32_t maxRows = 500) : maxCols_(maxCols), maxRows_(maxRows) {}
 
     // Number of the last row (>= 1) holding a non-empty cell in any column;
@@ -29,13 +29,23 @@ public:
 
     int32_t MaxCols() const { return maxCols_; }
     int32_t MaxRows() const { return maxRows_; }
-    void SetMaxCols(int32_t n) { maxCols_ = n; revision_ = NextRevision(); }
-    void SetMaxRows(int32_t n) { maxRows_ = n; revision_ = NextRevision(); }
+    void SetMaxCols(int32_t n) {
+        maxCols_ = n;
+        revision_ = NextRevision();
+    }
+    void SetMaxRows(int32_t n) {
+        maxRows_ = n;
+        revision_ = NextRevision();
+    }
 
-    void SetColWidth(int32_t col, double width) { colWidths_[col] = width;
-        revision_ = NextRevision(); }
-    void SetRowHeight(int32_t row, double height) { rowHeights_[row] = height;
-        revision_ = NextRevision(); }
+    void SetColWidth(int32_t col, double width) {
+        colWidths_[col] = width;
+        revision_ = NextRevision();
+    }
+    void SetRowHeight(int32_t row, double height) {
+        rowHeights_[row] = height;
+        revision_ = NextRevision();
+    }
     const std::map<int32_t, double>& ColWidths() const { return colWidths_; }
     const std::map<int32_t, double>& RowHeights() const { return rowHeights_; }
 
@@ -46,7 +56,7 @@ public:
     // Columns that hold at least one cell (row 0 included), for views.
     int32_t UsedCols() const { return static_cast<int32_t>(cols_.size()) - 1; }
 
-private:
+  private:
     // cols_[col][row]; column vectors grow on demand.
     std::vector<std::vector<std::string>> cols_;
     int32_t maxCols_;

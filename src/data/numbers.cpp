@@ -11,8 +11,12 @@ namespace velta {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string Printf(const char* fmt, double v, int prec) {
     char buf[400];
@@ -120,7 +124,9 @@ bool IsWholeNumber(std::string_view text) {
            r <= std::numeric_limits<int32_t>::max();
 }
 
-double IntPart(double v) { return std::floor(v); }
+double IntPart(double v) {
+    return std::floor(v);
+}
 
 std::string FormatHashes(double v, int decimals) {
     std::string s = Printf("%.*f", v, decimals);
@@ -142,7 +148,9 @@ std::string FormatHashes(double v, int decimals) {
     return s;
 }
 
-std::string FormatScientific(double v) { return Printf("%.*E", v, 2); }
+std::string FormatScientific(double v) {
+    return Printf("%.*E", v, 2);
+}
 
 std::string FormatAxis(double v) {
     std::string s = Printf("%.*f", v, 3);
@@ -160,6 +168,8 @@ std::string FormatGeneral(double v) {
     return s;
 }
 
-std::string FormatInteger(int64_t v) { return std::to_string(v); }
+std::string FormatInteger(int64_t v) {
+    return std::to_string(v);
+}
 
 }  // namespace velta

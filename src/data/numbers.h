@@ -14,7 +14,9 @@ namespace velta {
 // Texts whose value does not fit a finite double ("1e999") and "nan"/"inf"
 // are not numbers. Values too small for a double become 0.
 std::optional<double> ParseNumber(std::string_view text);
-inline bool IsNumeric(std::string_view text) { return ParseNumber(text).has_value(); }
+inline bool IsNumeric(std::string_view text) {
+    return ParseNumber(text).has_value();
+}
 
 // Whole-number conversion: nearest integer, halves to the even neighbour.
 // OverflowError outside the 32-bit range or for NaN.
@@ -27,9 +29,15 @@ double IntPart(double v);
 // "###.###": rounded to 3 decimals, no leading zero before the point, no
 // trailing zeros after it, the point always written (12 -> "12.", 0.5 -> ".5").
 std::string FormatHashes(double v, int decimals);
-inline std::string Format3(double v) { return FormatHashes(v, 3); }  // "###.###"
-inline std::string Format2(double v) { return FormatHashes(v, 2); }  // "##.##"
-inline std::string Format4(double v) { return FormatHashes(v, 4); }  // "####.####"
+inline std::string Format3(double v) {
+    return FormatHashes(v, 3);
+}  // "###.###"
+inline std::string Format2(double v) {
+    return FormatHashes(v, 2);
+}  // "##.##"
+inline std::string Format4(double v) {
+    return FormatHashes(v, 4);
+}  // "####.####"
 // "0.00E+00": 184756 -> "1.85E+05".
 std::string FormatScientific(double v);
 // "##0.0##": at least one digit each side of the point, at most 3 decimals.

@@ -57,9 +57,9 @@ bool ComputePreSampleStats(Workspace& ws, Platform& ui) {
     }
     const int32_t n = static_cast<int32_t>(x->size()) - 1;
     if (n < kMinSamplingUnits) {
-        ui.MessageBox("At least 3 sampling units are needed: the pre-sample holds " +
-                          FormatInteger(n) + ".",
-                      MsgButtons::Ok, MsgIcon::Critical, "VELTA");
+        ui.MessageBox(
+            "At least 3 sampling units are needed: the pre-sample holds " + FormatInteger(n) + ".",
+            MsgButtons::Ok, MsgIcon::Critical, "VELTA");
         return false;
     }
     if (n > kMaxSamplingUnits) {
@@ -73,9 +73,10 @@ bool ComputePreSampleStats(Workspace& ws, Platform& ui) {
     const SampleStats s = ComputeSampleStats(*x);
     for (double v : {s.mean, s.sd, s.jackknifeSd, s.jackknifeSeMean, s.jackknifeSeSd}) {
         if (!std::isfinite(v)) {
-            ui.MessageBox("The statistics of these values exceed the range of the numbers VELTA "
-                          "can compute with. Please, check the values.",
-                          MsgButtons::Ok, MsgIcon::Critical, "VELTA");
+            ui.MessageBox(
+                "The statistics of these values exceed the range of the numbers VELTA "
+                "can compute with. Please, check the values.",
+                MsgButtons::Ok, MsgIcon::Critical, "VELTA");
             return false;
         }
     }

@@ -8,19 +8,19 @@
 namespace velta {
 
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A result left the range of its integer or double type.
 class OverflowError : public RuntimeError {
-public:
+  public:
     explicit OverflowError(const std::string& where) : RuntimeError("Overflow in " + where) {}
 };
 
 // An index outside an array's bounds (also: factorial of a negative number).
 class SubscriptOutOfRange : public RuntimeError {
-public:
+  public:
     explicit SubscriptOutOfRange(const std::string& where)
         : RuntimeError("Subscript out of range in " + where) {}
 };
@@ -28,14 +28,14 @@ public:
 // Floating-point division does not trap in C++, so callers check the divisor
 // where the documented behaviour depends on this error.
 class DivisionByZero : public RuntimeError {
-public:
+  public:
     explicit DivisionByZero(const std::string& where)
         : RuntimeError("Division by zero in " + where) {}
 };
 
 // A text that had to be a number was not.
 class TypeMismatch : public RuntimeError {
-public:
+  public:
     explicit TypeMismatch(const std::string& where) : RuntimeError("Type mismatch in " + where) {}
 };
 

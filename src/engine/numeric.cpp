@@ -8,7 +8,9 @@
 namespace velta {
 
 namespace {
-int64_t UpperBound(Array1 x) { return x.empty() ? 0 : static_cast<int64_t>(x.size()) - 1; }
+int64_t UpperBound(Array1 x) {
+    return x.empty() ? 0 : static_cast<int64_t>(x.size()) - 1;
+}
 }  // namespace
 
 int32_t CheckedAdd32(int64_t a, int64_t b, const char* where) {
@@ -18,7 +20,9 @@ int32_t CheckedAdd32(int64_t a, int64_t b, const char* where) {
     return static_cast<int32_t>(r);
 }
 
-int32_t CheckedSub32(int64_t a, int64_t b, const char* where) { return CheckedAdd32(a, -b, where); }
+int32_t CheckedSub32(int64_t a, int64_t b, const char* where) {
+    return CheckedAdd32(a, -b, where);
+}
 
 int32_t CheckedMul32(int64_t a, int64_t b, const char* where) {
     const long double r = static_cast<long double>(a) * static_cast<long double>(b);

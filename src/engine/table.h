@@ -7,7 +7,7 @@
 namespace velta {
 
 class Table2D {
-public:
+  public:
     Table2D() = default;
     Table2D(int32_t rows, int32_t cols) { Resize(rows, cols); }
 
@@ -29,7 +29,7 @@ public:
 
     friend bool operator==(const Table2D&, const Table2D&) = default;
 
-private:
+  private:
     size_t Index(int32_t r, int32_t c) const {
         return static_cast<size_t>(r) * static_cast<size_t>(cols_) + static_cast<size_t>(c);
     }

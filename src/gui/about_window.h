@@ -6,7 +6,7 @@ namespace velta::gui {
 
 class AboutWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit AboutWindow(QWidget* parent = nullptr);
 };
 

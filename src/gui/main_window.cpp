@@ -30,7 +30,9 @@ namespace velta::gui {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 QGroupBox* Frame(const QString& caption) {
     auto* box = new QGroupBox(caption);
@@ -142,7 +144,8 @@ QWidget* MainWindow::BuildLeft() {
     labels_.emplace_back(label17, &ws_.Label17);
     controls_["Label17"] = label17;
     vv->addWidget(label17);
-    vv->addWidget(AddButton(ws_.cmdEsegui, "cmdEsegui", "Generate the virtual samples", Command::Generate));
+    vv->addWidget(
+        AddButton(ws_.cmdEsegui, "cmdEsegui", "Generate the virtual samples", Command::Generate));
     v->addWidget(virt);
 
     auto* trim = Frame("Trimming");
@@ -152,12 +155,14 @@ QWidget* MainWindow::BuildLeft() {
     txtPerc_ = AddField(ws_.txtPerc, "txtPerc", true);
     trow->addWidget(txtPerc_);
     tv->addLayout(trow);
-    tv->addWidget(AddButton(ws_.cmdFilter, "cmdFilter", "Trim the generated samples", Command::Trim));
+    tv->addWidget(
+        AddButton(ws_.cmdFilter, "cmdFilter", "Trim the generated samples", Command::Trim));
     v->addWidget(trim);
 
     auto* autoFrame = Frame("Automatic sample size determination");
     auto* ah = new QHBoxLayout(autoFrame);
-    ah->addWidget(AddButton(ws_.cmdAutoSampleSize, "cmdAutoSampleSize", "Automatic", Command::Automatic));
+    ah->addWidget(
+        AddButton(ws_.cmdAutoSampleSize, "cmdAutoSampleSize", "Automatic", Command::Automatic));
     ah->addWidget(AddButton(ws_.Command1, "Command1", "Manual", Command::Manual));
     v->addWidget(autoFrame);
 
@@ -243,7 +248,8 @@ QWidget* MainWindow::BuildRight() {
     sf->addRow("Alpha:", alpha_);
     sf->addRow("Max. accepted error:", AddField(ws_.Text1, "Text1", true));
     sf->addRow("Standard deviation:", AddField(ws_.Text2, "Text2", true));
-    sf->addRow(AddButton(ws_.tStudentSampleSize, "tStudentSampleSize", "Student-t", Command::StudentT));
+    sf->addRow(
+        AddButton(ws_.tStudentSampleSize, "tStudentSampleSize", "Student-t", Command::StudentT));
     v->addWidget(student);
 
     auto* results = Frame("Results");
@@ -277,9 +283,10 @@ void MainWindow::BuildMenus() {
     file->addAction("Exit", this, [this] { Run(Command::Exit); })->setObjectName("mnuExit");
 
     QMenu* exportMenu = menuBar()->addMenu("Export");
-    exportMenu->addAction("Configuration and Results", this, [this] {
-        Run(Command::ConfigurationAndResults);
-    })->setObjectName("SaveConfRes");
+    exportMenu
+        ->addAction("Configuration and Results", this,
+                    [this] { Run(Command::ConfigurationAndResults); })
+        ->setObjectName("SaveConfRes");
 
     QMenu* help = menuBar()->addMenu("?");
     help->setObjectName("mnuHelp");
@@ -295,9 +302,11 @@ void MainWindow::BuildToolbar() {
     toolbar_->setObjectName("Toolbar1");
     toolbar_->setMovable(false);
     toolbar_->setIconSize(QSize(24, 24));
-    const std::pair<const char*, const char*> buttons[] = {
-        {"Open", "Open"}, {"Save", "Save pre-sampling results"}, {"New", "New"},
-        {"Export", "Configuration and Results"}, {"Help", "Help"}};
+    const std::pair<const char*, const char*> buttons[] = {{"Open", "Open"},
+                                                           {"Save", "Save pre-sampling results"},
+                                                           {"New", "New"},
+                                                           {"Export", "Configuration and Results"},
+                                                           {"Help", "Help"}};
     for (const auto& [key, hint] : buttons) {
         const QString k = key;
         QAction* a = toolbar_->addAction(Picture(k.toLower()), hint);

@@ -26,10 +26,9 @@ class GridView;
 
 namespace velta::gui {
 
-
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -49,10 +48,10 @@ public:
     HelpWindow* helpWindow() const { return help_; }
     ProgressWindow* progressWindow() const { return progress_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
 
-private:
+  private:
     QLineEdit* AddField(Field& field, const QString& name, bool editable);
     QPushButton* AddButton(Field& field, const QString& name, const QString& caption, Command c);
     QWidget* BuildLeft();

@@ -4,7 +4,9 @@
 #include <QSvgRenderer>
 
 // The resources live in a static library, so they are registered by hand.
-static void InitVeltaResources() { Q_INIT_RESOURCE(resources); }
+static void InitVeltaResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace velta::gui {
 

@@ -25,7 +25,9 @@ SplashWindow::SplashWindow(QWidget* parent)
     connect(command1_, &QPushButton::clicked, this, &SplashWindow::Command1_Click);
 }
 
-MainWindow* SplashWindow::mainWindow() const { return main_; }
+MainWindow* SplashWindow::mainWindow() const {
+    return main_;
+}
 
 void SplashWindow::Command1_Click() {
     main_ = new MainWindow;

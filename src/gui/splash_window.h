@@ -11,13 +11,13 @@ class MainWindow;
 
 class SplashWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit SplashWindow(QWidget* parent = nullptr);
     QPushButton* button() const { return command1_; }
     // The main window opened by the click, for tests.
     MainWindow* mainWindow() const;
 
-private:
+  private:
     void Command1_Click();
     QPushButton* command1_;
     QPointer<MainWindow> main_;

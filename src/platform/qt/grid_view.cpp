@@ -22,7 +22,10 @@ constexpr int32_t kSpareRows = 20;
 }  // namespace
 
 GridModel::GridModel(Grid& grid, bool editable, QObject* parent)
-    : QAbstractTableModel(parent), grid_(grid), editable_(editable), seenRevision_(grid.Revision()) {
+    : QAbstractTableModel(parent),
+      grid_(grid),
+      editable_(editable),
+      seenRevision_(grid.Revision()) {
     shownRows_ = ShownRows();
     shownCols_ = ShownCols();
 }
@@ -31,9 +34,13 @@ int32_t GridModel::ShownRows() const {
     return std::max(grid_.MaxRows(), grid_.DataRowCount() + (editable_ ? kSpareRows : 0));
 }
 
-int32_t GridModel::ShownCols() const { return std::max(grid_.MaxCols(), grid_.UsedCols()); }
+int32_t GridModel::ShownCols() const {
+    return std::max(grid_.MaxCols(), grid_.UsedCols());
+}
 
-int GridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : shownRows_; }
+int GridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shownRows_;
+}
 int GridModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : shownCols_;
 }

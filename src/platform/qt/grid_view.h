@@ -11,7 +11,7 @@ namespace velta::qt {
 
 class GridModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     GridModel(Grid& grid, bool editable, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -28,7 +28,7 @@ public:
     void ClearCells(const QModelIndexList& cells);
     Grid& grid() { return grid_; }
 
-private:
+  private:
     int32_t ShownRows() const;
     int32_t ShownCols() const;
     Grid& grid_;
@@ -39,17 +39,17 @@ private:
 
 class GridView : public QTableView {
     Q_OBJECT
-public:
+  public:
     GridView(Grid& grid, bool editable, QWidget* parent = nullptr);
     GridModel* gridModel() const { return model_; }
     void Sync() { model_->Sync(); }
     // Pastes tab- and newline-separated text at the current cell.
     void PasteText(const QString& text);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* e) override;
 
-private:
+  private:
     GridModel* model_;
     bool editable_;
 };

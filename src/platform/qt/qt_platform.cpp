@@ -12,15 +12,30 @@ namespace velta::qt {
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// Messages break lines with a lone carriage return, which Qt does not show.
+QString Lines(const std::string& text) {
+    QString s = Q(text);
+    s.replace("\r\n", "\n");
+    s.replace('\r', '\n');
+    return s;
+}
 
 QMessageBox::Icon ToQt(MsgIcon icon) {
     switch (icon) {
-        case MsgIcon::Critical: return QMessageBox::Critical;
-        case MsgIcon::Question: return QMessageBox::Question;
-        case MsgIcon::Exclamation: return QMessageBox::Warning;
-        case MsgIcon::Information: return QMessageBox::Information;
-        case MsgIcon::None: break;
+        case MsgIcon::Critical:
+            return QMessageBox::Critical;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+        case MsgIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -35,8 +50,10 @@ QString QtFilterFromPairs(const std::string& filter) {
         QString patterns = parts[i + 1];
         patterns.replace(';', ' ');
         // Qt reads the patterns from the parentheses of the description.
-        if (!desc.contains('(')) desc += " (" + patterns + ")";
-        else desc = desc.left(desc.indexOf('(')) + "(" + patterns + ")";
+        if (!desc.contains('('))
+            desc += " (" + patterns + ")";
+        else
+            desc = desc.left(desc.indexOf('(')) + "(" + patterns + ")";
         out << desc;
     }
     return out.join(";;");
@@ -44,12 +61,18 @@ QString QtFilterFromPairs(const std::string& filter) {
 
 MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                                  const std::string& title) {
-    QMessageBox box(ToQt(icon), title.empty() ? QString(kApplicationTitle) : Q(title), Q(text),
+    QMessageBox box(ToQt(icon), title.empty() ? QString(kApplicationTitle) : Q(title), Lines(text),
                     QMessageBox::NoButton, parent_);
     switch (buttons) {
-        case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-        case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-        case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case MsgButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case MsgButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case MsgButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
         case MsgButtons::YesNoCancel:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             break;
@@ -62,11 +85,16 @@ MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, Ms
     const int r = box.exec();
     if (busyDepth_ > 0) QApplication::restoreOverrideCursor();
     switch (r) {
-        case QMessageBox::Yes: return MsgAnswer::Yes;
-        case QMessageBox::No: return MsgAnswer::No;
-        case QMessageBox::Cancel: return MsgAnswer::Cancel;
-        case QMessageBox::Retry: return MsgAnswer::Retry;
-        default: break;
+        case QMessageBox::Yes:
+            return MsgAnswer::Yes;
+        case QMessageBox::No:
+            return MsgAnswer::No;
+        case QMessageBox::Cancel:
+            return MsgAnswer::Cancel;
+        case QMessageBox::Retry:
+            return MsgAnswer::Retry;
+        default:
+            break;
     }
     // Closing the box with Escape or its close box answers Cancel or No.
     if (buttons == MsgButtons::YesNo) return MsgAnswer::No;
@@ -77,8 +105,9 @@ MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, Ms
 std::string QtPlatform::InputBox(const std::string& prompt, const std::string& title,
                                  const std::string& defaultText) {
     bool ok = false;
-    const QString s = QInputDialog::getText(parent_, title.empty() ? QString(kApplicationTitle) : Q(title),
-                                            Q(prompt), QLineEdit::Normal, Q(defaultText), &ok);
+    const QString s =
+        QInputDialog::getText(parent_, title.empty() ? QString(kApplicationTitle) : Q(title),
+                              Lines(prompt), QLineEdit::Normal, Q(defaultText), &ok);
     return ok ? s.toStdString() : std::string();
 }
 
@@ -87,10 +116,9 @@ std::string QtPlatform::FileDialog(const FileDialogRequest& request) {
     QString start = Q(request.fileName);
     if (start.contains('*')) start.clear();
     const QString chosen =
-        request.save
-            ? QFileDialog::getSaveFileName(parent_, Q(request.title), start, filter, nullptr,
-                                           QFileDialog::DontConfirmOverwrite)
-            : QFileDialog::getOpenFileName(parent_, Q(request.title), start, filter);
+        request.save ? QFileDialog::getSaveFileName(parent_, Q(request.title), start, filter,
+                                                    nullptr, QFileDialog::DontConfirmOverwrite)
+                     : QFileDialog::getOpenFileName(parent_, Q(request.title), start, filter);
     return chosen.isEmpty() ? request.fileName : chosen.toStdString();
 }
 
