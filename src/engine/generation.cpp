@@ -11,28 +11,45 @@ int32_t JumpFor(int32_t n) {
     return n <= 0 ? 1 : (n + 19) / 20;
 }
 
+namespace {
+
+// Phase 1 for any storage of the unit numbers: store(i, j, u) puts unit u at
+// position i of virtual sample j. Returns false on abort.
+template <class Store>
+bool DrawPhase(int32_t N, int32_t V, Workspace& ws, Platform& ui, RandomSource& rng,
+               Store&& store) {
+    if (!ws.frmAvanzamento.shown) ShowProgressWindow(ws, V);
+    ws.frmAvanzamento.Label2 = {true, true};
+    // taken[u] == j marks unit u as placed in virtual sample j, so the marks
+    // never need clearing between samples.
+    std::vector<int32_t> taken(static_cast<size_t>(N), 0);
+    int32_t* mark = taken.data();
+    EventPacer pacer(ws, ui);
+    for (int32_t j = 1; j <= V; ++j) {
+        if (pacer.Offer()) return false;
+        ws.DrawProgress = j;
+        // A rejected draw is stored too but leaves the position where it is,
+        // so the next draw overwrites it: the loop has no branch on the
+        // draw, which random outcomes would keep mispredicting.
+        for (int32_t i = 1; i <= N;) {
+            const int32_t u = rng.Below(N);
+            const bool fresh = mark[u] != j;
+            mark[u] = j;
+            store(i, j, u);
+            i += fresh ? 1 : 0;
+        }
+    }
+    ws.frmAvanzamento.Label2.blue = false;
+    return true;
+}
+
+}  // namespace
+
 void DrawVirtualSamples(Table2D& table, int32_t N, int32_t V, Workspace& ws, Platform& ui,
                         RandomSource& rng) {
     if (table.Rows() < N + 1 || table.Cols() < V + 1)
         throw SubscriptOutOfRange("DrawVirtualSamples");
-    if (!ws.frmAvanzamento.shown) ShowProgressWindow(ws, V);
-    ws.frmAvanzamento.Label2 = {true, true};
-
-    // taken[u] == j marks unit u as placed in virtual sample j, so the marks
-    // never need clearing between samples.
-    std::vector<int32_t> taken(static_cast<size_t>(N), 0);
-    EventPacer pacer(ws, ui);
-    for (int32_t j = 1; j <= V; ++j) {
-        if (pacer.Offer()) return;
-        ws.DrawProgress = j;
-        for (int32_t i = 1; i <= N; ++i) {
-            int32_t u = rng.Below(N);
-            while (taken[static_cast<size_t>(u)] == j) u = rng.Below(N);
-            taken[static_cast<size_t>(u)] = j;
-            table(i, j) = u;
-        }
-    }
-    ws.frmAvanzamento.Label2.blue = false;
+    DrawPhase(N, V, ws, ui, rng, [&](int32_t i, int32_t j, int32_t u) { table(i, j) = u; });
 }
 
 bool GenerateVirtualSamples(const std::vector<double>& preSample, int32_t V, StatsTables& out,
@@ -42,42 +59,62 @@ bool GenerateVirtualSamples(const std::vector<double>& preSample, int32_t V, Sta
     const int32_t J = ws.Jump;
     if (J < 1) throw SubscriptOutOfRange("GenerateVirtualSamples: Jump");
 
-    Table2D draws(N + 1, V + 1);
-    DrawVirtualSamples(draws, N, V, ws, ui, rng);
-    if (ws.AbortRequested == "1") return false;
+    // The unit numbers sample by sample, compactly: a generation of 185,000
+    // virtual samples keeps them in a few megabytes.
+    if (N > 65535) throw OverflowError("GenerateVirtualSamples: N");
+    std::vector<uint16_t> draws(static_cast<size_t>(N) * static_cast<size_t>(V));
+    const bool drawn = DrawPhase(N, V, ws, ui, rng, [&](int32_t i, int32_t j, int32_t u) {
+        draws[static_cast<size_t>(j - 1) * static_cast<size_t>(N) + static_cast<size_t>(i - 1)] =
+            static_cast<uint16_t>(u);
+    });
+    if (!drawn || ws.AbortRequested == "1") return false;
 
     // Phase 2, straight into fresh tables: the previous ones survive an abort.
     ws.frmAvanzamento.Label1 = {true, true};
     StatsTables fresh;
     fresh.means.Resize(N, V + 1);
     fresh.sds.Resize(N, V + 1);
-    std::vector<double> x(static_cast<size_t>(N));
+    // Row q*J - 1 takes the prefix of the first q*J + 2 values; a prefix
+    // longer than N was never computed and leaves the row at 0.
+    std::vector<int32_t> size;
+    for (int32_t q = 1; q * J + 2 <= N; ++q) size.push_back(q * J + 2);
+    const auto prefixes = static_cast<int32_t>(size.size());
+    std::vector<double> x(static_cast<size_t>(N)), mean(size.size()), dev(size.size());
     EventPacer pacer(ws, ui);
     for (int32_t j = 1; j <= V; ++j) {
         if (pacer.Offer()) return false;
         ws.StatsProgress = j;
-        for (int32_t i = 1; i <= N; ++i) {
-            const auto u = static_cast<size_t>(draws(i, j));
-            x[static_cast<size_t>(i - 1)] = preSample[u + 1];
-        }
-        // Row q*J - 1 takes the prefix of the first q*J + 2 values; a prefix
-        // longer than N was never computed and leaves the row at 0. The
-        // running sum adds the values in the same order as a sum from scratch
-        // (MeanOf), so the means are bit for bit the same; the deviance needs
-        // its own pass around each prefix's mean.
+        const uint16_t* units = draws.data() + static_cast<size_t>(j - 1) * static_cast<size_t>(N);
+        for (int32_t i = 0; i < N; ++i) x[static_cast<size_t>(i)] = preSample[units[i] + 1u];
+        // The running sum adds the values in the same order as a sum from
+        // scratch, so the means are bit for bit those of MeanOf.
         double sum = 0.0;
         int32_t summed = 0;
-        for (int32_t q = 1; q * J + 2 <= N; ++q) {
-            const int32_t c = q * J + 2;
-            for (; summed < c; ++summed) sum += x[static_cast<size_t>(summed)];
-            const double mean = sum / static_cast<double>(c);
-            double dev = 0.0;
-            for (int32_t i = 0; i < c; ++i) {
-                const double e = x[static_cast<size_t>(i)] - mean;
-                dev += e * e;
+        for (int32_t q = 0; q < prefixes; ++q) {
+            for (; summed < size[static_cast<size_t>(q)]; ++summed)
+                sum += x[static_cast<size_t>(summed)];
+            mean[static_cast<size_t>(q)] = sum / static_cast<double>(size[static_cast<size_t>(q)]);
+            dev[static_cast<size_t>(q)] = 0.0;
+        }
+        // Each prefix's deviance still adds its squared deviations in
+        // position order (as DevianceOf does), but the prefixes advance side
+        // by side, which keeps the processor's adders busy.
+        int32_t first = 0;
+        for (int32_t i = 0; i < N && first < prefixes; ++i) {
+            while (first < prefixes && size[static_cast<size_t>(first)] <= i) ++first;
+            const double xi = x[static_cast<size_t>(i)];
+            double* __restrict d = dev.data();
+            const double* __restrict m = mean.data();
+            for (int32_t q = first; q < prefixes; ++q) {
+                const double e = xi - m[q];
+                d[q] += e * e;
             }
-            fresh.means(q * J - 1, j - 1) = mean;
-            fresh.sds(q * J - 1, j - 1) = std::sqrt(dev / (c - 1));
+        }
+        for (int32_t q = 0; q < prefixes; ++q) {
+            const int32_t row = (q + 1) * J - 1;
+            const double c = size[static_cast<size_t>(q)];
+            fresh.means(row, j - 1) = mean[static_cast<size_t>(q)];
+            fresh.sds(row, j - 1) = std::sqrt(dev[static_cast<size_t>(q)] / (c - 1));
         }
     }
     ws.frmAvanzamento.Label1.blue = false;

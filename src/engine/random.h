@@ -14,17 +14,33 @@ class RandomSource {
     RandomSource() = default;
     explicit RandomSource(uint64_t seed) : engine_(seed) {}
 
-    // Uniform in [0, 1): the top 53 bits of one raw draw.
-    double Rnd() { return static_cast<double>(engine_() >> 11) * 0x1.0p-53; }
+    // Uniform in [0, 1) with 32-bit resolution: each raw 64-bit draw yields
+    // two values, its high half first. Ample for choosing among at most a
+    // few thousand units, and half the generator's work.
+    double Rnd() { return static_cast<double>(Next32()) * 0x1.0p-32; }
 
-    // Int(Rnd() * n) for n >= 1, never n itself.
+    // Int(Rnd() * n) for 1 <= n < 2^31, computed exactly in integers, so it
+    // never reaches n.
     int32_t Below(int32_t n) {
-        const auto u = static_cast<int32_t>(Rnd() * n);
-        return u < n ? u : n - 1;
+        return static_cast<int32_t>((static_cast<uint64_t>(Next32()) * static_cast<uint64_t>(n)) >>
+                                    32);
     }
 
   private:
+    uint32_t Next32() {
+        if (haveLow_) {
+            haveLow_ = false;
+            return low_;
+        }
+        const uint64_t raw = engine_();
+        low_ = static_cast<uint32_t>(raw);
+        haveLow_ = true;
+        return static_cast<uint32_t>(raw >> 32);
+    }
+
     std::mt19937_64 engine_;
+    uint32_t low_ = 0;
+    bool haveLow_ = false;
 };
 
 // The one source of the running program.
