@@ -253,9 +253,8 @@ Bytes CompoundFile(Bytes stream) {
     if (fatSectors > 109) throw std::invalid_argument("workbook too large");
     const uint32_t firstFat = dirSector + 1;
 
-    Bytes f;
     const uint8_t sig[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    f.insert(f.end(), sig, sig + 8);
+    Bytes f(sig, sig + 8);
     f.resize(24, 0);  // CLSID
     Put16(f, 0x003E);
     Put16(f, 0x0003);
