@@ -1,12 +1,15 @@
-// Least squares of RegPol: hand-checked fits, the NIST StRD linear regression
-// data sets and bad input.
+// RegPol: least squares and analysis of variance against hand-checked fits
+// and the NIST StRD linear regression data sets, the upper-tail F probability
+// against an independent table, and bad input.
 #include "regression/regpol.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <limits>
-#include <map>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -18,247 +21,293 @@ using namespace velta;
 
 namespace {
 
-struct StrdSet {
-    std::vector<double> x{0.0}, y{0.0};  // 1-based
-    std::map<std::string, std::vector<double>> certified;
-};
-
-// The "y x" rows of a NIST StRD regression file as 1-based x and y.
-StrdSet ReadStrd(const std::string& name) {
-    const reference::StrdFile f = reference::ReadStrd(name);
-    StrdSet s;
-    for (const auto& row : f.rows) {
-        s.y.push_back(row.at(0));
-        s.x.push_back(row.at(1));
-    }
-    s.certified = f.certified;
-    return s;
-}
-
-double Digits(double value, double certified) {
-    return reference::AgreeingDigits(value, certified);
-}
+using V = std::vector<double>;
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 struct Fit {
-    std::vector<double> a = std::vector<double>(7, 0.0);
-    std::vector<double> sig;
+    V a, sig;
     Table2D covar{6, 6};
     double chisq = -1.0;
 };
 
-// Fits ma coefficients, or the slope alone with the intercept held at 0.
-Fit FitPoly(RegPol& r, const std::vector<double>& x, const std::vector<double>& y, int ma,
-            bool slopeOnly = false) {
-    Fit f;
-    f.sig.assign(x.size(), 0.0);
-    std::vector<double> lista{0, slopeOnly ? 2.0 : 1.0, 2, 3, 4, 5, 6};
-    r.LFIT(x, y, f.sig, static_cast<int32_t>(x.size()) - 1, f.a, ma, lista, slopeOnly ? 1 : ma,
+// Fits the parameters lista(1 .. mfit) (all ma by default) of
+// y = a1 + a2 x + ... with every sig 0; the others keep their values from a.
+Fit Lfit(RegPol& r, const V& x, const V& y, int ma, V lista = {0, 1, 2, 3, 4, 5, 6}, int mfit = 0,
+         V a = V(7, 0.0)) {
+    Fit f{std::move(a), V(x.size(), 0.0)};
+    r.LFIT(x, y, f.sig, static_cast<int32_t>(x.size()) - 1, f.a, ma, lista, mfit ? mfit : ma,
            f.covar, f.chisq);
     return f;
 }
 
+// A NIST file's "y x" rows as 1-based x and y.
+struct Strd {
+    reference::StrdFile file;
+    V x{0.0}, y{0.0};
+    explicit Strd(const std::string& name) : file(reference::ReadStrd(name)) {
+        for (const auto& row : file.rows) y.push_back(row.at(0)), x.push_back(row.at(1));
+    }
+    double Digits(double value, const std::string& key, size_t i = 0) const {
+        return reference::AgreeingDigits(value, file.Certified(key, i));
+    }
+};
+
 class RegPolTest : public ::testing::Test {
   protected:
+    // Analysis of variance of the line a(1) + a(2) x over x = 1, 2, 3.
+    AnovaResult Line(const V& y, const V& a) { return reg.ANOVARegPol(xs, y, 2, a, true, 0.0); }
     ScriptedPlatform platform;
     RegPol reg{platform};
+    const V xs{0, 1, 2, 3};
 };
 
 }  // namespace
 
 TEST_F(RegPolTest, StraightLinesByHand) {
-    Fit f = FitPoly(reg, {0, 1, 2, 3}, {0, 1, 3, 5}, 2);
+    Fit f = Lfit(reg, {0, 1, 2, 3}, {0, 1, 3, 5}, 2);
     EXPECT_NEAR(f.a[1], -1.0, 1e-15);
     EXPECT_NEAR(f.a[2], 2.0, 1e-15);
     EXPECT_NEAR(f.chisq, 0.0, 1e-12);
 
     // Zero sig becomes 0.0001 in the caller's array: an unweighted fit with
     // slope Sxy / Sxx = 11 / 5 and chisq = RSS (residuals .3 -.9 .9 -.3) / 1e-8.
-    f = FitPoly(reg, {0, 1, 2, 3, 4}, {0, 2, 3, 7, 8}, 2);
-    EXPECT_EQ(f.sig, (std::vector<double>{0, 1e-4, 1e-4, 1e-4, 1e-4}));
-    EXPECT_NEAR(f.a[2], 2.2, 1e-15);
-    EXPECT_NEAR(f.a[1], -0.5, 1e-15);
-    EXPECT_NEAR(f.chisq * 1e-8, 1.8, 1e-13);
-    // Covariance of a line: sig^2 [Sxx, -Sx; -Sx, n] / (n Sxx - Sx^2).
-    EXPECT_NEAR(f.covar(1, 1), 1e-8 * 30 / 20, 1e-22);
-    EXPECT_NEAR(f.covar(2, 2), 1e-8 * 4 / 20, 1e-22);
-    EXPECT_NEAR(f.covar(1, 2), -1e-8 * 10 / 20, 1e-22);
-    EXPECT_EQ(f.covar(2, 1), f.covar(1, 2));
+    // lista (2, 1) gives the same fit with covar still in parameter order.
+    for (V lista : {V{0, 1, 2}, V{0, 2, 1}}) {
+        f = Lfit(reg, {0, 1, 2, 3, 4}, {0, 2, 3, 7, 8}, 2, lista);
+        EXPECT_EQ(f.sig, (V{0, 1e-4, 1e-4, 1e-4, 1e-4}));
+        EXPECT_NEAR(f.a[1], -0.5, 1e-15);
+        EXPECT_NEAR(f.a[2], 2.2, 1e-15);
+        EXPECT_NEAR(f.chisq * 1e-8, 1.8, 1e-13);
+        // Covariance of a line: sig^2 [Sxx, -Sx; -Sx, n] / (n Sxx - Sx^2).
+        const double expected[2][2] = {{30, -10}, {-10, 4}};
+        for (int i = 1; i <= 2; ++i)
+            for (int j = 1; j <= 2; ++j)
+                EXPECT_NEAR(f.covar(i, j), 1e-8 * expected[i - 1][j - 1] / 20, 1e-22) << lista[1];
+    }
 
-    // lista (2, 1): the same fit, covar still in parameter order.
-    std::vector<double> sig(5, 0.0), a{0, 0, 0}, lista{0, 2, 1};
-    Table2D covar(3, 3);
-    double chisq = 0;
-    reg.LFIT(std::vector<double>{0, 1, 2, 3, 4}, std::vector<double>{0, 2, 3, 7, 8}, sig, 4, a, 2,
-             lista, 2, covar, chisq);
-    EXPECT_NEAR(a[2], 2.2, 1e-15);
-    for (int i = 1; i <= 2; ++i)
-        for (int j = 1; j <= 2; ++j) EXPECT_NEAR(covar(i, j), f.covar(i, j), 1e-22);
+    // A held parameter keeps its value: slope = sum x (y - 1.5) / sum x^2.
+    f = Lfit(reg, {0, 1, 2, 3}, {0, 4, 5, 8}, 2, {0, 2, 0}, 1, {0, 1.5, 99});
+    EXPECT_EQ(f.a[1], 1.5);
+    EXPECT_NEAR(f.a[2], (2.5 + 7 + 19.5) / 14.0, 1e-15);
+    EXPECT_EQ(f.covar(1, 1), 0.0);
+    EXPECT_NEAR(f.covar(2, 2), 1e-8 / 14.0, 1e-22);
     EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST_F(RegPolTest, HeldParameterKeepsItsValue) {
-    std::vector<double> sig(4, 0.0), a{0, 1.5, 99}, lista{0, 2, 0};
-    Table2D covar(3, 3);
-    double chisq = 0;
-    reg.LFIT(std::vector<double>{0, 1, 2, 3}, std::vector<double>{0, 4, 5, 8}, sig, 3, a, 2, lista,
-             1, covar, chisq);
-    EXPECT_EQ(a[1], 1.5);
-    EXPECT_EQ(lista[2], 1.0);
-    EXPECT_NEAR(a[2], (2.5 + 7 + 19.5) / 14.0, 1e-15);  // sum x (y - 1.5) / sum x^2
-    EXPECT_EQ(covar(1, 1), 0.0);
-    EXPECT_NEAR(covar(2, 2), 1e-8 / 14.0, 1e-22);
-}
-
 TEST_F(RegPolTest, ImproperListaShowsTheMessageAndLeavesResultsAlone) {
-    std::vector<double> sig(4, 0.0), a{0, 7, 8};
-    Table2D covar(3, 3);
-    covar(1, 1) = 42;
-    double chisq = 13;
     // A parameter named twice; a parameter that does not exist.
-    for (auto [lista, mfit] : {std::pair{std::vector<double>{0, 1, 1}, 2},
-                               std::pair{std::vector<double>{0, 3, 0, 0}, 1}}) {
+    for (auto [lista, mfit] : {std::pair{V{0, 1, 1}, 2}, std::pair{V{0, 3, 0, 0}, 1}}) {
         platform.messages.clear();
-        reg.LFIT(std::vector<double>{0, 1, 2, 3}, std::vector<double>{0, 1, 3, 5}, sig, 3, a, 2,
-                 lista, mfit, covar, chisq);
+        const Fit f = Lfit(reg, {0, 1, 2, 3}, {0, 1, 3, 5}, 2, lista, mfit, {0, 7, 8});
         ASSERT_EQ(platform.messages.size(), 1u);
         EXPECT_EQ(platform.messages[0].text, "Improper set in LISTA");
-        EXPECT_EQ(platform.messages[0].icon, MsgIcon::None);
-        EXPECT_EQ(platform.messages[0].buttons, MsgButtons::Ok);
-        EXPECT_EQ(platform.messages[0].title, "");  // the application title
-        EXPECT_EQ(a, (std::vector<double>{0, 7, 8}));
-        EXPECT_EQ(covar(1, 1), 42);
-        EXPECT_EQ(chisq, 13);
+        EXPECT_EQ(f.a, (V{0, 7, 8}));
+        EXPECT_EQ(f.covar, Table2D(6, 6));
+        EXPECT_EQ(f.chisq, -1.0);
     }
 }
 
-TEST_F(RegPolTest, FiveBasisFunctionsAtMost) {
-    std::vector<double> af(6, -1.0);
+TEST_F(RegPolTest, BasisLimitAndSingularSystems) {
+    V af(6, -1.0);
     reg.FUNCS(2.0, af, 5);
-    EXPECT_EQ(af, (std::vector<double>{-1, 1, 2, 4, 8, 16}));
+    EXPECT_EQ(af, (V{-1, 1, 2, 4, 8, 16}));
     EXPECT_THROW(reg.FUNCS(1e200, af, 3), OverflowError);
-    // Wampler1's degree-5 model needs a sixth; so does ma = 6 without data.
-    const StrdSet w = ReadStrd("Wampler1");
-    ASSERT_EQ(w.x.size(), 22u);
-    EXPECT_THROW(FitPoly(reg, w.x, w.y, 6), SubscriptOutOfRange);
-    EXPECT_THROW(FitPoly(reg, {0.0}, {0.0}, 6), SubscriptOutOfRange);
-    EXPECT_NO_THROW(FitPoly(reg, w.x, w.y, 5));
-    // The Gaussian basis writes the same five places.
-    reg.FGauss(1.25, std::vector<double>{0, 2.0, 1.0, 0.5}, 3);
-    EXPECT_DOUBLE_EQ(reg.afunc()[1], std::exp(-0.25));
+    // Wampler1's degree-5 model needs a sixth basis function; so does ma = 6
+    // without data.
+    const Strd w("Wampler1");
+    EXPECT_THROW(Lfit(reg, w.x, w.y, 6), SubscriptOutOfRange);
+    EXPECT_THROW(Lfit(reg, {0.0}, {0.0}, 6), SubscriptOutOfRange);
+    EXPECT_NO_THROW(Lfit(reg, w.x, w.y, 5));
+    reg.FGauss(1.25, V{0, 2.0, 1.0, 0.5}, 3);
     EXPECT_DOUBLE_EQ(reg.afunc()[3], 2.0 * std::exp(-0.25));
-    EXPECT_THROW(reg.FGauss(1.0, std::vector<double>(7, 1.0), 6), SubscriptOutOfRange);
-    EXPECT_THROW(reg.FGauss(1.0, std::vector<double>{0, 1, 0, 0}, 3), DivisionByZero);
-}
+    EXPECT_THROW(reg.FGauss(1.0, V(7, 1.0), 6), SubscriptOutOfRange);
+    EXPECT_THROW(reg.FGauss(1.0, V{0, 1, 0, 0}, 3), DivisionByZero);
 
-TEST_F(RegPolTest, GaussJordanAndSingularSystems) {
-    Table2D a(4, 4), b(4, 2);
-    const double m[3][3] = {{2, 1, 1}, {1, 3, 2}, {1, 0, 0}};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) a(i + 1, j + 1) = m[i][j];
-    b(1, 1) = 4, b(2, 1) = 5, b(3, 1) = 6;
-    ASSERT_TRUE(reg.GAUSSJ(a, 3, b, 1));
-    EXPECT_NEAR(b(1, 1), 6, 1e-13);  // x = (6, 15, -23)
-    EXPECT_NEAR(b(2, 1), 15, 1e-13);
-    EXPECT_NEAR(b(3, 1), -23, 1e-13);
-    // a becomes the inverse, whose last row is (3, -1, -5).
-    EXPECT_NEAR(a(3, 1), 3.0, 1e-14);
-    EXPECT_NEAR(a(3, 2), -1.0, 1e-14);
-    EXPECT_NEAR(a(3, 3), -5.0, 1e-14);
-    Table2D s(3, 3), sb(3, 2);
-    s(1, 1) = 1, s(1, 2) = 2, s(2, 1) = 2, s(2, 2) = 4;
-    EXPECT_FALSE(reg.GAUSSJ(s, 2, sb, 1));
-    s(1, 1) = 1e-50;  // zero in single precision
-    EXPECT_FALSE(reg.GAUSSJ(s, 1, sb, 1));
-    EXPECT_THROW(reg.GAUSSJ(s, 3, sb, 1), SubscriptOutOfRange);
-
-    // LFIT reports a line it cannot determine instead of returning a guess:
+    // A line that cannot be determined raises instead of returning a guess:
     // one point, repeated x, no data, x vanishing in single precision.
-    EXPECT_THROW(FitPoly(reg, {0, 3}, {0, 1}, 2), DivisionByZero);
-    EXPECT_THROW(FitPoly(reg, {0, 2, 2, 2}, {0, 1, 2, 3}, 2), DivisionByZero);
-    EXPECT_THROW(FitPoly(reg, {0}, {0}, 2), DivisionByZero);
-    EXPECT_THROW(FitPoly(reg, {0, 1e-30, 2e-30, 3e-30}, {0, 1, 2, 3}, 2), DivisionByZero);
+    for (const V& x : {V{0, 3}, V{0, 2, 2, 2}, V{0}, V{0, 1e-30, 2e-30, 3e-30}})
+        EXPECT_THROW(Lfit(reg, x, V(x.size(), 1.0), 2), DivisionByZero) << x.size();
 }
 
 TEST_F(RegPolTest, ExtremeMagnitudesAndNaN) {
-    const std::vector<double> x{0, 1, 2, 3, 4};
-    Fit f = FitPoly(reg, x, {0, 1e-300, 3e-300, 2e-300, 5e-300}, 2);
+    const V x{0, 1, 2, 3, 4};
+    Fit f = Lfit(reg, x, {0, 1e-300, 3e-300, 2e-300, 5e-300}, 2);
     EXPECT_NEAR(f.a[2] / 1e-300, 1.1, 1e-13);
-    f = FitPoly(reg, {0, 1e300, 2e300, 3e300}, {0, 1, 2, 3}, 2);
+    f = Lfit(reg, {0, 1e300, 2e300, 3e300}, {0, 1, 2, 3}, 2);
     EXPECT_NEAR(f.a[2] * 1e300, 1.0, 1e-13);
     EXPECT_NEAR(f.a[1], 0.0, 1e-13);
     // Residuals of 1e300 over sig = 0.0001 do not fit a double.
-    EXPECT_THROW(FitPoly(reg, x, {0, 1e300, 3e300, 2e300, 5e300}, 2), OverflowError);
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_THROW(FitPoly(reg, x, {0, 1, nan, 2, 3}, 2), OverflowError);
-    EXPECT_THROW(FitPoly(reg, {0, 1, nan, 2, 3}, x, 2), OverflowError);
-    std::vector<double> sig(3, 0.0), a{0, 0, 0}, lista{0, 1, 2};
-    Table2D covar(3, 3);
-    double chisq = 0;
-    EXPECT_THROW(reg.LFIT(x, x, sig, 4, a, 2, lista, 2, covar, chisq), SubscriptOutOfRange);
-}
+    EXPECT_THROW(Lfit(reg, x, {0, 1e300, 3e300, 2e300, 5e300}, 2), OverflowError);
+    EXPECT_THROW(Lfit(reg, x, {0, 1, kNaN, 2, 3}, 2), OverflowError);
+    EXPECT_THROW(Lfit(reg, {0, 1, kNaN, 2, 3}, x, 2), OverflowError);
 
-TEST_F(RegPolTest, MeanAndDeviances) {
-    const std::vector<double> v{123.0, 2, 4, 9};  // position 0 never read
+    const V v{123.0, 2, 4, 9};  // position 0 never read
     EXPECT_EQ(reg.Media(v), 5.0);
     EXPECT_EQ(reg.Devianza(v), 26.0);
     EXPECT_EQ(reg.DevianzaMediaEsterna(v, 4.0), 29.0);
-    EXPECT_THROW(reg.Media(std::vector<double>{0}), DivisionByZero);
-    EXPECT_EQ(reg.Devianza(std::vector<double>{0}), 0.0);
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_THROW(reg.Devianza(std::vector<double>{0, 1e300, -1e300}), OverflowError);
+    EXPECT_THROW(reg.Media(V{0}), DivisionByZero);
+    EXPECT_EQ(reg.Devianza(V{0}), 0.0);
     // Sums are carried wider than a double: only a result out of range overflows.
-    EXPECT_EQ(reg.Media(std::vector<double>{0, 1e308, 1e308}), 1e308);
-    EXPECT_THROW(reg.Devianza(std::vector<double>{0, 1, nan}), OverflowError);
+    EXPECT_EQ(reg.Media(V{0, 1e308, 1e308}), 1e308);
+    EXPECT_THROW(reg.Devianza(V{0, 1e300, -1e300}), OverflowError);
+    EXPECT_THROW(reg.Devianza(V{0, 1, kNaN}), OverflowError);
 }
 
-TEST(RegPolNist, NorrisLineRSquaredAndF) {
-    ScriptedPlatform platform;
-    RegPol reg(platform);
-    const StrdSet s = ReadStrd("Norris");
+TEST_F(RegPolTest, NistNorrisLineRSquaredAndF) {
+    const Strd s("Norris");
     ASSERT_EQ(s.x.size(), 37u);
-    const Fit f = FitPoly(reg, s.x, s.y, 2);
+    const Fit f = Lfit(reg, s.x, s.y, 2);
     const AnovaResult r = reg.ANOVARegPol(s.x, s.y, 2, f.a, true, 0.0);
-    const double b0 = s.certified.at("B0")[0], b1 = s.certified.at("B1")[0];
-    const double r2 = s.certified.at("r2")[0], F = s.certified.at("regression")[3];
-    std::cout << "Norris digits: B0 " << Digits(f.a[1], b0) << ", B1 " << Digits(f.a[2], b1)
-              << ", R2 " << Digits(r.R2, r2) << ", F " << Digits(r.F, F) << "\n";
-    EXPECT_GE(Digits(f.a[1], b0), 10.0);
-    EXPECT_GE(Digits(f.a[2], b1), 10.0);
-    EXPECT_GE(Digits(r.R2, r2), 10.0);
-    EXPECT_GE(Digits(r.F, F), 10.0);
-    EXPECT_GE(Digits(r.DevianzaStimati, s.certified.at("regression")[1]), 10.0);
-    EXPECT_GE(Digits(r.Errore, s.certified.at("residual")[1]), 9.0);
-    EXPECT_GE(Digits(f.chisq * 1e-8, s.certified.at("residual")[1]), 9.0);
-    EXPECT_LT(r.prf, 1e-15);
+    EXPECT_GE(s.Digits(f.a[1], "B0"), 10.0);
+    EXPECT_GE(s.Digits(f.a[2], "B1"), 10.0);
+    EXPECT_GE(s.Digits(r.R2, "r2"), 10.0);
+    EXPECT_GE(s.Digits(r.F, "regression", 3), 10.0);
+    EXPECT_GE(s.Digits(r.DevianzaStimati, "regression", 1), 10.0);
+    EXPECT_GE(s.Digits(r.Errore, "residual", 1), 9.0);
+    EXPECT_GE(s.Digits(f.chisq * 1e-8, "residual", 1), 9.0);
     EXPECT_EQ(r.sign, "++");
 }
 
-TEST(RegPolNist, PontiusQuadratic) {
-    ScriptedPlatform platform;
-    RegPol reg(platform);
-    const StrdSet s = ReadStrd("Pontius");
-    ASSERT_EQ(s.x.size(), 41u);
-    const Fit f = FitPoly(reg, s.x, s.y, 3);
-    std::cout << "Pontius digits:";
-    for (int j = 0; j < 3; ++j) {
-        const double c = s.certified.at("B" + std::to_string(j))[0];
-        std::cout << " B" << j << " " << Digits(f.a[j + 1], c);
-        EXPECT_GE(Digits(f.a[j + 1], c), 8.0) << "B" << j;
+TEST_F(RegPolTest, NistPontiusQuadraticAndNoIntercept) {
+    const Strd p("Pontius");
+    ASSERT_EQ(p.x.size(), 41u);
+    const Fit f = Lfit(reg, p.x, p.y, 3);
+    for (int j = 0; j < 3; ++j)
+        EXPECT_GE(p.Digits(f.a[j + 1], "B" + std::to_string(j)), 8.0) << "B" << j;
+
+    // The intercept held at 0, the slope fitted.
+    for (const char* name : {"NoInt1", "NoInt2"}) {
+        const Strd s(name);
+        const Fit g = Lfit(reg, s.x, s.y, 2, {0, 2, 0}, 1);
+        EXPECT_EQ(g.a[1], 0.0) << name;
+        EXPECT_GE(s.Digits(g.a[2], "B1"), 10.0) << name;
+        EXPECT_GE(s.Digits(g.chisq * 1e-8, "residual", 1), 10.0) << name;
     }
-    std::cout << "\n";
+    EXPECT_TRUE(platform.messages.empty());
 }
 
-TEST(RegPolNist, NoInterceptHoldsTheInterceptAtZero) {
-    for (const char* name : {"NoInt1", "NoInt2"}) {
-        ScriptedPlatform platform;
-        RegPol reg(platform);
-        const StrdSet s = ReadStrd(name);
-        const Fit f = FitPoly(reg, s.x, s.y, 2, true);
-        const double b1 = s.certified.at("B1")[0];
-        std::cout << name << " digits: B1 " << Digits(f.a[2], b1) << "\n";
-        EXPECT_EQ(f.a[1], 0.0) << name;
-        EXPECT_GE(Digits(f.a[2], b1), 10.0) << name;
-        EXPECT_GE(Digits(f.chisq * 1e-8, s.certified.at("residual")[1]), 10.0) << name;
-        EXPECT_TRUE(platform.messages.empty());
+TEST_F(RegPolTest, AnovaOfSlopedAndHorizontalLines) {
+    AnovaResult r = Line({0, 1, 2, 4}, {0, -2.0 / 3.0, 1.5});
+    EXPECT_NEAR(r.DevianzaStimati, 4.5, 1e-14);
+    EXPECT_NEAR(r.R2, 27.0 / 28.0, 1e-15);
+    EXPECT_NEAR(r.Errore, 1.0 / 6.0, 1e-14);
+    EXPECT_NEAR(r.F, 27.0, 1e-12);
+    // 1 and 1 degrees of freedom: P = 1 - 2 atan(sqrt(F)) / pi.
+    EXPECT_NEAR(r.prf, 1.0 - 2.0 * std::atan(std::sqrt(27.0)) / std::numbers::pi, 1e-14);
+    EXPECT_EQ(r.sign, "ns");
+    EXPECT_NEAR(reg.rootOneMinusR2(), std::sqrt(1.0 / 28.0), 1e-15);
+
+    // A horizontal line explains nothing, whatever the data and the level.
+    const V y{0, 3.3, -1, 8.25, 0.1, 2}, x5{0, 5, 6, 7, 8, 9};
+    for (double level : {0.1, 2.0, -1e5}) {
+        r = reg.ANOVARegPol(x5, y, 2, V{}, false, level);
+        EXPECT_NEAR(r.R2, 0.0, 1e-20) << level;
+        EXPECT_NEAR(r.F, 0.0, 1e-18);
+        EXPECT_EQ(r.sign, "ns");
     }
+}
+
+TEST_F(RegPolTest, AnovaAllEqualYUsesTheStandInTotal) {
+    const V y{0, 5, 5, 5};
+    // Explained 2e-8 against the stand-in 1e-6.
+    AnovaResult r = Line(y, {0, 5, 0.0001});
+    EXPECT_NEAR(r.R2, 0.02, 1e-12);
+    EXPECT_NEAR(r.Errore, 0.98e-6, 1e-18);
+    // More than the stand-in is clipped below 1.
+    r = Line(y, {0, 0, 1});
+    EXPECT_EQ(r.R2, 0.999999);
+    EXPECT_EQ(r.sign, "++");
+    r = Line(y, {0, 5, 0});
+    EXPECT_EQ(r.R2, 0.0);
+    EXPECT_EQ(r.prf, 1.0);
+}
+
+TEST_F(RegPolTest, AnovaErrorsForNoDegreesOfFreedomPerfectFitAndBadNumbers) {
+    const V y{0, 1, 3, 2}, a{0, 0.5, 0.5}, one{0, 2};
+    for (int ma : {1, 3, 4})  // ma = 1, n = ma, n < ma
+        EXPECT_THROW(reg.ANOVARegPol(xs, y, ma, a, true, 0.0), DivisionByZero) << ma;
+    EXPECT_THROW(reg.ANOVARegPol(one, one, 2, a, false, 2.0), DivisionByZero);
+    EXPECT_THROW(Line({0, 1, 3, 5}, {0, -1, 2}), DivisionByZero);  // exactly -1 + 2x
+    EXPECT_THROW(Line({0, 1, kNaN, 2}, a), OverflowError);
+    EXPECT_THROW(Line(y, {0, kNaN, 0.5}), OverflowError);
+    EXPECT_THROW(Line(y, {0, 0, 1e308}), OverflowError);
+    EXPECT_THROW(Line(y, {0}), SubscriptOutOfRange);
+}
+
+// fprob_reference.csv: d1, d2 in 1 .. 40, 50, 100 and F from 0.01 to 250, made
+// with an arbitrary-precision incomplete beta function (see its header).
+TEST_F(RegPolTest, FProbabilityAgreesWithTheReferenceTableOnTheWholeGrid) {
+    std::ifstream in(std::string(VELTA_TEST_DATA_DIR) + "/fprob_reference.csv");
+    ASSERT_TRUE(in.good());
+    std::string line;
+    int rows = 0;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#' || line[0] == 'd') continue;
+        int d1, d2;
+        double F, P;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%d,%d,%lf,%lf", &d1, &d2, &F, &P), 4) << line;
+        const FProbability r = reg.pf(F, d1, d2);
+        EXPECT_LE(std::abs(r.prf - P), 1e-10) << line << " got " << r.prf;
+        // Marks follow wherever the reference is not within rounding of a limit.
+        if (std::abs(P - 0.05) > 1e-12 && std::abs(P - 0.01) > 1e-12) {
+            EXPECT_EQ(r.sign, P > 0.05 ? "ns" : (P >= 0.01 ? " +" : "++")) << line;
+        }
+        ++rows;
+    }
+    EXPECT_EQ(rows, 42 * 42 * 18);
+}
+
+TEST_F(RegPolTest, FProbabilityClosedFormsAndMarkLimits) {
+    // 2 and 2 degrees of freedom: P = 1 / (1 + F), landing on both limits,
+    // which belong to " +".
+    const struct {
+        double F, prf;
+        const char* sign;
+    } marks[] = {{1, 0.5, "ns"},
+                 {18.9999, 1 / 19.9999, "ns"},
+                 {19, 0.05, " +"},
+                 {99, 0.01, " +"},
+                 {99.0001, 1 / 100.0001, "++"}};
+    for (const auto& m : marks) {
+        const FProbability r = reg.pf(m.F, 2, 2);
+        EXPECT_DOUBLE_EQ(r.prf, m.prf) << m.F;
+        EXPECT_EQ(r.sign, m.sign) << m.F;
+    }
+    EXPECT_EQ(reg.pf(19, 2, 2).prf, 0.05);
+    EXPECT_EQ(reg.pf(99, 2, 2).prf, 0.01);
+    EXPECT_DOUBLE_EQ(reg.pf(1, 1, 1).prf, 0.5);  // theta = pi / 4
+    for (double F : {0.3, 1.0, 7.5}) {
+        // Both even: the d1-even series for d2 < d1, the d2-even one otherwise.
+        const double x = 1.0 / (1.0 + 2.0 * F), y = 1.0 / (1.0 + F / 2.0);
+        EXPECT_NEAR(reg.pf(F, 4, 2).prf, x * (2.0 - x), 1e-15) << F;
+        EXPECT_NEAR(reg.pf(F, 2, 4).prf, y * y, 1e-15) << F;
+    }
+    // F with 1 and 2 degrees of freedom is t^2 with 2: P = 1 - t / sqrt(2 + t^2).
+    EXPECT_NEAR(reg.pf(4, 1, 2).prf, 1.0 - 2.0 / std::sqrt(6.0), 1e-15);
+    // Degrees of freedom are rounded half to even.
+    EXPECT_EQ(reg.pf(3, 2.5, 3.5).prf, reg.pf(3, 2, 4).prf);
+}
+
+TEST_F(RegPolTest, FProbabilityAtTheEdgesOfTheArguments) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double d1 : {1, 2, 7, 8})
+        for (double d2 : {1, 2, 7, 8}) {
+            EXPECT_EQ(reg.pf(0, d1, d2).prf, 1.0);
+            EXPECT_EQ(reg.pf(-3, d1, d2).prf, 1.0);
+            EXPECT_EQ(reg.pf(inf, d1, d2).prf, 0.0);
+            const FProbability huge = reg.pf(1e300, d1, d2), tiny = reg.pf(1e-300, d1, d2);
+            EXPECT_GE(huge.prf, 0.0);
+            EXPECT_LT(huge.prf, 1e-100);
+            EXPECT_EQ(huge.sign, "++");
+            EXPECT_NEAR(tiny.prf, 1.0, 1e-15);
+            EXPECT_EQ(tiny.sign, "ns");
+        }
+    for (auto [d1, d2] : {std::pair{1.0, 0.0}, {0.0, 5.0}, {3.0, -2.0}})
+        EXPECT_THROW(reg.pf(2, d1, d2), DivisionByZero) << d1 << " " << d2;
+    EXPECT_THROW(reg.pf(std::numeric_limits<double>::quiet_NaN(), 1, 1), OverflowError);
+    EXPECT_THROW(reg.pf(2, 1e12, 3), OverflowError);  // not a 32-bit whole number
+    // Many degrees of freedom: the loops end and the result is a probability.
+    const FProbability big = reg.pf(1.01, 30000, 30001);
+    EXPECT_GT(big.prf, 0.0);
+    EXPECT_LT(big.prf, 0.5);
 }
