@@ -109,27 +109,24 @@ int16_t ChartModel::PenWidth(int32_t series) const {
     return StyleOf(series).width;
 }
 
-void ChartModel::SetShowLine(int32_t series, bool show) {
+ChartModel::SeriesStyle& ChartModel::EditStyle(int32_t series) {
     CheckSeries(series, 1, "chart series");
-    SeriesStyle s = StyleOf(series);
-    s.showLine = show && series > cloudSeries_;
-    styles_[series] = s;
+    // A series without its own entry starts from the default style.
+    return styles_.try_emplace(series, StyleOf(series)).first->second;
+}
+
+void ChartModel::SetShowLine(int32_t series, bool show) {
+    EditStyle(series).showLine = show && series > cloudSeries_;
     ChangedLines();
 }
 
 void ChartModel::SetPenColour(int32_t series, Rgb c) {
-    CheckSeries(series, 1, "chart series");
-    SeriesStyle s = StyleOf(series);
-    s.pen = c;
-    styles_[series] = s;
+    EditStyle(series).pen = c;
     ChangedLines();
 }
 
 void ChartModel::SetPenWidth(int32_t series, int16_t w) {
-    CheckSeries(series, 1, "chart series");
-    SeriesStyle s = StyleOf(series);
-    s.width = w;
-    styles_[series] = s;
+    EditStyle(series).width = w;
     ChangedLines();
 }
 

@@ -134,6 +134,8 @@ class ChartModel {
         int16_t width = 1;
     };
     SeriesStyle StyleOf(int32_t series) const;
+    // The series' own style entry, created from StyleOf when missing.
+    SeriesStyle& EditStyle(int32_t series);
     void ChangedLines() { revision_ = NextRevision(); }
     void ChangedCloud() { revision_ = cloudRevision_ = NextRevision(); }
     void CheckSeries(int32_t series, int32_t point, const char* where) const;

@@ -46,6 +46,18 @@ std::optional<int32_t> SheetAnswer(const std::string& answer) {
     return static_cast<int32_t>(std::clamp(r, -32768.0, 32767.0));
 }
 
+// The file dialog both commands open; "" when it was cancelled, which hands
+// back its starting name (or nothing).
+std::string AskFileName(Platform& ui, const char* title, const char* filter, bool save) {
+    FileDialogRequest req;
+    req.title = title;
+    req.filter = filter;
+    req.fileName = kDialogStartName;
+    req.save = save;
+    std::string name = ui.FileDialog(req);
+    return name == kDialogStartName ? std::string() : name;
+}
+
 }  // namespace
 
 std::string SheetChoicePrompt(const std::vector<std::string>& names) {
@@ -56,14 +68,8 @@ std::string SheetChoicePrompt(const std::vector<std::string>& names) {
 }
 
 ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out) {
-    FileDialogRequest req;
-    req.title = kOpenTitle;
-    req.filter = kOpenFilter;
-    req.fileName = kDialogStartName;
-    req.save = false;
-    const std::string name = ui.FileDialog(req);
-    // A cancelled dialog hands back its starting name.
-    if (name.empty() || name == kDialogStartName) return ImportStatus::Cancelled;
+    const std::string name = AskFileName(ui, kOpenTitle, kOpenFilter, false);
+    if (name.empty()) return ImportStatus::Cancelled;
 
     std::error_code ec;
     const fs::file_status st = fs::status(name, ec);
@@ -197,13 +203,8 @@ void mnuOpen_Click(Workspace& ws, Platform& ui) {
 }
 
 void ExportSpreadsheet(Workspace& ws, Platform& ui) {
-    FileDialogRequest req;
-    req.title = kSaveTitle;
-    req.filter = kSaveFilter;
-    req.fileName = kDialogStartName;
-    req.save = true;
-    std::string name = ui.FileDialog(req);
-    if (name.empty() || name == kDialogStartName) return;
+    std::string name = AskFileName(ui, kSaveTitle, kSaveFilter, true);
+    if (name.empty()) return;
 
     std::string tail = name.size() >= 4 ? name.substr(name.size() - 4) : name;
     for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
