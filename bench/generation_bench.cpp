@@ -6,8 +6,8 @@
 #include <cmath>
 #include <vector>
 
-#include "app/workspace.h"
-#include "charts/chart_model.h"
+#include "model/workspace.h"
+#include "model/chart_model.h"
 #include "data/presample.h"
 #include "engine/generation.h"
 #include "engine/generation_command.h"

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "app/workspace.h"
+#include "model/workspace.h"
 #include "data/presample.h"
 #include "platform/scripted/scripted_platform.h"
 

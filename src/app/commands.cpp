@@ -6,8 +6,7 @@
 namespace velta {
 
 void mnuNew_Click(Workspace& ws, Platform&) {
-    ws = Workspace();
-    Form_Load(ws);
+    ResetWorkspace(ws);
 }
 
 void mnuExit_Click(Workspace& ws, Platform&) {

@@ -4,7 +4,7 @@
 // without a display.
 #include <string_view>
 
-#include "app/workspace.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
 
 namespace velta {

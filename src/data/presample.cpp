@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "data/numbers.h"
-#include "engine/numeric.h"
+#include "base/numbers.h"
+#include "base/numeric.h"
 
 namespace velta {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/workspace.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
 
 namespace velta {

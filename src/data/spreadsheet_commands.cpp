@@ -7,8 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/commands.h"
-#include "data/numbers.h"
+#include "base/numbers.h"
 #include "data/presample.h"
 #include "data/xls_writer.h"
 
@@ -183,7 +182,7 @@ void mnuOpen_Click(Workspace& ws, Platform& ui) {
     // Work on a candidate so that a refused pre-sample leaves everything as it was.
     Workspace next;
     if (ws.PreSampleReady == "1")
-        mnuNew_Click(next, ui);
+        ResetWorkspace(next);
     else
         next = ws;
     next.sprMain = std::move(grid);

@@ -4,8 +4,8 @@
 // typed values as .xls, then accept them).
 #include <string>
 
-#include "app/workspace.h"
 #include "data/spreadsheet.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
 
 namespace velta {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "data/numbers.h"
+#include "base/numbers.h"
 #include "data/spreadsheet.h"
 
 namespace velta {

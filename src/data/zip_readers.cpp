@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <pugixml.hpp>
 
-#include "data/numbers.h"
+#include "base/numbers.h"
 #include "data/spreadsheet.h"
 
 namespace velta {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "engine/progress.h"
 
 namespace velta {
@@ -74,6 +74,7 @@ bool GenerateVirtualSamples(const std::vector<double>& preSample, int32_t V, Sta
     StatsTables fresh;
     fresh.means.Resize(N, V + 1);
     fresh.sds.Resize(N, V + 1);
+    fresh.V = V;
     // Row q*J - 1 takes the prefix of the first q*J + 2 values; a prefix
     // longer than N was never computed and leaves the row at 0.
     std::vector<int32_t> size;

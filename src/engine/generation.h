@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/workspace.h"
+#include "base/table.h"
 #include "engine/random.h"
-#include "engine/table.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
 
 namespace velta {

@@ -3,27 +3,16 @@
 #include <cmath>
 #include <new>
 
-#include "data/numbers.h"
+#include "base/errors.h"
+#include "base/numbers.h"
+#include "base/numeric.h"
 #include "data/presample.h"
-#include "engine/errors.h"
 #include "engine/generation.h"
-#include "engine/numeric.h"
 #include "engine/progress.h"
 
 namespace velta {
 
 namespace {
-
-void HideAverageLabels(Workspace& ws) {
-    for (Field* f : {&ws.Label30, &ws.Label28, &ws.Label29, &ws.Label31}) f->visible = false;
-}
-
-void EmptyResultFields(Workspace& ws, bool withStudent) {
-    for (Field* f : {&ws.txtAutoMeanAlto, &ws.txtAutoMeanBasso, &ws.txtManualMeanAlto,
-                     &ws.txtManualMeanBasso, &ws.Text3, &ws.Text4})
-        f->text.clear();
-    if (withStudent) ws.Text5.text.clear();
-}
 
 void StampStart(Workspace& ws, Platform& ui) {
     auto& p = ws.StatusBar1;

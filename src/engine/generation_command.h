@@ -2,8 +2,9 @@
 // "Generate the virtual samples": validates the number of virtual samples,
 // asks about redundant or many samples, resets what depended on the previous
 // generation, generates, and builds the two clouds on the charts.
-#include "app/workspace.h"
 #include "engine/random.h"
+#include "model/messages.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
 
 namespace velta {
@@ -16,8 +17,6 @@ inline constexpr const char* kRedundantSamplesQuestion =
 inline constexpr const char* kHighSamplesQuestion =
     "The specified number of virtual samples is high, and it may take a quite long time for "
     "generation.\rDo you want to continue anyway?";
-inline constexpr const char* kUnexpectedErrorMessage =
-    "An unexpected error occurred. Try to change settings or contact the software developer";
 // Above this many virtual samples the command asks before going on.
 inline constexpr int32_t kRecommendedVirtualSamples = 250;
 

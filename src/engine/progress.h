@@ -1,24 +1,12 @@
 #pragma once
-// The progress window of a generation as workspace state, and the pacing of
-// the generation's pauses for pending events. The Qt window only shows this
-// state; tests drive it through the scripted Platform.
+// The pacing of the generation's pauses for pending events.
 #include <cstdint>
 
-#include "app/workspace.h"
+#include "model/progress_window.h"
+#include "model/workspace.h"
 #include "platform/platform.h"
 
 namespace velta {
-
-// Shows a fresh window (bars at 0, captions greyed) for a generation of V
-// virtual samples.
-void ShowProgressWindow(Workspace& ws, int32_t V);
-// Closes (discards) the window; the next one starts fresh.
-void CloseProgressWindow(Workspace& ws);
-// The four bar timers: a bar follows its counter while the counter is not 0,
-// so a finished phase stays at 100 and later phases stay at 0.
-void TickProgressWindow(Workspace& ws);
-// The Abort button: raises AbortRequested and nothing else.
-void cmdAbort_Click(Workspace& ws);
 
 // Lets pending events run during a long loop. Processing events costs more
 // than one virtual sample when V is large, so a pause happens only when the

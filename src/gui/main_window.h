@@ -6,10 +6,10 @@
 #include <map>
 
 #include "app/commands.h"
-#include "app/workspace.h"
 #include "gui/about_window.h"
 #include "gui/help_window.h"
 #include "gui/progress_window.h"
+#include "model/workspace.h"
 #include "platform/qt/qt_platform.h"
 
 class QLabel;

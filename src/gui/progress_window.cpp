@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-#include "engine/progress.h"
+#include "model/progress_window.h"
 
 namespace velta::gui {
 

@@ -4,7 +4,7 @@
 // abort request; the generation opens and closes it through that state.
 #include <QWidget>
 
-#include "app/workspace.h"
+#include "model/workspace.h"
 
 class QLabel;
 class QProgressBar;

@@ -24,7 +24,7 @@ struct FileDialogRequest {
 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // Modal message box; an empty title means the application title.

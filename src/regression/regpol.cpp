@@ -6,8 +6,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "data/numbers.h"
-#include "engine/errors.h"
+#include "base/errors.h"
+#include "base/numbers.h"
 #include "platform/platform.h"
 
 namespace velta {

@@ -17,7 +17,7 @@
 #include <span>
 #include <string>
 
-#include "engine/table.h"
+#include "base/table.h"
 
 namespace velta {
 

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "data/numbers.h"
-#include "engine/errors.h"
-#include "engine/numeric.h"
+#include "base/errors.h"
+#include "base/numbers.h"
+#include "base/numeric.h"
 #include "regression/regpol.h"
 
 namespace velta {

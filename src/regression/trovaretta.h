@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/table.h"
+#include "base/table.h"
 
 namespace velta {
 

@@ -13,7 +13,7 @@
 
 #include "app/commands.h"
 #include "data/presample.h"
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "engine/progress.h"
 #include "platform/scripted/scripted_platform.h"
 

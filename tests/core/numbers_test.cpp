@@ -1,10 +1,10 @@
-#include "data/numbers.h"
+#include "base/numbers.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 
 using namespace velta;
 

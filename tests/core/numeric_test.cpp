@@ -1,10 +1,10 @@
-#include "engine/numeric.h"
+#include "base/numeric.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 
 using namespace velta;
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "platform/scripted/scripted_platform.h"
 #include "strd_reader.h"
 

@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 #include "platform/scripted/scripted_platform.h"
 
 using namespace velta;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/commands.h"
-#include "app/workspace.h"
+#include "model/workspace.h"
 #include "data/presample.h"
 #include "platform/scripted/scripted_platform.h"
 

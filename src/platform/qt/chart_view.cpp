@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "data/numbers.h"
+#include "base/numbers.h"
 
 namespace velta::qt {
 

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <cstdint>
 
-#include "charts/chart_model.h"
+#include "model/chart_model.h"
 
 class QCustomPlot;
 class QCPLayer;

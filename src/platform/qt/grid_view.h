@@ -5,7 +5,7 @@
 #include <QTableView>
 #include <cstdint>
 
-#include "data/grid.h"
+#include "model/grid.h"
 
 namespace velta::qt {
 

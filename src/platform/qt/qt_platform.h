@@ -9,7 +9,7 @@
 namespace velta::qt {
 
 class QtPlatform : public Platform {
-public:
+  public:
     explicit QtPlatform(QWidget* parent) : parent_(parent) {}
 
     MsgAnswer MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
@@ -29,7 +29,7 @@ public:
     std::function<void()> onRefresh;
     std::function<void()> onHelp;
 
-private:
+  private:
     QPointer<QWidget> parent_;
     int busyDepth_ = 0;
 };

@@ -13,7 +13,7 @@
 namespace velta {
 
 class ScriptedPlatform : public Platform {
-public:
+  public:
     struct Message {
         std::string text;
         MsgButtons buttons;

@@ -1,9 +1,9 @@
-#include "engine/numeric.h"
+#include "base/numeric.h"
 
 #include <cmath>
 #include <limits>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 
 namespace velta {
 

@@ -1,4 +1,4 @@
-#include "app/workspace.h"
+#include "model/workspace.h"
 
 namespace velta {
 
@@ -23,6 +23,22 @@ void Form_Load(Workspace& ws) {
     for (Field* f : {&ws.Command1, &ws.cmdEsegui, &ws.cmdFilter, &ws.cmdAutoSampleSize,
                      &ws.tStudentSampleSize})
         f->enabled = false;
+}
+
+void HideAverageLabels(Workspace& ws) {
+    for (Field* f : {&ws.Label30, &ws.Label28, &ws.Label29, &ws.Label31}) f->visible = false;
+}
+
+void EmptyResultFields(Workspace& ws, bool withStudent) {
+    for (Field* f : {&ws.txtAutoMeanAlto, &ws.txtAutoMeanBasso, &ws.txtManualMeanAlto,
+                     &ws.txtManualMeanBasso, &ws.Text3, &ws.Text4})
+        f->text.clear();
+    if (withStudent) ws.Text5.text.clear();
+}
+
+void ResetWorkspace(Workspace& ws) {
+    ws = Workspace();
+    Form_Load(ws);
 }
 
 }  // namespace velta

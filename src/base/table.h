@@ -1,6 +1,7 @@
 #pragma once
 // A dense table of doubles addressed by (row, column) from 0, stored row by
 // row so that a row (all virtual samples at one sample size) is contiguous.
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -1,11 +1,11 @@
-#include "data/numbers.h"
+#include "base/numbers.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 
 namespace velta {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "charts/chart_model.h"
-#include "data/grid.h"
-#include "engine/table.h"
+#include "base/table.h"
+#include "model/chart_model.h"
+#include "model/grid.h"
 
 namespace velta {
 
@@ -47,6 +47,10 @@ struct StatsTables {
     Table2D means;
     Table2D sds;
     bool Empty() const { return means.Empty(); }
+    // V, the number of virtual samples the tables were generated with (their
+    // columns 0 .. V-1; column V and any line columns after it are not
+    // virtual samples). 0 before the first generation.
+    int32_t V = 0;
 };
 
 inline constexpr const char* kMaximumNumberPrefix = "Maximum number: ";
@@ -148,5 +152,15 @@ struct Workspace {
 
 // The load sequence of the main window on top of the design-time defaults.
 void Form_Load(Workspace& ws);
+// A freshly loaded workspace in place of `ws`: what New does, and what Open
+// starts from when a pre-sample was already accepted.
+void ResetWorkspace(Workspace& ws);
+
+// Hides the four average labels beside the charts.
+void HideAverageLabels(Workspace& ws);
+// Empties txtAutoMeanAlto, txtAutoMeanBasso, txtManualMeanAlto,
+// txtManualMeanBasso, Text3 and Text4, in that order, and Text5 too when
+// withStudent is set.
+void EmptyResultFields(Workspace& ws, bool withStudent);
 
 }  // namespace velta

@@ -1,9 +1,9 @@
-#include "data/grid.h"
+#include "model/grid.h"
 
 #include <algorithm>
 
-#include "data/numbers.h"
-#include "engine/errors.h"
+#include "base/errors.h"
+#include "base/numbers.h"
 
 namespace velta {
 

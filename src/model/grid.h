@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "data/revision.h"
+#include "base/revision.h"
 
 namespace velta {
 

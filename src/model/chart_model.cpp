@@ -1,9 +1,9 @@
-#include "charts/chart_model.h"
+#include "model/chart_model.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/errors.h"
+#include "base/errors.h"
 
 namespace velta {
 

@@ -21,8 +21,8 @@
 #include <utility>
 #include <vector>
 
-#include "data/revision.h"
-#include "engine/table.h"
+#include "base/revision.h"
+#include "base/table.h"
 
 namespace velta {
 
