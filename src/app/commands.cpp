@@ -2,6 +2,7 @@
 
 #include "data/spreadsheet_commands.h"
 #include "engine/generation_command.h"
+#include "regression/automatic.h"
 
 namespace velta {
 
@@ -42,9 +43,10 @@ CommandHandler HandlerOf(Command c) {
             return mnuOpen_Click;
         case Command::PreSamplingResults:
             return SaveSU_Click;
+        case Command::Automatic:
+            return cmdAutoSampleSize_Click;
         case Command::ConfigurationAndResults:
         case Command::Trim:
-        case Command::Automatic:
         case Command::StudentT:
             return nullptr;
     }
