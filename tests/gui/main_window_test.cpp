@@ -1,5 +1,7 @@
 // The window offscreen: start-up through the splash, the load state of every
 // control, menus and toolbar reaching the commands, About and Help.
+#include "gui/main_window.h"
+
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -12,7 +14,6 @@
 #include <QTextBrowser>
 #include <QToolBar>
 
-#include "gui/main_window.h"
 #include "gui/splash_window.h"
 #include "platform/qt/grid_view.h"
 
@@ -33,7 +34,7 @@ void SaveScreenshot(QWidget& w, const QString& name) {
 
 class MainWindowTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void splashClickOpensMainWindow() {
         velta::gui::SplashWindow splash;
         splash.show();
@@ -58,8 +59,8 @@ private slots:
                               "Text5", "txtAutoMeanAlto", "txtManualMeanBasso"})
             QVERIFY2(FieldText(w, f).isEmpty(), f);
         QCOMPARE(qobject_cast<QLabel*>(w.control("Label17"))->text(), QString("Maximum number: "));
-        for (const char* b : {"cmdEsegui", "cmdFilter", "cmdAutoSampleSize", "Command1",
-                              "tStudentSampleSize"})
+        for (const char* b :
+             {"cmdEsegui", "cmdFilter", "cmdAutoSampleSize", "Command1", "tStudentSampleSize"})
             QVERIFY2(!w.control(b)->isEnabled(), b);
         auto* alpha = qobject_cast<QComboBox*>(w.control("cmbAlphaStud"));
         QCOMPARE(alpha->count(), 3);

@@ -1,0 +1,112 @@
+// The automatic sample size in the window offscreen: generate, trim,
+// Automatic; the fitted lines and the automatic line on both charts, the mark
+// on the slider, the results shown; the screenshot of that state.
+#include <qcustomplot.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+
+#include "gui/main_window.h"
+#include "platform/qt/chart_view.h"
+#include "platform/qt/grid_view.h"
+#include "window_test_support.h"
+
+using velta::gui::MainWindow;
+using velta::gui::test::LoadExample;
+using velta::gui::test::SaveScreenshot;
+
+namespace {
+
+// Answers every message box with its default button and keeps its text.
+class MessageCatcher : public QObject {
+  public:
+    QStringList texts;
+    MessageCatcher() {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer_.start();
+    }
+
+  private:
+    QTimer timer_;
+};
+
+// Pixels of `colour` in the chart's picture.
+int CountPixels(velta::qt::ChartView* chart, const QColor& colour) {
+    const QImage img = chart->Plot()->toPixmap(700, 500).toImage();
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) n += img.pixelColor(x, y) == colour;
+    return n;
+}
+
+}  // namespace
+
+class AutomaticWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void generateTrimAutomatic() {
+        MainWindow w;
+        w.resize(1280, 800);
+        w.show();
+        LoadExample(w);
+        velta::Workspace& ws = w.workspace();
+        MessageCatcher messages;
+        QVERIFY(w.Run(velta::Command::Generate));
+        QVERIFY(w.Run(velta::Command::Trim));
+        QVERIFY(w.control("cmdAutoSampleSize")->isEnabled());
+        auto* chart1 = qobject_cast<velta::qt::ChartView*>(w.control("VtChart1"));
+        auto* chart2 = qobject_cast<velta::qt::ChartView*>(w.control("VtChart2"));
+        const QColor white(255, 255, 255), blue(50, 0, 255);
+        const int whiteBefore1 = CountPixels(chart1, white);
+        const int whiteBefore2 = CountPixels(chart2, white);
+        QCOMPARE(CountPixels(chart1, blue), 0);
+
+        QVERIFY(w.Run(velta::Command::Automatic));
+        QCOMPARE(messages.texts,
+                 QStringList{"You may try to select alternative sample sizes using the slider "
+                             "between the charts"});
+        QCOMPARE(ws.AutoSizeDone, std::string("1"));
+
+        // The result and its statistics are shown.
+        const QString size = qobject_cast<QLineEdit*>(w.control("Text3"))->text();
+        QCOMPARE(size.toStdString(), std::to_string(ws.SampleSizeM + 1));
+        QCOMPARE(size, qobject_cast<QLineEdit*>(w.control("Text4"))->text());
+        QVERIFY(!qobject_cast<QLineEdit*>(w.control("txtAutoMeanAlto"))->text().isEmpty());
+        auto* rep = qobject_cast<velta::qt::GridView*>(w.control("sprRep"));
+        for (int row = 1; row <= 6; ++row) {
+            const QString cell = rep->model()->index(row - 1, 1).data().toString();
+            QVERIFY2(!cell.isEmpty(), qPrintable(QString::number(row)));
+        }
+        auto* report = qobject_cast<velta::qt::GridView*>(w.control("sprReport"));
+        QCOMPARE(report->model()->index(1, 0).data().toString(), QString("SZ M"));
+        QCOMPARE(report->model()->index(1, 1).data().toString().toStdString(),
+                 std::to_string(ws.SampleSizeM));
+
+        // The slider marks the automatic size on its track.
+        auto* slider = qobject_cast<QSlider*>(w.control("Slider1"));
+        QCOMPARE(ws.Slider1.selStart, ws.SampleSizeM + 1);
+        QCOMPARE(slider->property("selectionStart").toInt(), ws.SampleSizeM + 1);
+
+        // White fitted lines and the blue automatic line on both charts.
+        QTest::qWait(50);
+        for (auto [chart, before] :
+             {std::pair{chart1, whiteBefore1}, std::pair{chart2, whiteBefore2}}) {
+            QVERIFY(CountPixels(chart, white) > before + 200);
+            QVERIFY(CountPixels(chart, blue) > 20);
+        }
+        SaveScreenshot(w, "automatic.png");
+    }
+};
+
+QTEST_MAIN(AutomaticWindowTest)
+#include "automatic_window_test.moc"
