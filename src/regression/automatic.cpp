@@ -52,37 +52,6 @@ Table2D Piece(const RowExtremes& cloud, int32_t rows, RowOf tableRow) {
 
 constexpr int32_t kPieceSamples = 2;
 
-double Maximum(const double* p, int32_t n) {
-    double m = p[0];
-    for (int32_t i = 1; i < n; ++i)
-        if (p[i] > m) m = p[i];
-    return m;
-}
-
-// Smallest value other than 0; 0 when every value is 0.
-double NonZeroMinimum(const double* p, int32_t n) {
-    double m = 0.0;
-    bool found = false;
-    for (int32_t i = 0; i < n; ++i) {
-        if (p[i] == 0.0) continue;
-        if (!found || p[i] < m) m = p[i];
-        found = true;
-    }
-    return m;
-}
-
-// The chart's data grid sized to the table's charted rows and `cols`
-// series, and the whole block loaded.
-void LoadChart(ChartModel& chart, const Table2D& t, int32_t N, int32_t cols) {
-    // TEMPORARY until the shared reload lands.
-    std::vector<std::string> labels;
-    for (int32_t r = 1; r <= chart.RowCount(); ++r) labels.push_back(chart.RowLabel(r));
-    chart.SetDataGrid(N - 2, cols);
-    for (int32_t r = 1; r <= N - 2 && r <= static_cast<int32_t>(labels.size()); ++r)
-        chart.SetRowLabel(r, labels[static_cast<size_t>(r - 1)]);
-    chart.LoadBlock(t, N - 2, cols);
-}
-
 // sprReport rows first .. first + 3: the two sloped lines (intercept,
 // slope) and the two levels.
 void WriteLineRows(Grid& g, int32_t first, const char* const titles[4], const BrokenStick& f,
@@ -113,7 +82,7 @@ void DrawFittedLines(ChartModel& chart, Table2D& t, const Shape& s, int32_t K,
         row[V + 2] = upperLevel;
         row[V + 3] = lowerLevel;
     }
-    LoadChart(chart, t, s.N, V + 4);
+    ReloadChart(chart, t, s.N, V + 4);
     const int32_t count = chart.ColumnCount();
     for (int32_t series = count - 3; series <= count; ++series) {
         chart.SetShowLine(series, true);
@@ -129,7 +98,7 @@ void DrawAutomaticLine(ChartModel& chart, Table2D& t, const Shape& s, int32_t po
     const int32_t V = s.V;
     for (int32_t r = 0; r <= s.N - 2; ++r) t(r, V + 4) = 0.0;
     StoreLadder(t, point - 1, V + 4, lower, upper);
-    LoadChart(chart, t, s.N, V + 20);
+    ReloadChart(chart, t, s.N, V + 20);
     FormatVerticalLine(chart, point, kAutoLineColour);
 }
 
@@ -240,13 +209,14 @@ void CalcolaRigheMedie(Workspace& ws, Platform& ui) {
     DrawFittedLines(ws.VtChart1, means, s, K, f);
     DrawAutomaticLine(ws.VtChart1, means, s, row, ws.MeansLower, ws.MeansUpper);
 
-    // Coefficients of variation of the result's row, the size shown in Text3.
-    const double* a = means.Row(row - 1);
-    const double* b = ws.TrimmedTable.sds.Row(row - 1);
-    const double m = MeanOf(a, s.V);
-    if (m == 0.0) throw DivisionByZero("automatic coefficients of variation");
-    ws.txtAutoMeanBasso.text = Format2(NonZeroMinimum(b, s.V) / m * 100.0);
-    ws.txtAutoMeanAlto.text = Format2(Maximum(b, s.V) / m * 100.0);
+    // Coefficients of variation of the result's row (the size shown in
+    // Text3): its standard deviations over the mean of its means.
+    std::vector<double> a, b;
+    VectorsAtSize(ws, row, a, b);
+    const SizeStatistics st = StatisticsAtSize(a, b);
+    if (st.meanA == 0.0) throw DivisionByZero("automatic coefficients of variation");
+    ws.txtAutoMeanBasso.text = Format2(st.minNonZeroB / st.meanA * 100.0);
+    ws.txtAutoMeanAlto.text = Format2(st.maxB / st.meanA * 100.0);
 }
 
 void DisegnaRigheDS(Workspace& ws, Platform& ui) {

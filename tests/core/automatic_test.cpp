@@ -13,7 +13,9 @@
 #include "app/commands.h"
 #include "base/errors.h"
 #include "base/numbers.h"
+#include "data/presample.h"
 #include "engine/generation.h"
+#include "engine/generation_command.h"
 #include "model/messages.h"
 #include "platform/scripted/scripted_platform.h"
 
@@ -30,6 +32,7 @@ Workspace Trimmed(int32_t N, int32_t J, int32_t V, const Rows& means, const Rows
     Form_Load(ws);
     ws.Jump = J;
     ws.DataTrimmed = true;
+    HideAverageLabels(ws);
     ws.cmdAutoSampleSize.enabled = true;
     ws.MeansLower = 5;
     ws.MeansUpper = 20;
@@ -368,4 +371,96 @@ TEST(AutomaticSampleSize, FailuresAndTheErrorPath) {
     for (int32_t r = 0; r < 9; ++r)
         for (int32_t j = 0; j < 3; ++j) w.TrimmedTable.means(r, j) -= 10;
     broken(w, "zero mean");
+}
+
+TEST(AutomaticSampleSize, CommandHandsOverToTheManualDrawing) {
+    Workspace ws = HandBuilt();
+    ws.Slider1.value = 7;
+    ScriptedPlatform ui;
+    EXPECT_TRUE(RunCommand(ws, ui, Command::Automatic));
+    ASSERT_EQ(ui.messages.size(), 1u) << ui.LastMessage();
+    EXPECT_EQ(ui.messages[0].text, kTrySliderMessage);
+    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Information);
+    EXPECT_EQ(ui.messages[0].title, "VELTA");
+    EXPECT_EQ(ws.AutoSizeDone, "1");
+    EXPECT_EQ(ws.Text3.text, "5");
+    EXPECT_EQ(ws.Text4.text, "5");
+    EXPECT_TRUE(ws.Command1.enabled);
+    EXPECT_TRUE(ws.tStudentSampleSize.enabled);
+    // The slider: re-armed, the automatic size marked, the position kept.
+    EXPECT_EQ(ws.Slider1.selStart, 5);
+    EXPECT_EQ(ws.Slider1.max, 9);
+    EXPECT_EQ(ws.Slider1.value, 7);
+    // The automatic column of the statistics at size 5 (row 3) and its labels.
+    const double m = (kUpper[3] + kLower[3] + (kUpper[3] + kLower[3]) / 2) / 3;
+    EXPECT_NEAR(Cell(ws.sprRep, 2, 1), m, 1e-12);
+    EXPECT_NEAR(Cell(ws.sprRep, 2, 2), kUpper[3], 1e-12);
+    EXPECT_NEAR(Cell(ws.sprRep, 2, 3), kLower[3], 1e-12);
+    EXPECT_NEAR(Cell(ws.sprRep, 2, 5), kSdUpper[3], 1e-12);
+    EXPECT_NEAR(Cell(ws.sprRep, 2, 6), kSdLower[3], 1e-12);
+    EXPECT_EQ(ws.sprRep.CellText(1, 1), "");
+    EXPECT_EQ(ws.Label29.text, "average (auto): " + Format4(m));
+    EXPECT_TRUE(ws.Label29.visible && ws.Label30.visible);
+    EXPECT_FALSE(ws.Label31.visible);
+    // Equal sizes, equal coefficients.
+    EXPECT_EQ(ws.txtManualMeanAlto.text, ws.txtAutoMeanAlto.text);
+    EXPECT_EQ(ws.txtManualMeanBasso.text, ws.txtAutoMeanBasso.text);
+    // Both charts keep the lines and gain the manual block at the same size.
+    for (const ChartModel* c : {&ws.VtChart1, &ws.VtChart2}) {
+        EXPECT_EQ(c->ColumnCount(), 3 + kLineColumnCount);
+        EXPECT_TRUE(c->ShowLine(4));
+        EXPECT_NE(c->Value(1, 4), 0.0);
+        EXPECT_EQ(c->PointMarker(3 + 5, 4).fill, kAutoLineColour);
+        EXPECT_EQ(c->PointMarker(3 + 35, 4).fill, kManualLineColour);
+    }
+
+    // A slider move afterwards leaves the automatic results alone.
+    const std::string autoColumn = ws.sprRep.CellText(2, 1);
+    ws.Slider1.value = 7;
+    EXPECT_TRUE(RunCommand(ws, ui, Command::Slider));
+    EXPECT_EQ(ws.Text3.text, "5");
+    EXPECT_EQ(ws.Text4.text, "7");
+    EXPECT_EQ(ws.sprRep.CellText(2, 1), autoColumn);
+    EXPECT_TRUE(ws.VtChart1.PointMarker(3 + 5, 4).visible);
+
+    // Run again without a new trimming: the same result and lines.
+    const Table2D lines = ws.TrimmedTable.means;
+    ui.messages.clear();
+    EXPECT_TRUE(RunCommand(ws, ui, Command::Automatic));
+    EXPECT_EQ(ui.LastMessage(), kTrySliderMessage);
+    EXPECT_EQ(ws.Text3.text, "5");
+    for (int32_t r = 0; r < 9; ++r)
+        for (int32_t c = 3; c < 7; ++c) EXPECT_EQ(ws.TrimmedTable.means(r, c), lines(r, c));
+}
+
+TEST(AutomaticSampleSize, GeneratedAndTrimmedCloudsOfEveryJump) {
+    // The whole road: pre-sample, generation, trimming, Automatic. With
+    // Jump >= 2 (N >= 21) the result lies on a generated row and Text3 names
+    // that row's category.
+    for (int32_t N : {12, 20, 21, 40, 100, 400}) {
+        Workspace ws;
+        Form_Load(ws);
+        ScriptedPlatform ui;
+        for (int32_t i = 1; i <= N; ++i) ws.sprMain.SetCell(1, i, 20.0 + std::fmod(i * 7.31, 9.7));
+        ASSERT_TRUE(ComputePreSampleStats(ws, ui));
+        ws.txtLimite.text = "250";
+        RandomSource rng;
+        RunGeneration(ws, ui, rng);
+        ASSERT_TRUE(RunCommand(ws, ui, Command::Trim));
+        ui.messages.clear();
+        ASSERT_TRUE(RunCommand(ws, ui, Command::Automatic));
+        EXPECT_EQ(ui.LastMessage(), kTrySliderMessage) << N;
+        const int32_t J = ws.Jump, row = ws.SampleSizeM;
+        EXPECT_EQ(row % J, 0) << N;
+        EXPECT_GE(row, 4 * J) << N;
+        EXPECT_LE(row, N - 3 * J) << N;
+        for (const StatsTables* t : {&ws.VirtualSampleTable, &ws.TrimmedTable})
+            EXPECT_NE(t->means(row - 1, 0), 0.0) << N;
+        EXPECT_EQ(ws.Text3.text, ws.VtChart1.RowLabel(row)) << N;
+        EXPECT_EQ(ws.Text3.text, ws.VtChart2.RowLabel(row)) << N;
+        EXPECT_EQ(ws.sprReport.CellText(2, 2), FormatInteger(row));
+        EXPECT_EQ(ws.Slider1.selStart, row + 1);
+        EXPECT_NE(ws.txtAutoMeanAlto.text, "");
+        EXPECT_NE(ws.sprRep.CellText(2, 6), "");
+    }
 }
