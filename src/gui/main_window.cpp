@@ -22,6 +22,7 @@
 #include "data/presample.h"
 #include "gui/about_window.h"
 #include "gui/help_window.h"
+#include "gui/marked_slider.h"
 #include "gui/pictures.h"
 #include "gui/progress_window.h"
 #include "platform/qt/chart_view.h"
@@ -207,7 +208,7 @@ QWidget* MainWindow::BuildCharts() {
 
     auto* manual = Frame("Manual sample size determination");
     auto* mh = new QHBoxLayout(manual);
-    slider_ = new QSlider(Qt::Horizontal);
+    slider_ = new MarkedSlider(ws_);
     slider_->setObjectName("Slider1");
     slider_->setTickPosition(QSlider::TicksBelow);
     controls_["Slider1"] = slider_;
@@ -397,6 +398,7 @@ void MainWindow::Render() {
     slider_->setValue(ws_.Slider1.value);
     slider_->setEnabled(ws_.Slider1.enabled && !ws_.generationRunning);
     slider_->blockSignals(false);
+    slider_->update();  // the automatic size marked on the track
 
     // The trimmed state shows as a tinted P value field.
     txtPerc_->setStyleSheet(ws_.DataTrimmed ? "QLineEdit { background: #fff3c4; }" : QString());

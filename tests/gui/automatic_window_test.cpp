@@ -6,11 +6,12 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QSlider>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 
 #include "gui/main_window.h"
+#include "gui/marked_slider.h"
 #include "platform/qt/chart_view.h"
 #include "platform/qt/grid_view.h"
 #include "window_test_support.h"
@@ -40,12 +41,18 @@ class MessageCatcher : public QObject {
     QTimer timer_;
 };
 
-// Pixels of `colour` in the chart's picture.
-int CountPixels(velta::qt::ChartView* chart, const QColor& colour) {
+// Pixels of the chart's picture within `tolerance` of `colour` in every
+// channel (the lines are drawn antialiased).
+int CountPixels(velta::qt::ChartView* chart, const QColor& colour, int tolerance = 0) {
     const QImage img = chart->Plot()->toPixmap(700, 500).toImage();
     int n = 0;
     for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) n += img.pixelColor(x, y) == colour;
+        for (int x = 0; x < img.width(); ++x) {
+            const QColor c = img.pixelColor(x, y);
+            n += std::abs(c.red() - colour.red()) <= tolerance &&
+                 std::abs(c.green() - colour.green()) <= tolerance &&
+                 std::abs(c.blue() - colour.blue()) <= tolerance;
+        }
     return n;
 }
 
@@ -67,8 +74,8 @@ class AutomaticWindowTest : public QObject {
         auto* chart1 = qobject_cast<velta::qt::ChartView*>(w.control("VtChart1"));
         auto* chart2 = qobject_cast<velta::qt::ChartView*>(w.control("VtChart2"));
         const QColor white(255, 255, 255), blue(50, 0, 255);
-        const int whiteBefore1 = CountPixels(chart1, white);
-        const int whiteBefore2 = CountPixels(chart2, white);
+        const int whiteBefore1 = CountPixels(chart1, white, 40);
+        const int whiteBefore2 = CountPixels(chart2, white, 40);
         QCOMPARE(CountPixels(chart1, blue), 0);
 
         QVERIFY(w.Run(velta::Command::Automatic));
@@ -93,20 +100,36 @@ class AutomaticWindowTest : public QObject {
                  std::to_string(ws.SampleSizeM));
 
         // The slider marks the automatic size on its track.
-        auto* slider = qobject_cast<QSlider*>(w.control("Slider1"));
-        QCOMPARE(ws.Slider1.selStart, ws.SampleSizeM + 1);
-        QCOMPARE(slider->property("selectionStart").toInt(), ws.SampleSizeM + 1);
+        auto* slider = qobject_cast<velta::gui::MarkedSlider*>(w.control("Slider1"));
+        QCOMPARE(slider->Mark(), ws.SampleSizeM + 1);
+        const QImage track = slider->grab().toImage();
+        int marked = 0;
+        for (int y = 0; y < track.height(); ++y)
+            for (int x = 0; x < track.width(); ++x) marked += track.pixelColor(x, y) == blue;
+        QVERIFY(marked > 5);
 
-        // White fitted lines and the blue automatic line on both charts.
+        // White fitted lines on both charts; the manual line drawn at the
+        // automatic size covers the automatic one until the slider moves.
+        const QColor red(255, 0, 100);
         QTest::qWait(50);
         for (auto [chart, before] :
              {std::pair{chart1, whiteBefore1}, std::pair{chart2, whiteBefore2}}) {
-            QVERIFY(CountPixels(chart, white) > before + 200);
-            QVERIFY(CountPixels(chart, blue) > 20);
+            QVERIFY(CountPixels(chart, white, 40) > before + 200);
+            QVERIFY(CountPixels(chart, red) > 20);
         }
         SaveScreenshot(w, "automatic.png");
+
+        ws.Slider1.value = ws.Slider1.max;
+        QVERIFY(w.Run(velta::Command::Slider));
+        QTest::qWait(50);
+        for (auto* chart : {chart1, chart2}) QVERIFY(CountPixels(chart, blue) > 20);
+        QCOMPARE(slider->Mark(), ws.SampleSizeM + 1);
+        QCOMPARE(qobject_cast<QLineEdit*>(w.control("Text3"))->text(), size);
+
+        // A new trimming drops the mark.
+        QVERIFY(w.Run(velta::Command::Trim));
+        QCOMPARE(slider->Mark(), -1);
     }
 };
-
 QTEST_MAIN(AutomaticWindowTest)
 #include "automatic_window_test.moc"
