@@ -66,10 +66,17 @@ void WriteLineRows(Grid& g, int32_t first, const char* const titles[4], const Br
 }
 
 // The four lines over table rows i = 1 .. N-1 (x = i / J) into columns
-// V .. V+3 of rows i - 1, the chart reloaded with them, their series drawn
-// as white lines. The right lines continue the left ones at x = K.
-void DrawFittedLines(ChartModel& chart, Table2D& t, const Shape& s, int32_t K,
-                     const BrokenStick& f) {
+// V .. V+3 of rows i - 1, and the automatic vertical line at data point
+// `point` (table row point - 1) into columns V+4 .. V+19. The right lines
+// continue the left ones at x = K.
+//
+// The chart is loaded once, with every line column: the manual drawing that
+// follows needs them all, and each load that changes a chart's shape
+// allocates a copy of a cloud that may hold millions of values. Loads with
+// the lines alone, or without the manual block, would never be seen. The
+// series are therefore addressed by number, not as the chart's last ones.
+void DrawLines(ChartModel& chart, Table2D& t, const Shape& s, int32_t K, const BrokenStick& f,
+               int32_t point, int32_t lower, int32_t upper) {
     const int32_t V = s.V;
     // One widening to every line column: the manual line needs them next.
     WidenTable(t, V + kLineColumnCount);
@@ -82,24 +89,20 @@ void DrawFittedLines(ChartModel& chart, Table2D& t, const Shape& s, int32_t K,
         row[V + 2] = upperLevel;
         row[V + 3] = lowerLevel;
     }
-    ReloadChart(chart, t, s.N, V + 4);
-    const int32_t count = chart.ColumnCount();
-    for (int32_t series = count - 3; series <= count; ++series) {
+    for (int32_t r = 0; r <= s.N - 2; ++r) t(r, V + 4) = 0.0;
+    StoreLadder(t, point - 1, V + 4, lower, upper);
+
+    ReloadChart(chart, t, s.N, V + kLineColumnCount);
+    for (int32_t series = V + 1; series <= V + 4; ++series) {
         chart.SetShowLine(series, true);
         chart.SetPenColour(series, kFittedLineColour);
         chart.SetPenWidth(series, 1);
     }
-}
-
-// The automatic vertical line at data point `point` (table row point - 1),
-// columns V+4 .. V+19.
-void DrawAutomaticLine(ChartModel& chart, Table2D& t, const Shape& s, int32_t point, int32_t lower,
-                       int32_t upper) {
-    const int32_t V = s.V;
-    for (int32_t r = 0; r <= s.N - 2; ++r) t(r, V + 4) = 0.0;
-    StoreLadder(t, point - 1, V + 4, lower, upper);
-    ReloadChart(chart, t, s.N, V + 20);
-    FormatVerticalLine(chart, point, kAutoLineColour);
+    const Marker m{true, kLineMarkerStyle, kLineMarkerSize, kAutoLineColour, kAutoLineColour};
+    for (int32_t series = V + 5; series <= V + 20; ++series) {
+        chart.SetPointMarker(series, point, m);
+        chart.SetShowLine(series, false);
+    }
 }
 
 constexpr const char* kMeansTitles[4] = {"M Int,Slo AS", "M Int,Slo BS", "M Int AD", "M Int BD"};
@@ -206,8 +209,7 @@ void CalcolaRigheMedie(Workspace& ws, Platform& ui) {
     const BrokenStick& f = fits[static_cast<size_t>(K - 3)];
     WriteLineRows(ws.sprReport, 3, kMeansTitles, f, K);
     Table2D& means = ws.TrimmedTable.means;
-    DrawFittedLines(ws.VtChart1, means, s, K, f);
-    DrawAutomaticLine(ws.VtChart1, means, s, row, ws.MeansLower, ws.MeansUpper);
+    DrawLines(ws.VtChart1, means, s, K, f, row, ws.MeansLower, ws.MeansUpper);
 
     // Coefficients of variation of the result's row (the size shown in
     // Text3): its standard deviations over the mean of its means.
@@ -232,8 +234,7 @@ void DisegnaRigheDS(Workspace& ws, Platform& ui) {
     Table2D& sds = ws.TrimmedTable.sds;
     const BrokenStick f = FitBrokenStick(CloudRowExtremes(sds, s.V), K, s.N, s.J, ui);
     WriteLineRows(ws.sprReport, 7, kSDsTitles, f, K);
-    DrawFittedLines(ws.VtChart2, sds, s, K, f);
-    DrawAutomaticLine(ws.VtChart2, sds, s, row, ws.SDsLower, ws.SDsUpper);
+    DrawLines(ws.VtChart2, sds, s, K, f, row, ws.SDsLower, ws.SDsUpper);
 }
 
 void cmdAutoSampleSize_Click(Workspace& ws, Platform& ui) {
