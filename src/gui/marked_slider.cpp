@@ -12,7 +12,9 @@ MarkedSlider::MarkedSlider(const Workspace& ws, QWidget* parent)
 
 int MarkedSlider::Mark() const {
     const int v = ws_.Slider1.selStart;
-    if (ws_.AutoSizeDone != "1" || v < minimum() || v > maximum()) return -1;
+    // Only an automatic size of the clouds shown: a new generation or
+    // trimming leaves none.
+    if (ws_.AutoSizeDone != "1" || !ws_.DataTrimmed || v < minimum() || v > maximum()) return -1;
     return v;
 }
 

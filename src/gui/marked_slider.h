@@ -1,7 +1,7 @@
 #pragma once
 // The slider between the charts, with the automatic sample size marked on
 // its track (the slider's selection start) once the automatic procedure has
-// found one since the last trimming.
+// found one for the clouds shown.
 #include <QSlider>
 
 #include "model/workspace.h"

@@ -206,6 +206,9 @@ void CalcolaRigheMedie(Workspace& ws, Platform& ui) {
     ws.sprReport.SetCell(2, 2, static_cast<double>(row));
     ws.SampleSizeM = row;
 
+    // A QualitySum slot past the last candidate holds 0 and cannot rise above
+    // a sum of R2, so the chosen candidate always has its fit.
+    if (static_cast<size_t>(K - 3) >= fits.size()) throw SubscriptOutOfRange("QualitySum");
     const BrokenStick& f = fits[static_cast<size_t>(K - 3)];
     WriteLineRows(ws.sprReport, 3, kMeansTitles, f, K);
     Table2D& means = ws.TrimmedTable.means;
