@@ -15,6 +15,7 @@
 
 #include "app/commands.h"
 #include "data/presample.h"
+#include "data/sheet_reader.h"
 #include "data/spreadsheet_commands.h"
 #include "data/xls_writer.h"
 #include "platform/scripted/scripted_platform.h"
@@ -88,21 +89,19 @@ XlsCell Cell(int row, double number, const std::string& text = "") {
     return {static_cast<uint16_t>(row), 0, text.empty(), number, text};
 }
 
-SheetData ReadSheet(const std::string& path, int32_t index = 0, Texts* names = nullptr) {
-    std::string why;
-    auto book = OpenWorkbook(path, FormatFromName(path), why);
-    SheetData d;
-    if (!book) ADD_FAILURE() << path << ": " << why;
-    if (!book) return d;
-    if (names) *names = book->ListSheets();
-    EXPECT_TRUE(book->ImportSheet(index, d, why)) << why;
-    return d;
+// Column 1 of a sheet, read the way Open reads it: in the reader process.
+SheetColumn ReadSheet(const std::string& path, int32_t index = 0, Texts* names = nullptr) {
+    SheetReadResult r = ReadSheetColumn(path, index);
+    EXPECT_EQ(r.status, SheetReadResult::Status::Read) << path << ": " << r.why;
+    if (names) *names = r.names;
+    return r.column;
 }
 
-// One column of a sheet, its cells joined by ';' (empty ones at the end left out).
-std::string Column(const SheetData& d, int32_t col) {
+// The column's cells joined by ';' (notes as "!note", empty ones at the end left out).
+std::string Column(const SheetColumn& d) {
     std::string s;
-    for (int32_t r = 0; r < d.rows; ++r) s += (r ? ";" : "") + d.Text(r, col);
+    for (int32_t r = 0; r < d.rows; ++r)
+        s += (r ? ";" : "") + (d.notes.count(r) ? "!" + d.notes.at(r) : d.Text(r));
     return s.erase(s.find_last_not_of(';') + 1);
 }
 
@@ -161,7 +160,7 @@ std::string Shown(const ScriptedPlatform& ui) {
 
 TEST(SpreadsheetRead, ColumnsAndSheetNames) {
     const std::string three = "Données|Größe Ø|Δείγμα 試料";
-    // The file, the sheet, the sheet names, columns A, B and C (if any).
+    // The file, the sheet, the sheet names, column A (other columns are never read).
     std::vector<Texts> cases = {
         {"one_sheet.xls", "0", "Pilot", "12.5;13.1;11.8;14.2;12.9;13.4;12", ""},
         // Integers stored as RK under a header text, and text in a second column.
@@ -188,23 +187,15 @@ TEST(SpreadsheetRead, ColumnsAndSheetNames) {
     for (const Texts& c : cases) {
         SCOPED_TRACE(c[0] + " sheet " + c[1]);
         Texts names;
-        const SheetData d = ReadSheet(Fixture(c[0]), std::stoi(c[1]), &names);
+        const SheetColumn d = ReadSheet(Fixture(c[0]), std::stoi(c[1]), &names);
         std::string joined;
         for (const std::string& n : names) joined += (joined.empty() ? "" : "|") + n;
         EXPECT_EQ(joined, c[2]);
-        EXPECT_EQ(Column(d, 0), c[3]);
-        EXPECT_EQ(Column(d, 1), c[4]);
-        EXPECT_EQ(Column(d, 2), c.size() > 5 ? c[5] : "");
+        EXPECT_EQ(Column(d), c[3]);
     }
 }
 
-TEST(SpreadsheetRead, FormulaCellsAreNamed) {
-    // FreeXL reads a formula cell as empty; our walk of the file names it.
-    const SheetData f = ReadSheet(Fixture("formula.xls"));
-    EXPECT_EQ(f.Text(2, 0), "");
-    ASSERT_EQ(f.notes.count({2, 0}), 1u);
-    EXPECT_NE(f.notes.at({2, 0}).find("formula"), std::string::npos);
-    EXPECT_TRUE(XlsFormulaCells(Fixture("one_sheet.xls"), 0).empty());
+TEST(SpreadsheetRead, CellNames) {
     EXPECT_EQ(CellName(0, 26) + CellName(65535, 255), "AA1IV65536");
 }
 
@@ -223,10 +214,10 @@ TEST(XlsWriter, XlrdAndFreexlReadEveryValueFullColumnAndEmptySheet) {
               "sheet1\n1 'Größe Δ (µm)'\n2 0.1\n2 0.3333333333333333\n2 -123456.789\n"
               "2 1e-300\n2 42.0\n2 0.0\n2 6.02214076e+23\n");
 
-    // FreeXL; the grid holds numbers with 15 significant digits.
+    // FreeXL; the grid holds numbers that read back to the same double.
     Texts names;
-    EXPECT_EQ(Column(ReadSheet(file, 0, &names), 0),
-              "Größe Δ (µm);0.1;0.333333333333333;-123456.789;1E-300;42;0;6.02214076E+23");
+    EXPECT_EQ(Column(ReadSheet(file, 0, &names)),
+              "Größe Δ (µm);0.1;0.3333333333333333;-123456.789;1E-300;42;0;6.02214076E+23");
     EXPECT_EQ(names, Texts{"sheet1"});
 
     cells.clear();  // a full column
@@ -235,7 +226,10 @@ TEST(XlsWriter, XlrdAndFreexlReadEveryValueFullColumnAndEmptySheet) {
     const std::string dump = XlrdDump(dir / "big.xls");
     EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 65537) << dump.substr(0, 300);
     EXPECT_NE(dump.find("\n2 32767.5\n"), std::string::npos);
-    EXPECT_EQ(ReadSheet(dir / "big.xls").rows, 65536);
+    // Column 1 is kept only as far as a pre-sample can reach.
+    const SheetColumn kept = ReadSheet(dir / "big.xls");
+    EXPECT_EQ(kept.rows, kMaxColumnRows);
+    EXPECT_TRUE(kept.tooManyRows);
 
     ASSERT_EQ(WriteXlsWorkbook(dir / "empty.xls", "sheet1", {}), "");
     EXPECT_EQ(XlrdDump(dir / "empty.xls"), "sheet1\n");
@@ -363,7 +357,8 @@ TEST(OpenCommand, BadInputOneMessageWorkspaceUntouched) {
           Texts{Fixture("empty_rows.xls"), bad, "Cell A1 is empty"},
           Texts{Fixture("formula.xls"), bad, "Cell A3 cannot be used: it holds a formula"},
           Texts{Fixture("formula.xlsx"), bad, "Cell A3"},
-          Texts{dir / "rows_70000.csv", "VELTA [critical]: The pre-sample holds 70000", ""},
+          Texts{dir / "rows_70000.csv", "VELTA [critical]: The pre-sample holds more than 1000",
+                ""},
           Texts{dir / "missing.xls", "Orvo: File not exit", ""}}) {
         for (bool ready : {false, true}) {
             SCOPED_TRACE(c[0] + (ready ? " over an accepted pre-sample" : ""));
