@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "app/commands.h"
-#include "data/presample.h"
 #include "base/errors.h"
+#include "data/presample.h"
 #include "engine/progress.h"
 #include "platform/scripted/scripted_platform.h"
 

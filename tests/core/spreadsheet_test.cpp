@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <deque>
@@ -14,6 +15,7 @@
 #include <sstream>
 
 #include "app/commands.h"
+#include "base/numbers.h"
 #include "data/presample.h"
 #include "data/sheet_reader.h"
 #include "data/spreadsheet_commands.h"
@@ -340,6 +342,11 @@ TEST(OpenCommand, BadInputOneMessageWorkspaceUntouched) {
     }
     fs::create_directory(dir / "folder.xls");
     std::ofstream(dir / "notes.txt") << "1\n2\n3\n";
+    std::ofstream(dir / "unit.csv") << "12 kg\n1\n2\n3\n";
+    std::ofstream(dir / "letter_o.csv") << "4O.2\n41.2\n38.7\n";
+    std::ofstream(dir / "thousands.csv") << "Weight;Plot\n12,5;a\n1,234;b\n0,125;c\n";
+    const std::string date = "it holds a date or a time, not a number.";
+    const std::string error = "it holds an error value.";
     const std::string invalid =
         "Invalid File Type or Locked: " + std::string(kNotSpreadsheetMessage);
     const std::string bad = "VELTA [critical]: " + std::string(kBadPreSampleMessage);
@@ -357,6 +364,32 @@ TEST(OpenCommand, BadInputOneMessageWorkspaceUntouched) {
           Texts{Fixture("empty_rows.xls"), bad, "Cell A1 is empty"},
           Texts{Fixture("formula.xls"), bad, "Cell A3 cannot be used: it holds a formula"},
           Texts{Fixture("formula.xlsx"), bad, "Cell A3"},
+          // A byte that makes FreeXL read out of bounds: its reader dies, not VELTA.
+          Texts{Fixture("freexl_crash.xls"), "Result: Import did not succeed.\r\r",
+                "The file is damaged: its reader stopped."},
+          // Deep nesting is walked without recursion; what it holds is named.
+          Texts{Fixture("nested_runs.xlsx"), bad, "Cell A1 holds \"x1\", which is not a number."},
+          Texts{Fixture("nested_groups.ods"), bad, "Cell A2 holds \"x1\""},
+          // Far-away cells and huge repeats: refused without building the sheet.
+          Texts{Fixture("far_cell.xlsx"), bad, "Cell A4 is empty."},
+          Texts{Fixture("huge_repeat.ods"), "VELTA [critical]: The pre-sample holds more than 1000",
+                ""},
+          Texts{Fixture("repeat_overflow.ods"), bad, "Cell A4 is empty."},
+          // Dates, errors and formulas without a numeric result, in every format.
+          Texts{Fixture("date_cell.xls"), bad, "Cell A3 cannot be used: " + date},
+          Texts{Fixture("date_cell.xlsx"), bad, "Cell A3 cannot be used: " + date},
+          Texts{Fixture("datetime_cell.xlsx"), bad, "Cell A3 cannot be used: " + date},
+          Texts{Fixture("date_cell.ods"), bad, "Cell A3 cannot be used: " + date},
+          Texts{Fixture("error_cell.xls"), bad, "Cell A3 cannot be used: " + error},
+          Texts{Fixture("error_cell.xlsx"), bad, "Cell A3 cannot be used: " + error},
+          Texts{Fixture("error_cell.ods"), bad, "Cell A3 cannot be used: " + error},
+          Texts{Fixture("gnumeric_formula.xls"), bad, "Cell A3 cannot be used: it holds a formula"},
+          // Mistyped first values are not headers; "1,234" is ambiguous.
+          Texts{dir / "unit.csv", bad, "Cell A1 holds \"12 kg\", which is not a number."},
+          Texts{dir / "letter_o.csv", bad, "Cell A1 holds \"4O.2\""},
+          Texts{dir / "thousands.csv", bad,
+                "Cell A3 holds \"1,234\", which reads as 1234 with a thousands separator or as "
+                "1.234 with a decimal comma"},
           Texts{dir / "rows_70000.csv", "VELTA [critical]: The pre-sample holds more than 1000",
                 ""},
           Texts{dir / "missing.xls", "Orvo: File not exit", ""}}) {
@@ -375,6 +408,70 @@ TEST(OpenCommand, BadInputOneMessageWorkspaceUntouched) {
             EXPECT_FALSE(ui.busy);
         }
     }
+}
+
+TEST(OpenCommand, OneColumnKeptAndFormulaTailsAlikeInEveryFormat) {
+    // Other columns are neither shown nor counted: deleting the last value
+    // of column 1 afterwards leaves a pre-sample that is still accepted.
+    Workspace ws = TypedWorkspace();
+    ScriptedPlatform ui = RunCommand(mnuOpen_Click, ws, {Fixture("header_text.xls")});
+    EXPECT_EQ(Shown(ui), "");
+    EXPECT_EQ(ws.sprMain.UsedCols(), 1);
+    EXPECT_EQ(ws.sprMain.DataRowCount(), 6);
+    ws.sprMain.SetCell(1, 6, "");
+    ui = ScriptedPlatform();
+    EXPECT_TRUE(ComputePreSampleStats(ws, ui)) << Shown(ui);
+    EXPECT_EQ(ws.txtSampleN.text, "5");
+
+    // Cached formula results are the numbers the sheet shows, in .xls too.
+    for (const char* file : {"tail_formula.xls", "tail_formula.xlsx", "tail_formula.ods"}) {
+        SCOPED_TRACE(file);
+        ws = TypedWorkspace();
+        ui = RunCommand(mnuOpen_Click, ws, {Fixture(file)});
+        EXPECT_EQ(Shown(ui), "");
+        EXPECT_EQ(ws.txtSampleN.text, "6");
+        std::string column;
+        for (int32_t r = 1; r <= 6; ++r) column += ws.sprMain.CellText(1, r) + ";";
+        EXPECT_EQ(column, "12.5;13.1;14.2;11.8;25.6;12.9;");
+    }
+}
+
+TEST(OpenCommand, SavedValuesComeBackBitForBit) {
+    // 24 values with 17 significant digits, the largest double and the
+    // classic 0.1 + 0.2: saved by VELTA, opened again, the same doubles.
+    TempDir dir;
+    std::vector<double> values;
+    uint64_t state = 12;
+    for (int i = 0; i < 22; ++i) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        values.push_back(40.0 + static_cast<double>(state >> 11) / 9007199254740992.0 * 7.0);
+    }
+    values.push_back(0.1 + 0.2);
+    values.push_back(1.7976931348623157e308 / 1e300);
+    Texts typed;
+    for (double v : values) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.17g", v);
+        typed.push_back(text);
+    }
+    Workspace ws = TypedWorkspace(typed);
+    ScriptedPlatform ui = RunCommand(SaveSU_Click, ws, {dir / "exact.xls"});
+    ASSERT_EQ(Shown(ui), "");
+    Workspace opened = TypedWorkspace();
+    ui = RunCommand(mnuOpen_Click, opened, {dir / "exact.xls"});
+    ASSERT_EQ(Shown(ui), "");
+    ASSERT_EQ(opened.txtSampleN.text, "24");
+    for (int32_t r = 1; r <= 24; ++r) {
+        const auto v = ParseNumber(opened.sprMain.CellText(1, r));
+        ASSERT_TRUE(v.has_value()) << opened.sprMain.CellText(1, r);
+        EXPECT_EQ(std::bit_cast<uint64_t>(*v), std::bit_cast<uint64_t>(values[r - 1]))
+            << opened.sprMain.CellText(1, r);
+    }
+    EXPECT_EQ(opened.sprMain.CellText(1, 23), "0.30000000000000004");
+    // Short values keep their short text.
+    const std::string pilot = std::string(VELTA_SOURCE_DIR) + "/examples/pilot_sample.xls";
+    ui = RunCommand(mnuOpen_Click, opened, {pilot});
+    EXPECT_EQ(opened.sprMain.CellText(1, 1), "41.2");
 }
 
 TEST(OpenCommand, UnreadableFolder) {
