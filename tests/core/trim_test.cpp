@@ -110,6 +110,11 @@ TEST(TrimTable, EqualsThePassLoop) {
     // The largest value twice: the second occurrence waits for a later pass.
     ExpectSameTrim({1, 9, 4, 9, 2, 5, 3, 6, 7, 8, 0, 5}, 9, "max twice");
     ExpectSameTrim({5, 1, 5, 1, 5, 1, 5, 1, 5, 1, 5, 1, 5, 1}, 9, "alternating");
+    // Far outliers: their means outrank the next original values after two
+    // passes, so the ranked passes hand over to the trees.
+    std::vector<double> outliers = RandomRow(300, g, 0.0, 1.0);
+    outliers[17] = 1e6, outliers[40] = 5e5, outliers[41] = -3e5;
+    for (int32_t P : {0, 1, 5}) ExpectSameTrim(outliers, P, "outliers");
     // Beyond the 16-bit positions of the shared array routines.
     ExpectSameTrim(RandomRow(40000, g, 10.0, 11.0), 1, "V=40000");
     ExpectSameTrim(TiedRow(33000, g, 4), 0, "V=33000 ties");
