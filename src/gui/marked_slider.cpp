@@ -3,25 +3,27 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
-#include <algorithm>
+
+#include "model/chart_model.h"
 
 namespace velta::gui {
 
 MarkedSlider::MarkedSlider(const Workspace& ws, QWidget* parent)
     : QSlider(Qt::Horizontal, parent), ws_(ws) {}
 
-int MarkedSlider::Mark() const {
-    const int v = ws_.Slider1.selStart;
-    // Only an automatic size of the clouds shown: a new generation or
-    // trimming leaves none.
-    if (ws_.AutoSizeDone != "1" || !ws_.DataTrimmed || v < minimum() || v > maximum()) return -1;
-    return v;
+QColor MarkedSlider::MarkColour() {
+    return QColor(kAutoLineColour.r, kAutoLineColour.g, kAutoLineColour.b);
 }
 
-void MarkedSlider::paintEvent(QPaintEvent* e) {
-    QSlider::paintEvent(e);
-    const int mark = Mark();
-    if (mark < 0) return;
+int MarkedSlider::Mark() const {
+    // A new generation leaves the flag as it was but the size belongs to
+    // clouds no longer shown.
+    if (ws_.AutoSizeDone != "1" || !ws_.DataTrimmed) return -1;
+    const int v = ws_.Slider1.selStart;
+    return v >= minimum() && v <= maximum() ? v : -1;
+}
+
+int MarkedSlider::PixelOf(int value) const {
     QStyleOptionSlider opt;
     initStyleOption(&opt);
     const QRect groove =
@@ -29,16 +31,24 @@ void MarkedSlider::paintEvent(QPaintEvent* e) {
     const QRect handle =
         style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, this);
     const int span = groove.width() - handle.width();
-    const int x = groove.x() + handle.width() / 2 +
-                  QStyle::sliderPositionFromValue(minimum(), maximum(), mark, span);
-    // A small triangle above the track, in the colour of the automatic line.
-    const QColor colour(kAutoLineColour.r, kAutoLineColour.g, kAutoLineColour.b);
-    const int top = std::max(0, groove.top() - 7);
+    return groove.x() + handle.width() / 2 +
+           QStyle::sliderPositionFromValue(minimum(), maximum(), value, span, opt.upsideDown);
+}
+
+void MarkedSlider::paintEvent(QPaintEvent* e) {
+    QSlider::paintEvent(e);
+    const int mark = Mark();
+    if (mark < 0) return;
+    // A bar across the track with a small pointer above it, in the colour of
+    // the automatic line on the charts.
+    const int x = PixelOf(mark);
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawPolygon(QPolygon({QPoint(x - 5, top), QPoint(x + 5, top), QPoint(x, top + 7)}));
+    p.setBrush(MarkColour());
+    p.drawRect(QRect(x - 1, 2, 3, height() - 4));
+    const QPointF pointer[] = {{x - 5.0, 0.0}, {x + 5.0, 0.0}, {double(x), 6.0}};
+    p.drawPolygon(pointer, 3);
 }
 
 }  // namespace velta::gui

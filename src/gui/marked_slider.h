@@ -1,7 +1,7 @@
 #pragma once
-// The slider between the charts, with the automatic sample size marked on
-// its track (the slider's selection start) once the automatic procedure has
-// found one for the clouds shown.
+// The slider between the charts. A plain slider cannot highlight a position,
+// so this one draws the automatic sample size (the slider's selection start)
+// as a coloured tick across its track once an automatic size exists.
 #include <QSlider>
 
 #include "model/workspace.h"
@@ -11,10 +11,13 @@ namespace velta::gui {
 class MarkedSlider : public QSlider {
     Q_OBJECT
   public:
-    MarkedSlider(const Workspace& ws, QWidget* parent = nullptr);
+    explicit MarkedSlider(const Workspace& ws, QWidget* parent = nullptr);
 
-    // The marked value, or -1 when nothing is marked.
+    // The position marked on the track, or -1 when there is none.
     int Mark() const;
+    // Horizontal pixel of a slider value's centre on the track.
+    int PixelOf(int value) const;
+    static QColor MarkColour();
 
   protected:
     void paintEvent(QPaintEvent* e) override;

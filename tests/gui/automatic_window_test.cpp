@@ -126,8 +126,11 @@ class AutomaticWindowTest : public QObject {
         QCOMPARE(slider->Mark(), ws.SampleSizeM + 1);
         QCOMPARE(qobject_cast<QLineEdit*>(w.control("Text3"))->text(), size);
 
-        // A new trimming drops the mark.
+        // A new trimming drops the mark, and so does a new generation.
         QVERIFY(w.Run(velta::Command::Trim));
+        QCOMPARE(slider->Mark(), -1);
+        ws.AutoSizeDone = "1";
+        QVERIFY(w.Run(velta::Command::Generate));
         QCOMPARE(slider->Mark(), -1);
     }
 };
