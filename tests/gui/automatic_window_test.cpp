@@ -129,7 +129,8 @@ class AutomaticWindowTest : public QObject {
         // A new trimming drops the mark, and so does a new generation.
         QVERIFY(w.Run(velta::Command::Trim));
         QCOMPARE(slider->Mark(), -1);
-        ws.AutoSizeDone = "1";
+        QVERIFY(w.Run(velta::Command::Automatic));
+        QCOMPARE(slider->Mark(), ws.SampleSizeM + 1);
         QVERIFY(w.Run(velta::Command::Generate));
         QCOMPARE(slider->Mark(), -1);
     }
