@@ -1,7 +1,10 @@
 #include "app/commands.h"
 
+#include "charts/manual.h"
 #include "data/spreadsheet_commands.h"
 #include "engine/generation_command.h"
+#include "report/report.h"
+#include "studentt/studentt.h"
 
 namespace velta {
 
@@ -43,15 +46,25 @@ CommandHandler HandlerOf(Command c) {
         case Command::PreSamplingResults:
             return SaveSU_Click;
         case Command::ConfigurationAndResults:
+            return SaveConfRes_Click;
+        case Command::StudentT:
+            return tStudentSampleSize_Click;
         case Command::Trim:
         case Command::Automatic:
-        case Command::StudentT:
             return nullptr;
     }
     return nullptr;
 }
 
 namespace {
+
+// A manual drawing re-runs the Student-t command while its mark is shown.
+// Installed at start-up and again by every command run, so no caller of the
+// command table can miss it.
+void InstallStudentMarkRedraw() {
+    SetStudentMarkRedraw(tStudentSampleSize_Click);
+}
+[[maybe_unused]] const bool kStudentMarkRedrawInstalled = (InstallStudentMarkRedraw(), true);
 
 // The command button behind a command, or nullptr for menu and toolbar
 // commands, which are always enabled.
@@ -75,6 +88,7 @@ const Field* ButtonOf(const Workspace& ws, Command c) {
 }  // namespace
 
 bool RunCommand(Workspace& ws, Platform& ui, Command c) {
+    InstallStudentMarkRedraw();
     const CommandHandler h = HandlerOf(c);
     if (!h) return false;
     if (ws.generationRunning && c != Command::Contents && c != Command::About) return false;
