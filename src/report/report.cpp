@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -170,11 +171,23 @@ int CreateTemporary(const std::string& target, std::string& tempName) {
 
 }  // namespace
 
-std::string ReplaceFileContents(const std::string& fileName, std::string_view bytes) {
+std::string ReplaceFileContents(const std::string& name, std::string_view bytes) {
+    // A link is followed, so that the file it names gets the report and the
+    // link stays a link.
+    std::string fileName = name;
     struct stat existing {};
-    const bool exists = ::stat(fileName.c_str(), &existing) == 0;
+    bool exists = ::lstat(fileName.c_str(), &existing) == 0;
+    if (exists && S_ISLNK(existing.st_mode)) {
+        char* real = ::realpath(name.c_str(), nullptr);
+        if (!real) return Reason(errno);
+        fileName = real;
+        std::free(real);
+        exists = ::stat(fileName.c_str(), &existing) == 0;
+    }
     if (exists) {
         if (S_ISDIR(existing.st_mode)) return Reason(EISDIR);
+        // Devices and pipes cannot be replaced by renaming a file over them.
+        if (!S_ISREG(existing.st_mode)) return "Not a regular file";
         // A file without any write permission is read-only for everybody,
         // the administrator included.
         if ((existing.st_mode & 0222) == 0 || ::access(fileName.c_str(), W_OK) != 0)

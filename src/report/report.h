@@ -30,6 +30,7 @@ std::string BuildReport(const Workspace& ws, const std::string& dateText,
 // Replaces the file's contents with `bytes` through a temporary file in the
 // same folder renamed into place, so a failed write leaves neither a partial
 // file nor a damaged old one. Returns "" on success, else the reason.
+// Links are followed; devices, pipes and folders are refused.
 std::string ReplaceFileContents(const std::string& fileName, std::string_view bytes);
 
 void SaveConfRes_Click(Workspace& ws, Platform& ui);
