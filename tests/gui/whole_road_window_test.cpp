@@ -44,7 +44,7 @@ class DialogAnswerer : public QObject {
                 return;
             }
             d->selectFile(files.takeFirst());
-            d->accept();
+            static_cast<QDialog*>(d)->accept();
         } else if (auto* m = qobject_cast<QMessageBox*>(w)) {
             messages << m->text();
             m->accept();
