@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,6 +19,9 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "data/presample.h"
+#include "engine/generation_command.h"
+#include "engine/random.h"
 #include "platform/scripted/scripted_platform.h"
 
 using namespace velta;
@@ -393,3 +397,65 @@ TEST(ReportCommand, UnreadableManualSizeIsAnUnexpectedError) {
 }
 
 }  // namespace
+
+namespace {
+
+// A small typed pre-sample taken down the whole road; the reports after the
+// manual size alone and after Automatic and Student-t are compared with the
+// stored ones byte for byte. The generation's random source is the program's
+// own, unseeded, so a fresh start always draws the same virtual samples.
+struct Road {
+    Workspace ws;
+    ScriptedPlatform ui;
+    RandomSource rng;
+    Folder dir;
+    Road() {
+        Form_Load(ws);
+        const char* units[] = {"12.4", "15.1", "9.8", "13.3", "11.0", "14.6",
+                               "10.7", "12.9", "16.2", "11.8", "13.7", "10.2"};
+        for (int32_t i = 0; i < 12; ++i) ws.sprMain.SetCell(1, i + 1, units[i]);
+        EXPECT_TRUE(ComputePreSampleStats(ws, ui));
+        ws.txtLimite.text = "40";
+        ui.dateText = "07/12/2026";
+        ui.timeText = "10:41:07";
+    }
+    std::string Report(const std::string& name) {
+        const fs::path file = dir.path / name;
+        ui.files.push_back(file.string());
+        EXPECT_TRUE(RunCommand(ws, ui, Command::ConfigurationAndResults));
+        return ReadAll(file);
+    }
+};
+
+std::string Golden(const std::string& name) {
+    return ReadAll(fs::path(VELTA_TEST_DATA_DIR) / "reports" / name);
+}
+
+}  // namespace
+
+TEST(ReportGolden, WholeRoadOfATypedPreSample) {
+    Road road;
+    Workspace& ws = road.ws;
+    RunGeneration(ws, road.ui, road.rng);
+    ASSERT_TRUE(RunCommand(ws, road.ui, Command::Trim));
+    ASSERT_TRUE(RunSlider(ws, road.ui, 6));
+    ASSERT_TRUE(road.ui.messages.empty()) << road.ui.LastMessage();
+    const std::string manualOnly = road.Report("manual.dat");
+    EXPECT_EQ(manualOnly, Golden("manual_only.dat"));
+
+    ASSERT_TRUE(RunCommand(ws, road.ui, Command::Automatic));
+    ASSERT_EQ(road.ui.messages.size(), 1u);
+    EXPECT_EQ(road.ui.messages[0].icon, MsgIcon::Information);
+    ASSERT_TRUE(RunSlider(ws, road.ui, 7));
+    ws.Text1.text = "2";
+    ASSERT_TRUE(RunCommand(ws, road.ui, Command::StudentT));
+    ASSERT_EQ(road.ui.messages.size(), 1u) << road.ui.LastMessage();
+    const std::string whole = road.Report("whole.dat");
+    EXPECT_EQ(whole, Golden("whole_road.dat"));
+    EXPECT_EQ(SplitLines(whole).size(), 62u + 12u);
+    EXPECT_EQ(whole.find("not calculated"), std::string::npos);
+    if (const char* out = std::getenv("VELTA_WRITE_GOLDEN")) {
+        std::ofstream(fs::path(out) / "manual_only.dat", std::ios::binary) << manualOnly;
+        std::ofstream(fs::path(out) / "whole_road.dat", std::ios::binary) << whole;
+    }
+}
