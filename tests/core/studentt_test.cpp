@@ -227,7 +227,7 @@ TEST(StudentCommand, DrawsTheGreenMarkAndFillsTheResults) {
     EXPECT_EQ(m(k, V + 19), 0.0);
     EXPECT_DOUBLE_EQ(m(k, V + 20), 8.0);
     EXPECT_DOUBLE_EQ(m(k, V + 34), 22.0);
-    EXPECT_DOUBLE_EQ(b.ws.VtChart1.Value(k + 1, V + 21), 9.0);
+    EXPECT_DOUBLE_EQ(b.ws.VtChart1.Value(k + 1, V + 22), 9.0);  // table column V + 21
     EXPECT_DOUBLE_EQ(b.ws.TrimmedTable.sds(k, V + 34), 14.0);
     // Statistics of row k over the V virtual samples: means 13, 13.5, 14,
     // 14.5; standard deviations 0 (skipped by the minimum), 2.75, 3.75, 4.75.
