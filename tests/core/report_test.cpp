@@ -444,6 +444,11 @@ TEST(ReportGolden, WholeRoadOfATypedPreSample) {
     ASSERT_TRUE(RunCommand(ws, road.ui, Command::Trim));
     ASSERT_TRUE(RunSlider(ws, road.ui, 6));
     ASSERT_TRUE(road.ui.messages.empty()) << road.ui.LastMessage();
+    EXPECT_EQ(ws.TrimmedTable.P, 5);
+    // Boxes edited after the trimming do not change the configuration the
+    // report states: 40 virtual samples trimmed at 5 %.
+    ws.txtLimite.text = "999";
+    ws.txtPerc.text = "9";
     const std::string manualOnly = road.Report("manual.dat");
     EXPECT_EQ(manualOnly, Golden("manual_only.dat", manualOnly));
 
