@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "app/commands.h"
-#include "charts/manual.h"
 #include "data/presample.h"
 #include "engine/generation_command.h"
 #include "engine/random.h"
@@ -45,13 +44,12 @@ void BM_WholeRoad(benchmark::State& state) {
         // Automatic ends with its guidance, which is no failure.
         if (ui.messages.size() == 1 && ui.messages[0].icon == MsgIcon::Information)
             ui.messages.clear();
-        ws.Slider1.value = n / 2;
-        Slider1_Change(ws, ui);
+        const bool moved = RunSlider(ws, ui, n / 2);
         const bool student = RunCommand(ws, ui, Command::StudentT);
         ui.files.push_back(report);
         const bool saved = RunCommand(ws, ui, Command::ConfigurationAndResults);
 
-        if (!trimmed || !automatic || !student || !saved || !ui.messages.empty() ||
+        if (!trimmed || !automatic || !moved || !student || !saved || !ui.messages.empty() ||
             ws.Text3.text.empty() || ws.Text4.text.empty() || ws.Text5.text.empty()) {
             // The benchmark library keeps the pointer, not the text.
             static std::string why;

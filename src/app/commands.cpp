@@ -65,12 +65,10 @@ CommandHandler HandlerOf(Command c) {
 namespace {
 
 // A manual drawing re-runs the Student-t command while its mark is shown.
-// Installed at start-up and again by every command run, so no caller of the
-// command table can miss it.
-void InstallStudentMarkRedraw() {
-    SetStudentMarkRedraw(tStudentSampleSize_Click);
-}
-[[maybe_unused]] const bool kStudentMarkRedrawInstalled = (InstallStudentMarkRedraw(), true);
+// Installed at start-up by this file, which every caller of the command
+// table links; tests may install another hook afterwards.
+[[maybe_unused]] const bool kStudentMarkRedrawInstalled =
+    (SetStudentMarkRedraw(tStudentSampleSize_Click), true);
 
 // The command button behind a command, or nullptr for menu and toolbar
 // commands, which are always enabled.
@@ -94,7 +92,6 @@ const Field* ButtonOf(const Workspace& ws, Command c) {
 }  // namespace
 
 bool RunCommand(Workspace& ws, Platform& ui, Command c) {
-    InstallStudentMarkRedraw();
     const CommandHandler h = HandlerOf(c);
     if (!h) return false;
     // During a generation only Help, About and Exit (which aborts it, like

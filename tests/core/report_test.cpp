@@ -411,7 +411,7 @@ struct Road {
     Folder dir;
     Road() {
         Form_Load(ws);
-        const char* units[] = {"12.4", "15.1", "9.8", "13.3", "11.0", "14.6",
+        const char* units[] = {"12.4", "15.1", "9.8",  "13.3", "11.0", "14.6",
                                "10.7", "12.9", "16.2", "11.8", "13.7", "10.2"};
         for (int32_t i = 0; i < 12; ++i) ws.sprMain.SetCell(1, i + 1, units[i]);
         EXPECT_TRUE(ComputePreSampleStats(ws, ui));

@@ -280,6 +280,7 @@ TEST(StudentCommand, SizeBetweenGeneratedRowsIsInterpolated) {
 }
 
 TEST(StudentCommand, ManualDrawingBringsTheMarkBack) {
+    SetStudentMarkRedraw(tStudentSampleSize_Click);  // another test may have replaced it
     Bench b(8, 4, 1);
     b.Run();
     b.ws.Slider1.value = 3;

@@ -15,7 +15,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "charts/manual.h"
+#include "app/commands.h"
 #include "gui/help_window.h"
 #include "gui/main_window.h"
 
@@ -86,8 +86,7 @@ class WholeRoadWindowTest : public QObject {
         QVERIFY(slider);
         slider->setValue(10);
         if (ws.Text4.text.empty()) {  // a window whose slider is not bound yet
-            ws.Slider1.value = 10;
-            velta::Slider1_Change(ws, w.platform());
+            QVERIFY(velta::RunSlider(ws, w.platform(), 10));
             w.Render();
         }
         QCOMPARE(ws.Text4.text, std::string("10"));
@@ -113,10 +112,8 @@ class WholeRoadWindowTest : public QObject {
         QCOMPARE(lines, 62 + N);
         QVERIFY(text.ends_with(std::string(156, '*') + "\r\n"));
         QVERIFY(text.find("Name of the opened file: ") != std::string::npos);
-        QVERIFY(text.find("Automatic sample size: " + ws.Text3.text + "\r\n") !=
-                std::string::npos);
-        QVERIFY(text.find("Student-t sample size: " + ws.Text5.text + "\r\n") !=
-                std::string::npos);
+        QVERIFY(text.find("Automatic sample size: " + ws.Text3.text + "\r\n") != std::string::npos);
+        QVERIFY(text.find("Student-t sample size: " + ws.Text5.text + "\r\n") != std::string::npos);
         QVERIFY(text.find("not calculated") == std::string::npos);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"road.dat"});
     }
