@@ -1,8 +1,7 @@
-#include "model/workspace.h"
-
 #include <gtest/gtest.h>
 
 #include "app/commands.h"
+#include "model/workspace.h"
 #include "data/presample.h"
 #include "platform/scripted/scripted_platform.h"
 
