@@ -455,7 +455,7 @@ TEST(ReportGolden, WholeRoadOfATypedPreSample) {
     ASSERT_TRUE(RunCommand(ws, road.ui, Command::Automatic));
     ASSERT_EQ(road.ui.messages.size(), 1u);
     EXPECT_EQ(road.ui.messages[0].icon, MsgIcon::Information);
-    ASSERT_TRUE(RunSlider(ws, road.ui, 7));
+    ASSERT_TRUE(RunSlider(ws, road.ui, 8));
     ws.Text1.text = "2";
     ASSERT_TRUE(RunCommand(ws, road.ui, Command::StudentT));
     ASSERT_EQ(road.ui.messages.size(), 1u) << road.ui.LastMessage();
