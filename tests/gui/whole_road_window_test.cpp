@@ -102,6 +102,19 @@ class WholeRoadWindowTest : public QObject {
         QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join(" | ")));
         QVERIFY(!ws.Text5.text.empty());
         QCOMPARE(ws.StudentMarkDrawn, std::string("1"));
+        const int studentPoint = std::stoi(ws.Text5.text) - 1;
+        // Another manual size clears the shared line columns; the green mark
+        // comes back at once.
+        QVERIFY(velta::RunSlider(ws, w.platform(), 14));
+        w.Render();
+        QCOMPARE(ws.Text4.text, std::string("14"));
+        for (velta::ChartModel* c : {&ws.VtChart1, &ws.VtChart2}) {
+            const velta::Marker m = c->PointMarker(c->ColumnCount(), studentPoint);
+            QVERIFY(m.visible);
+            QVERIFY(m.fill == velta::kStudentLineColour);
+        }
+        const QByteArray shots = qgetenv("VELTA_SCREENSHOT_DIR");
+        if (!shots.isEmpty()) w.grab().save(QString::fromLocal8Bit(shots) + "/whole_road.png");
 
         QVERIFY(w.RunToolbar("Export"));
         QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join(" | ")));
