@@ -230,6 +230,9 @@ void SaveConfRes_Click(Workspace& ws, Platform& ui) {
     } catch (const RuntimeError&) {
         ui.MessageBox(kUnexpectedErrorMessage, MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);
         return;
+    } catch (const std::bad_alloc&) {
+        ui.MessageBox(kUnexpectedErrorMessage, MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);
+        return;
     }
     const std::string reason = ReplaceFileContents(fileName, text);
     if (!reason.empty())

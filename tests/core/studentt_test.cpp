@@ -258,6 +258,17 @@ TEST(StudentCommand, RerunMovesTheMarkAndKeepsTheManualLine) {
     EXPECT_EQ(b.ws.Text5.text, "4");
 }
 
+TEST(StudentCommand, NoSpreadGivesTwoWithItsMarkShown) {
+    // Unlike the manual line, the Student-t mark shows at any size.
+    Bench b(8, 4, 1);
+    b.ws.Text2.text = "0";
+    b.Run();
+    ASSERT_TRUE(b.ui.messages.empty()) << b.ui.LastMessage();
+    EXPECT_EQ(b.ws.Text5.text, "2");
+    ExpectMark(b.ws.VtChart1, 1, true);
+    ExpectMark(b.ws.VtChart2, 1, true);
+}
+
 TEST(StudentCommand, SliderMaximumIsAccepted) {
     Bench b(6, 4, 1);  // slider maximum 5
     b.Run();
