@@ -7,6 +7,7 @@
 #include "data/spreadsheet_commands.h"
 #include "engine/generation_command.h"
 #include "model/messages.h"
+#include "regression/automatic.h"
 #include "report/report.h"
 #include "studentt/studentt.h"
 
@@ -58,7 +59,7 @@ CommandHandler HandlerOf(Command c) {
         case Command::Slider:
             return Slider1_Change;
         case Command::Automatic:
-            return nullptr;
+            return cmdAutoSampleSize_Click;
     }
     return nullptr;
 }
