@@ -91,6 +91,33 @@ class Extremes {
 class RunningSum {
   public:
     void Add(double v) { Count(v, +1); }
+    // Adds a whole row: four interleaved compensated sums (the error of
+    // every addition kept exactly), so the processor can overlap them. A row
+    // with infinities or NaNs, or whose doubles overflow, is added one value
+    // at a time instead.
+    void AddRow(const double* x, int32_t v) {
+        double s[4] = {}, c[4] = {};
+        int32_t p = 0;
+        for (; p + 4 <= v; p += 4)
+            for (int k = 0; k < 4; ++k) {
+                const double a = s[k], b = x[p + k];
+                const double t = a + b;
+                const double bb = t - a;
+                c[k] += (a - (t - bb)) + (b - bb);
+                s[k] = t;
+            }
+        bool finite = true;
+        for (int k = 0; k < 4; ++k) finite = finite && std::isfinite(s[k]) && std::isfinite(c[k]);
+        if (!finite) {
+            for (p = 0; p < v; ++p) Add(x[p]);
+            return;
+        }
+        for (int k = 0; k < 4; ++k) {
+            Add(s[k]);
+            Add(c[k]);
+        }
+        for (; p < v; ++p) Add(x[p]);
+    }
     bool Finite() const { return nan_ == 0 && posInf_ == 0 && negInf_ == 0; }
     void Remove(double v) { Count(v, -1); }
     double Mean(int32_t n) const {
@@ -212,7 +239,7 @@ int32_t RankedPasses(double* x, int32_t v, int32_t passes, RunningSum& sum, RowS
 
 void TrimRow(double* x, int32_t v, int32_t passes, RowScratch& s) {
     RunningSum sum;
-    for (int32_t p = 0; p < v; ++p) sum.Add(x[p]);
+    sum.AddRow(x, v);
     // A NaN in the first position stops every scan at "no position": the
     // passes then change nothing.
     if (std::isnan(x[0])) return;
