@@ -8,6 +8,8 @@
 #include "engine/generation_command.h"
 #include "model/messages.h"
 #include "regression/automatic.h"
+#include "report/report.h"
+#include "studentt/studentt.h"
 
 namespace velta {
 
@@ -48,20 +50,27 @@ CommandHandler HandlerOf(Command c) {
             return mnuOpen_Click;
         case Command::PreSamplingResults:
             return SaveSU_Click;
+        case Command::ConfigurationAndResults:
+            return SaveConfRes_Click;
+        case Command::StudentT:
+            return tStudentSampleSize_Click;
         case Command::Trim:
             return cmdFilter_Click;
         case Command::Slider:
             return Slider1_Change;
         case Command::Automatic:
             return cmdAutoSampleSize_Click;
-        case Command::ConfigurationAndResults:
-        case Command::StudentT:
-            return nullptr;
     }
     return nullptr;
 }
 
 namespace {
+
+// A manual drawing re-runs the Student-t command while its mark is shown.
+// Installed at start-up by this file, which every caller of the command
+// table links; tests may install another hook afterwards.
+[[maybe_unused]] const bool kStudentMarkRedrawInstalled =
+    (SetStudentMarkRedraw(tStudentSampleSize_Click), true);
 
 // The command button behind a command, or nullptr for menu and toolbar
 // commands, which are always enabled.

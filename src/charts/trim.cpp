@@ -316,6 +316,7 @@ void Filter(Workspace& ws, Platform& ui) {
     TrimTable(N, V, P, source.means, trimmed.means);
     TrimTable(N, V, P, source.sds, trimmed.sds);
     trimmed.V = V;
+    trimmed.P = P;  // the report names the P the results came from
     ws.TrimmedTable = std::move(trimmed);
     ReloadChart(ws.VtChart1, ws.TrimmedTable.means, N, V);
     ReloadChart(ws.VtChart2, ws.TrimmedTable.sds, N, V);

@@ -51,6 +51,9 @@ struct StatsTables {
     // columns 0 .. V-1; column V and any line columns after it are not
     // virtual samples). 0 before the first generation.
     int32_t V = 0;
+    // P, the percentage the trimmed tables were trimmed at (the report's
+    // configuration); 0 for untrimmed tables.
+    int32_t P = 0;
 };
 
 inline constexpr const char* kMaximumNumberPrefix = "Maximum number: ";

@@ -42,8 +42,10 @@ class Platform {
     virtual void SetBusy(bool busy) = 0;
     // Lets pending window events run (repaints, the progress window, Abort).
     virtual void ProcessEvents() = 0;
-    // Current time of day in the system's format, and date and time together.
+    // Current time of day in the system's format, today's date in the
+    // system's short form, and date and time together.
     virtual std::string TimeText() = 0;
+    virtual std::string DateText() = 0;
     virtual std::string DateTimeText() = 0;
     // Monotonic seconds, for throttling work such as event processing.
     virtual double MonotonicSeconds() = 0;

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLocale>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -139,6 +140,10 @@ void QtPlatform::ProcessEvents() {
 
 std::string QtPlatform::TimeText() {
     return QTime::currentTime().toString(Qt::TextDate).toStdString();
+}
+
+std::string QtPlatform::DateText() {
+    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
 }
 
 std::string QtPlatform::DateTimeText() {

@@ -20,6 +20,7 @@ class QtPlatform : public Platform {
     void SetBusy(bool busy) override;
     void ProcessEvents() override;
     std::string TimeText() override;
+    std::string DateText() override;
     std::string DateTimeText() override;
     double MonotonicSeconds() override;
     void ShowHelp() override;

@@ -41,6 +41,7 @@ class ScriptedPlatform : public Platform {
     std::function<void()> onProcessEvents;
     // Fixed clock texts, and a clock that advances one millisecond per read.
     std::string timeText = "12:00:00";
+    std::string dateText = "06/12/2026";
     std::string dateTimeText = "06/12/2026 12:00:00";
     double clock = 0.0;
     double clockStep = 0.001;
@@ -55,6 +56,7 @@ class ScriptedPlatform : public Platform {
     void SetBusy(bool b) override { busy = b; }
     void ProcessEvents() override;
     std::string TimeText() override { return timeText; }
+    std::string DateText() override { return dateText; }
     std::string DateTimeText() override { return dateTimeText; }
     double MonotonicSeconds() override { return clock += clockStep; }
     void ShowHelp() override { ++helpShown; }
