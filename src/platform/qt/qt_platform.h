@@ -29,6 +29,14 @@ class QtPlatform : public Platform {
     std::function<void()> onRefresh;
     std::function<void()> onHelp;
 
+    // A save dialog with Qt's filter form that confirms overwriting (chart
+    // images); "" when cancelled. Starts in the last folder used.
+    std::string ChooseSaveFile(const std::string& title, const std::string& qtFilter);
+    // The folder the next file dialog opens in: the last one a dialog
+    // returned, remembered between runs.
+    QString LastFolder() const;
+    void RememberFolder(const QString& chosenFile);
+
   private:
     QPointer<QWidget> parent_;
     int busyDepth_ = 0;
@@ -36,5 +44,9 @@ class QtPlatform : public Platform {
 
 // "Description (*.a;*.b)|*.a;*.b|..." to Qt's "Description (*.a *.b);;...".
 QString QtFilterFromPairs(const std::string& filter);
+
+// Where a dialog asked for `requested` ("*.xls", "name.dat", "/abs/x.xls")
+// opens: a bare name or pattern in `lastFolder`, a path as it is.
+QString DialogStartPath(const QString& requested, const QString& lastFolder);
 
 }  // namespace velta::qt
