@@ -181,7 +181,9 @@ void mnuOpen_Click(Workspace& ws, Platform& ui) {
 
     // Work on a candidate so that a refused pre-sample leaves everything as it was.
     Workspace next;
-    if (ws.PreSampleReady == "1")
+    // A pre-sample accepted once and edited since is no longer "ready", but
+    // the workspace still holds what was computed from it.
+    if (ws.PreSampleReady == "1" || !ws.txtSampleN.text.empty())
         ResetWorkspace(next);
     else
         next = ws;

@@ -130,6 +130,7 @@ void GridModel::Written(int32_t firstRow, int32_t firstCol, int32_t lastRow, int
     lastCol = std::min(lastCol, shownCols_ - 1);
     if (firstRow <= lastRow && firstCol <= lastCol)
         emit dataChanged(index(firstRow, firstCol), index(lastRow, lastCol));
+    emit cellsEdited(firstCol + 1, lastCol + 1);
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const {
@@ -170,10 +171,16 @@ void GridModel::SetBlock(int32_t col, int32_t row, const QList<QStringList>& cel
 }
 
 void GridModel::ClearCells(const QModelIndexList& cells) {
+    if (cells.isEmpty()) return;
+    int32_t top = INT32_MAX, left = INT32_MAX, bottom = 0, right = 0;
     for (const QModelIndex& i : cells) {
         grid_.SetCell(i.column() + 1, i.row() + 1, std::string());
-        Written(i.row(), i.column(), i.row(), i.column());
+        top = std::min(top, i.row());
+        left = std::min(left, i.column());
+        bottom = std::max(bottom, i.row());
+        right = std::max(right, i.column());
     }
+    Written(top, left, bottom, right);
 }
 
 GridView::GridView(Grid& grid, bool editable, QWidget* parent)

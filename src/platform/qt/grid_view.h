@@ -38,6 +38,10 @@ class GridModel : public QAbstractTableModel {
     void SetHeaders(const QStringList& cols, const QStringList& rows);
     void SetShownLimit(int32_t cols, int32_t rows);
 
+  signals:
+    // The user changed cells (typed, pasted or deleted), columns from 1.
+    void cellsEdited(int firstCol, int lastCol);
+
   private:
     void Written(int32_t firstRow, int32_t firstCol, int32_t lastRow, int32_t lastCol);
     int32_t ShownRows() const;
