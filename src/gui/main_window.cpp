@@ -69,6 +69,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), platform_(this) {
     f1->setContext(Qt::WindowShortcut);
     connect(f1, &QShortcut::activated, this, [this] { Run(Command::Contents); });
 
+    // Compact frames: the window must fit a 1280x800 screen with its panels.
+    for (QGroupBox* box : findChildren<QGroupBox*>()) {
+        box->layout()->setContentsMargins(8, 4, 8, 6);
+        box->layout()->setSpacing(4);
+    }
     PlaceOnScreen();
     Render();
 }
@@ -202,7 +207,7 @@ QWidget* MainWindow::BuildLeft() {
 
     // Fixed column widths: texts arriving in the fields must not shift the
     // charts in the middle.
-    w->setFixedWidth(236);
+    w->setFixedWidth(256);
     return w;
 }
 
@@ -286,16 +291,19 @@ QWidget* MainWindow::BuildRight() {
         l->setMinimumWidth(l->fontMetrics().horizontalAdvance("<  CV (%)  <") + 8);
         return l;
     };
-    cg->setColumnStretch(0, 1);
-    cg->setColumnStretch(2, 1);
-    cg->addWidget(new QLabel("Automatic sample size:"), 0, 0, 1, 3);
-    cg->addWidget(AddField(ws_.txtAutoMeanBasso, "txtAutoMeanBasso", false), 1, 0);
-    cg->addWidget(cvLabel(), 1, 1);
-    cg->addWidget(AddField(ws_.txtAutoMeanAlto, "txtAutoMeanAlto", false), 1, 2);
-    cg->addWidget(new QLabel("Manual sample size:"), 2, 0, 1, 3);
-    cg->addWidget(AddField(ws_.txtManualMeanBasso, "txtManualMeanBasso", false), 3, 0);
-    cg->addWidget(cvLabel(), 3, 1);
-    cg->addWidget(AddField(ws_.txtManualMeanAlto, "txtManualMeanAlto", false), 3, 2);
+    cg->setColumnStretch(1, 1);
+    cg->setColumnStretch(3, 1);
+    cg->addWidget(new QLabel("Automatic sample size:"), 0, 0);
+    cg->addWidget(AddField(ws_.txtAutoMeanBasso, "txtAutoMeanBasso", false), 0, 1);
+    cg->addWidget(cvLabel(), 0, 2);
+    cg->addWidget(AddField(ws_.txtAutoMeanAlto, "txtAutoMeanAlto", false), 0, 3);
+    cg->addWidget(new QLabel("Manual sample size:"), 1, 0);
+    cg->addWidget(AddField(ws_.txtManualMeanBasso, "txtManualMeanBasso", false), 1, 1);
+    cg->addWidget(cvLabel(), 1, 2);
+    cg->addWidget(AddField(ws_.txtManualMeanAlto, "txtManualMeanAlto", false), 1, 3);
+    for (const char* name :
+         {"txtAutoMeanBasso", "txtAutoMeanAlto", "txtManualMeanBasso", "txtManualMeanAlto"})
+        controls_[name]->setMinimumWidth(56);
     v->addWidget(cv);
 
     auto* student = Frame("Student-t sample size determination");
@@ -324,7 +332,7 @@ QWidget* MainWindow::BuildRight() {
     sprReport->gridModel()->SetHeaders({"Item", "Intercept or value", "Slope"}, {});
     sprReport->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     sprReport->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sprReport->setMinimumHeight(60);
+    sprReport->setMinimumHeight(50);
     grids_.push_back(sprReport);
     controls_["sprReport"] = sprReport;
     rf->addRow(sprReport);

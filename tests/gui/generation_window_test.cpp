@@ -15,6 +15,7 @@
 #include "gui/main_window.h"
 #include "gui/progress_window.h"
 #include "platform/qt/chart_view.h"
+#include "test_settings.h"
 
 using velta::gui::MainWindow;
 
@@ -41,6 +42,8 @@ void LoadExample(MainWindow& w) {
 class GenerationWindowTest : public QObject {
     Q_OBJECT
   private slots:
+    void initTestCase() { UseTestSettings(); }
+
     void progressWindowShowsStateAndAborts() {
         velta::Workspace ws;
         velta::ShowProgressWindow(ws, 4);

@@ -64,6 +64,7 @@ class GridView : public QTableView {
     void Sync();
     // Pastes tab- and newline-separated text at the current cell.
     void PasteText(const QString& text);
+    bool Editing() const { return state() == QAbstractItemView::EditingState; }
     // True when a paste of `text` fills more than one cell.
     static bool IsBlock(const QString& text);
 
