@@ -1,7 +1,12 @@
 #include "app/commands.h"
 
+#include <algorithm>
+
+#include "charts/manual.h"
+#include "charts/trim.h"
 #include "data/spreadsheet_commands.h"
 #include "engine/generation_command.h"
+#include "model/messages.h"
 
 namespace velta {
 
@@ -42,8 +47,11 @@ CommandHandler HandlerOf(Command c) {
             return mnuOpen_Click;
         case Command::PreSamplingResults:
             return SaveSU_Click;
-        case Command::ConfigurationAndResults:
         case Command::Trim:
+            return cmdFilter_Click;
+        case Command::Slider:
+            return Slider1_Change;
+        case Command::ConfigurationAndResults:
         case Command::Automatic:
         case Command::StudentT:
             return nullptr;
@@ -82,8 +90,26 @@ bool RunCommand(Workspace& ws, Platform& ui, Command c) {
     if (ws.generationRunning && c != Command::Contents && c != Command::About && c != Command::Exit)
         return false;
     if (const Field* button = ButtonOf(ws, c); button && !button->enabled) return false;
-    h(ws, ui);
+    // Last line of defence: each command handles the errors it expects; any
+    // other exception (std::bad_alloc included) ends in the unexpected-error
+    // message instead of terminating the program with the analysis.
+    try {
+        h(ws, ui);
+    } catch (...) {
+        if (!ws.generationRunning) ui.SetBusy(false);
+        try {
+            ui.MessageBox(kUnexpectedErrorMessage, MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);
+        } catch (...) {
+        }
+    }
     return true;
+}
+
+bool RunSlider(Workspace& ws, Platform& ui, int32_t position) {
+    if (ws.generationRunning || !ws.Slider1.enabled) return false;
+    ws.Slider1.value =
+        std::clamp(position, ws.Slider1.min, std::max(ws.Slider1.min, ws.Slider1.max));
+    return RunCommand(ws, ui, Command::Slider);
 }
 
 bool Toolbar1_ButtonClick(Workspace& ws, Platform& ui, std::string_view key) {
