@@ -82,7 +82,9 @@ QRect MainWindow::DefaultGeometry(const QRect& available) {
     // Title bar and borders of a usual window manager, outside the geometry:
     // half the width on each side, the height less half the width on top.
     constexpr int kFrameWidth = 8, kFrameHeight = 36;
-    const QSize preferred(1280, 820);
+    // 1280x820, or nine tenths of a larger screen.
+    const QSize preferred(std::max(1280, available.width() * 9 / 10),
+                          std::max(820, available.height() * 9 / 10));
     const int w = std::min(preferred.width(), available.width() - kFrameWidth);
     const int h = std::min(preferred.height(), available.height() - kFrameHeight);
     const int x = available.left() + (available.width() - w) / 2;
@@ -216,32 +218,37 @@ QWidget* MainWindow::BuildCharts() {
     auto* v = new QVBoxLayout(w);
     v->setContentsMargins(0, 0, 0, 0);
 
-    auto addChart = [&](ChartModel& model, const QString& name, Field& upper, Field& lower,
-                        const QString& upperName, const QString& lowerName) {
-        auto* row = new QHBoxLayout;
+    // Each chart with its two average labels in a row above it; the row
+    // keeps its height while they are hidden, so the chart never jumps.
+    auto addChart = [&](ChartModel& model, const QString& name, Field& automatic, Field& manual,
+                        const QString& autoName, const QString& manualName) {
+        auto* averages = new QWidget;
+        auto* row = new QHBoxLayout(averages);
+        row->setContentsMargins(6, 0, 6, 0);
+        for (auto [field, fname] :
+             {std::pair{&automatic, autoName}, std::pair{&manual, manualName}}) {
+            auto* l = new QLabel;
+            l->setObjectName(fname);
+            labels_.emplace_back(l, field);
+            controls_[fname] = l;
+            row->addWidget(l);
+            row->addStretch();
+        }
+        averages->setFixedHeight(averages->fontMetrics().height() + 2);
+        v->addWidget(averages);
         auto* chart = new qt::ChartView(model);
         chart->setObjectName(name);
-        chart->setMinimumSize(360, 200);
+        chart->setMinimumSize(360, 190);
         chart->chooseFile = [this](const std::string& title, const std::string& filter) {
             return platform_.ChooseSaveFile(title, filter);
         };
         charts_.push_back(chart);
         controls_[name] = chart;
-        row->addWidget(chart, 1);
-        auto* side = new QVBoxLayout;
-        for (auto [field, fname] : {std::pair{&upper, upperName}, std::pair{&lower, lowerName}}) {
-            auto* l = new QLabel;
-            l->setObjectName(fname);
-            l->setFixedWidth(70);
-            labels_.emplace_back(l, field);
-            controls_[fname] = l;
-            side->addWidget(l);
-        }
-        side->addStretch();
-        row->addLayout(side);
-        v->addLayout(row, 1);
+        v->addWidget(chart, 1);
     };
-    addChart(ws_.VtChart1, "VtChart1", ws_.Label30, ws_.Label28, "Label30", "Label28");
+    // The averages of the means (row 1 of sprRep) beside the means chart,
+    // those of the standard deviations (row 4) beside the other.
+    addChart(ws_.VtChart1, "VtChart1", ws_.Label29, ws_.Label31, "Label29", "Label31");
 
     auto* manual = Frame("Manual sample size determination");
     auto* mh = new QHBoxLayout(manual);
@@ -252,7 +259,7 @@ QWidget* MainWindow::BuildCharts() {
     mh->addWidget(slider_);
     v->addWidget(manual);
 
-    addChart(ws_.VtChart2, "VtChart2", ws_.Label29, ws_.Label31, "Label29", "Label31");
+    addChart(ws_.VtChart2, "VtChart2", ws_.Label30, ws_.Label28, "Label30", "Label28");
     return w;
 }
 
@@ -287,8 +294,7 @@ QWidget* MainWindow::BuildRight() {
     // The caption's trailing blanks may be cut off in a narrow column.
     auto cvLabel = [] {
         auto* l = new QLabel("<  CV (%)  <              ");
-        l->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        l->setMinimumWidth(l->fontMetrics().horizontalAdvance("<  CV (%)  <") + 8);
+        l->setFixedWidth(l->fontMetrics().horizontalAdvance("<  CV (%)  <") + 8);
         return l;
     };
     cg->setColumnStretch(1, 1);
@@ -338,7 +344,7 @@ QWidget* MainWindow::BuildRight() {
     rf->addRow(sprReport);
     v->addWidget(results, 1);
 
-    w->setFixedWidth(400);
+    w->setFixedWidth(450);
     return w;
 }
 

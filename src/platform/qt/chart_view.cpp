@@ -53,12 +53,12 @@ int DiameterOf(int16_t size) {
 
 double ChartView::CloudOpacity(double count, double densest) {
     if (count <= 0.0) return 0.0;
-    // A lone sample stays clearly visible; the densest spot is near opaque;
-    // in between the scale is logarithmic, since counts span five decades.
+    // A lone sample stays clearly visible and the densest spot is near
+    // opaque; in between a square root, which keeps the body of a cloud of
+    // 100,000 samples from looking uniformly solid.
     constexpr double kLone = 0.30, kDensest = 0.95;
-    if (densest <= 1.0) return kLone + 0.5 * (kDensest - kLone);
-    const double t = std::log(std::max(1.0, count)) / std::log(densest);
-    return kLone + (kDensest - kLone) * std::clamp(t, 0.0, 1.0);
+    const double t = std::sqrt(std::min(1.0, count / std::max(densest, 1.0)));
+    return kLone + (kDensest - kLone) * t;
 }
 
 // Base of the two plottables: the key range is the categories, the value
@@ -164,14 +164,13 @@ class CloudPlottable : public ModelPlottable {
 
         const QColor colour = ChartView::CloudColour();
         const bool vector = painter->modes().testFlag(QCPPainter::pmVectorized);
-        // Opacity levels, so the log is taken once per level, not per pixel.
+        // Opacity levels, computed once per chart rather than per pixel.
         constexpr int kLevels = 64;
         QImage strip(width, height, QImage::Format_ARGB32_Premultiplied);
         QRgb shades[kLevels + 1] = {};
-        const double logDensest = std::log(std::max(densest, 1.0 + 1e-9));
         for (int l = 1; l <= kLevels; ++l) {
-            const double a =
-                ChartView::CloudOpacity(std::exp(logDensest * (l - 0.5) / kLevels), densest);
+            const double f = (l - 0.5) / kLevels;
+            const double a = ChartView::CloudOpacity(densest * f * f, densest);
             shades[l] = qPremultiply(qRgba(colour.red(), colour.green(), colour.blue(),
                                            static_cast<int>(std::lround(255 * a))));
         }
@@ -198,8 +197,9 @@ class CloudPlottable : public ModelPlottable {
                 const double* c = cover.data() + static_cast<size_t>(y) * width;
                 for (int x = 0; x < width; ++x) {
                     if (c[x] <= 0.0) continue;
-                    const int l = 1 + std::min(kLevels - 1, static_cast<int>(std::log(c[x]) /
-                                                                             logDensest * kLevels));
+                    const int l =
+                        1 + std::min(kLevels - 1,
+                                     static_cast<int>(std::sqrt(c[x] / densest) * kLevels));
                     line[x] = shades[l];
                 }
             }

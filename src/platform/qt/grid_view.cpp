@@ -96,9 +96,13 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
+    // The tip shows a number in full where a narrow column elides it.
+    if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
         return QString::fromStdString(grid_.CellText(index.column() + 1, index.row() + 1));
-    if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
+    // Results read from the left: where a long number is cut, its leading
+    // digits stay in view.
+    if (role == Qt::TextAlignmentRole)
+        return int((editable_ ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     return {};
 }
 
@@ -190,6 +194,9 @@ GridView::GridView(Grid& grid, bool editable, QWidget* parent)
     horizontalHeader()->setDefaultSectionSize(90);
     if (!editable) {
         setEditTriggers(QAbstractItemView::NoEditTriggers);
+        // One line per cell: wrapping would break a number after its decimal
+        // point. A cut number keeps its leading digits; the tip has it all.
+        setWordWrap(false);
     } else {
         setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                         QAbstractItemView::AnyKeyPressed);
