@@ -25,6 +25,7 @@
 #include "data/presample.h"
 #include "gui/about_window.h"
 #include "gui/help_window.h"
+#include "gui/marked_slider.h"
 #include "gui/pictures.h"
 #include "gui/progress_window.h"
 #include "platform/qt/chart_view.h"
@@ -94,15 +95,16 @@ QRect MainWindow::DefaultGeometry(const QRect& available) {
 }
 
 void MainWindow::PlaceOnScreen() {
-    QSettings settings;
-    if (restoreGeometry(settings.value("mainWindow/geometry").toByteArray())) return;
+    if (qt::KeepsSettings() &&
+        restoreGeometry(QSettings().value("mainWindow/geometry").toByteArray()))
+        return;
     const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     const QRect available = s ? s->availableGeometry() : QRect(0, 0, 1280, 800);
     setGeometry(DefaultGeometry(available));
 }
 
 void MainWindow::SaveGeometry() {
-    QSettings().setValue("mainWindow/geometry", saveGeometry());
+    if (qt::KeepsSettings()) QSettings().setValue("mainWindow/geometry", saveGeometry());
 }
 
 MainWindow::~MainWindow() {
@@ -246,14 +248,26 @@ QWidget* MainWindow::BuildCharts() {
         controls_[name] = chart;
         v->addWidget(chart, 1);
     };
-    // The averages of the means (row 1 of sprRep) beside the means chart,
-    // those of the standard deviations (row 4) beside the other.
+    // Each chart shows its own averages: of the means (Label29 automatic,
+    // Label31 manual) and of the standard deviations (Label30, Label28).
     addChart(ws_.VtChart1, "VtChart1", ws_.Label29, ws_.Label31, "Label29", "Label31");
 
     auto* manual = Frame("Manual sample size determination");
     auto* mh = new QHBoxLayout(manual);
-    slider_ = new QSlider(Qt::Horizontal);
+    slider_ = new MarkedSlider(ws_);
     slider_->setObjectName("Slider1");
+    // A drag draws the line as it goes; before a trimming the slider only
+    // answers, once, when it is let go.
+    connect(slider_, &QSlider::valueChanged, this, [this](int v) {
+        if (slider_->isSliderDown() && !ws_.DataTrimmed) return;
+        RunSlider(ws_, platform_, v);
+        Render();
+    });
+    connect(slider_, &QSlider::sliderReleased, this, [this] {
+        if (ws_.DataTrimmed || slider_->value() == ws_.Slider1.value) return;
+        RunSlider(ws_, platform_, slider_->value());
+        Render();
+    });
     slider_->setTickPosition(QSlider::TicksBelow);
     controls_["Slider1"] = slider_;
     mh->addWidget(slider_);
@@ -495,6 +509,7 @@ void MainWindow::Render() {
     slider_->setValue(ws_.Slider1.value);
     slider_->setEnabled(ws_.Slider1.enabled && !ws_.generationRunning);
     slider_->blockSignals(false);
+    slider_->update();  // the automatic size's mark
 
     // The trimmed state shows as a tinted P value field.
     txtPerc_->setStyleSheet(ws_.DataTrimmed ? "QLineEdit { background: #fff3c4; }" : QString());

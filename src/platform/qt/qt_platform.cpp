@@ -70,13 +70,18 @@ QString DialogStartPath(const QString& requested, const QString& lastFolder) {
     return QDir(lastFolder).filePath(name);
 }
 
+bool KeepsSettings() {
+    return !QCoreApplication::organizationName().isEmpty();
+}
+
 QString QtPlatform::LastFolder() const {
+    if (!KeepsSettings()) return QString();
     const QString dir = QSettings().value("files/lastFolder").toString();
     return !dir.isEmpty() && QFileInfo(dir).isDir() ? dir : QString();
 }
 
 void QtPlatform::RememberFolder(const QString& chosenFile) {
-    if (chosenFile.isEmpty()) return;
+    if (chosenFile.isEmpty() || !KeepsSettings()) return;
     QSettings().setValue("files/lastFolder", QFileInfo(chosenFile).absolutePath());
 }
 

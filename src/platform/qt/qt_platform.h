@@ -45,6 +45,11 @@ class QtPlatform : public Platform {
 // "Description (*.a;*.b)|*.a;*.b|..." to Qt's "Description (*.a *.b);;...".
 QString QtFilterFromPairs(const std::string& filter);
 
+// Whether this process keeps settings between runs: only when it has named
+// its organisation (the program does; tests and tools that do not leave the
+// user's settings alone and do not depend on them).
+bool KeepsSettings();
+
 // Where a dialog asked for `requested` ("*.xls", "name.dat", "/abs/x.xls")
 // opens: a bare name or pattern in `lastFolder`, a path as it is.
 QString DialogStartPath(const QString& requested, const QString& lastFolder);
