@@ -89,8 +89,10 @@ QApplication& App() {
     static char name[] = "velta_bench";
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: a static QApplication torn down after Qt's own
+    // statics crashed the program at exit.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 StatsTables Tables(int32_t n, int32_t v) {

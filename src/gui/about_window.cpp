@@ -3,6 +3,8 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "gui/pictures.h"
@@ -58,6 +60,18 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     label4->setObjectName("Label4");
     label4->setWordWrap(true);
     layout->addWidget(label4);
+
+    // Closed with Close, Escape or the window's own close box.
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* close = new QPushButton("Close");
+    close->setObjectName("cmdClose");
+    close->setDefault(true);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
     setFixedWidth(460);
 }
 

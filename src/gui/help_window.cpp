@@ -1,5 +1,6 @@
 #include "gui/help_window.h"
 
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -16,6 +17,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(
     browser_->setOpenExternalLinks(false);
     browser_->setSource(QUrl("qrc:/docs/user_guide.html"));
     resize(760, 680);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &QWidget::close);
 }
 
 }  // namespace velta::gui

@@ -6,12 +6,15 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 #include <QSlider>
 #include <QSplitter>
@@ -67,8 +70,41 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), platform_(this) {
     f1->setContext(Qt::WindowShortcut);
     connect(f1, &QShortcut::activated, this, [this] { Run(Command::Contents); });
 
-    resize(1280, 860);
+    // Compact frames: the window must fit a 1280x800 screen with its panels.
+    for (QGroupBox* box : findChildren<QGroupBox*>()) {
+        box->layout()->setContentsMargins(8, 4, 8, 6);
+        box->layout()->setSpacing(4);
+    }
+    PlaceOnScreen();
     Render();
+}
+
+QRect MainWindow::DefaultGeometry(const QRect& available) {
+    // Title bar and borders of a usual window manager, outside the geometry:
+    // half the width on each side, the height less half the width on top.
+    constexpr int kFrameWidth = 8, kFrameHeight = 36;
+    // 1280x820, or nine tenths of a larger screen.
+    const QSize preferred(std::max(1280, available.width() * 9 / 10),
+                          std::max(820, available.height() * 9 / 10));
+    const int w = std::min(preferred.width(), available.width() - kFrameWidth);
+    const int h = std::min(preferred.height(), available.height() - kFrameHeight);
+    const int x = available.left() + (available.width() - w) / 2;
+    const int y = available.top() + kFrameHeight - kFrameWidth / 2 +
+                  (available.height() - kFrameHeight - h) / 2;
+    return QRect(x, y, w, h);
+}
+
+void MainWindow::PlaceOnScreen() {
+    if (qt::KeepsSettings() &&
+        restoreGeometry(QSettings().value("mainWindow/geometry").toByteArray()))
+        return;
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect available = s ? s->availableGeometry() : QRect(0, 0, 1280, 800);
+    setGeometry(DefaultGeometry(available));
+}
+
+void MainWindow::SaveGeometry() {
+    if (qt::KeepsSettings()) QSettings().setValue("mainWindow/geometry", saveGeometry());
 }
 
 MainWindow::~MainWindow() {
@@ -115,7 +151,7 @@ QWidget* MainWindow::BuildLeft() {
         UnitsEdited(ws_);
         Render();
     });
-    units->setMinimumWidth(190);
+    units->setMinimumHeight(90);
     grids_.push_back(units);
     controls_["sprMain"] = units;
     v->addWidget(units, 1);
@@ -173,7 +209,9 @@ QWidget* MainWindow::BuildLeft() {
     ah->addWidget(AddButton(ws_.Command1, "Command1", "Manual", Command::Manual));
     v->addWidget(autoFrame);
 
-    w->setMaximumWidth(300);
+    // Fixed column widths: texts arriving in the fields must not shift the
+    // charts in the middle.
+    w->setFixedWidth(256);
     return w;
 }
 
@@ -182,28 +220,33 @@ QWidget* MainWindow::BuildCharts() {
     auto* v = new QVBoxLayout(w);
     v->setContentsMargins(0, 0, 0, 0);
 
-    auto addChart = [&](ChartModel& model, const QString& name, Field& upper, Field& lower,
-                        const QString& upperName, const QString& lowerName) {
-        auto* row = new QHBoxLayout;
-        auto* chart = new qt::ChartView(model);
-        chart->setObjectName(name);
-        chart->setMinimumSize(420, 250);
-        charts_.push_back(chart);
-        controls_[name] = chart;
-        row->addWidget(chart, 1);
-        auto* side = new QVBoxLayout;
-        for (auto [field, fname] : {std::pair{&upper, upperName}, std::pair{&lower, lowerName}}) {
+    // Each chart with its two average labels in a row above it; the row
+    // keeps its height while they are hidden, so the chart never jumps.
+    auto addChart = [&](ChartModel& model, const QString& name, Field& automatic, Field& manual,
+                        const QString& autoName, const QString& manualName) {
+        auto* averages = new QWidget;
+        auto* row = new QHBoxLayout(averages);
+        row->setContentsMargins(6, 0, 6, 0);
+        for (auto [field, fname] :
+             {std::pair{&automatic, autoName}, std::pair{&manual, manualName}}) {
             auto* l = new QLabel;
             l->setObjectName(fname);
-            l->setMinimumWidth(70);
-            l->setWordWrap(true);
             labels_.emplace_back(l, field);
             controls_[fname] = l;
-            side->addWidget(l);
+            row->addWidget(l);
+            row->addStretch();
         }
-        side->addStretch();
-        row->addLayout(side);
-        v->addLayout(row, 1);
+        averages->setFixedHeight(averages->fontMetrics().height() + 2);
+        v->addWidget(averages);
+        auto* chart = new qt::ChartView(model);
+        chart->setObjectName(name);
+        chart->setMinimumSize(360, 190);
+        chart->chooseFile = [this](const std::string& title, const std::string& filter) {
+            return platform_.ChooseSaveFile(title, filter);
+        };
+        charts_.push_back(chart);
+        controls_[name] = chart;
+        v->addWidget(chart, 1);
     };
     // Each chart shows its own averages: of the means (Label29 automatic,
     // Label31 manual) and of the standard deviations (Label30, Label28).
@@ -245,19 +288,42 @@ QWidget* MainWindow::BuildRight() {
     sprRep->setObjectName("sprRep");
     grids_.push_back(sprRep);
     controls_["sprRep"] = sprRep;
+    sprRep->gridModel()->SetShownLimit(3, 6);
+    sprRep->gridModel()->SetHeaders(
+        {"Manual", "Automatic", "Student-t"},
+        {"Average mean", "Maximum mean", "Minimum mean", "Average standard deviation",
+         "Maximum standard deviation", "Minimum standard deviation"});
+    // The three columns share the width; the six rows show without scrolling.
+    sprRep->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    sprRep->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sprRep->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sprRep->setFixedHeight(sprRep->horizontalHeader()->sizeHint().height() +
+                           6 * sprRep->verticalHeader()->defaultSectionSize() +
+                           2 * sprRep->frameWidth() + 2);
     rv->addWidget(sprRep);
-    v->addWidget(rep, 1);
+    v->addWidget(rep);
 
     auto* cv = Frame("Coefficients of variation");
     auto* cg = new QGridLayout(cv);
+    // The caption's trailing blanks may be cut off in a narrow column.
+    auto cvLabel = [] {
+        auto* l = new QLabel("<  CV (%)  <              ");
+        l->setFixedWidth(l->fontMetrics().horizontalAdvance("<  CV (%)  <") + 8);
+        return l;
+    };
+    cg->setColumnStretch(1, 1);
+    cg->setColumnStretch(3, 1);
     cg->addWidget(new QLabel("Automatic sample size:"), 0, 0);
     cg->addWidget(AddField(ws_.txtAutoMeanBasso, "txtAutoMeanBasso", false), 0, 1);
-    cg->addWidget(new QLabel("<  CV (%)  <              "), 0, 2);
+    cg->addWidget(cvLabel(), 0, 2);
     cg->addWidget(AddField(ws_.txtAutoMeanAlto, "txtAutoMeanAlto", false), 0, 3);
     cg->addWidget(new QLabel("Manual sample size:"), 1, 0);
     cg->addWidget(AddField(ws_.txtManualMeanBasso, "txtManualMeanBasso", false), 1, 1);
-    cg->addWidget(new QLabel("<  CV (%)  <              "), 1, 2);
+    cg->addWidget(cvLabel(), 1, 2);
     cg->addWidget(AddField(ws_.txtManualMeanAlto, "txtManualMeanAlto", false), 1, 3);
+    for (const char* name :
+         {"txtAutoMeanBasso", "txtAutoMeanAlto", "txtManualMeanBasso", "txtManualMeanAlto"})
+        controls_[name]->setMinimumWidth(56);
     v->addWidget(cv);
 
     auto* student = Frame("Student-t sample size determination");
@@ -281,12 +347,18 @@ QWidget* MainWindow::BuildRight() {
     rf->addRow("Student-t based:", AddField(ws_.Text5, "Text5", false));
     auto* sprReport = new qt::GridView(ws_.sprReport, false);
     sprReport->setObjectName("sprReport");
+    // Column 1 holds the row titles the commands write.
+    sprReport->gridModel()->SetShownLimit(3, 12);
+    sprReport->gridModel()->SetHeaders({"Item", "Intercept or value", "Slope"}, {});
+    sprReport->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    sprReport->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sprReport->setMinimumHeight(50);
     grids_.push_back(sprReport);
     controls_["sprReport"] = sprReport;
     rf->addRow(sprReport);
     v->addWidget(results, 1);
 
-    w->setMaximumWidth(420);
+    w->setFixedWidth(450);
     return w;
 }
 
@@ -302,7 +374,17 @@ void MainWindow::BuildMenus() {
     save->setObjectName("mnuSave");
     save->addAction("Pre-sampling results", this, [this] { Run(Command::PreSamplingResults); })
         ->setObjectName("SaveSU");
-    file->addAction("Exit", this, [this] { Run(Command::Exit); })->setObjectName("mnuExit");
+    QMenu* exportChart = file->addMenu("Export chart...");
+    exportChart->setObjectName("mnuExportChart");
+    exportChart->addAction("Means...", this, [this] { charts_[0]->SaveImageAs(QString()); })
+        ->setObjectName("mnuExportChart1");
+    exportChart
+        ->addAction("Standard deviations...", this, [this] { charts_[1]->SaveImageAs(QString()); })
+        ->setObjectName("mnuExportChart2");
+    file->addSeparator();
+    QAction* exitAct = file->addAction("Exit", this, [this] { Run(Command::Exit); });
+    exitAct->setObjectName("mnuExit");
+    exitAct->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* exportMenu = menuBar()->addMenu("Export");
     exportMenu
@@ -355,7 +437,14 @@ void MainWindow::BuildStatusBar() {
 }
 
 bool MainWindow::Run(Command c) {
+    // The clouds shown stay, greyed, while a generation replaces them; if it
+    // ends without new ones (Abort), the old ones stay as they were.
+    const bool generating = c == Command::Generate && !ws_.generationRunning;
+    if (generating)
+        for (qt::ChartView* chart : charts_) chart->HoldGhost(true);
     const bool ran = RunCommand(ws_, platform_, c);
+    if (generating)
+        for (qt::ChartView* chart : charts_) chart->ReleaseGhost();
     Render();
     if (ws_.exitRequested || (closeAfterGeneration_ && !ws_.generationRunning)) close();
     return ran;
@@ -386,7 +475,14 @@ void MainWindow::Render() {
     for (qt::ChartView* c : charts_) c->Render();
     // The progress window lives exactly as long as the generation shows it.
     if (ws_.frmAvanzamento.shown) {
-        if (!progress_) progress_ = new ProgressWindow(ws_, this);
+        if (!progress_) {
+            progress_ = new ProgressWindow(ws_, this);
+            // Over the middle of the main window, not at the screen's edge.
+            progress_->adjustSize();
+            QRect r = progress_->frameGeometry();
+            r.moveCenter(frameGeometry().center());
+            progress_->move(r.topLeft());
+        }
         progress_->Sync();
         if (!progress_->isVisible()) progress_->show();
     } else if (progress_) {
@@ -462,6 +558,7 @@ void MainWindow::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
+    SaveGeometry();
     if (about_) about_->close();
     if (help_) help_->close();
     e->accept();

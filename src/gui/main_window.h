@@ -41,6 +41,11 @@ class MainWindow : public QMainWindow {
     // Shows every field, grid and chart as the workspace holds them now.
     void Render();
 
+    // Where the window opens without remembered geometry: the preferred size
+    // cut to the available area of the screen, centred in it. The frame
+    // (title bar, borders) is allowed for.
+    static QRect DefaultGeometry(const QRect& available);
+
     // Widgets by the workspace's control names, for tests and screenshots.
     QWidget* control(const QString& name) const;
     QToolBar* toolbar() const { return toolbar_; }
@@ -48,10 +53,14 @@ class MainWindow : public QMainWindow {
     HelpWindow* helpWindow() const { return help_; }
     ProgressWindow* progressWindow() const { return progress_; }
 
+    qt::ChartView* chart(int i) const { return charts_.at(static_cast<size_t>(i)); }
+
   protected:
     void closeEvent(QCloseEvent* e) override;
 
   private:
+    void PlaceOnScreen();
+    void SaveGeometry();
     QLineEdit* AddField(Field& field, const QString& name, bool editable);
     QPushButton* AddButton(Field& field, const QString& name, const QString& caption, Command c);
     QWidget* BuildLeft();

@@ -20,6 +20,7 @@
 #include "data/presample.h"
 #include "gui/splash_window.h"
 #include "platform/qt/grid_view.h"
+#include "test_settings.h"
 
 using velta::gui::MainWindow;
 
@@ -39,6 +40,8 @@ void SaveScreenshot(QWidget& w, const QString& name) {
 class MainWindowTest : public QObject {
     Q_OBJECT
   private slots:
+    void initTestCase() { UseTestSettings(); }
+
     void splashClickOpensMainWindow() {
         velta::gui::SplashWindow splash;
         splash.show();

@@ -4,6 +4,9 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 namespace velta::qt {
@@ -19,6 +22,34 @@ QString ColumnLetters(int col) {
 // Extra empty rows below the data so there is always room to type.
 constexpr int32_t kSpareRows = 20;
 
+// Lines and cells of pasted text: line breaks of any platform, trailing
+// empty lines dropped.
+QList<QStringList> SplitCells(const QString& text) {
+    QString t = text;
+    t.replace("\r\n", "\n");
+    t.replace('\r', '\n');
+    QStringList lines = t.split('\n');
+    while (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+    QList<QStringList> cells;
+    for (const QString& line : lines) cells << line.split('\t');
+    return cells;
+}
+
+// The editor of a cell hands a paste of several cells to the view.
+class CellDelegate : public QStyledItemDelegate {
+  public:
+    CellDelegate(QTableView* view) : QStyledItemDelegate(view), view_(view) {}
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (editor) editor->installEventFilter(view_);
+        return editor;
+    }
+
+  private:
+    QTableView* view_;
+};
+
 }  // namespace
 
 GridModel::GridModel(Grid& grid, bool editable, QObject* parent)
@@ -31,11 +62,29 @@ GridModel::GridModel(Grid& grid, bool editable, QObject* parent)
 }
 
 int32_t GridModel::ShownRows() const {
+    if (limitRows_ > 0) return limitRows_;
     return std::max(grid_.MaxRows(), grid_.DataRowCount() + (editable_ ? kSpareRows : 0));
 }
 
 int32_t GridModel::ShownCols() const {
+    if (limitCols_ > 0) return limitCols_;
     return std::max(grid_.MaxCols(), grid_.UsedCols());
+}
+
+void GridModel::SetHeaders(const QStringList& cols, const QStringList& rows) {
+    colHeaders_ = cols;
+    rowHeaders_ = rows;
+    if (shownCols_ > 0) emit headerDataChanged(Qt::Horizontal, 0, shownCols_ - 1);
+    if (shownRows_ > 0) emit headerDataChanged(Qt::Vertical, 0, shownRows_ - 1);
+}
+
+void GridModel::SetShownLimit(int32_t cols, int32_t rows) {
+    beginResetModel();
+    limitCols_ = cols;
+    limitRows_ = rows;
+    shownRows_ = ShownRows();
+    shownCols_ = ShownCols();
+    endResetModel();
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
@@ -47,30 +96,53 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
+    // The tip shows a number in full where a narrow column elides it.
+    if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
         return QString::fromStdString(grid_.CellText(index.column() + 1, index.row() + 1));
-    if (role == Qt::TextAlignmentRole) return int(Qt::AlignRight | Qt::AlignVCenter);
+    // Results read from the left: where a long number is cut, its leading
+    // digits stay in view.
+    if (role == Qt::TextAlignmentRole)
+        return int((editable_ ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     return {};
 }
 
 bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!editable_ || role != Qt::EditRole || !index.isValid()) return false;
     grid_.SetCell(index.column() + 1, index.row() + 1, value.toString().toStdString());
+    Written(index.row(), index.column(), index.row(), index.column());
+    return true;
+}
+
+void GridModel::Written(int32_t firstRow, int32_t firstCol, int32_t lastRow, int32_t lastCol) {
+    // Cells written through the view (from 0): grow the rows and columns and
+    // show them, without a reset that would lose the current cell and the
+    // scroll position.
     seenRevision_ = grid_.Revision();
-    emit dataChanged(index, index);
     const int32_t rows = ShownRows();
     if (rows > shownRows_) {
         beginInsertRows({}, shownRows_, rows - 1);
         shownRows_ = rows;
         endInsertRows();
     }
-    emit cellsEdited(index.column() + 1, index.column() + 1);
-    return true;
+    const int32_t cols = ShownCols();
+    if (cols > shownCols_) {
+        beginInsertColumns({}, shownCols_, cols - 1);
+        shownCols_ = cols;
+        endInsertColumns();
+    }
+    lastRow = std::min(lastRow, shownRows_ - 1);
+    lastCol = std::min(lastCol, shownCols_ - 1);
+    if (firstRow <= lastRow && firstCol <= lastCol)
+        emit dataChanged(index(firstRow, firstCol), index(lastRow, lastCol));
+    emit cellsEdited(firstCol + 1, lastCol + 1);
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation o, int role) const {
     if (role != Qt::DisplayRole) return {};
-    if (o == Qt::Vertical) return section + 1;
+    if (o == Qt::Vertical)
+        return section < rowHeaders_.size() ? QVariant(rowHeaders_[section])
+                                            : QVariant(section + 1);
+    if (section < colHeaders_.size()) return colHeaders_[section];
     const std::string& header = grid_.CellText(section + 1, 0);
     return header.empty() ? ColumnLetters(section + 1) : QString::fromStdString(header);
 }
@@ -81,34 +153,38 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
     return f;
 }
 
-void GridModel::Sync() {
-    if (seenRevision_ == grid_.Revision()) return;
+bool GridModel::Sync() {
+    if (seenRevision_ == grid_.Revision()) return false;
     beginResetModel();
     seenRevision_ = grid_.Revision();
     shownRows_ = ShownRows();
     shownCols_ = ShownCols();
     endResetModel();
+    return true;
 }
 
 void GridModel::SetBlock(int32_t col, int32_t row, const QList<QStringList>& cells) {
-    for (int r = 0; r < cells.size(); ++r)
+    int32_t width = 0;
+    for (int r = 0; r < cells.size(); ++r) {
         for (int c = 0; c < cells[r].size(); ++c)
             grid_.SetCell(col + c, row + r, cells[r][c].trimmed().toStdString());
-    Sync();
-    int widest = 0;
-    for (const QStringList& line : cells) widest = std::max(widest, static_cast<int>(line.size()));
-    if (widest > 0) emit cellsEdited(col, col + widest - 1);
+        width = std::max<int32_t>(width, static_cast<int32_t>(cells[r].size()));
+    }
+    if (cells.isEmpty() || width == 0) return;
+    Written(row - 1, col - 1, row - 2 + static_cast<int32_t>(cells.size()), col - 2 + width);
 }
 
 void GridModel::ClearCells(const QModelIndexList& cells) {
-    int first = 0, last = 0;
+    if (cells.isEmpty()) return;
+    int32_t top = INT32_MAX, left = INT32_MAX, bottom = 0, right = 0;
     for (const QModelIndex& i : cells) {
         grid_.SetCell(i.column() + 1, i.row() + 1, std::string());
-        first = first == 0 ? i.column() + 1 : std::min(first, i.column() + 1);
-        last = std::max(last, i.column() + 1);
+        top = std::min(top, i.row());
+        left = std::min(left, i.column());
+        bottom = std::max(bottom, i.row());
+        right = std::max(right, i.column());
     }
-    Sync();
-    if (first > 0) emit cellsEdited(first, last);
+    Written(top, left, bottom, right);
 }
 
 GridView::GridView(Grid& grid, bool editable, QWidget* parent)
@@ -116,23 +192,76 @@ GridView::GridView(Grid& grid, bool editable, QWidget* parent)
     setModel(model_);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setDefaultSectionSize(90);
-    if (!editable) setEditTriggers(QAbstractItemView::NoEditTriggers);
+    if (!editable) {
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        // One line per cell: wrapping would break a number after its decimal
+        // point. A cut number keeps its leading digits; the tip has it all.
+        setWordWrap(false);
+    } else {
+        setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                        QAbstractItemView::AnyKeyPressed);
+        setItemDelegate(new CellDelegate(this));
+    }
+}
+
+void GridView::Sync() {
+    if (model_->Sync() && model_->grid().DataRowCount() == 0) {
+        scrollToTop();
+        horizontalScrollBar()->setValue(0);
+        if (editable_) setCurrentIndex(model_->index(0, 0));
+    }
+}
+
+bool GridView::IsBlock(const QString& text) {
+    const QList<QStringList> cells = SplitCells(text);
+    return cells.size() > 1 || (cells.size() == 1 && cells[0].size() > 1);
 }
 
 void GridView::PasteText(const QString& text) {
     if (!editable_) return;
-    QString t = text;
-    t.replace("\r\n", "\n");
-    t.replace('\r', '\n');
-    QStringList lines = t.split('\n');
-    while (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
-    QList<QStringList> cells;
-    for (const QString& line : lines) cells << line.split('\t');
     const QModelIndex at = currentIndex().isValid() ? currentIndex() : model_->index(0, 0);
-    model_->SetBlock(at.column() + 1, at.row() + 1, cells);
+    model_->SetBlock(at.column() + 1, at.row() + 1, SplitCells(text));
+}
+
+void GridView::MoveDown() {
+    const QModelIndex at = currentIndex();
+    if (!at.isValid()) return;
+    const QModelIndex below = model_->index(at.row() + 1, at.column());
+    if (below.isValid()) setCurrentIndex(below);
+}
+
+void GridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // Enter and Return end an edit with SubmitModelCache: commit, then go on
+    // to the cell below, as in a spreadsheet.
+    QTableView::closeEditor(editor, hint == QAbstractItemDelegate::SubmitModelCache
+                                        ? QAbstractItemDelegate::NoHint
+                                        : hint);
+    if (hint == QAbstractItemDelegate::SubmitModelCache) MoveDown();
+}
+
+bool GridView::eventFilter(QObject* watched, QEvent* e) {
+    // A paste of several cells into a cell being edited goes to the grid,
+    // from this cell on; a single value is left to the editor.
+    if (editable_ && e->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched)) {
+        auto* key = static_cast<QKeyEvent*>(e);
+        const QString text = QApplication::clipboard()->text();
+        if (key->matches(QKeySequence::Paste) && IsBlock(text)) {
+            QTableView::closeEditor(static_cast<QWidget*>(watched),
+                                    QAbstractItemDelegate::RevertModelCache);
+            PasteText(text);
+            return true;
+        }
+    }
+    return QTableView::eventFilter(watched, e);
 }
 
 void GridView::keyPressEvent(QKeyEvent* e) {
+    if (editable_ && state() != QAbstractItemView::EditingState &&
+        (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+        e->modifiers() == Qt::NoModifier) {
+        MoveDown();
+        return;
+    }
     if (editable_ && e->matches(QKeySequence::Paste)) {
         PasteText(QApplication::clipboard()->text());
         return;

@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLocale>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStringList>
 
 namespace velta::qt {
@@ -58,6 +61,36 @@ QString QtFilterFromPairs(const std::string& filter) {
         out << desc;
     }
     return out.join(";;");
+}
+
+QString DialogStartPath(const QString& requested, const QString& lastFolder) {
+    if (lastFolder.isEmpty() || requested.contains('/') || requested.contains('\\'))
+        return requested;
+    // Qt takes a pattern as a file name; the filter already carries it.
+    const QString name = requested.contains('*') ? QString() : requested;
+    return QDir(lastFolder).filePath(name);
+}
+
+bool KeepsSettings() {
+    return !QCoreApplication::organizationName().isEmpty();
+}
+
+QString QtPlatform::LastFolder() const {
+    if (!KeepsSettings()) return QString();
+    const QString dir = QSettings().value("files/lastFolder").toString();
+    return !dir.isEmpty() && QFileInfo(dir).isDir() ? dir : QString();
+}
+
+void QtPlatform::RememberFolder(const QString& chosenFile) {
+    if (chosenFile.isEmpty() || !KeepsSettings()) return;
+    QSettings().setValue("files/lastFolder", QFileInfo(chosenFile).absolutePath());
+}
+
+std::string QtPlatform::ChooseSaveFile(const std::string& title, const std::string& qtFilter) {
+    const QString chosen =
+        QFileDialog::getSaveFileName(parent_, Q(title), LastFolder(), Q(qtFilter));
+    RememberFolder(chosen);
+    return chosen.toStdString();
 }
 
 MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
@@ -114,12 +147,13 @@ std::string QtPlatform::InputBox(const std::string& prompt, const std::string& t
 
 std::string QtPlatform::FileDialog(const FileDialogRequest& request) {
     const QString filter = QtFilterFromPairs(request.filter);
-    QString start = Q(request.fileName);
+    QString start = DialogStartPath(Q(request.fileName), LastFolder());
     if (start.contains('*')) start.clear();
     const QString chosen =
         request.save ? QFileDialog::getSaveFileName(parent_, Q(request.title), start, filter,
                                                     nullptr, QFileDialog::DontConfirmOverwrite)
                      : QFileDialog::getOpenFileName(parent_, Q(request.title), start, filter);
+    RememberFolder(chosen);
     return chosen.isEmpty() ? request.fileName : chosen.toStdString();
 }
 

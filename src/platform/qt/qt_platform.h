@@ -30,6 +30,14 @@ class QtPlatform : public Platform {
     std::function<void()> onRefresh;
     std::function<void()> onHelp;
 
+    // A save dialog with Qt's filter form that confirms overwriting (chart
+    // images); "" when cancelled. Starts in the last folder used.
+    std::string ChooseSaveFile(const std::string& title, const std::string& qtFilter);
+    // The folder the next file dialog opens in: the last one a dialog
+    // returned, remembered between runs.
+    QString LastFolder() const;
+    void RememberFolder(const QString& chosenFile);
+
   private:
     QPointer<QWidget> parent_;
     int busyDepth_ = 0;
@@ -37,5 +45,14 @@ class QtPlatform : public Platform {
 
 // "Description (*.a;*.b)|*.a;*.b|..." to Qt's "Description (*.a *.b);;...".
 QString QtFilterFromPairs(const std::string& filter);
+
+// Whether this process keeps settings between runs: only when it has named
+// its organisation (the program does; tests and tools that do not leave the
+// user's settings alone and do not depend on them).
+bool KeepsSettings();
+
+// Where a dialog asked for `requested` ("*.xls", "name.dat", "/abs/x.xls")
+// opens: a bare name or pattern in `lastFolder`, a path as it is.
+QString DialogStartPath(const QString& requested, const QString& lastFolder);
 
 }  // namespace velta::qt

@@ -1,0 +1,346 @@
+// The window as a researcher uses it: typing and pasting values into the
+// units grid, the window fitting small screens and remembering its place,
+// Escape and Ctrl+Q, the labelled result grids, the chart menu writing
+// images, and the file dialogs starting in the last folder.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QHeaderView>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "gui/main_window.h"
+#include "platform/qt/chart_view.h"
+#include "platform/qt/grid_view.h"
+#include "platform/qt/qt_platform.h"
+#include "test_settings.h"
+
+using velta::gui::MainWindow;
+using velta::qt::GridView;
+
+namespace {
+
+GridView* Units(MainWindow& w) {
+    return qobject_cast<GridView*>(w.control("sprMain"));
+}
+
+// Types `text` as keys into whatever has the focus, as a person would.
+void TypeKeys(const QString& text) {
+    for (const QChar ch : text) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target != nullptr);
+        QTest::keyClick(target, ch.toLatin1());
+    }
+}
+
+void PressEnter(Qt::Key key = Qt::Key_Return) {
+    QTest::keyClick(QApplication::focusWidget(), key);
+    // The editor commits on a queued call.
+    QCoreApplication::processEvents();
+}
+
+void ShowActive(QWidget& w) {
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+class WindowHabitsTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { UseTestSettings(); }
+
+    void enterMovesDownSoTypedValuesFillRows() {
+        MainWindow w;
+        ShowActive(w);
+        GridView* grid = Units(w);
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        const QStringList typed = {"41.2", "38.7", "45.1", "39.9", "43.4", "40",
+                                   "42.8", "37.5", "44",   "41",   "39.3", "42.2"};
+        for (int i = 0; i < typed.size(); ++i) {
+            TypeKeys(typed[i]);
+            PressEnter(i % 2 ? Qt::Key_Enter : Qt::Key_Return);
+        }
+        const velta::Grid& units = w.workspace().sprMain;
+        QCOMPARE(units.DataRowCount(), 12);
+        for (int i = 0; i < typed.size(); ++i)
+            QCOMPARE(QString::fromStdString(units.CellText(1, i + 1)), typed[i]);
+        QCOMPARE(grid->currentIndex().row(), 12);
+
+        // Tab moves right; Enter outside an edit moves down.
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QCOMPARE(grid->currentIndex().column(), 1);
+        QTest::keyClick(grid, Qt::Key_Return);
+        QCOMPARE(grid->currentIndex().row(), 1);
+    }
+
+    void pasteWhileEditingFillsTheRowsBelow_data() {
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<QStringList>("column1");
+        QTest::addColumn<QStringList>("column2");
+        QTest::newRow("a column") << "1.5\n2.5\r\n3.5\n"
+                                  << QStringList{"1.5", "2.5", "3.5"} << QStringList{"", "", ""};
+        QTest::newRow("two columns")
+            << "1\t10\r2\t20" << QStringList{"1", "2", ""} << QStringList{"10", "20", ""};
+        // A single value stays the editor's business: it lands in the cell.
+        QTest::newRow("one value")
+            << "7.25" << QStringList{"7.25", "", ""} << QStringList{"", "", ""};
+    }
+    void pasteWhileEditingFillsTheRowsBelow() {
+        QFETCH(QString, clipboard);
+        QFETCH(QStringList, column1);
+        QFETCH(QStringList, column2);
+        MainWindow w;
+        ShowActive(w);
+        GridView* grid = Units(w);
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(4, 0));
+        TypeKeys("9");  // starts editing row 5
+        QVERIFY(grid->Editing());
+        QLineEdit* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(editor != nullptr);
+        editor->selectAll();
+        QApplication::clipboard()->setText(clipboard);
+        QTest::keySequence(editor, QKeySequence::Paste);
+        if (grid->Editing()) PressEnter();
+        const velta::Grid& units = w.workspace().sprMain;
+        for (int r = 0; r < 3; ++r) {
+            QCOMPARE(QString::fromStdString(units.CellText(1, 5 + r)), column1[r]);
+            QCOMPARE(QString::fromStdString(units.CellText(2, 5 + r)), column2[r]);
+        }
+    }
+
+    void deleteClearsTheSelectionAndNewScrollsToTheTop() {
+        MainWindow w;
+        ShowActive(w);
+        GridView* grid = Units(w);
+        QString column;
+        for (int i = 1; i <= 300; ++i) column += QString::number(i) + "\n";
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        grid->PasteText(column);
+        grid->setFocus();
+        grid->selectionModel()->select(
+            QItemSelection(grid->model()->index(1, 0), grid->model()->index(3, 0)),
+            QItemSelectionModel::ClearAndSelect);
+        QTest::keyClick(grid, Qt::Key_Delete);
+        const velta::Grid& units = w.workspace().sprMain;
+        QCOMPARE(units.CellText(1, 1), std::string("1"));
+        QVERIFY(units.CellText(1, 2).empty() && units.CellText(1, 4).empty());
+        QCOMPARE(units.CellText(1, 5), std::string("5"));
+
+        grid->scrollTo(grid->model()->index(280, 0));
+        QVERIFY(grid->rowAt(0) > 100);
+        w.findChild<QAction*>("mnuNew")->trigger();
+        QCOMPARE(grid->rowAt(0), 0);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 0));
+    }
+
+    void defaultGeometryFitsTheScreen_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::newRow("1280x800, no panels") << QRect(0, 0, 1280, 800);
+        QTest::newRow("1280x800, top panel") << QRect(0, 32, 1280, 768);
+        QTest::newRow("1280x800, two panels") << QRect(0, 27, 1280, 725);
+        QTest::newRow("1280x800, side dock") << QRect(64, 27, 1216, 773);
+        QTest::newRow("1600x1000") << QRect(0, 0, 1600, 1000);
+        QTest::newRow("second screen") << QRect(1600, 0, 1280, 800);
+    }
+    void defaultGeometryFitsTheScreen() {
+        QFETCH(QRect, available);
+        const QRect g = MainWindow::DefaultGeometry(available);
+        // With a title bar of 36 pixels and borders of 4 the frame still fits.
+        QVERIFY(available.contains(g.adjusted(-4, -32, 4, 4)));
+        MainWindow w;
+        const QSize least = w.minimumSizeHint();
+        QVERIFY2(least.width() <= g.width() && least.height() <= g.height(),
+                 qPrintable(QString("%1x%2 needed in %3x%4")
+                                .arg(least.width())
+                                .arg(least.height())
+                                .arg(g.width())
+                                .arg(g.height())));
+    }
+
+    void everyControlIsReachableAtTheSmallestSize() {
+        MainWindow w;
+        const QRect g = MainWindow::DefaultGeometry(QRect(0, 27, 1280, 725));
+        w.setGeometry(g);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(w.size(), g.size());
+        for (const char* name :
+             {"cmdEsegui", "cmdFilter", "cmdAutoSampleSize", "Command1", "tStudentSampleSize",
+              "VtChart1", "VtChart2", "Slider1", "sprRep", "sprReport", "txtPerc", "Text5"}) {
+            QWidget* c = w.control(name);
+            QVERIFY2(c && c->isVisible(), name);
+            const QRect inWindow(c->mapTo(&w, QPoint(0, 0)), c->size());
+            QVERIFY2(w.rect().contains(inWindow), name);
+        }
+        QWidget* status = w.findChild<QWidget*>("StatusBar1_7");
+        QVERIFY(w.rect().contains(QRect(status->mapTo(&w, QPoint(0, 0)), status->size())));
+    }
+
+    void theWindowRemembersItsPlace() {
+        const QRect where(40, 60, 1200, 700);
+        {
+            MainWindow w;
+            w.setGeometry(where);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            w.close();
+        }
+        MainWindow again;
+        QCOMPARE(again.geometry().size(), where.size());
+        QSettings().clear();
+    }
+
+    void escapeClosesAboutAndHelpAndCtrlQQuits() {
+        MainWindow w;
+        ShowActive(w);
+        w.Run(velta::Command::About);
+        QWidget* about = w.aboutWindow();
+        QVERIFY(about && about->isVisible());
+        ShowActive(*about);
+        QTest::keyClick(about, Qt::Key_Escape);
+        QVERIFY(!about->isVisible());
+        w.Run(velta::Command::About);
+        QVERIFY(about->isVisible());
+        QTest::mouseClick(about->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
+        QVERIFY(!about->isVisible());
+
+        QVERIFY(w.RunToolbar("Help"));
+        QWidget* help = w.helpWindow();
+        ShowActive(*help);
+        QTest::keyClick(help->findChild<QTextBrowser*>(), Qt::Key_Escape);
+        QVERIFY(!help->isVisible());
+
+        QCOMPARE(w.findChild<QAction*>("mnuExit")->shortcut(), QKeySequence("Ctrl+Q"));
+        ShowActive(w);
+        QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!w.isVisible());
+    }
+
+    void resultGridsCarryTheirLabels() {
+        MainWindow w;
+        w.show();
+        auto header = [&](const char* grid, Qt::Orientation o, int section) {
+            return qobject_cast<GridView*>(w.control(grid))
+                ->model()
+                ->headerData(section, o, Qt::DisplayRole)
+                .toString();
+        };
+        QCOMPARE(header("sprRep", Qt::Horizontal, 0), QString("Manual"));
+        QCOMPARE(header("sprRep", Qt::Horizontal, 1), QString("Automatic"));
+        QCOMPARE(header("sprRep", Qt::Horizontal, 2), QString("Student-t"));
+        const QStringList rows = {"Average mean",
+                                  "Maximum mean",
+                                  "Minimum mean",
+                                  "Average standard deviation",
+                                  "Maximum standard deviation",
+                                  "Minimum standard deviation"};
+        for (int r = 0; r < rows.size(); ++r) QCOMPARE(header("sprRep", Qt::Vertical, r), rows[r]);
+        // The cells are the commands' own, shown as written.
+        w.workspace().sprRep.SetCell(2, 5, "12.5");
+        w.workspace().sprReport.SetCell(1, 3, "Int,Slo AS");
+        w.Render();
+        auto* rep = qobject_cast<GridView*>(w.control("sprRep"));
+        QCOMPARE(rep->model()->index(4, 1).data().toString(), QString("12.5"));
+        auto* report = qobject_cast<GridView*>(w.control("sprReport"));
+        QCOMPARE(report->model()->index(2, 0).data().toString(), QString("Int,Slo AS"));
+        QCOMPARE(report->model()->rowCount(), 12);
+        QCOMPARE(w.workspace().sprRep.CellText(2, 5), std::string("12.5"));
+    }
+
+    void chartMenuSavesPngSvgAndPdf() {
+        MainWindow w;
+        w.show();
+        velta::ChartModel& m = w.workspace().VtChart1;
+        m.SetDataGrid(6, 50);
+        for (int32_t r = 1; r <= 6; ++r) {
+            m.SetRowLabel(r, std::to_string(r + 1));
+            for (int32_t s = 1; s <= 50; ++s) m.SetValue(r, s, 20.0 + (s % 7) / (r + 1.0));
+        }
+        m.SetCloudSeries(50);
+        m.MarkCloudSeries(50, 1, 5, velta::kCloudMarkerSize);
+        m.Axis() = {false, 20.0, 24.0, "##0.0##"};
+        m.Touch();
+        w.Render();
+        velta::qt::ChartView* chart = w.chart(0);
+        QTemporaryDir dir;
+        QString next;
+        for (int i : {0, 1})
+            w.chart(i)->chooseFile = [&](const std::string&, const std::string&) {
+                return next.toStdString();
+            };
+        std::string error;
+        chart->showError = [&](const std::string& why) { error = why; };
+        QMenu* menu = chart->ContextMenu();
+        auto trigger = [&](const char* action, const QString& file) {
+            next = file;
+            menu->findChild<QAction*>(action)->trigger();
+        };
+        trigger("savePng", dir.filePath("means.png"));
+        trigger("saveSvg", dir.filePath("means"));  // the extension is added
+        trigger("savePdf", dir.filePath("means.pdf"));
+        QVERIFY2(error.empty(), error.c_str());
+        QVERIFY(!QImage(dir.filePath("means.png")).isNull());
+        const QByteArray svg = ReadAll(dir.filePath("means.svg"));
+        QVERIFY(QSvgRenderer(svg).isValid());
+        QVERIFY(!svg.contains("<image"));
+        QVERIFY(ReadAll(dir.filePath("means.pdf")).startsWith("%PDF-"));
+        trigger("savePng", "");  // cancelled: nothing happens
+        QVERIFY(error.empty());
+        trigger("savePng", dir.filePath("no/such/folder/x.png"));
+        QVERIFY(QString::fromStdString(error).contains("cannot write"));
+
+        // File > Export chart... reaches the same save, any of the formats.
+        next = dir.filePath("sds.svg");
+        w.findChild<QAction*>("mnuExportChart2")->trigger();
+        QVERIFY(QSvgRenderer(ReadAll(next)).isValid());
+        next.clear();
+
+        menu->findChild<QAction*>("copyImage")->trigger();
+        QVERIFY(!QApplication::clipboard()->image().isNull());
+    }
+
+    void fileDialogsStartInTheLastFolder_data() {
+        QTest::addColumn<QString>("requested");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("pattern") << "*.xls"
+                                 << "/data/pilot"
+                                 << "/data/pilot";
+        QTest::newRow("bare name") << "sheet.xls"
+                                   << "/data/pilot"
+                                   << "/data/pilot/sheet.xls";
+        QTest::newRow("a path stays") << "/tmp/a.dat"
+                                      << "/data/pilot"
+                                      << "/tmp/a.dat";
+        QTest::newRow("no folder yet") << "*.dat"
+                                       << ""
+                                       << "*.dat";
+    }
+    void fileDialogsStartInTheLastFolder() {
+        QFETCH(QString, requested);
+        QFETCH(QString, last);
+        QFETCH(QString, start);
+        QCOMPARE(velta::qt::DialogStartPath(requested, last), start);
+    }
+};
+
+QTEST_MAIN(WindowHabitsTest)
+#include "window_habits_test.moc"
