@@ -157,7 +157,10 @@ int32_t LoadSheetIntoGrid(const SheetData& sheet, Grid& grid) {
 void mnuOpen_Click(Workspace& ws, Platform& ui) {
     ImportedSheet sheet;
     if (ImportSpreadsheet(ui, sheet) != ImportStatus::Imported) return;
+    AcceptImportedSheet(ws, ui, sheet);
+}
 
+bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet) {
     Grid grid;
     const int32_t header = LoadSheetIntoGrid(sheet.data, grid);
     const int32_t n = std::max(grid.DataRowCount(), 1);
@@ -176,7 +179,7 @@ void mnuOpen_Click(Workspace& ws, Platform& ui) {
                      (text.size() > 40 ? "..." : "") + "\", which is not a number.";
         ui.MessageBox(std::string(kBadPreSampleMessage) + "\r\r" + detail, MsgButtons::Ok,
                       MsgIcon::Critical, "VELTA");
-        return;
+        return false;
     }
 
     // Work on a candidate so that a refused pre-sample leaves everything as it was.
@@ -189,7 +192,7 @@ void mnuOpen_Click(Workspace& ws, Platform& ui) {
     next.StatusBar1[1].enabled = true;
     next.StatusBar1[2].text = sheet.fileName;
     next.StatusBar1[2].enabled = true;
-    if (!ComputePreSampleStats(next, ui)) return;
+    if (!ComputePreSampleStats(next, ui)) return false;
 
     Grid& g = next.sprMain;
     g.SetMaxCols(1);
@@ -199,6 +202,7 @@ void mnuOpen_Click(Workspace& ws, Platform& ui) {
     if (g.MaxRows() >= 1000) g.SetColWidth(0, 8);
     g.Redraw();
     ws = std::move(next);
+    return true;
 }
 
 void ExportSpreadsheet(Workspace& ws, Platform& ui) {

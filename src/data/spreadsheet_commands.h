@@ -52,6 +52,11 @@ int32_t LoadSheetIntoGrid(const SheetData& sheet, Grid& grid);
 // ready). Anything else leaves the workspace as it was.
 void mnuOpen_Click(Workspace& ws, Platform& ui);
 
+// The second half of Open: puts a sheet read by ImportSpreadsheet into
+// sprMain and accepts column 1 as the pre-sample. Returns true when it was
+// accepted; otherwise the workspace is as it was and the user has been told.
+bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet);
+
 // Saves sprMain column 1 (and its header text) as sheet "sheet1" of an .xls
 // file and sets PreSampleSaved on success.
 void ExportSpreadsheet(Workspace& ws, Platform& ui);

@@ -17,4 +17,8 @@ void ResetProcessRandomSource() {
     Instance() = RandomSource();
 }
 
+void SeedProcessRandomSource(uint64_t seed) {
+    Instance() = RandomSource(seed);
+}
+
 }  // namespace velta
