@@ -1,5 +1,6 @@
 #include "engine/generation.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/errors.h"
@@ -21,7 +22,9 @@ bool DrawPhase(int32_t N, int32_t V, Workspace& ws, Platform& ui, RandomSource& 
     if (!ws.frmAvanzamento.shown) ShowProgressWindow(ws, V);
     ws.frmAvanzamento.Label2 = {true, true};
     // taken[u] == j marks unit u as placed in virtual sample j, so the marks
-    // never need clearing between samples.
+    // never need clearing between samples. Up to 64 units the marks of one
+    // sample fit one register, which spares the loop a memory round trip per
+    // draw.
     std::vector<int32_t> taken(static_cast<size_t>(N), 0);
     int32_t* mark = taken.data();
     EventPacer pacer(ws, ui);
@@ -31,6 +34,18 @@ bool DrawPhase(int32_t N, int32_t V, Workspace& ws, Platform& ui, RandomSource& 
         // A rejected draw is stored too but leaves the position where it is,
         // so the next draw overwrites it: the loop has no branch on the
         // draw, which random outcomes would keep mispredicting.
+        if (N <= 64) {
+            uint64_t used = 0;
+            for (int32_t i = 1; i <= N;) {
+                const int32_t u = rng.Below(N);
+                const uint64_t bit = uint64_t{1} << u;
+                const bool fresh = (used & bit) == 0;
+                used |= bit;
+                store(i, j, u);
+                i += fresh ? 1 : 0;
+            }
+            continue;
+        }
         for (int32_t i = 1; i <= N;) {
             const int32_t u = rng.Below(N);
             const bool fresh = mark[u] != j;
@@ -41,6 +56,31 @@ bool DrawPhase(int32_t N, int32_t V, Workspace& ws, Platform& ui, RandomSource& 
     }
     ws.frmAvanzamento.Label2.blue = false;
     return true;
+}
+
+// Mean and deviance of each prefix x[0 .. size[q] - 1], q < prefixes (sizes
+// increasing). The running sum adds the values in the same order as a sum
+// from scratch, so the means are bit for bit those of MeanOf; each deviance
+// adds its squared deviations in position order as DevianceOf does, but the
+// prefixes advance side by side, which keeps the processor's adders busy.
+void PrefixStatistics(const double* x, int32_t N, const int32_t* size, int32_t prefixes,
+                      double* __restrict mean, double* __restrict dev) {
+    double sum = 0.0;
+    int32_t summed = 0;
+    for (int32_t q = 0; q < prefixes; ++q) {
+        for (; summed < size[q]; ++summed) sum += x[summed];
+        mean[q] = sum / static_cast<double>(size[q]);
+        dev[q] = 0.0;
+    }
+    int32_t first = 0;
+    for (int32_t i = 0; i < N && first < prefixes; ++i) {
+        while (first < prefixes && size[first] <= i) ++first;
+        const double xi = x[i];
+        for (int32_t q = first; q < prefixes; ++q) {
+            const double e = xi - mean[q];
+            dev[q] += e * e;
+        }
+    }
 }
 
 }  // namespace
@@ -75,47 +115,42 @@ bool GenerateVirtualSamples(const std::vector<double>& preSample, int32_t V, Sta
     fresh.means.Resize(N, V + 1);
     fresh.sds.Resize(N, V + 1);
     fresh.V = V;
-    // Row q*J - 1 takes the prefix of the first q*J + 2 values; a prefix
-    // longer than N was never computed and leaves the row at 0.
+    // Row q*J - 1 is sample size q*J + 1 and takes the prefix of that many
+    // values, so every label names the number of values behind its point.
     std::vector<int32_t> size;
-    for (int32_t q = 1; q * J + 2 <= N; ++q) size.push_back(q * J + 2);
+    for (int32_t q = 1; q * J + 1 <= N; ++q) size.push_back(q * J + 1);
     const auto prefixes = static_cast<int32_t>(size.size());
+    // Samples are summarised a block at a time and each row's block is then
+    // written in one run: a row of the tables is V + 1 doubles long, so
+    // writing sample by sample would touch a new page with every value.
+    constexpr int32_t kBlock = 256;
+    std::vector<double> blockMeans(static_cast<size_t>(prefixes) * kBlock);
+    std::vector<double> blockSds(blockMeans.size());
     std::vector<double> x(static_cast<size_t>(N)), mean(size.size()), dev(size.size());
     EventPacer pacer(ws, ui);
-    for (int32_t j = 1; j <= V; ++j) {
-        if (pacer.Offer()) return false;
-        ws.StatsProgress = j;
-        const uint16_t* units = draws.data() + static_cast<size_t>(j - 1) * static_cast<size_t>(N);
-        for (int32_t i = 0; i < N; ++i) x[static_cast<size_t>(i)] = preSample[units[i] + 1u];
-        // The running sum adds the values in the same order as a sum from
-        // scratch, so the means are bit for bit those of MeanOf.
-        double sum = 0.0;
-        int32_t summed = 0;
-        for (int32_t q = 0; q < prefixes; ++q) {
-            for (; summed < size[static_cast<size_t>(q)]; ++summed)
-                sum += x[static_cast<size_t>(summed)];
-            mean[static_cast<size_t>(q)] = sum / static_cast<double>(size[static_cast<size_t>(q)]);
-            dev[static_cast<size_t>(q)] = 0.0;
-        }
-        // Each prefix's deviance still adds its squared deviations in
-        // position order (as DevianceOf does), but the prefixes advance side
-        // by side, which keeps the processor's adders busy.
-        int32_t first = 0;
-        for (int32_t i = 0; i < N && first < prefixes; ++i) {
-            while (first < prefixes && size[static_cast<size_t>(first)] <= i) ++first;
-            const double xi = x[static_cast<size_t>(i)];
-            double* __restrict d = dev.data();
-            const double* __restrict m = mean.data();
-            for (int32_t q = first; q < prefixes; ++q) {
-                const double e = xi - m[q];
-                d[q] += e * e;
+    for (int32_t j0 = 1; j0 <= V; j0 += kBlock) {
+        const int32_t inBlock = std::min(kBlock, V - j0 + 1);
+        for (int32_t b = 0; b < inBlock; ++b) {
+            const int32_t j = j0 + b;
+            if (pacer.Offer()) return false;
+            ws.StatsProgress = j;
+            const uint16_t* units =
+                draws.data() + static_cast<size_t>(j - 1) * static_cast<size_t>(N);
+            for (int32_t i = 0; i < N; ++i) x[static_cast<size_t>(i)] = preSample[units[i] + 1u];
+            PrefixStatistics(x.data(), N, size.data(), prefixes, mean.data(), dev.data());
+            for (int32_t q = 0; q < prefixes; ++q) {
+                const double c = size[static_cast<size_t>(q)];
+                blockMeans[static_cast<size_t>(q) * kBlock + static_cast<size_t>(b)] =
+                    mean[static_cast<size_t>(q)];
+                blockSds[static_cast<size_t>(q) * kBlock + static_cast<size_t>(b)] =
+                    std::sqrt(dev[static_cast<size_t>(q)] / (c - 1));
             }
         }
         for (int32_t q = 0; q < prefixes; ++q) {
             const int32_t row = (q + 1) * J - 1;
-            const double c = size[static_cast<size_t>(q)];
-            fresh.means(row, j - 1) = mean[static_cast<size_t>(q)];
-            fresh.sds(row, j - 1) = std::sqrt(dev[static_cast<size_t>(q)] / (c - 1));
+            const auto from = static_cast<size_t>(q) * kBlock;
+            std::copy_n(blockMeans.data() + from, inBlock, fresh.means.Row(row) + (j0 - 1));
+            std::copy_n(blockSds.data() + from, inBlock, fresh.sds.Row(row) + (j0 - 1));
         }
     }
     ws.frmAvanzamento.Label1.blue = false;

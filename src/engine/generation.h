@@ -5,8 +5,9 @@
 // Row layout of the VirtualSampleTable (rows 0 .. N-1, columns 0 .. V; column
 // c is virtual sample c + 1, column V is 0): for q = 1, 2, ... with
 // q*Jump + 1 <= N, row q*Jump - 1 holds the statistics of the first
-// q*Jump + 2 drawn values of each virtual sample (zeros when that exceeds N);
-// every other row is 0. Row r is charted and labelled as sample size r + 2.
+// q*Jump + 1 drawn values of each virtual sample; every other row is 0. So
+// row r is sample size r + 2, as it is charted and labelled: with Jump = 1
+// rows 0 .. N-2 hold sizes 2 .. N and row N-1 is 0.
 #include <cstdint>
 #include <vector>
 

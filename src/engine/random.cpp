@@ -2,6 +2,27 @@
 
 namespace velta {
 
+Mt19937_64::Mt19937_64(uint64_t seed) {
+    state_[0] = seed;
+    for (int k = 1; k < kN; ++k)
+        state_[k] = 6364136223846793005ULL * (state_[k - 1] ^ (state_[k - 1] >> 62)) +
+                    static_cast<uint64_t>(k);
+}
+
+void Mt19937_64::Refill() {
+    constexpr uint64_t kUpper = 0xFFFFFFFF80000000ULL, kLower = 0x7FFFFFFFULL;
+    constexpr uint64_t kMatrix = 0xB5026F5AA96619E9ULL;
+    auto twist = [&](uint64_t cur, uint64_t nxt, uint64_t far) {
+        const uint64_t y = (cur & kUpper) | (nxt & kLower);
+        return far ^ (y >> 1) ^ ((0 - (y & 1)) & kMatrix);
+    };
+    int k = 0;
+    for (; k < kN - kM; ++k) state_[k] = twist(state_[k], state_[k + 1], state_[k + kM]);
+    for (; k < kN - 1; ++k) state_[k] = twist(state_[k], state_[k + 1], state_[k + kM - kN]);
+    state_[kN - 1] = twist(state_[kN - 1], state_[0], state_[kM - 1]);
+    next_ = 0;
+}
+
 namespace {
 RandomSource& Instance() {
     static RandomSource source;

@@ -1,13 +1,36 @@
 #pragma once
 // The uniform random source of the drawing: the standard 64-bit Mersenne
-// Twister with its default seed, mapped to [0, 1) by our own code so that
+// Twister (MT19937-64) with its default seed, mapped to [0, 1) by our own code so that
 // every machine and compiler yields the same sequence. The window never
 // reseeds it: a fresh program start repeats the same virtual samples, and
 // successive generations within one run continue the sequence.
 #include <cstdint>
-#include <random>
 
 namespace velta {
+
+// The 64-bit Mersenne Twister (MT19937-64), output for output the standard
+// library's std::mt19937_64. Our own because the refill, written as plain
+// loops over the state, vectorises: three times faster than the library's,
+// and the drawing of large generations spends a third of its time here.
+class Mt19937_64 {
+  public:
+    static constexpr uint64_t kDefaultSeed = 5489u;
+    explicit Mt19937_64(uint64_t seed = kDefaultSeed);
+    uint64_t operator()() {
+        if (next_ >= kN) Refill();
+        uint64_t z = state_[next_++];
+        z ^= (z >> 29) & 0x5555555555555555ULL;
+        z ^= (z << 17) & 0x71D67FFFEDA60000ULL;
+        z ^= (z << 37) & 0xFFF7EEE000000000ULL;
+        return z ^ (z >> 43);
+    }
+
+  private:
+    static constexpr int kN = 312, kM = 156;
+    void Refill();
+    uint64_t state_[kN];
+    int next_ = kN;
+};
 
 class RandomSource {
   public:
@@ -38,14 +61,14 @@ class RandomSource {
         return static_cast<uint32_t>(raw >> 32);
     }
 
-    std::mt19937_64 engine_;
+    Mt19937_64 engine_;
     uint32_t low_ = 0;
     bool haveLow_ = false;
 };
 
 // The seed a default-constructed source starts from (the window's first
 // generation): RandomSource(kDefaultSeed) draws the same values.
-inline constexpr uint64_t kDefaultSeed = std::mt19937_64::default_seed;
+inline constexpr uint64_t kDefaultSeed = Mt19937_64::kDefaultSeed;
 
 // The one source of the running program.
 RandomSource& ProcessRandomSource();

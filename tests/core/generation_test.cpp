@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
+#include "base/numeric.h"
 #include "engine/progress.h"
 #include "engine/random.h"
 #include "platform/scripted/scripted_platform.h"
@@ -53,6 +55,15 @@ struct Gen {
 };
 
 }  // namespace
+
+TEST(RandomSource, OwnMersenneTwisterMatchesTheStandardOne) {
+    for (uint64_t seed :
+         {uint64_t{Mt19937_64::kDefaultSeed}, uint64_t{0}, uint64_t{42}, ~uint64_t{0}}) {
+        std::mt19937_64 reference(seed);
+        Mt19937_64 own(seed);
+        for (int i = 0; i < 200000; ++i) ASSERT_EQ(own(), reference()) << seed << " #" << i;
+    }
+}
 
 TEST(RandomSource, PinnedFirstDrawsAndBounds) {
     // Each raw draw of the default-seeded standard engine gives two values,
@@ -106,34 +117,74 @@ TEST(DrawVirtualSamples, EachUnitTakesEachPositionEquallyOften) {
     EXPECT_LT(chi2, 61.0);
 }
 
-// Row q*Jump - 1 holds the prefix of q*Jump + 2 consecutive drawn values, so
-// the sample it stands for really has that many units; other rows and the
-// last column stay 0, and the full prefix is the pre-sample itself.
+// Row q*Jump - 1 holds the prefix of q*Jump + 1 consecutive drawn values, so
+// the sample size it is labelled with (row + 2) is the number of values its
+// statistics come from; other rows and the last column stay 0, and with
+// Jump = 1 the full prefix (row N - 2) is the pre-sample itself. The values
+// are bit for bit those of a sample-by-sample computation from scratch.
 TEST(GenerateVirtualSamples, RowsHoldTruePrefixesWhateverTheJump) {
-    for (int32_t n : {5, 20, 21, 22, 45}) {
-        const int32_t jump = JumpFor(n), v = 5;
+    for (auto [n, v] :
+         {std::pair{3, 5}, {5, 5}, {20, 700}, {21, 5}, {22, 300}, {45, 5}, {70, 40}}) {
+        const int32_t jump = JumpFor(n);
         const std::vector<double> p = Units(n);
         Gen g(jump);
         StatsTables out;
         ASSERT_TRUE(g.Stats(p, v, out, RandomSource(11)));
         ASSERT_EQ(out.means.Rows(), n);
         ASSERT_EQ(out.means.Cols(), v + 1);
+        EXPECT_EQ(out.V, v);
         const Table2D draws = Gen(jump).Draw(n, v, RandomSource(11));
+        std::vector<double> x(static_cast<size_t>(n));
         for (int32_t row = 0; row < n; ++row) {
-            const bool dataRow = (row + 1) % jump == 0 && row + 3 <= n;
+            const int32_t c = row + 2;
+            const bool dataRow = (row + 1) % jump == 0 && c <= n;
             for (int32_t j = 1; j <= v + 1; ++j) {
-                const auto [m, sd] =
-                    dataRow && j <= v ? Stats(p, row + 3, &draws, j) : std::pair{0.0, 0.0};
-                ASSERT_NEAR(out.means(row, j - 1), m, 1e-9) << n << " row " << row;
-                ASSERT_NEAR(out.sds(row, j - 1), sd, 1e-9) << n << " row " << row;
+                double m = 0.0, sd = 0.0;
+                if (dataRow && j <= v) {
+                    for (int32_t i = 1; i <= c; ++i)
+                        x[static_cast<size_t>(i - 1)] = p[static_cast<size_t>(draws(i, j)) + 1];
+                    m = MeanOf(x.data(), c);
+                    sd = std::sqrt(DevianceOf(x.data(), c) / (c - 1));
+                }
+                ASSERT_EQ(out.means(row, j - 1), m) << n << " row " << row << " col " << j;
+                ASSERT_EQ(out.sds(row, j - 1), sd) << n << " row " << row << " col " << j;
             }
         }
         if (jump == 1)
             for (int32_t j = 0; j < v; ++j) {
-                EXPECT_NEAR(out.means(n - 3, j), Stats(p, n).first, 1e-12);
-                EXPECT_NEAR(out.sds(n - 3, j), Stats(p, n).second, 1e-12);
+                EXPECT_NEAR(out.means(n - 2, j), Stats(p, n).first, 1e-12);
+                EXPECT_NEAR(out.sds(n - 2, j), Stats(p, n).second, 1e-12);
             }
         EXPECT_TRUE(g.ws.frmAvanzamento.Label3.enabled && g.ws.frmAvanzamento.Label3.blue);
+    }
+}
+
+// Four values: the points at size 2 are means of two of them (one of the six
+// pairs), those at size 3 means of three, and the size-2 standard deviation
+// has divisor 1.
+TEST(GenerateVirtualSamples, SizeTwoIsAPairAndSizeThreeATriple) {
+    const std::vector<double> p = {0.0, 12.5, 13.1, 14.2, 11.8};
+    Gen g(1);
+    StatsTables out;
+    ASSERT_TRUE(g.Stats(p, 200, out, RandomSource()));
+    auto isMeanOf = [&](double m, double sd, int32_t k) {
+        for (int mask = 0; mask < 16; ++mask) {
+            if (__builtin_popcount(static_cast<unsigned>(mask)) != k) continue;
+            double s = 0.0, d = 0.0;
+            for (int i = 0; i < 4; ++i)
+                if (mask >> i & 1) s += p[static_cast<size_t>(i) + 1];
+            for (int i = 0; i < 4; ++i)
+                if (mask >> i & 1) d += std::pow(p[static_cast<size_t>(i) + 1] - s / k, 2);
+            if (std::abs(m - s / k) < 1e-12 && std::abs(sd - std::sqrt(d / (k - 1))) < 1e-12)
+                return true;
+        }
+        return false;
+    };
+    for (int32_t j = 0; j < 200; ++j) {
+        ASSERT_TRUE(isMeanOf(out.means(0, j), out.sds(0, j), 2)) << j;
+        ASSERT_TRUE(isMeanOf(out.means(1, j), out.sds(1, j), 3)) << j;
+        ASSERT_TRUE(isMeanOf(out.means(2, j), out.sds(2, j), 4)) << j;
+        ASSERT_EQ(out.means(3, j), 0.0);
     }
 }
 
