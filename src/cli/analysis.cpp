@@ -79,17 +79,15 @@ SheetData ColumnOf(const SheetData& sheet, int32_t column) {
     return out;
 }
 
-bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& sheet,
-                       int32_t column) {
+bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& sheet, int32_t column) {
     ResetWorkspace(a.ws);
     a.file = sheet.fileName;
     a.column = column;
     ImportedSheet one{sheet.fileName, ColumnOf(sheet.data, column)};
     const std::string& first = one.data.Text(0, 0);
     if (!first.empty() && !IsNumeric(first) && IsNumeric(one.data.Text(1, 0))) a.header = first;
-    const StepRecord& s = Record(a, ui, "Open", [&] {
-        return AcceptImportedSheet(a.ws, ui, one) ? "done" : "failed";
-    });
+    const StepRecord& s = Record(
+        a, ui, "Open", [&] { return AcceptImportedSheet(a.ws, ui, one) ? "done" : "failed"; });
     if (s.status != "done") a.Fail(kExitBadInput);
     return s.status == "done";
 }
@@ -100,9 +98,8 @@ bool AcceptValues(Analysis& a, BatchPlatform& ui, const std::vector<std::string>
     // them as .xls first).
     for (size_t i = 0; i < values.size(); ++i)
         a.ws.sprMain.SetCell(1, static_cast<int32_t>(i + 1), values[i]);
-    const StepRecord& s = Record(a, ui, "Open", [&] {
-        return ComputePreSampleStats(a.ws, ui) ? "done" : "failed";
-    });
+    const StepRecord& s =
+        Record(a, ui, "Open", [&] { return ComputePreSampleStats(a.ws, ui) ? "done" : "failed"; });
     if (s.status != "done") a.Fail(kExitBadInput);
     return s.status == "done";
 }
@@ -113,13 +110,13 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
     const int32_t N = ws.sprMain.DataRowCount();
 
     // Generate, from the chosen start of the random source.
-    ws.txtLimite.text = o.virtualSamples;
+    if (!o.virtualSamples.empty()) ws.txtLimite.text = o.virtualSamples;
     SeedProcessRandomSource(o.seed);
     const StepRecord& gen = Record(a, ui, "Generate", [&] {
         const std::string ran = RunTableCommand(a, ui, Command::Generate);
         if (ran != "ran") return ran;
         return ws.cmdFilter.enabled && !ws.VirtualSampleTable.Empty() ? std::string("done")
-                                                                       : std::string("failed");
+                                                                      : std::string("failed");
     });
     bool ok = gen.status == "done";
     if (!ok) {

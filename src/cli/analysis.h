@@ -49,8 +49,7 @@ using ChartExporter = std::function<bool(const ChartModel& chart, const std::str
 
 // Accepts the pre-sample: column `column` of an imported sheet (read as
 // Open reads column 1), or typed values. Returns false when it was refused.
-bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& sheet,
-                       int32_t column);
+bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& sheet, int32_t column);
 bool AcceptValues(Analysis& a, BatchPlatform& ui, const std::vector<std::string>& values);
 
 // Generate, Trim, Automatic, the manual size, Student-t and the report, as

@@ -11,8 +11,8 @@
 
 namespace velta::cli {
 
-bool ExportChartOffscreen(const ChartModel& chart, const std::string& path, int width,
-                          int height, std::string& why) {
+bool ExportChartOffscreen(const ChartModel& chart, const std::string& path, int width, int height,
+                          std::string& why) {
 #ifdef VELTA_HAVE_CHART_EXPORT
     static std::unique_ptr<QApplication> app;
     if (!QCoreApplication::instance()) {

@@ -8,7 +8,7 @@
 
 namespace velta::cli {
 
-bool ExportChartOffscreen(const ChartModel& chart, const std::string& path, int width,
-                          int height, std::string& why);
+bool ExportChartOffscreen(const ChartModel& chart, const std::string& path, int width, int height,
+                          std::string& why);
 
 }  // namespace velta::cli

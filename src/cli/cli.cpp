@@ -20,9 +20,8 @@ namespace fs = std::filesystem;
 
 // Every output the options name must be creatable before any work is done.
 bool CheckOutputs(const Options& o, std::ostream& err) {
-    std::vector<std::pair<std::string, std::string>> files = {{"--report", o.report},
-                                                              {"--chart-means", o.chartMeans},
-                                                              {"--chart-sds", o.chartSds}};
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"--report", o.report}, {"--chart-means", o.chartMeans}, {"--chart-sds", o.chartSds}};
     if (o.json != "-") files.emplace_back("--json", o.json);
     bool ok = true;
     for (const auto& [option, path] : files) {
@@ -90,12 +89,12 @@ void PrintSummary(const std::vector<SummaryRow>& rows, std::ostream& out) {
     all.insert(all.end(), rows.begin(), rows.end());
     size_t w[7] = {};
     for (const SummaryRow& r : all) {
-        const std::string* f[] = {&r.column, &r.n,      &r.mean,   &r.sd,
+        const std::string* f[] = {&r.column,    &r.n,      &r.mean,   &r.sd,
                                   &r.automatic, &r.manual, &r.student};
         for (int i = 0; i < 7; ++i) w[i] = std::max(w[i], f[i]->size());
     }
     for (const SummaryRow& r : all) {
-        const std::string* f[] = {&r.column, &r.n,      &r.mean,   &r.sd,
+        const std::string* f[] = {&r.column,    &r.n,      &r.mean,   &r.sd,
                                   &r.automatic, &r.manual, &r.student};
         std::string line;
         for (int i = 0; i < 7; ++i) {
@@ -214,8 +213,7 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
     }
 
     if (!o.json.empty()) {
-        const std::string text =
-            DocumentJson(results, o, exitStatus, inputMessages).dump(2) + "\n";
+        const std::string text = DocumentJson(results, o, exitStatus, inputMessages).dump(2) + "\n";
         if (o.json == "-") {
             io.out << text;
             io.out.flush();

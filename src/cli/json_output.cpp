@@ -207,7 +207,7 @@ Json DocumentJson(const std::vector<Json>& results, const Options& o, int exitSt
     d["program"] = "velta-cli";
     d["version"] = VELTA_VERSION;
     d["exitStatus"] = exitStatus;
-    d["options"] = {{"virtualSamples", o.virtualSamples},
+    d["options"] = {{"virtualSamples", Text(o.virtualSamples)},
                     {"trim", o.trim},
                     {"manual", o.manual ? Json(*o.manual) : Json(nullptr)},
                     {"alpha", o.alpha},

@@ -16,9 +16,8 @@ int main(int argc, char** argv) {
     exporter = velta::cli::ExportChartOffscreen;
 #endif
     try {
-        return velta::cli::RunCli(argc, argv,
-                                  {std::cin, std::cout, std::cerr, isatty(STDERR_FILENO) == 1},
-                                  exporter);
+        return velta::cli::RunCli(
+            argc, argv, {std::cin, std::cout, std::cerr, isatty(STDERR_FILENO) == 1}, exporter);
     } catch (const std::exception& e) {
         std::cerr << "velta-cli: unexpected error: " << e.what() << '\n';
         return velta::cli::kExitFailed;

@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cctype>
+#include <charconv>
 
 #include "base/numbers.h"
 #include "charts/trim.h"
@@ -44,6 +45,14 @@ std::string CheckSd(const std::string& s) {
 
 std::string CheckDifference(const std::string& s) {
     return IsNumeric(s) && *ParseNumber(s) > 0 ? "" : kBadDifferenceMessage;
+}
+
+std::string CheckSeed(const std::string& s) {
+    uint64_t v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return !s.empty() && ec == std::errc() && end == s.data() + s.size()
+               ? ""
+               : "a seed is a whole number from 0 to 18446744073709551615";
 }
 
 std::string CheckAlpha(const std::string& s) {
@@ -114,9 +123,10 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
     app.add_flag("--all-columns", o.allColumns,
                  "Size every column of the sheet: one result per column")
         ->excludes(column);
-    app.add_option("--virtual-samples,-V", o.virtualSamples, "Number of virtual samples V")
-        ->check(Check(CheckV, "V"))
-        ->capture_default_str();
+    app.add_option("--virtual-samples,-V", o.virtualSamples,
+                   "Number of virtual samples V (default 250, or the number of distinct "
+                   "samples when smaller)")
+        ->check(Check(CheckV, "V"));
     app.add_option("--trim,-P", o.trim, "P value of the trimming, 0 .. 9 (%)")
         ->check(Check(CheckP, "P"))
         ->capture_default_str();
@@ -127,20 +137,24 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
         ->check(Check(CheckAlpha, "ALPHA"))
         ->capture_default_str();
     std::string maxError, sd;
-    auto* maxErrorOpt = app.add_option("--max-error", maxError,
-                   "Maximum accepted difference between sample and population means; "
-                   "the Student-t size is computed only when given")
-        ->check(Check(CheckDifference, "D"));
+    auto* maxErrorOpt =
+        app.add_option("--max-error", maxError,
+                       "Maximum accepted difference between sample and population means; "
+                       "the Student-t size is computed only when given")
+            ->check(Check(CheckDifference, "D"));
     auto* sdOpt = app.add_option("--sd", sd,
-                   "Standard deviation of the Student-t size (default: the pilot's)")
-        ->check(Check(CheckSd, "S"));
-    app.add_option("--seed", o.seed,
+                                 "Standard deviation of the Student-t size (default: the pilot's)")
+                      ->check(Check(CheckSd, "S"));
+    std::string seed = std::to_string(kDefaultSeed);
+    app.add_option("--seed", seed,
                    "Seed of the random source (default: the window's fixed start, so a "
                    "plain run repeats the window's first generation)")
+        ->check(Check(CheckSeed, "SEED"))
         ->capture_default_str();
     app.add_option("--report", o.report, "Write the .dat report to this file");
-    app.add_option("--json", o.json, "Write every result as JSON to this file, or - for "
-                                     "standard output");
+    app.add_option("--json", o.json,
+                   "Write every result as JSON to this file, or - for "
+                   "standard output");
     app.add_option("--tables", o.tablesDir,
                    "Write the virtual-sample and trimmed tables of means and standard "
                    "deviations as CSV files into this folder");
@@ -172,6 +186,7 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
         app.exit(e, out, err);
         return ParseOutcome::Exit2;
     }
+    std::from_chars(seed.data(), seed.data() + seed.size(), o.seed);
     if (manualOpt->count() > 0) o.manual = manual;
     if (maxErrorOpt->count() > 0) o.maxError = maxError;
     if (sdOpt->count() > 0) o.sd = sd;

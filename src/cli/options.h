@@ -17,7 +17,9 @@ struct Options {
     std::string sheet;                // name or 1-based number; "" = the first
     std::string column;               // letter or 1-based number; "" = the first
     bool allColumns = false;
-    std::string virtualSamples = "250";
+    // "" keeps the window's own: 250, capped by the acceptance to the
+    // number of distinct samples.
+    std::string virtualSamples;
     std::string trim = "5";
     std::optional<int32_t> manual;
     std::string alpha = "0.05";

@@ -15,8 +15,8 @@ namespace fs = std::filesystem;
 std::string TempPathFor(const std::string& path) {
     static std::atomic<int> counter{0};
     const fs::path p(path);
-    const std::string name = "." + p.stem().string() + ".velta-" + std::to_string(getpid()) +
-                             "-" + std::to_string(++counter) + p.extension().string();
+    const std::string name = "." + p.stem().string() + ".velta-" + std::to_string(getpid()) + "-" +
+                             std::to_string(++counter) + p.extension().string();
     return (p.parent_path() / name).string();
 }
 
