@@ -59,6 +59,7 @@ BENCHMARK(BM_Generate)
     ->Args({20, 250})
     ->Args({20, 10000})
     ->Args({20, 184756})
+    ->Args({20, 1000000})
     ->Args({200, 10000})
     ->Unit(benchmark::kMillisecond);
 

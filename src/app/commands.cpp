@@ -77,7 +77,10 @@ const Field* ButtonOf(const Workspace& ws, Command c) {
 bool RunCommand(Workspace& ws, Platform& ui, Command c) {
     const CommandHandler h = HandlerOf(c);
     if (!h) return false;
-    if (ws.generationRunning && c != Command::Contents && c != Command::About) return false;
+    // During a generation only Help, About and Exit (which aborts it, like
+    // the window's close box) are taken.
+    if (ws.generationRunning && c != Command::Contents && c != Command::About && c != Command::Exit)
+        return false;
     if (const Field* button = ButtonOf(ws, c); button && !button->enabled) return false;
     h(ws, ui);
     return true;

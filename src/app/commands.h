@@ -31,8 +31,8 @@ using CommandHandler = void (*)(Workspace&, Platform&);
 CommandHandler HandlerOf(Command c);
 
 // Runs a command. Returns false when it was refused: its handler does not
-// exist yet, its button is disabled, or a generation is running (only Help
-// and About stay available then).
+// exist yet, its button is disabled, or a generation is running (only Help,
+// About and Exit stay available then).
 bool RunCommand(Workspace& ws, Platform& ui, Command c);
 
 // Toolbar dispatch on the button key, compared exactly; unknown keys do nothing.

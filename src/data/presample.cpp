@@ -49,6 +49,13 @@ std::optional<std::vector<double>> ReadPreSample(const Grid& grid) {
     return x;
 }
 
+void UnitsEdited(Workspace& ws) {
+    if (ws.PreSampleReady != "1") return;
+    ws.PreSampleReady = "0";
+    ws.cmdEsegui.enabled = false;
+    ws.statusNote = kUnitsEditedNote;
+}
+
 bool ComputePreSampleStats(Workspace& ws, Platform& ui) {
     const auto x = ReadPreSample(ws.sprMain);
     if (!x) {
@@ -82,6 +89,8 @@ bool ComputePreSampleStats(Workspace& ws, Platform& ui) {
     }
 
     ws.Label17.text = std::string(kMaximumNumberPrefix) + FormatScientific(maxVirtual);
+    ws.maxVirtualSamples = maxVirtual;
+    ws.statusNote.clear();
     ws.txtSampleMean.text = Format3(s.mean);
     ws.txtSampleStDev.text = Format3(s.sd);
     ws.txtSampleN.text = FormatInteger(n);

@@ -39,6 +39,17 @@ double MaxVirtualSamples(int32_t n);
 // nullopt when a cell is not a number.
 std::optional<std::vector<double>> ReadPreSample(const Grid& grid);
 
+inline constexpr const char* kUnitsEditedNote =
+    "The sampling units have changed: accept them with File > Save > Pre-sampling results "
+    "before generating.";
+
+// The user edited, pasted or deleted cells of sprMain column 1. An accepted
+// pre-sample no longer matches the grid, so the statistics shown would not
+// be those of the values a generation reads: the pre-sample becomes
+// unaccepted (PreSampleReady "0", Generate disabled) until "Pre-sampling
+// results" accepts it again, and the status bar says so.
+void UnitsEdited(Workspace& ws);
+
 // Accepts the pre-sample in sprMain: fills the statistics fields, Label17,
 // Text2, caps txtLimite and sets PreSampleReady. Refuses a bad cell or a size
 // outside 3 .. 1000 with a message and leaves every field and flag as it was.

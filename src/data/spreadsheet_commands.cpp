@@ -184,7 +184,9 @@ bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet
 
     // Work on a candidate so that a refused pre-sample leaves everything as it was.
     Workspace next;
-    if (ws.PreSampleReady == "1")
+    // A pre-sample accepted once and edited since is no longer "ready", but
+    // the workspace still holds what was computed from it.
+    if (ws.PreSampleReady == "1" || !ws.txtSampleN.text.empty())
         ResetWorkspace(next);
     else
         next = ws;

@@ -1,7 +1,10 @@
 #include "engine/generation_command.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <new>
+#include <optional>
 
 #include "base/errors.h"
 #include "base/numbers.h"
@@ -24,6 +27,32 @@ void StampStart(Workspace& ws, Platform& ui) {
     p[5] = {ui.TimeText(), true};
 }
 
+// Bytes a generation of V virtual samples holds at its peak over the whole
+// analysis: the unit numbers (2 bytes per value), the two tables and the two
+// charts' copies (8 bytes each), and the two trimmed tables that follow.
+double GenerationBytes(int32_t N, int32_t V) {
+    return (2.0 + 4 * 8.0 + 2 * 8.0) * N * (static_cast<double>(V) + kLineColumnCount);
+}
+
+// Refuses a V whose tables would not fit comfortably in the memory the
+// machine has free: the system would otherwise end the program, and the
+// typed pre-sample with it.
+bool EnoughMemory(Workspace& ws, Platform& ui, int32_t V) {
+    const int32_t N = ws.sprMain.DataRowCount();
+    const double need = GenerationBytes(std::max(N, 3), V);
+    const double available = static_cast<double>(ui.AvailableMemory());
+    if (available <= 0.0 || need <= 0.75 * available) return true;
+    auto mb = [](double bytes) {
+        return FormatInteger(static_cast<int64_t>(bytes / 1048576.0 + 0.5));
+    };
+    ui.MessageBox("There is not enough memory for " + FormatInteger(V) +
+                      " virtual samples: they need about " + mb(need) + " MB, and " +
+                      mb(available) + " MB are available." + "\r" +
+                      "Please, specify a lower number of virtual samples.",
+                  MsgButtons::Ok, MsgIcon::Critical, "VELTA");
+    return false;
+}
+
 // Returns V, or 0 when the entry is refused or a question is answered No.
 int32_t AskForV(Workspace& ws, Platform& ui) {
     const std::string& t = ws.txtLimite.text;
@@ -32,9 +61,18 @@ int32_t AskForV(Workspace& ws, Platform& ui) {
         return 0;
     }
     const int32_t v = RoundToInt32(*ParseNumber(t));
-    // The maximum as the caption shows it, three significant digits.
-    const std::string& caption = ws.Label17.text;
-    const auto m = ParseNumber(caption.size() > 16 ? caption.substr(16) : std::string());
+    // The line columns follow the V virtual samples in the tables.
+    if (v > std::numeric_limits<int32_t>::max() - kLineColumnCount) {
+        ui.MessageBox(kInvalidVirtualSamplesMessage, MsgButtons::Ok, MsgIcon::Critical, "VELTA");
+        return 0;
+    }
+    if (!EnoughMemory(ws, ui, v)) return 0;
+    // The exact maximum, kept beside the caption, which shows it rounded to
+    // three digits: a V between the two is not redundant.
+    const std::optional<double> m =
+        ws.maxVirtualSamples > 0.0
+            ? std::optional<double>(ws.maxVirtualSamples)
+            : ParseNumber(ws.Label17.text.size() > 16 ? ws.Label17.text.substr(16) : std::string());
     if (!m) throw TypeMismatch("maximum number of virtual samples");
     if (v > *m) {
         if (ui.MessageBox(kRedundantSamplesQuestion, MsgButtons::YesNo, MsgIcon::None, "VELTA") ==

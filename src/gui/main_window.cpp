@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "data/presample.h"
 #include "gui/about_window.h"
 #include "gui/help_window.h"
 #include "gui/pictures.h"
@@ -108,6 +109,11 @@ QWidget* MainWindow::BuildLeft() {
 
     auto* units = new qt::GridView(ws_.sprMain, true);
     units->setObjectName("sprMain");
+    connect(units->gridModel(), &qt::GridModel::cellsEdited, this, [this](int first, int) {
+        if (first != 1) return;
+        UnitsEdited(ws_);
+        Render();
+    });
     units->setMinimumWidth(190);
     grids_.push_back(units);
     controls_["sprMain"] = units;
@@ -326,6 +332,10 @@ void MainWindow::BuildStatusBar() {
         if (i == 3 || i == 6) panels_[i]->setMinimumWidth(30);
         statusBar()->addWidget(panels_[i], i == 2 ? 1 : 0);
     }
+    statusNote_ = new QLabel;
+    statusNote_->setObjectName("statusNote");
+    statusNote_->setStyleSheet("QLabel { color: #9a3412; }");
+    statusBar()->addPermanentWidget(statusNote_);
 }
 
 bool MainWindow::Run(Command c) {
@@ -395,10 +405,14 @@ void MainWindow::Render() {
         panels_[i]->setText(Q(ws_.StatusBar1[i].text));
         panels_[i]->setEnabled(ws_.StatusBar1[i].enabled);
     }
+    statusNote_->setText(Q(ws_.statusNote));
+    statusNote_->setVisible(!ws_.statusNote.empty());
     setWindowTitle(Q(ws_.caption));
 
-    if (ws_.aboutRequests != aboutShown_) {
-        aboutShown_ = ws_.aboutRequests;
+    // The request is consumed here, so a fresh workspace (New, Open) never
+    // brings the window back by itself.
+    if (ws_.aboutRequests > 0) {
+        ws_.aboutRequests = 0;
         ShowAbout();
     }
 }

@@ -77,7 +77,7 @@ class MainWindow : public QMainWindow {
     QLineEdit* txtPerc_ = nullptr;
     QToolBar* toolbar_ = nullptr;
     QLabel* panels_[9] = {};
-    int aboutShown_ = 0;
+    QLabel* statusNote_ = nullptr;
     bool closeAfterGeneration_ = false;
     QPointer<AboutWindow> about_;
     QPointer<HelpWindow> help_;

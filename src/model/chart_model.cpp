@@ -94,9 +94,7 @@ void ChartModel::SetPointMarker(int32_t series, int32_t point, const Marker& m) 
 
 ChartModel::SeriesStyle ChartModel::StyleOf(int32_t series) const {
     if (const auto it = styles_.find(series); it != styles_.end()) return it->second;
-    SeriesStyle s;
-    s.showLine = series > cloudSeries_;
-    return s;
+    return SeriesStyle();
 }
 
 bool ChartModel::ShowLine(int32_t series) const {

@@ -111,8 +111,9 @@ class ChartModel {
         return overrides_;
     }
 
-    // Connecting line of a series: shown by default for the series after the
-    // cloud, in white, 1 pixel wide.
+    // Connecting line of a series: off until a writer switches it on (only
+    // the series after the cloud can draw one), in white, 1 pixel wide. A
+    // ladder loaded but not formatted thus draws no spike from 0.
     bool ShowLine(int32_t series) const;
     void SetShowLine(int32_t series, bool show);
     Rgb PenColour(int32_t series) const;
@@ -129,7 +130,7 @@ class ChartModel {
 
   private:
     struct SeriesStyle {
-        bool showLine = true;
+        bool showLine = false;
         Rgb pen = kFittedLineColour;
         int16_t width = 1;
     };

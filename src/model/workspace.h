@@ -145,9 +145,16 @@ struct Workspace {
     int32_t DrawProgress = 0, StatsProgress = 0;
     ProgressWindowState frmAvanzamento;
 
-    // Requests to the window that hosts this workspace.
+    // Requests to the window that hosts this workspace; the window consumes
+    // the About request (sets it back to 0) when it shows the window.
     bool exitRequested = false;
     int aboutRequests = 0;
+
+    // The exact maximum number of distinct virtual samples, behind the
+    // rounded "Maximum number: " caption of Label17 (0 before acceptance).
+    double maxVirtualSamples = 0.0;
+    // A note for the status bar (why Generate is unavailable, for example).
+    std::string statusNote;
 };
 
 // The load sequence of the main window on top of the design-time defaults.

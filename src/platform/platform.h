@@ -2,8 +2,11 @@
 // Everything outside the program's logic: dialogs, the busy pointer, letting
 // pending events run, the clock and the help viewer. The window uses the Qt
 // implementation; tests and the command line use the scripted one.
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "base/system_memory.h"
 
 namespace velta {
 
@@ -46,6 +49,8 @@ class Platform {
     virtual double MonotonicSeconds() = 0;
     // Opens the user guide.
     virtual void ShowHelp() = 0;
+    // Bytes of memory the machine can still give the program (0: unknown).
+    virtual uint64_t AvailableMemory() { return SystemAvailableMemory(); }
 };
 
 }  // namespace velta

@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "app/commands.h"
-#include "data/presample.h"
 #include "base/errors.h"
+#include "data/presample.h"
 #include "engine/progress.h"
 #include "platform/scripted/scripted_platform.h"
 
@@ -112,10 +112,10 @@ TEST(GenerationCommand, ValueRangesAndTheNormalEnding) {
     s.ws.Text5.text = "7";
     s.Run();
     const Workspace& ws = s.ws;
-    // Int of the extremes over the visited rows; the all-zero row N-2 lowers
-    // the standard deviations' bound to 0 but not the means'.
+    // Int of the extremes over the visited rows 0 .. N-2 (row N-2 holds the
+    // whole pre-sample, row N-1 is never visited).
     double lo = 1e300, hi = -1e300;
-    for (int32_t r = 0; r <= 7; ++r)
+    for (int32_t r = 0; r <= 8; ++r)
         for (int32_t j = 0; j < 40; ++j) {
             lo = std::min(lo, ws.VirtualSampleTable.means(r, j));
             hi = std::max(hi, ws.VirtualSampleTable.means(r, j));
@@ -263,7 +263,13 @@ TEST(ChartModel, LadderFormattingAndRemoval) {
         EXPECT_FALSE(c.ShowLine(s));
     }
     EXPECT_FALSE(c.PointMarker(V + 19, 3).visible);
-    EXPECT_TRUE(c.ShowLine(V + 1));  // fitted-line series draw lines
+    // No series draws a line until a writer asks for one: a loaded ladder
+    // would otherwise draw spikes from 0.
+    EXPECT_FALSE(c.ShowLine(V + 1));
+    c.SetShowLine(V + 1, true);
+    EXPECT_TRUE(c.ShowLine(V + 1));
+    c.SetShowLine(1, true);  // never for the cloud
+    EXPECT_FALSE(c.ShowLine(1));
     // Moving the line reloads the same cloud: only the lines change.
     StoreLadder(t, 1, V + 19, 10.0, 25.0);
     c.LoadBlock(t, N - 2, V + 35);
@@ -275,4 +281,134 @@ TEST(ChartModel, LadderFormattingAndRemoval) {
     EXPECT_TRUE(c.MarkerOverrides().empty());
     EXPECT_TRUE(c.PointMarker(V, 1).visible);
     EXPECT_THROW(c.PointMarker(V + 1, 1), SubscriptOutOfRange);
+}
+
+// A V between the rounded caption (2.70E+06) and the exact maximum
+// C(24, 12) = 2,704,156 is not redundant; one more is.
+TEST(GenerationCommand, ComparesWithTheExactMaximumNotTheCaption) {
+    const std::string high =
+        "The specified number of virtual samples is high, and it may take a quite long time for "
+        "generation.\rDo you want to continue anyway?";
+    for (auto [v, expectHigh] :
+         {std::pair{"2700001", true}, {"2704156", true}, {"2704157", false}}) {
+        Session s(24, v);
+        EXPECT_EQ(s.ws.Label17.text, "Maximum number: 2.70E+06");
+        s.ui.answers = {MsgAnswer::No};
+        s.Run();
+        ASSERT_EQ(s.ui.messages.size(), 1u);
+        EXPECT_EQ(s.ui.messages[0].text == high, expectHigh) << v;
+    }
+}
+
+// A generation that cannot fit in the memory at hand is refused before any
+// question, with the estimate and the memory available; a V whose line
+// columns overflow 32 bits is not valid.
+TEST(GenerationCommand, RefusesWhatMemoryOrIntegersCannotHold) {
+    Session s(30, "5000000");
+    s.ui.availableMemory = uint64_t{1} << 30;
+    s.Run();
+    ASSERT_EQ(s.ui.messages.size(), 1u);
+    const auto& m = s.ui.messages[0];
+    EXPECT_EQ(m.icon, MsgIcon::Critical);
+    EXPECT_EQ(m.title, "VELTA");
+    EXPECT_NE(m.text.find("5000000 virtual samples"), std::string::npos) << m.text;
+    EXPECT_NE(m.text.find("1024 MB are available"), std::string::npos) << m.text;
+    EXPECT_TRUE(s.ws.VirtualSampleTable.Empty());
+    EXPECT_FALSE(s.ws.generationRunning);
+
+    for (const char* v : {"2147483647", "2147483613"}) {
+        Session big(30, v);
+        big.ui.availableMemory = ~uint64_t{0};
+        big.Run();
+        ASSERT_EQ(big.ui.messages.size(), 1u) << v;
+        EXPECT_EQ(big.ui.messages[0].text, "The specified number of virtual samples is not valid");
+    }
+}
+
+// Everything that depended on the previous generation is reset before the
+// new one, and Yes to "exceeds" goes on with the generation.
+TEST(GenerationCommand, YesGoesOnAndEarlierResultsAreReset) {
+    Session s(6, "21");
+    Workspace& ws = s.ws;
+    ws.Slider1 = {2, 5, 1, 4, 5, true};
+    ws.cmdAutoSampleSize.enabled = true;
+    for (Field* f : {&ws.txtAutoMeanAlto, &ws.txtAutoMeanBasso, &ws.txtManualMeanAlto,
+                     &ws.txtManualMeanBasso, &ws.Text3, &ws.Text4, &ws.Text5})
+        f->text = "9";
+    s.ui.answers = {MsgAnswer::Yes};
+    s.Run();
+    ASSERT_EQ(s.ui.messages.size(), 1u);
+    EXPECT_EQ(ws.VirtualSampleTable.V, 21);
+    EXPECT_EQ(ws.VtChart1.ColumnCount(), 21);
+    EXPECT_EQ(ws.Slider1.min, 2);
+    EXPECT_EQ(ws.Slider1.max, 4);
+    EXPECT_EQ(ws.Slider1.selStart, 3);
+    EXPECT_FALSE(ws.cmdAutoSampleSize.enabled);
+    for (Field* f : {&ws.txtAutoMeanAlto, &ws.txtAutoMeanBasso, &ws.txtManualMeanAlto,
+                     &ws.txtManualMeanBasso, &ws.Text3, &ws.Text4, &ws.Text5})
+        EXPECT_EQ(f->text, "");
+}
+
+// Abort before the first virtual sample keeps the old tables and counters;
+// N = 3 gives a single category and no markers; with Jump >= 2 only the
+// generated rows count for the value ranges.
+TEST(GenerationCommand, EarlyAbortSmallestSampleAndJumpRanges) {
+    {
+        Session s(8, "30");
+        s.ui.onProcessEvents = [&] { cmdAbort_Click(s.ws); };
+        s.Run();
+        EXPECT_TRUE(s.ws.VirtualSampleTable.Empty());
+        EXPECT_EQ(s.ws.DrawProgress, 0);
+        EXPECT_EQ(s.ws.AbortRequested, "0");
+        EXPECT_FALSE(s.ws.cmdFilter.enabled);
+        EXPECT_FALSE(s.ws.frmAvanzamento.shown);
+    }
+    {
+        Session s(3, "3");
+        s.Run();
+        ASSERT_TRUE(s.ui.messages.empty());
+        EXPECT_EQ(s.ws.VtChart1.RowCount(), 1);
+        EXPECT_EQ(s.ws.VtChart1.RowLabel(1), "2");
+        for (int32_t j = 1; j <= 3; ++j) EXPECT_FALSE(s.ws.VtChart1.PointMarker(j, 1).visible);
+        EXPECT_TRUE(s.ws.cmdFilter.enabled);
+    }
+    {
+        Session s(45, "50");
+        s.Run();
+        ASSERT_EQ(s.ws.Jump, 3);
+        const StatsTables& t = s.ws.VirtualSampleTable;
+        double lo = 1e300, hi = -1e300, sdLo = 1e300, sdHi = -1e300;
+        for (int32_t r = 2; r <= 43; r += 3)
+            for (int32_t j = 0; j < 50; ++j) {
+                lo = std::min(lo, t.means(r, j));
+                hi = std::max(hi, t.means(r, j));
+                sdLo = std::min(sdLo, t.sds(r, j));
+                sdHi = std::max(sdHi, t.sds(r, j));
+            }
+        EXPECT_EQ(s.ws.MeansLower, static_cast<int32_t>(std::floor(lo)));
+        EXPECT_EQ(s.ws.MeansUpper, static_cast<int32_t>(std::floor(hi)) + 1);
+        EXPECT_EQ(s.ws.SDsLower, static_cast<int32_t>(std::floor(sdLo)));
+        EXPECT_EQ(s.ws.SDsUpper, static_cast<int32_t>(std::floor(sdHi)) + 1);
+        EXPECT_GT(s.ws.MeansLower, 0);  // the zero rows in between never count
+    }
+}
+
+// Edits after acceptance make the pre-sample unaccepted until it is accepted
+// again; Exit is taken during a generation (it aborts it, like the close box).
+TEST(Commands, EditedUnitsAndExitDuringAGeneration) {
+    Session s(6);
+    Workspace& ws = s.ws;
+    ASSERT_EQ(ws.PreSampleReady, "1");
+    UnitsEdited(ws);
+    EXPECT_EQ(ws.PreSampleReady, "0");
+    EXPECT_FALSE(ws.cmdEsegui.enabled);
+    EXPECT_EQ(ws.statusNote, kUnitsEditedNote);
+    EXPECT_FALSE(RunCommand(ws, s.ui, Command::Generate));
+    EXPECT_TRUE(ComputePreSampleStats(ws, s.ui));
+    EXPECT_TRUE(ws.cmdEsegui.enabled);
+    EXPECT_EQ(ws.statusNote, "");
+
+    ws.generationRunning = true;
+    EXPECT_TRUE(RunCommand(ws, s.ui, Command::Exit));
+    EXPECT_TRUE(ws.exitRequested);
 }

@@ -112,7 +112,7 @@ TEST(Commands, ExitAboutAndManual) {
     EXPECT_TRUE(ws.exitRequested);
 }
 
-TEST(Commands, OnlyHelpAndAboutRunDuringAGeneration) {
+TEST(Commands, OnlyHelpAboutAndExitRunDuringAGeneration) {
     Workspace ws;
     Form_Load(ws);
     ScriptedPlatform ui;

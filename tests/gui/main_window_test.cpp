@@ -1,18 +1,23 @@
 // The window offscreen: start-up through the splash, the load state of every
 // control, menus and toolbar reaching the commands, About and Help.
+#include "gui/main_window.h"
+
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 
-#include "gui/main_window.h"
+#include "data/presample.h"
 #include "gui/splash_window.h"
 #include "platform/qt/grid_view.h"
 
@@ -33,7 +38,7 @@ void SaveScreenshot(QWidget& w, const QString& name) {
 
 class MainWindowTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void splashClickOpensMainWindow() {
         velta::gui::SplashWindow splash;
         splash.show();
@@ -58,8 +63,8 @@ private slots:
                               "Text5", "txtAutoMeanAlto", "txtManualMeanBasso"})
             QVERIFY2(FieldText(w, f).isEmpty(), f);
         QCOMPARE(qobject_cast<QLabel*>(w.control("Label17"))->text(), QString("Maximum number: "));
-        for (const char* b : {"cmdEsegui", "cmdFilter", "cmdAutoSampleSize", "Command1",
-                              "tStudentSampleSize"})
+        for (const char* b :
+             {"cmdEsegui", "cmdFilter", "cmdAutoSampleSize", "Command1", "tStudentSampleSize"})
             QVERIFY2(!w.control(b)->isEnabled(), b);
         auto* alpha = qobject_cast<QComboBox*>(w.control("cmbAlphaStud"));
         QCOMPARE(alpha->count(), 3);
@@ -125,6 +130,47 @@ private slots:
         QVERIFY(w.helpWindow()->browser()->toPlainText().contains("Visual jackknife"));
         QVERIFY(!w.RunToolbar("help"));  // keys compare exactly
         SaveScreenshot(*about, "about.png");
+
+        // F1 and "Contents..." open the guide too.
+        w.helpWindow()->close();
+        w.findChild<QAction*>("cmdContents")->trigger();
+        QVERIFY(w.helpWindow()->isVisible());
+        w.helpWindow()->close();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_F1);
+        QVERIFY(w.helpWindow()->isVisible());
+
+        // The About request is consumed: a fresh workspace (New) or any
+        // later command never brings the window back by itself.
+        about->close();
+        w.findChild<QAction*>("mnuNew")->trigger();
+        QVERIFY(!about->isVisible());
+        w.Run(velta::Command::New);
+        w.Render();
+        QVERIFY(!about->isVisible());
+    }
+
+    void editingAcceptedUnitsAsksForAcceptanceAgain() {
+        MainWindow w;
+        w.show();
+        auto& ws = w.workspace();
+        for (int i = 1; i <= 6; ++i) ws.sprMain.SetCell(1, i, 10.0 + i * 1.5);
+        QVERIFY(velta::ComputePreSampleStats(ws, w.platform()));
+        w.Render();
+        auto* generate = w.findChild<QPushButton*>("cmdEsegui");
+        QVERIFY(generate->isEnabled());
+        auto* grid = qobject_cast<velta::qt::GridView*>(w.control("sprMain"));
+        QVERIFY(grid->model()->setData(grid->model()->index(2, 0), "99", Qt::EditRole));
+        QCOMPARE(ws.PreSampleReady, std::string("0"));
+        QVERIFY(!generate->isEnabled());
+        auto* note = w.findChild<QLabel*>("statusNote");
+        QVERIFY(note->isVisible() && note->text().contains("Pre-sampling results"));
+        // Accepting again clears the note and enables Generate.
+        QVERIFY(velta::ComputePreSampleStats(ws, w.platform()));
+        w.Render();
+        QVERIFY(generate->isEnabled() && !note->isVisible());
+        QCOMPARE(ws.txtSampleN.text, std::string("6"));
     }
 
     void pastingIntoTheUnitsGridNeverCrashes() {
@@ -147,6 +193,29 @@ private slots:
         // Typing into a cell writes the workspace.
         QVERIFY(grid->model()->setData(grid->model()->index(9, 0), "3,5", Qt::EditRole));
         QCOMPARE(w.workspace().sprMain.CellText(1, 10), std::string("3,5"));
+    }
+
+    void exitDuringAGenerationAbortsItAndCloses() {
+        MainWindow w;
+        w.show();
+        auto& ws = w.workspace();
+        for (int i = 1; i <= 20; ++i) ws.sprMain.SetCell(1, i, 10.0 + (i * 7) % 11);
+        QVERIFY(velta::ComputePreSampleStats(ws, w.platform()));
+        ws.txtLimite.text = "200000";
+        // Exit from the menu while the generation lets events run.
+        bool asked = false;
+        QTimer::singleShot(0, &w, [&] {
+            QTimer::singleShot(0, &w, [&] {
+                QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (box) box->button(QMessageBox::Yes)->click();
+                asked = true;
+                QTimer::singleShot(5, &w, [&] { w.findChild<QAction*>("mnuExit")->trigger(); });
+            });
+        });
+        w.Run(velta::Command::Generate);
+        QVERIFY(asked);
+        QVERIFY(!ws.generationRunning);
+        QVERIFY(!w.isVisible());
     }
 
     void exitClosesTheWindow() {

@@ -64,6 +64,7 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
         shownRows_ = rows;
         endInsertRows();
     }
+    emit cellsEdited(index.column() + 1, index.column() + 1);
     return true;
 }
 
@@ -94,11 +95,20 @@ void GridModel::SetBlock(int32_t col, int32_t row, const QList<QStringList>& cel
         for (int c = 0; c < cells[r].size(); ++c)
             grid_.SetCell(col + c, row + r, cells[r][c].trimmed().toStdString());
     Sync();
+    int widest = 0;
+    for (const QStringList& line : cells) widest = std::max(widest, static_cast<int>(line.size()));
+    if (widest > 0) emit cellsEdited(col, col + widest - 1);
 }
 
 void GridModel::ClearCells(const QModelIndexList& cells) {
-    for (const QModelIndex& i : cells) grid_.SetCell(i.column() + 1, i.row() + 1, std::string());
+    int first = 0, last = 0;
+    for (const QModelIndex& i : cells) {
+        grid_.SetCell(i.column() + 1, i.row() + 1, std::string());
+        first = first == 0 ? i.column() + 1 : std::min(first, i.column() + 1);
+        last = std::max(last, i.column() + 1);
+    }
     Sync();
+    if (first > 0) emit cellsEdited(first, last);
 }
 
 GridView::GridView(Grid& grid, bool editable, QWidget* parent)

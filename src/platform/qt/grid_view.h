@@ -28,6 +28,10 @@ class GridModel : public QAbstractTableModel {
     void ClearCells(const QModelIndexList& cells);
     Grid& grid() { return grid_; }
 
+  signals:
+    // The user changed cells (typed, pasted or deleted), columns from 1.
+    void cellsEdited(int firstCol, int lastCol);
+
   private:
     int32_t ShownRows() const;
     int32_t ShownCols() const;

@@ -44,6 +44,8 @@ class ScriptedPlatform : public Platform {
     std::string dateTimeText = "06/12/2026 12:00:00";
     double clock = 0.0;
     double clockStep = 0.001;
+    // Memory the machine pretends to have free.
+    uint64_t availableMemory = uint64_t{16} << 30;
 
     MsgAnswer MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                          const std::string& title) override;
@@ -56,6 +58,7 @@ class ScriptedPlatform : public Platform {
     std::string DateTimeText() override { return dateTimeText; }
     double MonotonicSeconds() override { return clock += clockStep; }
     void ShowHelp() override { ++helpShown; }
+    uint64_t AvailableMemory() override { return availableMemory; }
 
     // Text of the last message, "" when none was shown.
     std::string LastMessage() const { return messages.empty() ? "" : messages.back().text; }
