@@ -1,5 +1,9 @@
 #include "app/commands.h"
 
+#include <algorithm>
+
+#include "charts/manual.h"
+#include "charts/trim.h"
 #include "data/spreadsheet_commands.h"
 #include "engine/generation_command.h"
 
@@ -42,8 +46,11 @@ CommandHandler HandlerOf(Command c) {
             return mnuOpen_Click;
         case Command::PreSamplingResults:
             return SaveSU_Click;
-        case Command::ConfigurationAndResults:
         case Command::Trim:
+            return cmdFilter_Click;
+        case Command::Slider:
+            return Slider1_Change;
+        case Command::ConfigurationAndResults:
         case Command::Automatic:
         case Command::StudentT:
             return nullptr;
@@ -84,6 +91,13 @@ bool RunCommand(Workspace& ws, Platform& ui, Command c) {
     if (const Field* button = ButtonOf(ws, c); button && !button->enabled) return false;
     h(ws, ui);
     return true;
+}
+
+bool RunSlider(Workspace& ws, Platform& ui, int32_t position) {
+    if (ws.generationRunning || !ws.Slider1.enabled) return false;
+    ws.Slider1.value =
+        std::clamp(position, ws.Slider1.min, std::max(ws.Slider1.min, ws.Slider1.max));
+    return RunCommand(ws, ui, Command::Slider);
 }
 
 bool Toolbar1_ButtonClick(Workspace& ws, Platform& ui, std::string_view key) {

@@ -2,6 +2,7 @@
 // The command table of the main window. The window, the tests and the batch
 // command line all run commands through RunCommand, so every command works
 // without a display.
+#include <cstdint>
 #include <string_view>
 
 #include "model/workspace.h"
@@ -22,6 +23,7 @@ enum class Command {
     Automatic,                // cmdAutoSampleSize_Click
     Manual,                   // Command1_Click
     StudentT,                 // tStudentSampleSize_Click
+    Slider,                   // Slider1_Change, at the position in ws.Slider1.value
 };
 
 using CommandHandler = void (*)(Workspace&, Platform&);
@@ -34,6 +36,11 @@ CommandHandler HandlerOf(Command c);
 // exist yet, its button is disabled, or a generation is running (only Help,
 // About and Exit stay available then).
 bool RunCommand(Workspace& ws, Platform& ui, Command c);
+
+// Moves the slider to `position` and runs its handler, as a drag or a key
+// press on it does. Refused (position unchanged) while the slider is
+// disabled or a generation runs.
+bool RunSlider(Workspace& ws, Platform& ui, int32_t position);
 
 // Toolbar dispatch on the button key, compared exactly; unknown keys do nothing.
 bool Toolbar1_ButtonClick(Workspace& ws, Platform& ui, std::string_view key);

@@ -18,7 +18,10 @@ inline constexpr const char* kNotTrimmedSliderMessage =
     "You have to trim the data before trying to manually select a sample size";
 
 // Loads a chart's data grid from a table: N - 2 rows by `cols` columns, the
-// whole block, so every line already stored in the table shows with it.
+// whole block, so every line already stored in the table shows with it. The
+// grid is resized (and its category labels set to the sample sizes 2 ..
+// N - 1) only when its shape changes, so that reloading the same cloud with
+// moved lines leaves the cloud's revision alone.
 void ReloadChart(ChartModel& chart, const Table2D& table, int32_t N, int32_t cols);
 
 // The trimmed means a(1 .. V) and standard deviations b(1 .. V) (position 0
@@ -28,10 +31,22 @@ void ReloadChart(ChartModel& chart, const Table2D& table, int32_t N, int32_t col
 // row's. V is the tables' own.
 void VectorsAtSize(const Workspace& ws, int32_t s, std::vector<double>& a, std::vector<double>& b);
 
+// The statistics of the virtual samples at one size, from one pass over
+// a(1 .. V) and b(1 .. V): the means (sums divided by V, summed in position
+// order), the maxima and minima as the shared array routines give them, and
+// the smallest non-zero b (0 when every b is 0). No 16-bit limit on V.
+struct SizeStatistics {
+    double meanA = 0, maxA = 0, minA = 0;
+    double meanB = 0, maxB = 0, minB = 0, minNonZeroB = 0;
+};
+// SubscriptOutOfRange when a holds no value or a and b differ in length.
+SizeStatistics StatisticsAtSize(const std::vector<double>& a, const std::vector<double>& b);
+
 // sprRep column `col` (1 manual, 2 automatic, 3 Student-t), rows 1 .. 6:
 // mean, maximum and minimum of a; mean, maximum and non-zero minimum of b.
 void WriteStatisticsColumn(Workspace& ws, int32_t col, const std::vector<double>& a,
                            const std::vector<double>& b);
+void WriteStatisticsColumn(Workspace& ws, int32_t col, const SizeStatistics& stats);
 
 // Re-arms the slider (2 .. N-1, step Jump) and marks max(ds, m) + 1 on its
 // track; the position does not change.
@@ -43,7 +58,8 @@ void SpostaRighe(Workspace& ws, int32_t SampleSizeDS, int32_t SampleSizeM);
 void DisegnaRigheMobili(Workspace& ws, Platform& ui, int32_t SampleSizeDS, int32_t SampleSizeM,
                         int32_t auto0or1);
 
-// The slider was moved to ws.Slider1.value.
+// The slider was moved to ws.Slider1.value. Refuses with a message before a
+// trimming; errors of the drawing are ignored, as the slider must stay usable.
 void Slider1_Change(Workspace& ws, Platform& ui);
 
 // The Student-t mark shares its chart columns with the manual line, so a

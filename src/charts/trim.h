@@ -15,7 +15,19 @@ inline constexpr const char* kInvalidPMessage = "The specified P value is not va
 // `destination`, which is sized N by V + 1 with column V at 0. Each of the
 // Int(P / 100 * V) + 1 passes replaces the first occurrence of the current
 // largest and then of the current smallest value by the current row mean.
+//
+// The result is that of rescanning the row at every pass, but each pass
+// costs O(log V): the extremes come from a tournament tree and the mean from
+// a running sum kept in extended precision, so the means agree with a sum
+// from scratch to rounding. SubscriptOutOfRange when `source` is smaller
+// than N by V, or N or V is below 1.
 void TrimTable(int32_t N, int32_t V, int32_t P, const Table2D& source, Table2D& destination);
+
+// The number of passes less one: Int(P / 100 * V), P divided first.
+int32_t TrimCutCount(int32_t P, int32_t V);
+
+// The P value of txtPerc when it is valid (a whole number 0 .. 9), else -1.
+int32_t ParsePValue(const std::string& text);
 
 void cmdFilter_Click(Workspace& ws, Platform& ui);
 

@@ -1,0 +1,329 @@
+// The slider and the movable lines driven headless: the manual line on both
+// charts, Text4, the coefficients of variation, sprRep and the averages, the
+// rows between and beyond the generated ones, and the Student-t seam.
+#include "charts/manual.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "base/errors.h"
+#include "base/numbers.h"
+#include "base/numeric.h"
+#include "platform/scripted/scripted_platform.h"
+
+using namespace velta;
+
+namespace {
+
+// A trimmed workspace built by hand: N units, V virtual samples, step J;
+// the rows q*J - 1 (q*J + 1 <= N) hold value(row, column), the others 0.
+struct Trimmed {
+    Workspace ws;
+    ScriptedPlatform ui;
+
+    Trimmed(int32_t N, int32_t V, int32_t J,
+            const std::function<double(int32_t, int32_t, bool)>& value) {
+        Form_Load(ws);
+        ws.Jump = J;
+        StatsTables& t = ws.TrimmedTable;
+        t.means.Resize(N, V + 1);
+        t.sds.Resize(N, V + 1);
+        t.V = V;
+        for (int32_t q = 1; q * J + 1 <= N; ++q)
+            for (int32_t c = 0; c < V; ++c) {
+                t.means(q * J - 1, c) = value(q * J - 1, c, true);
+                t.sds(q * J - 1, c) = value(q * J - 1, c, false);
+            }
+        ws.VirtualSampleTable = t;
+        ws.MeansLower = 10, ws.MeansUpper = 25, ws.SDsLower = 0, ws.SDsUpper = 15;
+        ws.DataTrimmed = true;
+        ws.Slider1 = {2, N - 1, J, N / 2, 3, true};
+        ws.tStudentSampleSize.enabled = false;
+        for (ChartModel* c : {&ws.VtChart1, &ws.VtChart2}) {
+            ReloadChart(*c, c == &ws.VtChart1 ? t.means : t.sds, N, V);
+            c->SetCloudSeries(V);
+        }
+    }
+    bool Slide(int32_t S) { return RunSlider(ws, ui, S); }
+    int32_t V() const { return ws.TrimmedTable.V; }
+};
+
+double Plain(int32_t r, int32_t c, bool mean) {
+    return mean ? 15.0 + r + 0.25 * c : 1.0 + 0.5 * r + 0.125 * c;
+}
+
+std::string CellOf(const Workspace& ws, int32_t col, int32_t row) {
+    return ws.sprRep.CellText(col, row);
+}
+
+bool LineVisibleAt(const ChartModel& c, int32_t point) {
+    const int32_t n = c.ColumnCount();
+    for (int32_t s = n - 15; s <= n; ++s) {
+        const Marker m = c.PointMarker(s, point);
+        if (!m.visible || m.fill != kManualLineColour || m.border != kManualLineColour ||
+            m.style != 10 || m.size != 7 || c.ShowLine(s))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(ManualSize, RefusedBeforeTrimming) {
+    Trimmed t(10, 4, 1, Plain);
+    t.ws.DataTrimmed = false;
+    ASSERT_TRUE(t.Slide(5));
+    ASSERT_EQ(t.ui.messages.size(), 1u);
+    EXPECT_EQ(t.ui.messages[0].text,
+              "You have to trim the data before trying to manually select a sample size");
+    EXPECT_EQ(t.ui.messages[0].title, "VELTA");
+    EXPECT_EQ(t.ui.messages[0].icon, MsgIcon::Information);
+    EXPECT_EQ(t.ws.Text4.text, "");
+    EXPECT_EQ(t.ws.VtChart1.ColumnCount(), 4);
+    EXPECT_FALSE(t.ws.tStudentSampleSize.enabled);
+    // Refused outright while a generation runs or the slider is disabled.
+    t.ws.generationRunning = true;
+    EXPECT_FALSE(t.Slide(6));
+    t.ws.generationRunning = false;
+    t.ws.Slider1.enabled = false;
+    EXPECT_FALSE(t.Slide(6));
+    EXPECT_EQ(t.ws.Slider1.value, 5);
+}
+
+TEST(ManualSize, DrawsTheLineAndFillsTheResults) {
+    const int32_t N = 10, V = 4;
+    Trimmed t(N, V, 1, Plain);
+    t.ws.txtLimite.text = "999";  // edited after the generation: V comes from the tables
+    ASSERT_TRUE(t.Slide(6));
+    EXPECT_TRUE(t.ui.messages.empty());
+    const Workspace& ws = t.ws;
+    // The ladder in row S - 2 of both tables, the other rows' line columns 0.
+    for (const auto* tab : {&ws.TrimmedTable.means, &ws.TrimmedTable.sds}) {
+        const bool means = tab == &ws.TrimmedTable.means;
+        ASSERT_EQ(tab->Cols(), V + 35);
+        EXPECT_EQ((*tab)(4, V + 19), 0.0);
+        EXPECT_EQ((*tab)(4, V + 20), means ? 10.0 : 0.0);
+        EXPECT_DOUBLE_EQ((*tab)(4, V + 34), means ? 24.0 : 14.0);
+        EXPECT_EQ((*tab)(3, V + 25), 0.0);
+        EXPECT_EQ((*tab)(4, 2), Plain(4, 2, means));
+    }
+    for (const ChartModel* c : {&ws.VtChart1, &ws.VtChart2}) {
+        ASSERT_EQ(c->ColumnCount(), V + 35);
+        EXPECT_EQ(c->RowLabel(5), "6");
+        EXPECT_TRUE(LineVisibleAt(*c, 5));
+        EXPECT_FALSE(c->PointMarker(V + 19, 5).visible);
+        EXPECT_EQ(c->Value(5, V + 22), c == &ws.VtChart1 ? 11.0 : 1.0);
+    }
+    EXPECT_EQ(ws.Text4.text, "6");
+    // Row 4: means 19, 19.25, 19.5, 19.75; standard deviations 3 .. 3.375.
+    EXPECT_EQ(ws.txtManualMeanBasso.text, Format2(3.0 / 19.375 * 100.0));
+    EXPECT_EQ(ws.txtManualMeanAlto.text, "17.42");
+    const char* rep[] = {"19.375", "19.75", "19", "3.1875", "3.375", "3"};
+    for (int32_t r = 1; r <= 6; ++r) EXPECT_EQ(CellOf(ws, 1, r), rep[r - 1]) << r;
+    EXPECT_EQ(CellOf(ws, 2, 1), "");
+    EXPECT_EQ(ws.Label31.text, "average (manual): 19.375");
+    EXPECT_EQ(ws.Label28.text, "average (manual): 3.1875");
+    EXPECT_TRUE(ws.Label31.visible && ws.Label28.visible);
+    EXPECT_EQ(ws.Label29.text, "");
+    EXPECT_TRUE(ws.tStudentSampleSize.enabled);
+}
+
+TEST(ManualSize, MovingTheLineRepaintsOnlyTheLines) {
+    Trimmed t(10, 4, 1, Plain);
+    ASSERT_TRUE(t.Slide(6));
+    const uint64_t clouds[] = {t.ws.VtChart1.CloudRevision(), t.ws.VtChart2.CloudRevision()};
+    const uint64_t lines = t.ws.VtChart1.Revision();
+    ASSERT_TRUE(t.Slide(8));
+    EXPECT_EQ(t.ws.VtChart1.CloudRevision(), clouds[0]);
+    EXPECT_EQ(t.ws.VtChart2.CloudRevision(), clouds[1]);
+    EXPECT_NE(t.ws.VtChart1.Revision(), lines);
+    EXPECT_EQ(t.ws.VtChart1.RowLabel(1), "2");
+    for (const ChartModel* c : {&t.ws.VtChart1, &t.ws.VtChart2}) {
+        EXPECT_TRUE(LineVisibleAt(*c, 7));
+        // The old line leaves no markers at its cleared values.
+        for (int32_t s = c->ColumnCount() - 15; s <= c->ColumnCount(); ++s)
+            EXPECT_FALSE(c->PointMarker(s, 5).visible);
+        EXPECT_EQ(c->Value(5, t.V() + 21), 0.0);
+    }
+    EXPECT_EQ(t.ws.Text4.text, "8");
+}
+
+TEST(ManualSize, SmallestSizesShowNoMarkerAndNoCoefficients) {
+    for (int32_t S : {2, 3, 4}) {
+        Trimmed t(10, 4, 1, Plain);
+        ASSERT_TRUE(t.Slide(7));
+        t.ws.txtManualMeanAlto.text = t.ws.txtManualMeanBasso.text = "";
+        ASSERT_TRUE(t.Slide(S));
+        EXPECT_EQ(t.ws.Text4.text, std::to_string(S));
+        // The ladder is stored whatever the size.
+        EXPECT_EQ(t.ws.TrimmedTable.means(S - 2, t.V() + 20), 10.0);
+        for (const ChartModel* c : {&t.ws.VtChart1, &t.ws.VtChart2}) {
+            EXPECT_EQ(LineVisibleAt(*c, S - 1), S == 4) << S;
+            EXPECT_FALSE(c->PointMarker(c->ColumnCount(), 6).visible);
+        }
+        EXPECT_EQ(t.ws.txtManualMeanAlto.text.empty(), S < 4) << S;
+        EXPECT_NE(CellOf(t.ws, 1, 1), "");
+    }
+}
+
+TEST(ManualSize, RowSixSkipsZerosAndTheLowerCoefficientDoesNot) {
+    Trimmed t(8, 5, 1, [](int32_t r, int32_t c, bool mean) {
+        return mean ? 20.0 : (c % 2 == 0 ? 0.0 : 2.0 + c + r);
+    });
+    ASSERT_TRUE(t.Slide(5));
+    EXPECT_EQ(CellOf(t.ws, 1, 6), "6");  // 2 + 1 + 3: the smallest non-zero
+    EXPECT_EQ(t.ws.txtManualMeanBasso.text, Format2(0.0));
+    EXPECT_EQ(t.ws.txtManualMeanAlto.text, "40.");
+    // Every standard deviation zero: row 6 shows 0.
+    Trimmed z(8, 3, 1, [](int32_t, int32_t, bool mean) { return mean ? 4.0 : 0.0; });
+    ASSERT_TRUE(z.Slide(5));
+    EXPECT_EQ(CellOf(z.ws, 1, 6), "0");
+    EXPECT_EQ(CellOf(z.ws, 1, 4), "0");
+}
+
+TEST(ManualSize, StepsBetweenAndBeyondTheGeneratedRows) {
+    // N = 12, Jump 3: rows 2, 5 and 8 (sizes 4, 7 and 10) hold data.
+    const int32_t N = 12, J = 3, V = 3;
+    auto value = [](int32_t r, int32_t c, bool mean) {
+        return mean ? 30.0 + 3.0 * r + c : 2.0 + r;
+    };
+    const struct {
+        int32_t S;
+        double mean0;  // a(1) at that size
+    } cases[] = {
+        {4, 36.0},              // a generated row (s = 3)
+        {5, 36.0 + 9.0 / 3.0},  // a third of the way from row 2 to row 5
+        {6, 36.0 + 18.0 / 3.0},
+        {2, 36.0},  // below the first generated row: that row
+        {3, 36.0},
+        {10, 54.0},  // the last generated row
+        {11, 54.0},  // beyond it only empty rows: the last one
+    };
+    for (const auto& c : cases) {
+        Trimmed t(N, V, J, value);
+        std::vector<double> a, b;
+        VectorsAtSize(t.ws, c.S - 1, a, b);
+        ASSERT_EQ(a.size(), V + 1u);
+        EXPECT_DOUBLE_EQ(a[1], c.mean0) << c.S;
+        EXPECT_DOUBLE_EQ(a[3], c.mean0 + 2.0) << c.S;
+        EXPECT_DOUBLE_EQ(b[2], (c.mean0 - 30.0) / 3.0 + 2.0) << c.S;
+        ASSERT_TRUE(t.Slide(c.S));
+        EXPECT_EQ(t.ws.Text4.text, std::to_string(c.S));
+        EXPECT_EQ(CellOf(t.ws, 1, 3), FormatGeneral(c.mean0)) << c.S;
+        EXPECT_EQ(t.ws.txtManualMeanAlto.text.empty(), c.S < 4) << c.S;
+    }
+    Trimmed t(N, V, J, value);
+    std::vector<double> a, b;
+    EXPECT_THROW(VectorsAtSize(t.ws, 0, a, b), SubscriptOutOfRange);
+}
+
+TEST(ManualSize, AutomaticCallsAndTheStudentSeam) {
+    Trimmed t(10, 4, 1, Plain);
+    // The automatic result: column 2, its own labels, the manual colour.
+    t.ws.Label31.visible = false;
+    SpostaRighe(t.ws, 4, 3);
+    EXPECT_EQ(t.ws.Slider1.selStart, 5);
+    EXPECT_EQ(t.ws.Slider1.max, 9);
+    EXPECT_EQ(t.ws.Slider1.value, 5);
+    DisegnaRigheMobili(t.ws, t.ui, 4, 3, 1);
+    EXPECT_TRUE(LineVisibleAt(t.ws.VtChart2, 4));
+    EXPECT_TRUE(LineVisibleAt(t.ws.VtChart1, 3));
+    EXPECT_EQ(t.ws.Text4.text, "5");
+    EXPECT_EQ(CellOf(t.ws, 2, 1), "18.375");  // row 3, the larger size
+    EXPECT_EQ(CellOf(t.ws, 1, 1), "");
+    EXPECT_EQ(t.ws.Label29.text, "average (auto): 18.375");
+    EXPECT_EQ(t.ws.Label30.text, "average (auto): 2.6875");
+    EXPECT_FALSE(t.ws.Label31.visible);
+
+    // Equal automatic and manual sizes show equal coefficients.
+    t.ws.Text3.text = "7";
+    t.ws.txtAutoMeanAlto.text = "1.5";
+    t.ws.txtAutoMeanBasso.text = "1.25";
+    ASSERT_TRUE(t.Slide(7));
+    EXPECT_EQ(t.ws.txtManualMeanAlto.text, "1.5");
+    EXPECT_EQ(t.ws.txtManualMeanBasso.text, "1.25");
+    EXPECT_EQ(CellOf(t.ws, 2, 1), "18.375");  // the automatic column stays
+    t.ws.txtAutoMeanBasso.text = ".";
+    ASSERT_TRUE(t.Slide(7));
+    EXPECT_NE(t.ws.txtManualMeanAlto.text, "1.5");
+
+    // The Student-t mark is redrawn while it is shown, and only then.
+    static int redraws;
+    redraws = 0;
+    SetStudentMarkRedraw([](Workspace& ws, Platform&) {
+        ++redraws;
+        EXPECT_EQ(ws.Text4.text, "8");  // after the line, before the grid
+    });
+    ASSERT_TRUE(t.Slide(8));
+    EXPECT_EQ(redraws, 0);
+    t.ws.StudentMarkDrawn = "1";
+    ASSERT_TRUE(t.Slide(8));
+    EXPECT_EQ(redraws, 1);
+    SetStudentMarkRedraw(nullptr);
+    ASSERT_TRUE(t.Slide(8));
+}
+
+TEST(ManualSize, ErrorsLeaveTheSliderUsable) {
+    // Means averaging 0: the coefficients divide by zero. The slider ignores
+    // the error after the line and Text4; the automatic caller sees it.
+    Trimmed t(8, 2, 1, [](int32_t, int32_t c, bool mean) { return mean ? (c ? 1.0 : -1.0) : 1.0; });
+    ASSERT_TRUE(t.Slide(5));
+    EXPECT_TRUE(t.ui.messages.empty());
+    EXPECT_EQ(t.ws.Text4.text, "5");
+    EXPECT_TRUE(LineVisibleAt(t.ws.VtChart1, 4));
+    EXPECT_EQ(CellOf(t.ws, 1, 1), "");
+    EXPECT_TRUE(t.ws.tStudentSampleSize.enabled);
+    EXPECT_THROW(DisegnaRigheMobili(t.ws, t.ui, 4, 4, 1), DivisionByZero);
+    // No trimmed tables at all.
+    Workspace ws;
+    ScriptedPlatform ui;
+    EXPECT_THROW(DisegnaRigheMobili(ws, ui, 3, 3, 0), SubscriptOutOfRange);
+}
+
+TEST(ManualSize, StatisticsBeyondTheSixteenBitBound) {
+    const int32_t V = 40000;
+    std::mt19937_64 g(11);
+    std::vector<double> a(V + 1), b(V + 1);
+    for (int32_t j = 1; j <= V; ++j) {
+        a[j] = 20.0 + static_cast<double>(g() % 100000) / 1e4;
+        b[j] = j % 7 == 0 ? 0.0 : 1.0 + static_cast<double>(g() % 100000) / 1e5;
+    }
+    const SizeStatistics st = StatisticsAtSize(a, b);
+    long double sa = 0, sb = 0;
+    double mxa = a[1], mna = a[1], mxb = 0, mnb = 1e300;
+    for (int32_t j = 1; j <= V; ++j) {
+        sa += a[j], sb += b[j];
+        mxa = std::max(mxa, a[j]), mna = std::min(mna, a[j]), mxb = std::max(mxb, b[j]);
+        if (b[j] != 0.0) mnb = std::min(mnb, b[j]);
+    }
+    EXPECT_NEAR(st.meanA, static_cast<double>(sa / V), 1e-12);
+    EXPECT_NEAR(st.meanB, static_cast<double>(sb / V), 1e-12);
+    EXPECT_EQ(st.maxA, mxa);
+    EXPECT_EQ(st.minA, mna);
+    EXPECT_EQ(st.maxB, mxb);
+    EXPECT_EQ(st.minB, 0.0);
+    EXPECT_EQ(st.minNonZeroB, mnb);
+    // Bit for bit the shared routines where they apply.
+    std::vector<double> small(a.begin(), a.begin() + 1001), smallB(b.begin(), b.begin() + 1001);
+    const SizeStatistics s2 = StatisticsAtSize(small, smallB);
+    EXPECT_EQ(s2.meanA, ArrayMean(small));
+    EXPECT_EQ(s2.maxB, ArrayMax(smallB));
+    EXPECT_EQ(s2.minNonZeroB, ArrayMin(smallB, true, 0.0));
+
+    // The whole slider path at that V.
+    Trimmed t(6, V, 1,
+              [&](int32_t r, int32_t c, bool mean) { return mean ? a[c + 1] + r : b[c + 1]; });
+    ASSERT_TRUE(t.Slide(4));
+    EXPECT_TRUE(t.ui.messages.empty());
+    EXPECT_EQ(CellOf(t.ws, 1, 2), FormatGeneral(mxa + 2));
+    EXPECT_EQ(CellOf(t.ws, 1, 6), FormatGeneral(mnb));
+    std::vector<double> a2(a);
+    for (int32_t j = 1; j <= V; ++j) a2[j] += 2.0;
+    EXPECT_EQ(t.ws.txtManualMeanAlto.text, Format2(mxb / ArrayMean(a2) * 100.0));
+}

@@ -1,0 +1,308 @@
+// Trimming: the fast TrimTable against the plain pass loop that rescans the
+// row at every pass, and "Trim the generated samples" driven headless.
+#include "charts/trim.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "base/errors.h"
+#include "data/presample.h"
+#include "engine/generation_command.h"
+#include "platform/scripted/scripted_platform.h"
+
+using namespace velta;
+
+namespace {
+
+// The pass loop as documented, on x(1 .. V): a scan for the first largest
+// and first smallest value, the mean from scratch, then both replaced. A
+// scan that finds no position (NaN in x(1)) writes x(0), outside the row.
+std::vector<double> ReferenceTrim(std::vector<double> row, int32_t P) {
+    const auto V = static_cast<int32_t>(row.size());
+    std::vector<double> x(static_cast<size_t>(V) + 1);
+    std::copy(row.begin(), row.end(), x.begin() + 1);
+    const auto passes = static_cast<int32_t>(std::floor(P / 100.0 * V)) + 1;
+    for (int32_t pass = 0; pass < passes; ++pass) {
+        double mx = x[1], mn = x[1], sum = 0.0;
+        for (int32_t i = 2; i <= V; ++i)
+            if (x[i] > mx) mx = x[i];
+        for (int32_t i = 1; i <= V; ++i)
+            if (x[i] < mn) mn = x[i];
+        int32_t a = 0, b = 0;
+        for (int32_t i = V; i >= 1; --i) {
+            if (x[i] == mx) a = i;
+            if (x[i] == mn) b = i;
+        }
+        for (int32_t i = 1; i <= V; ++i) sum += x[i];
+        const double m = sum / V;
+        x[a] = m;
+        x[b] = m;
+    }
+    return {x.begin() + 1, x.end()};
+}
+
+std::vector<double> FastTrim(const std::vector<double>& row, int32_t P) {
+    const auto V = static_cast<int32_t>(row.size());
+    Table2D src(1, V + 1), dst;
+    std::copy(row.begin(), row.end(), src.Row(0));
+    TrimTable(1, V, P, src, dst);
+    EXPECT_EQ(dst.Cols(), V + 1);
+    EXPECT_EQ(dst(0, V), 0.0);
+    return {dst.Row(0), dst.Row(0) + V};
+}
+
+// Same positions replaced, in the same order: every value equal up to the
+// rounding of the means (the plain loop sums from scratch in doubles, the
+// fast one keeps an extended-precision running sum). A position replaced in
+// one and not the other shows as an original value against a mean.
+void ExpectSameValues(const std::vector<double>& fast, const std::vector<double>& ref,
+                      const std::string& what) {
+    ASSERT_EQ(fast.size(), ref.size());
+    for (size_t i = 0; i < ref.size(); ++i) {
+        if (std::isnan(ref[i]))
+            EXPECT_TRUE(std::isnan(fast[i])) << what << " at " << i;
+        else if (std::isinf(ref[i]))
+            EXPECT_EQ(fast[i], ref[i]) << what << " at " << i;
+        else
+            ASSERT_NEAR(fast[i], ref[i], 1e-13 * std::max(1.0, std::abs(ref[i])))
+                << what << " at " << i;
+    }
+}
+
+void ExpectSameTrim(const std::vector<double>& row, int32_t P, const std::string& what) {
+    ExpectSameValues(FastTrim(row, P), ReferenceTrim(row, P), what + " P=" + std::to_string(P));
+}
+
+std::vector<double> RandomRow(int32_t V, std::mt19937_64& g, double lo, double hi) {
+    std::uniform_real_distribution<double> u(lo, hi);
+    std::vector<double> r(static_cast<size_t>(V));
+    for (double& x : r) x = u(g);
+    return r;
+}
+
+std::vector<double> TiedRow(int32_t V, std::mt19937_64& g, int levels) {
+    std::vector<double> r(static_cast<size_t>(V));
+    for (double& x : r) x = static_cast<double>(g() % static_cast<uint64_t>(levels));
+    return r;
+}
+
+}  // namespace
+
+TEST(TrimTable, EqualsThePassLoop) {
+    std::mt19937_64 g(7);
+    // Random doubles: the means agree to rounding, the positions exactly.
+    for (int32_t V : {1, 2, 3, 10, 11, 12, 250, 1001})
+        for (int32_t P : {0, 1, 5, 9})
+            ExpectSameTrim(RandomRow(V, g, -3.0, 50.0), P, "random V=" + std::to_string(V));
+    // Small integers: many ties, and the replaced means soon become extremes
+    // themselves.
+    for (int32_t V : {2, 5, 12, 40, 250, 777})
+        for (int32_t P : {0, 3, 9})
+            for (int levels : {2, 3, 10})
+                ExpectSameTrim(TiedRow(V, g, levels), P,
+                               "ties V=" + std::to_string(V) + " levels=" + std::to_string(levels));
+    // The largest value twice: the second occurrence waits for a later pass.
+    ExpectSameTrim({1, 9, 4, 9, 2, 5, 3, 6, 7, 8, 0, 5}, 9, "max twice");
+    ExpectSameTrim({5, 1, 5, 1, 5, 1, 5, 1, 5, 1, 5, 1, 5, 1}, 9, "alternating");
+    // Beyond the 16-bit positions of the shared array routines.
+    ExpectSameTrim(RandomRow(40000, g, 10.0, 11.0), 1, "V=40000");
+    ExpectSameTrim(TiedRow(33000, g, 4), 0, "V=33000 ties");
+}
+
+TEST(TrimTable, ConstantAndZeroRowsStayUnchanged) {
+    for (double c : {0.0, 0.1, -2.5, 1e-300, 123456.789})
+        for (int32_t V : {1, 7, 250, 5000})
+            for (int32_t P : {0, 9}) {
+                const std::vector<double> row(static_cast<size_t>(V), c);
+                EXPECT_EQ(FastTrim(row, P), row) << c << " V=" << V << " P=" << P;
+            }
+    ExpectSameTrim(std::vector<double>(300, 0.5), 9, "constant 0.5");
+}
+
+TEST(TrimTable, NonFiniteValuesFollowTheScans) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<std::vector<double>> rows = {
+        {nan, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},  // no position found: unchanged
+        {1, nan, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},  // NaN mean spreads
+        {1, 2, inf, 3, 4, 5, 6, 7, 8, 9, 10, 11},  // infinite mean
+        {1, -inf, 2, inf, 4, 5, 6, 7, 8, 9, 10, 11},
+        {-0.0, 0.0, -0.0, 0.0, 0.0, -0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0},
+    };
+    for (const auto& row : rows)
+        for (int32_t P : {0, 9}) ExpectSameTrim(row, P, "non-finite");
+}
+
+TEST(TrimTable, CutCountAndTableShape) {
+    EXPECT_EQ(TrimCutCount(5, 250), 12);  // 13 passes, up to 26 values
+    EXPECT_EQ(TrimCutCount(9, 10), 0);
+    EXPECT_EQ(TrimCutCount(9, 250), 22);
+    for (int32_t P = 0; P <= 9; ++P)
+        for (int32_t V = 1; V <= 200000; V += 37) ASSERT_EQ(TrimCutCount(P, V), P * V / 100);
+
+    // Every row trimmed on its own, all-zero rows included; the source keeps
+    // its values; wider sources (line columns) are read only up to V.
+    std::mt19937_64 g(3);
+    const int32_t N = 5, V = 30;
+    Table2D src(N, V + 35);
+    for (int32_t r = 0; r < N - 1; ++r)
+        for (int32_t c = 0; c < V + 35; ++c) src(r, c) = static_cast<double>(g() % 1000) / 8.0;
+    const Table2D before = src;
+    Table2D dst(2, 2);
+    TrimTable(N, V, 5, src, dst);
+    EXPECT_EQ(src, before);
+    ASSERT_EQ(dst.Rows(), N);
+    ASSERT_EQ(dst.Cols(), V + 1);
+    for (int32_t r = 0; r < N; ++r) {
+        const std::vector<double> row(src.Row(r), src.Row(r) + V);
+        ExpectSameValues({dst.Row(r), dst.Row(r) + V}, ReferenceTrim(row, 5), "table");
+        EXPECT_EQ(dst(r, V), 0.0);
+    }
+    for (auto [n, v] : {std::pair{6, V}, {N, V + 36}, {0, V}, {N, 0}})
+        EXPECT_THROW(TrimTable(n, v, 5, src, dst), SubscriptOutOfRange) << n << " " << v;
+}
+
+namespace {
+
+struct Session {
+    Workspace ws;
+    ScriptedPlatform ui;
+
+    explicit Session(int32_t n, const std::string& v = "60") {
+        Form_Load(ws);
+        for (int32_t i = 1; i <= n; ++i) ws.sprMain.SetCell(1, i, 12.5 + std::fmod(i * 7.3, 5.1));
+        EXPECT_TRUE(ComputePreSampleStats(ws, ui));
+        ws.txtLimite.text = v;
+        ui.answers = {MsgAnswer::Yes};
+        RunGeneration(ws, ui, rng);
+        ui.messages.clear();
+    }
+    bool Trim(const std::string& p) {
+        ws.txtPerc.text = p;
+        return RunCommand(ws, ui, Command::Trim);
+    }
+    RandomSource rng;
+};
+
+}  // namespace
+
+TEST(TrimCommand, RefusesAnInvalidPValue) {
+    for (const char* p : {"10", "-1", "2.5", "abc", "", "1e12", "9.5"}) {
+        Session s(10);
+        s.ws.Label31.visible = s.ws.Label29.visible = true;
+        s.ws.Text4.text = "7";
+        ASSERT_TRUE(s.Trim(p));
+        ASSERT_EQ(s.ui.messages.size(), 1u) << p;
+        EXPECT_EQ(s.ui.messages[0].text, "The specified P value is not valid");
+        EXPECT_EQ(s.ui.messages[0].title, "VELTA");
+        EXPECT_EQ(s.ui.messages[0].icon, MsgIcon::Critical);
+        EXPECT_EQ(s.ui.messages[0].buttons, MsgButtons::Ok);
+        // Only the average labels are hidden already.
+        EXPECT_FALSE(s.ws.Label31.visible || s.ws.Label29.visible);
+        EXPECT_FALSE(s.ws.DataTrimmed);
+        EXPECT_TRUE(s.ws.TrimmedTable.Empty());
+        EXPECT_EQ(s.ws.Text4.text, "7");
+        EXPECT_FALSE(s.ws.cmdAutoSampleSize.enabled);
+    }
+}
+
+TEST(TrimCommand, TrimsBothTablesAndArmsTheNextSteps) {
+    for (const char* p : {"0", "5", "9", " 5 "}) {
+        Session s(10);
+        s.ws.txtLimite.text = "7";  // edited after the generation: V comes from the tables
+        for (Field* f : {&s.ws.Text3, &s.ws.Text4, &s.ws.Text5, &s.ws.txtManualMeanAlto})
+            f->text = "4";
+        s.ws.AutoSizeDone = "1";
+        ASSERT_TRUE(s.Trim(p));
+        ASSERT_TRUE(s.ui.messages.empty()) << p;
+        const Workspace& ws = s.ws;
+        const int32_t P = std::stoi(p), V = 60;
+        EXPECT_TRUE(ws.DataTrimmed);
+        EXPECT_FALSE(s.ui.busy);
+        EXPECT_EQ(ws.TrimmedTable.V, V);
+        // The two tables are trimmed independently: the same as each alone,
+        // and in general at other virtual samples.
+        Table2D means, sds;
+        TrimTable(10, V, P, ws.VirtualSampleTable.means, means);
+        TrimTable(10, V, P, ws.VirtualSampleTable.sds, sds);
+        EXPECT_EQ(ws.TrimmedTable.means, means);
+        EXPECT_EQ(ws.TrimmedTable.sds, sds);
+        int differ = 0;
+        for (int32_t c = 0; c < V; ++c)
+            differ += (means(3, c) != ws.VirtualSampleTable.means(3, c)) !=
+                      (sds(3, c) != ws.VirtualSampleTable.sds(3, c));
+        EXPECT_GT(differ, 0);
+        // Charts: the trimmed clouds, V series, labels kept.
+        for (const ChartModel* c : {&ws.VtChart1, &ws.VtChart2}) {
+            const Table2D& t = c == &ws.VtChart1 ? means : sds;
+            ASSERT_EQ(c->RowCount(), 8);
+            ASSERT_EQ(c->ColumnCount(), V);
+            EXPECT_EQ(c->CloudSeries(), V);
+            EXPECT_EQ(c->Value(4, 9), t(3, 8));
+            EXPECT_EQ(c->RowLabel(1), "2");
+            EXPECT_EQ(c->RowLabel(8), "9");
+        }
+        EXPECT_TRUE(ws.cmdAutoSampleSize.enabled);
+        EXPECT_TRUE(ws.tStudentSampleSize.enabled);
+        EXPECT_EQ(ws.AutoSizeDone, "0");
+        for (const Field* f : {&ws.Text3, &ws.Text4, &ws.Text5, &ws.txtManualMeanAlto})
+            EXPECT_EQ(f->text, "");
+        EXPECT_EQ(ws.Slider1.min, 2);
+        EXPECT_EQ(ws.Slider1.max, 9);
+        EXPECT_EQ(ws.Slider1.step, 1);
+        EXPECT_EQ(ws.Slider1.value, 5);
+    }
+}
+
+TEST(TrimCommand, RepeatsFromTheUntrimmedTablesAndLargeClouds) {
+    Session s(45, "40000");  // Jump 3, beyond the 16-bit bound
+    const Table2D untrimmed = s.ws.VirtualSampleTable.means;
+    ASSERT_TRUE(s.Trim("2"));
+    ASSERT_TRUE(s.Trim("7"));
+    ASSERT_TRUE(s.ui.messages.empty());
+    Table2D once;
+    TrimTable(45, 40000, 7, untrimmed, once);
+    EXPECT_EQ(s.ws.TrimmedTable.means, once);
+    EXPECT_EQ(s.ws.VirtualSampleTable.means, untrimmed);
+    EXPECT_EQ(s.ws.Slider1.step, 3);
+    EXPECT_EQ(s.ws.Slider1.max, 44);
+    EXPECT_EQ(s.ws.Slider1.value, 22);
+    // A new generation clears the trimmed state.
+    s.ws.txtLimite.text = "50";
+    RunGeneration(s.ws, s.ui, s.rng);
+    EXPECT_FALSE(s.ws.DataTrimmed);
+    EXPECT_FALSE(s.ws.cmdAutoSampleSize.enabled);
+}
+
+TEST(TrimCommand, UnexpectedErrorAndRefusals) {
+    Session s(10);
+    // Disabled button, running generation: refused without a word.
+    s.ws.cmdFilter.enabled = false;
+    EXPECT_FALSE(s.Trim("5"));
+    s.ws.cmdFilter.enabled = true;
+    s.ws.generationRunning = true;
+    EXPECT_FALSE(s.Trim("5"));
+    s.ws.generationRunning = false;
+    EXPECT_FALSE(s.ws.DataTrimmed);
+
+    // Tables that do not match their V: the unexpected-error message, the
+    // result fields emptied, the trimmed flag left set.
+    s.ws.VirtualSampleTable.V = 62;
+    s.ws.Text5.text = "3";
+    ASSERT_TRUE(s.Trim("5"));
+    ASSERT_EQ(s.ui.messages.size(), 1u);
+    EXPECT_EQ(s.ui.messages[0].text,
+              "An unexpected error occurred. Try to change settings or contact the software "
+              "developer");
+    EXPECT_EQ(s.ui.messages[0].icon, MsgIcon::Critical);
+    EXPECT_EQ(s.ws.Text5.text, "");
+    EXPECT_TRUE(s.ws.DataTrimmed);
+    EXPECT_FALSE(s.ui.busy);
+    EXPECT_FALSE(s.ws.cmdAutoSampleSize.enabled);
+}
