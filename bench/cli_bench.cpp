@@ -17,18 +17,13 @@ void BM_CliWholeRun(benchmark::State& state) {
     const fs::path dir = fs::temp_directory_path() / "velta_cli_bench";
     fs::create_directories(dir);
     const std::string V = std::to_string(state.range(0));
-    const std::vector<std::string> args = {"velta-cli",
-                                           VELTA_SOURCE_DIR "/examples/campaign.xlsx",
-                                           "-V",
-                                           V,
-                                           "--yes",
-                                           "--quiet",
-                                           "--max-error",
-                                           "1",
-                                           "--report",
-                                           (dir / "report.dat").string(),
-                                           "--json",
-                                           (dir / "results.json").string()};
+    const std::vector<std::string> args = {
+        "velta-cli",   VELTA_SOURCE_DIR "/examples/campaign.xlsx",
+        "-V",          V,
+        "--yes",       "--quiet",
+        "--max-error", "1",
+        "--report",    (dir / "report.dat").string(),
+        "--json",      (dir / "results.json").string()};
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     for (auto _ : state) {

@@ -35,17 +35,48 @@ std::string PlainText(const std::string& text) {
 BatchPlatform::BatchPlatform(std::ostream& err, bool answerYes, bool quiet, bool progress)
     : err_(err), answerYes_(answerYes), quiet_(quiet), progress_(progress && !quiet) {}
 
+BatchPlatform::~BatchPlatform() {
+    EndStep();
+}
+
 void BatchPlatform::BeginStep(const std::string& step, const Workspace* ws) {
+    EndStep();
     step_ = step;
     ws_ = ws;
     stepFirst_ = messages.size();
     stepStart_ = MonotonicSeconds();
     shownPercent_ = -1;
+    if (!progress_) return;
+    stepOpen_ = true;
+    spinner_ = std::thread([this] { Spin(); });
 }
 
 void BatchPlatform::EndStep() {
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        stepOpen_ = false;
+    }
+    stepEnded_.notify_all();
+    if (spinner_.joinable()) spinner_.join();
+    std::lock_guard<std::mutex> lock(mu_);
     ClearBar();
     ws_ = nullptr;
+}
+
+void BatchPlatform::Spin() {
+    static const char kFrames[] = {'|', '/', '-', '\\'};
+    std::unique_lock<std::mutex> lock(mu_);
+    if (stepEnded_.wait_for(lock, std::chrono::milliseconds(500), [this] { return !stepOpen_; }))
+        return;
+    for (int frame = 0; stepOpen_; ++frame) {
+        // A step with a bar of its own draws that instead.
+        if (!barDrawn_) {
+            err_ << '\r' << step_ << " " << kFrames[frame % 4];
+            err_.flush();
+            spinnerDrawn_ = true;
+        }
+        stepEnded_.wait_for(lock, std::chrono::milliseconds(200), [this] { return !stepOpen_; });
+    }
 }
 
 std::vector<ShownMessage> BatchPlatform::StepMessages() const {
@@ -71,9 +102,12 @@ MsgAnswer BatchPlatform::MessageBox(const std::string& text, MsgButtons buttons,
         answer = MsgAnswer::Cancel;
     }
 
-    // Information is guidance for someone at the window; --quiet drops it.
-    const bool show = !(quiet_ && (m.kind == "information" || m.kind == "message"));
+    // Information is guidance for someone at the window, and a question
+    // answered by --yes needs no reader: --quiet drops both.
+    const bool show = !(quiet_ && (m.kind == "information" || m.kind == "message" ||
+                                   (m.kind == "question" && answerYes_)));
     if (show) {
+        std::lock_guard<std::mutex> lock(mu_);
         ClearBar();
         std::string body = m.text;
         for (size_t at = body.find('\n'); at != std::string::npos; at = body.find('\n', at + 1))
@@ -136,7 +170,10 @@ void BatchPlatform::ProcessEvents() {
     // and chart building.
     const double done = (w.bars[1] + w.bars[2] + w.bars[3]) / 3.0;
     const int percent = std::clamp(static_cast<int>(done), 0, 100);
+    std::lock_guard<std::mutex> lock(mu_);
     if (percent == shownPercent_) return;
+    if (!barDrawn_) ClearBar();
+    barDrawn_ = true;
     shownPercent_ = percent;
     constexpr int kWidth = 30;
     const int filled = percent * kWidth / 100;
@@ -146,10 +183,11 @@ void BatchPlatform::ProcessEvents() {
 }
 
 void BatchPlatform::ClearBar() {
-    if (shownPercent_ < 0) return;
+    if (!barDrawn_ && !spinnerDrawn_) return;
     err_ << '\r' << std::string(step_.size() + 40, ' ') << '\r';
     err_.flush();
     shownPercent_ = -1;
+    barDrawn_ = spinnerDrawn_ = false;
 }
 
 std::string BatchPlatform::TimeText() {

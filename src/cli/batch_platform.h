@@ -4,10 +4,13 @@
 // generation's Yes/No questions with Yes only under --yes. Every message box
 // goes to standard error with its title and kind and is kept for the JSON
 // document. A long generation shows a progress bar on a terminal.
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <mutex>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "model/workspace.h"
@@ -32,6 +35,7 @@ class BatchPlatform : public Platform {
   public:
     // `progress`: draw a bar on `err` (a terminal) for steps that take long.
     BatchPlatform(std::ostream& err, bool answerYes, bool quiet, bool progress);
+    ~BatchPlatform() override;
 
     // File dialogs return these in order; an empty queue cancels.
     std::deque<std::string> files;
@@ -47,7 +51,9 @@ class BatchPlatform : public Platform {
     bool unansweredQuestion = false;
 
     // Brackets one command: its messages are tagged with `step`, and the
-    // progress bar (if any) follows `ws` and is cleared at the end.
+    // progress bar (if any) follows `ws` and is cleared at the end. A step
+    // that reports no progress of its own (the trimming) gets a spinner once
+    // it has run for half a second.
     void BeginStep(const std::string& step, const Workspace* ws);
     void EndStep();
     // Messages shown since the last BeginStep.
@@ -66,7 +72,14 @@ class BatchPlatform : public Platform {
     void ShowHelp() override {}
 
   private:
-    void ClearBar();
+    void ClearBar();  // with mu_ held
+    void Spin();      // the spinner thread of a step
+
+    // The spinner thread and the command share err_.
+    std::mutex mu_;
+    std::condition_variable stepEnded_;
+    bool stepOpen_ = false;
+    std::thread spinner_;
 
     std::ostream& err_;
     bool answerYes_;
@@ -77,6 +90,8 @@ class BatchPlatform : public Platform {
     size_t stepFirst_ = 0;
     double stepStart_ = 0.0;
     int shownPercent_ = -1;
+    bool barDrawn_ = false;
+    bool spinnerDrawn_ = false;
 };
 
 }  // namespace velta::cli

@@ -354,8 +354,11 @@ TEST(BatchPlatform, PrintsEachMessageWithTitleAndKindAndAnswersQuestionsPerYes) 
          "VELTA (information): a\n    b\n"},
         {MsgButtons::YesNo, MsgIcon::None, "VELTA", false, false, MsgAnswer::No,
          "VELTA (question): a\n    b\n    -> No\n"},
-        {MsgButtons::YesNo, MsgIcon::None, "VELTA", true, true, MsgAnswer::Yes,
+        {MsgButtons::YesNo, MsgIcon::None, "VELTA", true, false, MsgAnswer::Yes,
          "VELTA (question): a\n    b\n    -> Yes (--yes)\n"},
+        {MsgButtons::YesNo, MsgIcon::None, "VELTA", true, true, MsgAnswer::Yes, ""},
+        {MsgButtons::YesNo, MsgIcon::None, "VELTA", false, true, MsgAnswer::No,
+         "VELTA (question): a\n    b\n    -> No\n"},
     };
     for (const auto& c : cases) {
         std::ostringstream err;
