@@ -63,31 +63,13 @@ std::string WithSuffix(const std::string& path, const std::string& suffix) {
     return (p.parent_path() / (p.stem().string() + suffix + p.extension().string())).string();
 }
 
-SheetData ColumnOf(const SheetData& sheet, int32_t column) {
-    SheetData out;
-    out.cols = 1;
-    for (const auto& [at, text] : sheet.cells) {
-        if (at.second != column) continue;
-        out.cells[{at.first, 0}] = text;
-        out.rows = std::max(out.rows, at.first + 1);
-    }
-    for (const auto& [at, why] : sheet.notes) {
-        if (at.second != column) continue;
-        out.notes[{at.first, 0}] = why;
-        out.rows = std::max(out.rows, at.first + 1);
-    }
-    return out;
-}
-
-bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& sheet, int32_t column) {
+bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& sheet) {
     ResetWorkspace(a.ws);
     a.file = sheet.fileName;
-    a.column = column;
-    ImportedSheet one{sheet.fileName, ColumnOf(sheet.data, column)};
-    const std::string& first = one.data.Text(0, 0);
-    if (!first.empty() && !IsNumeric(first) && IsNumeric(one.data.Text(1, 0))) a.header = first;
+    a.column = sheet.data.column;
+    if (IsColumnHeader(sheet.data)) a.header = sheet.data.Text(0);
     const StepRecord& s = Record(
-        a, ui, "Open", [&] { return AcceptImportedSheet(a.ws, ui, one) ? "done" : "failed"; });
+        a, ui, "Open", [&] { return AcceptImportedSheet(a.ws, ui, sheet) ? "done" : "failed"; });
     if (s.status != "done") a.Fail(kExitBadInput);
     return s.status == "done";
 }

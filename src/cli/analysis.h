@@ -47,9 +47,9 @@ struct Analysis {
 using ChartExporter = std::function<bool(const ChartModel& chart, const std::string& path,
                                          int width, int height, std::string& why)>;
 
-// Accepts the pre-sample: column `column` of an imported sheet (read as
-// Open reads column 1), or typed values. Returns false when it was refused.
-bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& sheet, int32_t column);
+// Accepts the pre-sample: the column read from a sheet (accepted as Open
+// accepts column 1), or typed values. Returns false when it was refused.
+bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& sheet);
 bool AcceptValues(Analysis& a, BatchPlatform& ui, const std::vector<std::string>& values);
 
 // Generate, Trim, Automatic, the manual size, Student-t and the report, as
@@ -60,8 +60,5 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
 
 // `path` with `suffix` inserted before its extension.
 std::string WithSuffix(const std::string& path, const std::string& suffix);
-
-// Sheet data reduced to one column, moved to column 0.
-SheetData ColumnOf(const SheetData& sheet, int32_t column);
 
 }  // namespace velta::cli

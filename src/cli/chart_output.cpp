@@ -4,16 +4,14 @@
 #include <cstdlib>
 #include <memory>
 
-#if __has_include("platform/qt/chart_export.h")
 #include "platform/qt/chart_export.h"
-#define VELTA_HAVE_CHART_EXPORT 1
-#endif
 
 namespace velta::cli {
 
-bool ExportChartOffscreen(const ChartModel& chart, const std::string& path, int width, int height,
-                          std::string& why) {
-#ifdef VELTA_HAVE_CHART_EXPORT
+bool ExportChartOffscreen(const ChartModel& chart, const std::string& path, int width,
+                          int height, std::string& why) {
+    // QCustomPlot draws through widgets: a QApplication, offscreen when
+    // there is no display, made on the first chart only.
     static std::unique_ptr<QApplication> app;
     if (!QCoreApplication::instance()) {
         const char* display = std::getenv("DISPLAY");
@@ -26,14 +24,6 @@ bool ExportChartOffscreen(const ChartModel& chart, const std::string& path, int 
         app = std::make_unique<QApplication>(argc, argv);
     }
     return velta::qt::ExportChart(chart, path, width, height, why);
-#else
-    (void)chart;
-    (void)path;
-    (void)width;
-    (void)height;
-    why = "chart export is not available in this build";
-    return false;
-#endif
 }
 
 }  // namespace velta::cli

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <iomanip>
 #include <memory>
-#include <set>
 #include <sstream>
 
 #include "base/numbers.h"
@@ -149,14 +148,20 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
         const bool accepted = AcceptValues(*a, ui, ReadValues(o, io.in));
         finish(*a, accepted, "");
     } else {
+        // The Open command's import, its dialogs answered from the options.
+        const int32_t first = o.column.empty() ? 0 : ColumnFromText(o.column);
+        auto import = [&](int32_t column, ImportedSheet& sheet) {
+            ui.files = {o.input};
+            ui.sheetAnswer = o.sheet;
+            ui.BeginStep("Open", nullptr);
+            const ImportStatus status = ImportSpreadsheet(ui, sheet, column);
+            ui.EndStep();
+            ui.files.clear();
+            return status;
+        };
         ImportedSheet sheet;
-        ui.files = {o.input};
-        ui.sheetAnswer = o.sheet;
-        ui.BeginStep("Open", nullptr);
-        const ImportStatus status = ImportSpreadsheet(ui, sheet);
-        ui.EndStep();
+        const ImportStatus status = import(o.allColumns ? 0 : first, sheet);
         inputMessages = ui.StepMessages();
-        ui.files.clear();
         if (status != ImportStatus::Imported) {
             if (ui.sheetNotFound) {
                 io.err << "velta-cli: --sheet " << o.sheet << ": no such sheet; the workbook has";
@@ -170,10 +175,10 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
         }
         std::string sheetName;
         if (!ui.offeredSheets.empty()) {
-            const auto k = ParseNumber(o.sheet.empty() ? "1" : o.sheet);
-            sheetName = k && IsWholeNumber(o.sheet.empty() ? "1" : o.sheet)
-                            ? ui.offeredSheets[static_cast<size_t>(*k) - 1]
-                            : o.sheet;
+            const std::string chosen = o.sheet.empty() ? "1" : o.sheet;
+            const auto k = ParseNumber(chosen);
+            sheetName = k && IsWholeNumber(chosen) ? ui.offeredSheets[static_cast<size_t>(*k) - 1]
+                                                   : chosen;
         } else if (!o.sheet.empty() && o.sheet != "1") {
             // A workbook of one sheet asks nothing; only its first sheet exists.
             const auto k = ParseNumber(o.sheet);
@@ -184,31 +189,36 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
             sheetName = o.sheet;
         }
 
-        std::vector<int32_t> columns;
+        const int32_t cols = sheet.data.sheetCols;
         if (o.allColumns) {
-            std::set<int32_t> used;
-            for (const auto& [at, text] : sheet.data.cells)
-                if (!text.empty()) used.insert(at.second);
-            columns.assign(used.begin(), used.end());
-            if (columns.empty()) {
+            if (cols == 0) {
                 io.err << "velta-cli: the sheet is empty\n";
                 return kExitBadInput;
             }
+            for (int32_t c = 0; c < cols; ++c) {
+                ImportedSheet next;
+                if (c > 0 && import(c, next) != ImportStatus::Imported) {
+                    exitStatus = std::max(exitStatus, kExitBadInput);
+                    continue;
+                }
+                const ImportedSheet& one = c == 0 ? sheet : next;
+                if (one.data.cells.empty() && one.data.notes.empty()) continue;  // a blank column
+                auto a = std::make_unique<Analysis>();
+                a->sheet = sheetName;
+                const bool accepted = AcceptSheetColumn(*a, ui, one);
+                finish(*a, accepted, "-" + ColumnLetter(c));
+            }
         } else {
-            const int32_t c = o.column.empty() ? 0 : ColumnFromText(o.column);
-            if (c >= std::max(sheet.data.cols, 1)) {
-                io.err << "velta-cli: --column " << o.column << ": the sheet has "
-                       << sheet.data.cols << " column" << (sheet.data.cols == 1 ? "" : "s")
-                       << " (A .. " << ColumnLetter(std::max(sheet.data.cols, 1) - 1) << ")\n";
+            if (first >= std::max(cols, 1)) {
+                io.err << "velta-cli: --column " << o.column << ": the sheet has " << cols
+                       << " column" << (cols == 1 ? "" : "s") << " (A .. "
+                       << ColumnLetter(std::max(cols, 1) - 1) << ")\n";
                 return kExitBadInput;
             }
-            columns.push_back(c);
-        }
-        for (const int32_t c : columns) {
             auto a = std::make_unique<Analysis>();
             a->sheet = sheetName;
-            const bool accepted = AcceptSheetColumn(*a, ui, sheet, c);
-            finish(*a, accepted, o.allColumns ? "-" + ColumnLetter(c) : "");
+            const bool accepted = AcceptSheetColumn(*a, ui, sheet);
+            finish(*a, accepted, "");
         }
     }
 

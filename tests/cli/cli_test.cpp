@@ -236,6 +236,7 @@ TEST(Cli, AllColumnsSizesEveryColumnAsASingleColumnRunWould) {
         json one = CliJson({kCampaign, "--column", std::string(1, 'A' + c), "-q"}, -1);
         json& r = one["results"][0];
         EXPECT_EQ(r["input"]["header"], headers[c]);
+        EXPECT_EQ(r["input"]["column"], std::string(1, 'A' + c));
         EXPECT_EQ(r["input"]["N"], 20);
         EXPECT_EQ(r, all["results"][c]) << c;
     }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "base/numbers.h"
 #include "base/errors.h"
+#include "base/numbers.h"
 #include "platform/scripted/scripted_platform.h"
 #include "strd_reader.h"
 

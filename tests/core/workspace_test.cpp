@@ -1,7 +1,8 @@
+#include "model/workspace.h"
+
 #include <gtest/gtest.h>
 
 #include "app/commands.h"
-#include "model/workspace.h"
 #include "data/presample.h"
 #include "platform/scripted/scripted_platform.h"
 
