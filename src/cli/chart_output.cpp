@@ -8,8 +8,8 @@
 
 namespace velta::cli {
 
-bool ExportChartOffscreen(const ChartModel& chart, const std::string& path, int width,
-                          int height, std::string& why) {
+bool ExportChartOffscreen(const ChartModel& chart, const std::string& path, int width, int height,
+                          std::string& why) {
     // QCustomPlot draws through widgets: a QApplication, offscreen when
     // there is no display, made on the first chart only.
     static std::unique_ptr<QApplication> app;

@@ -17,6 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Each column is read by its own reader process: a sheet that claims
+// thousands of columns is refused rather than read thousands of times.
+constexpr int32_t kMaxAllColumns = 256;
+
 // Every output the options name must be creatable before any work is done.
 bool CheckOutputs(const Options& o, std::ostream& err) {
     std::vector<std::pair<std::string, std::string>> files = {
@@ -177,8 +181,8 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
         if (!ui.offeredSheets.empty()) {
             const std::string chosen = o.sheet.empty() ? "1" : o.sheet;
             const auto k = ParseNumber(chosen);
-            sheetName = k && IsWholeNumber(chosen) ? ui.offeredSheets[static_cast<size_t>(*k) - 1]
-                                                   : chosen;
+            sheetName =
+                k && IsWholeNumber(chosen) ? ui.offeredSheets[static_cast<size_t>(*k) - 1] : chosen;
         } else if (!o.sheet.empty() && o.sheet != "1") {
             // A workbook of one sheet asks nothing; only its first sheet exists.
             const auto k = ParseNumber(o.sheet);
@@ -193,6 +197,12 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
         if (o.allColumns) {
             if (cols == 0) {
                 io.err << "velta-cli: the sheet is empty\n";
+                return kExitBadInput;
+            }
+            if (cols > kMaxAllColumns) {
+                io.err << "velta-cli: --all-columns: the sheet has " << cols
+                       << " columns; choose one with --column (at most " << kMaxAllColumns
+                       << " are sized in one run)\n";
                 return kExitBadInput;
             }
             for (int32_t c = 0; c < cols; ++c) {

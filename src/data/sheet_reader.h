@@ -40,8 +40,8 @@ struct ReaderLimits {
 };
 
 // Reads the sheet names of `path` and column `column` (0-based, normally the
-// first) of sheet `sheetIndex` (0-based) in a reader process. The format is the one the name promises;
-// the reader checks the content against it. Usable without any dialog.
+// first) of sheet `sheetIndex` (0-based) in a reader process. The format is the one the name
+// promises; the reader checks the content against it. Usable without any dialog.
 SheetReadResult ReadSheetColumn(const std::string& path, int32_t sheetIndex,
                                 const ReaderLimits& limits = {}, int32_t column = 0);
 

@@ -161,9 +161,10 @@ bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet
         const int32_t row = r - 1 + header;
         std::string detail;
         if (const auto note = sheet.data.notes.find(row); note != sheet.data.notes.end())
-            detail = "Cell " + CellName(row, 0) + " cannot be used: " + note->second + ".";
+            detail = "Cell " + CellName(row, sheet.data.column) +
+                     " cannot be used: " + note->second + ".";
         else
-            detail = BadCellDetail(CellName(row, 0), text);
+            detail = BadCellDetail(CellName(row, sheet.data.column), text);
         ui.MessageBox(std::string(kBadPreSampleMessage) + "\r\r" + detail, MsgButtons::Ok,
                       MsgIcon::Critical, kVeltaTitle);
         return false;

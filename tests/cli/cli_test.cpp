@@ -134,6 +134,8 @@ TEST(Cli, EveryBadOptionOrInputEndsWithStatus2AndWritesNothing) {
          "no such sheet; the workbook has 1)"},
         {{kSheets + "/three_sheets.xls", "--sheet", "4"}, "", "no such sheet"},
         {{kSheets + "/text_in_column.xls"}, "", "There is something wrong with the file"},
+        {{kSheets + "/header_text.xls", "--column", "B"}, "", "Cell B2 holds \"a\""},
+        {{kSheets + "/huge_repeat.ods", "--all-columns"}, "", "at most 256 are sized"},
         {{"-"}, "1.5\n2.5\n", "At least 3 sampling units are needed"},
         {{"-"}, "1.5\nabc\n2.5\n", "There is something wrong with the file"},
         {{"--values", "1", "2"}, "", "At least 3 sampling units are needed"},
@@ -407,5 +409,35 @@ TEST(Options, ColumnsByLetterOrNumber) {
             for (char& ch : upper) ch = static_cast<char>(std::toupper(ch));
             EXPECT_EQ(ColumnLetter(c.column), upper);
         }
+    }
+}
+
+TEST(Cli, ReadsAnyColumnOfEveryFormatThroughTheReaderProcess) {
+    Scratch tmp;
+    {
+        std::ofstream csv(tmp / "three.csv");
+        csv << "id,\"Weight, g\",Note\n1,10,a\n2,\"20\",b\n3,30,\n4,40,d\n";
+    }
+    const struct {
+        std::string file;
+        std::string column;
+        int n;
+        std::string mean;
+        std::string header;
+        size_t columns;  // results of --all-columns
+    } cases[] = {
+        {kSheets + "/mulrk.xls", "B", 4, "26.", "", 3},
+        {kCampaign, "C", 20, "6.285", "Crown width (m)", 3},
+        {kCampaign, "2", 20, "36.405", "Trunk diameter (cm)", 3},
+        {tmp / "three.csv", "B", 4, "25.", "Weight, g", 3},
+    };
+    for (const auto& c : cases) {
+        const json one = CliJson({c.file, "--column", c.column, "-q"}, -1);
+        const json& in = one["results"][0]["input"];
+        EXPECT_EQ(in["N"], c.n) << c.file;
+        EXPECT_EQ(one["results"][0]["preSample"]["texts"]["mean"], c.mean) << c.file;
+        EXPECT_EQ(in["header"], c.header.empty() ? json(nullptr) : json(c.header)) << c.file;
+        const json all = CliJson({c.file, "--all-columns", "-q"}, -1);
+        EXPECT_EQ(all["results"].size(), c.columns) << c.file;
     }
 }
