@@ -89,7 +89,6 @@ bool AcceptValues(Analysis& a, BatchPlatform& ui, const std::vector<std::string>
 void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::string& suffix,
                  const ChartExporter& exportChart, std::ostream& err) {
     Workspace& ws = a.ws;
-    const int32_t N = ws.sprMain.DataRowCount();
 
     // Generate, from the chosen start of the random source.
     if (!o.virtualSamples.empty()) ws.txtLimite.text = o.virtualSamples;
@@ -174,7 +173,6 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
         const std::string path = WithSuffix(o.report, suffix);
         const std::string temp = TempPathFor(path);
         const StepRecord& s = Record(a, ui, "Configuration and Results", [&] {
-            if (N < 1) return std::string("skipped");
             ui.files = {temp};
             const std::string ran = RunTableCommand(a, ui, Command::ConfigurationAndResults);
             ui.files.clear();

@@ -1,5 +1,6 @@
 // velta-cli: the batch command line. Chart export, the only part that needs
-// Qt, is linked in when the build has the window.
+// Qt, is the window's own, linked in when the build has the window; it starts
+// an offscreen Qt application on the first chart only.
 #include <unistd.h>
 
 #include <iostream>
@@ -7,13 +8,13 @@
 #include "cli/cli.h"
 
 #ifdef VELTA_CLI_CHARTS
-#include "cli/chart_output.h"
+#include "platform/qt/chart_export.h"
 #endif
 
 int main(int argc, char** argv) {
     velta::cli::ChartExporter exporter;
 #ifdef VELTA_CLI_CHARTS
-    exporter = velta::cli::ExportChartOffscreen;
+    exporter = velta::qt::ExportChart;
 #endif
     try {
         return velta::cli::RunCli(
