@@ -7,6 +7,7 @@
 #include "data/spreadsheet_commands.h"
 #include "engine/generation_command.h"
 #include "model/messages.h"
+#include "regression/automatic.h"
 
 namespace velta {
 
@@ -51,8 +52,9 @@ CommandHandler HandlerOf(Command c) {
             return cmdFilter_Click;
         case Command::Slider:
             return Slider1_Change;
-        case Command::ConfigurationAndResults:
         case Command::Automatic:
+            return cmdAutoSampleSize_Click;
+        case Command::ConfigurationAndResults:
         case Command::StudentT:
             return nullptr;
     }

@@ -28,7 +28,8 @@ void ReloadChart(ChartModel& chart, const Table2D& table, int32_t N, int32_t col
 // unused) of the virtual samples at row value s. When the generation has no
 // row for that size (Jump >= 2) the values are interpolated linearly between
 // the generated rows around it; below the first generated row they are that
-// row's. V is the tables' own.
+// row's, and above the last one (only empty rows follow it) the last one's.
+// V is the tables' own. SubscriptOutOfRange for s < 1 or no trimmed tables.
 void VectorsAtSize(const Workspace& ws, int32_t s, std::vector<double>& a, std::vector<double>& b);
 
 // The statistics of the virtual samples at one size, from one pass over
@@ -48,13 +49,16 @@ void WriteStatisticsColumn(Workspace& ws, int32_t col, const std::vector<double>
                            const std::vector<double>& b);
 void WriteStatisticsColumn(Workspace& ws, int32_t col, const SizeStatistics& stats);
 
-// Re-arms the slider (2 .. N-1, step Jump) and marks max(ds, m) + 1 on its
-// track; the position does not change.
+// Re-arms the slider (2 .. N-1, N of the trimmed tables, step Jump) and
+// marks max(ds, m) + 1 on its track; the position does not change.
 void SpostaRighe(Workspace& ws, int32_t SampleSizeDS, int32_t SampleSizeM);
 
 // Draws the manual line at row values (SampleSizeDS, SampleSizeM) on both
 // charts and fills Text4, the manual coefficients of variation, sprRep
-// column 1 (auto0or1 = 0) or 2 (auto0or1 = 1) and the average labels.
+// column 1 (auto0or1 = 0) or 2 (auto0or1 = 1) and the average labels. N and
+// V are the trimmed tables' own. The markers of the line at its previous
+// size are hidden (its values there are cleared to 0). Run-time errors
+// reach the caller: DivisionByZero when the means average 0.
 void DisegnaRigheMobili(Workspace& ws, Platform& ui, int32_t SampleSizeDS, int32_t SampleSizeM,
                         int32_t auto0or1);
 

@@ -2,6 +2,7 @@
 // "Trim the generated samples": the two clouds with their most extreme
 // values replaced by the row's running mean, row by row.
 #include <cstdint>
+#include <string>
 
 #include "base/table.h"
 #include "model/workspace.h"
@@ -16,11 +17,12 @@ inline constexpr const char* kInvalidPMessage = "The specified P value is not va
 // Int(P / 100 * V) + 1 passes replaces the first occurrence of the current
 // largest and then of the current smallest value by the current row mean.
 //
-// The result is that of rescanning the row at every pass, but each pass
-// costs O(log V): the extremes come from a tournament tree and the mean from
-// a running sum kept in extended precision, so the means agree with a sum
-// from scratch to rounding. SubscriptOutOfRange when `source` is smaller
-// than N by V, or N or V is below 1.
+// The result is that of rescanning the row at every pass, without the
+// rescans: the extremes come from the row's values ranked once (or, for
+// ties and means that become extremes, from tournament trees at O(log V) a
+// pass), and the mean from a running sum kept in extended precision, so the
+// means agree with a sum from scratch to rounding. SubscriptOutOfRange when
+// `source` is smaller than N by V, or N or V is below 1.
 void TrimTable(int32_t N, int32_t V, int32_t P, const Table2D& source, Table2D& destination);
 
 // The number of passes less one: Int(P / 100 * V), P divided first.

@@ -22,6 +22,7 @@
 #include "data/presample.h"
 #include "gui/about_window.h"
 #include "gui/help_window.h"
+#include "gui/marked_slider.h"
 #include "gui/pictures.h"
 #include "gui/progress_window.h"
 #include "platform/qt/chart_view.h"
@@ -195,6 +196,7 @@ QWidget* MainWindow::BuildCharts() {
             auto* l = new QLabel;
             l->setObjectName(fname);
             l->setMinimumWidth(70);
+            l->setWordWrap(true);
             labels_.emplace_back(l, field);
             controls_[fname] = l;
             side->addWidget(l);
@@ -203,18 +205,32 @@ QWidget* MainWindow::BuildCharts() {
         row->addLayout(side);
         v->addLayout(row, 1);
     };
-    addChart(ws_.VtChart1, "VtChart1", ws_.Label30, ws_.Label28, "Label30", "Label28");
+    // Each chart shows its own averages: of the means (Label29 automatic,
+    // Label31 manual) and of the standard deviations (Label30, Label28).
+    addChart(ws_.VtChart1, "VtChart1", ws_.Label29, ws_.Label31, "Label29", "Label31");
 
     auto* manual = Frame("Manual sample size determination");
     auto* mh = new QHBoxLayout(manual);
-    slider_ = new QSlider(Qt::Horizontal);
+    slider_ = new MarkedSlider(ws_);
     slider_->setObjectName("Slider1");
+    // A drag draws the line as it goes; before a trimming the slider only
+    // answers, once, when it is let go.
+    connect(slider_, &QSlider::valueChanged, this, [this](int v) {
+        if (slider_->isSliderDown() && !ws_.DataTrimmed) return;
+        RunSlider(ws_, platform_, v);
+        Render();
+    });
+    connect(slider_, &QSlider::sliderReleased, this, [this] {
+        if (ws_.DataTrimmed || slider_->value() == ws_.Slider1.value) return;
+        RunSlider(ws_, platform_, slider_->value());
+        Render();
+    });
     slider_->setTickPosition(QSlider::TicksBelow);
     controls_["Slider1"] = slider_;
     mh->addWidget(slider_);
     v->addWidget(manual);
 
-    addChart(ws_.VtChart2, "VtChart2", ws_.Label29, ws_.Label31, "Label29", "Label31");
+    addChart(ws_.VtChart2, "VtChart2", ws_.Label30, ws_.Label28, "Label30", "Label28");
     return w;
 }
 
@@ -397,6 +413,7 @@ void MainWindow::Render() {
     slider_->setValue(ws_.Slider1.value);
     slider_->setEnabled(ws_.Slider1.enabled && !ws_.generationRunning);
     slider_->blockSignals(false);
+    slider_->update();  // the automatic size's mark
 
     // The trimmed state shows as a tinted P value field.
     txtPerc_->setStyleSheet(ws_.DataTrimmed ? "QLineEdit { background: #fff3c4; }" : QString());
