@@ -10,7 +10,7 @@ PACKAGES=(
   libfreexl-dev libzip-dev libpugixml-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
-  python3-xlrd python3-xlwt xvfb xauth
+  python3-xlrd python3-xlwt python3-jsonschema xvfb xauth
 )
 
 missing=()

@@ -29,23 +29,70 @@ char DetectSeparator(const std::string& s) {
     return tabs ? '\t' : semis ? ';' : ',';
 }
 
+// One column of a text of values; reading stops at the first row beyond what
+// a pre-sample can hold. Also counts the columns that hold something.
+SheetColumn ParseCsvColumn(const std::string& s, char sep, int32_t want) {
+    SheetColumn data;
+    data.column = want;
+    int32_t row = 0, col = 0;
+    std::string cell;
+    bool quoted = false, wasQuoted = false, more = true;
+    bool fieldEmpty = true;  // nothing read of this field yet (other columns are not kept)
+    auto endCell = [&] {
+        if (col == want) more = data.Set(row, cell);
+        if ((!fieldEmpty || wasQuoted) && col >= data.sheetCols) data.sheetCols = col + 1;
+        cell.clear();
+        fieldEmpty = true;
+        wasQuoted = false;
+        if (col < kMaxSheetCols) ++col;
+    };
+    for (size_t i = 0; i < s.size() && more && row < kMaxSheetRows; ++i) {
+        const char c = s[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < s.size() && s[i + 1] == '"') {
+                if (col == want) cell += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else if (col == want && cell.size() <= kMaxCellText) {
+                cell += c;
+            }
+        } else if (c == '"' && fieldEmpty && !wasQuoted) {
+            quoted = wasQuoted = true;
+        } else if (c == sep) {
+            endCell();
+        } else if (c == '\r' || c == '\n') {
+            endCell();
+            if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+            ++row;
+            col = 0;
+        } else {
+            fieldEmpty = false;
+            if (col == want && cell.size() <= kMaxCellText) cell += c;
+        }
+    }
+    if (more && (!cell.empty() || wasQuoted || col > 0)) endCell();
+    return data;
+}
+
 class CsvReader : public WorkbookReader {
   public:
-    CsvReader(std::string name, SheetColumn data)
-        : name_(std::move(name)), data_(std::move(data)) {}
+    CsvReader(std::string name, std::string text, char sep)
+        : name_(std::move(name)), text_(std::move(text)), sep_(sep) {}
     std::vector<std::string> ListSheets() const override { return {name_}; }
     bool ImportSheet(int32_t index, SheetColumn& out, std::string& why) override {
         if (index != 0) {
             why = "The workbook has no sheet number " + std::to_string(index + 1) + ".";
             return false;
         }
-        out = data_;
+        out = ParseCsvColumn(text_, sep_, out.column);
         return true;
     }
 
   private:
     std::string name_;
-    SheetColumn data_;
+    std::string text_;
+    char sep_;
 };
 
 }  // namespace
@@ -70,49 +117,8 @@ std::unique_ptr<WorkbookReader> OpenCsvWorkbook(const std::string& path, std::st
     if (s.rfind("\xEF\xBB\xBF", 0) == 0) s.erase(0, 3);
     const char sep = DetectSeparator(s);
 
-    // Column 1 only; reading stops at the first row beyond what a pre-sample
-    // can hold.
-    SheetColumn data;
-    int32_t row = 0, col = 0;
-    std::string cell;
-    bool quoted = false, wasQuoted = false, more = true;
-    bool fieldEmpty = true;  // nothing read of this field yet (other columns are not kept)
-    auto endCell = [&] {
-        if (col == 0) more = data.Set(row, cell);
-        cell.clear();
-        fieldEmpty = true;
-        wasQuoted = false;
-        if (col < kMaxSheetCols) ++col;
-    };
-    for (size_t i = 0; i < s.size() && more && row < kMaxSheetRows; ++i) {
-        const char c = s[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < s.size() && s[i + 1] == '"') {
-                if (col == 0) cell += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else if (col == 0 && cell.size() <= kMaxCellText) {
-                cell += c;
-            }
-        } else if (c == '"' && fieldEmpty && !wasQuoted) {
-            quoted = wasQuoted = true;
-        } else if (c == sep) {
-            endCell();
-        } else if (c == '\r' || c == '\n') {
-            endCell();
-            if (c == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
-            ++row;
-            col = 0;
-        } else {
-            fieldEmpty = false;
-            if (col == 0 && cell.size() <= kMaxCellText) cell += c;
-        }
-    }
-    if (more && (!cell.empty() || wasQuoted || col > 0)) endCell();
-
     const std::string stem = std::filesystem::path(path).stem().string();
-    return std::make_unique<CsvReader>(stem.empty() ? "sheet1" : stem, std::move(data));
+    return std::make_unique<CsvReader>(stem.empty() ? "sheet1" : stem, std::move(s), sep);
 }
 
 }  // namespace velta

@@ -22,8 +22,8 @@ namespace fs = std::filesystem;
 
 // The exchange form: records "<tag> <number> <length>\n<bytes>\n". V (form
 // version) comes first and E (end) last; S is the status, W the reason, N a
-// sheet name, R the row count of column 1, T "too many rows", C a cell and O
-// a note (number = row).
+// sheet name, R the row count of the column read, T "too many rows", K the
+// sheet's column count, C a cell and O a note (number = row).
 constexpr int kFormVersion = 1;
 constexpr size_t kMaxNames = 65535;
 constexpr size_t kMaxNameBytes = 1024;
@@ -52,7 +52,7 @@ std::string MismatchReason(SheetFormat byName, SheetFormat byContent, uintmax_t 
            " extension and open it again.";
 }
 
-SheetReadResult ReadInProcess(const std::string& path, int32_t sheetIndex) {
+SheetReadResult ReadInProcess(const std::string& path, int32_t sheetIndex, int32_t column) {
     using Status = SheetReadResult::Status;
     SheetReadResult r;
     const SheetFormat byName = FormatFromName(path);
@@ -78,6 +78,7 @@ SheetReadResult ReadInProcess(const std::string& path, int32_t sheetIndex) {
         r.status = Status::NoSheets;
         return r;
     }
+    r.column.column = column;
     r.status = book->ImportSheet(sheetIndex, r.column, r.why) ? Status::Read : Status::SheetFailed;
     return r;
 }
@@ -90,8 +91,8 @@ bool ParseInt(std::string_view s, int64_t& v) {
 
 }  // namespace
 
-std::string ReadSheetToText(const std::string& path, int32_t sheetIndex) {
-    const SheetReadResult r = ReadInProcess(path, sheetIndex);
+std::string ReadSheetToText(const std::string& path, int32_t sheetIndex, int32_t column) {
+    const SheetReadResult r = ReadInProcess(path, sheetIndex, column);
     std::string out;
     Put(out, 'V', kFormVersion);
     Put(out, 'S', static_cast<int64_t>(r.status));
@@ -99,6 +100,7 @@ std::string ReadSheetToText(const std::string& path, int32_t sheetIndex) {
     for (const std::string& n : r.names) Put(out, 'N', 0, n);
     Put(out, 'R', r.column.rows);
     Put(out, 'T', r.column.tooManyRows ? 1 : 0);
+    Put(out, 'K', r.column.sheetCols);
     for (const auto& [row, text] : r.column.cells) Put(out, 'C', row, text);
     for (const auto& [row, note] : r.column.notes) Put(out, 'O', row, note);
     Put(out, 'E', 0);
@@ -151,6 +153,10 @@ bool ParseSheetText(std::string_view text, SheetReadResult& out) {
             case 'T':
                 if (number != 0 && number != 1) return false;
                 out.column.tooManyRows = number == 1;
+                break;
+            case 'K':
+                if (number < 0 || number > kMaxSheetCols) return false;
+                out.column.sheetCols = static_cast<int32_t>(number);
                 break;
             case 'C':
             case 'O': {
@@ -219,7 +225,7 @@ struct Fd {
 }  // namespace
 
 SheetReadResult ReadSheetColumn(const std::string& path, int32_t sheetIndex,
-                                const ReaderLimits& limits) {
+                                const ReaderLimits& limits, int32_t column) {
     SheetReadResult stopped;
     stopped.status = SheetReadResult::Status::ReaderStopped;
     stopped.why = kReaderStoppedDetail;
@@ -227,7 +233,9 @@ SheetReadResult ReadSheetColumn(const std::string& path, int32_t sheetIndex,
     // Everything the child needs is prepared before the fork: after it, only
     // async-signal-safe calls.
     std::string program = SheetReaderProgram();
+    // "SHEET", or "SHEET:COLUMN" for another column than the first.
     std::string index = std::to_string(sheetIndex);
+    if (column != 0) index += ":" + std::to_string(column);
     std::string file = path;
     std::string dashes = "--";
     char* argv[] = {program.data(), index.data(), dashes.data(), file.data(), nullptr};
@@ -301,6 +309,7 @@ SheetReadResult ReadSheetColumn(const std::string& path, int32_t sheetIndex,
     SheetReadResult r;
     if (!ParseSheetText(output, r)) return stopped;
     if (r.status == SheetReadResult::Status::ReaderStopped) r.why = kReaderStoppedDetail;
+    r.column.column = column;
     return r;
 }
 

@@ -39,11 +39,11 @@ struct ReaderLimits {
     uint64_t maxOutputBytes = 64ull << 20;
 };
 
-// Reads the sheet names of `path` and column 1 of sheet `sheetIndex`
-// (0-based) in a reader process. The format is the one the name promises;
-// the reader checks the content against it. Usable without any dialog.
+// Reads the sheet names of `path` and column `column` (0-based, normally the
+// first) of sheet `sheetIndex` (0-based) in a reader process. The format is the one the name
+// promises; the reader checks the content against it. Usable without any dialog.
 SheetReadResult ReadSheetColumn(const std::string& path, int32_t sheetIndex,
-                                const ReaderLimits& limits = {});
+                                const ReaderLimits& limits = {}, int32_t column = 0);
 
 // The reader program: VELTA_SHEET_READER when set, else velta-sheet-reader
 // beside the running program, else the one of the build tree.
@@ -51,7 +51,7 @@ std::string SheetReaderProgram();
 
 // What the reader process does, in process: reads and writes the result in
 // the exchange form. Used by velta-sheet-reader and by the fuzz target.
-std::string ReadSheetToText(const std::string& path, int32_t sheetIndex);
+std::string ReadSheetToText(const std::string& path, int32_t sheetIndex, int32_t column = 0);
 // Checks and decodes the exchange form; false for anything malformed.
 bool ParseSheetText(std::string_view text, SheetReadResult& out);
 

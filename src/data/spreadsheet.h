@@ -34,6 +34,12 @@ struct SheetColumn {
     // Column 1 holds something at or below row kMaxColumnRows: more values
     // than any pre-sample accepts. Nothing beyond is kept.
     bool tooManyRows = false;
+    // The 0-based column to read, set before ImportSheet and kept by it: Open
+    // reads the first; the command line may choose another.
+    int32_t column = 0;
+    // 1 + the last column of the sheet holding a cell, as far as the reader
+    // went (it may stop at the row limit); 0 for an empty sheet.
+    int32_t sheetCols = 0;
 
     const std::string& Text(int32_t row) const;
     // Both return false once the row is beyond what is kept, so that a
@@ -94,6 +100,7 @@ struct XlsFormulaCell {
     std::string text;  // the cached number, or "" when there is none
     std::string note;  // why the cell cannot be used, when text is ""
 };
-std::vector<XlsFormulaCell> XlsFormulaColumn(const std::vector<uint8_t>& file, int32_t sheetIndex);
+std::vector<XlsFormulaCell> XlsFormulaColumn(const std::vector<uint8_t>& file, int32_t sheetIndex,
+                                             int32_t column = 0);
 
 }  // namespace velta

@@ -55,7 +55,7 @@ std::string SheetChoicePrompt(const std::vector<std::string>& names) {
     return p;
 }
 
-ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out) {
+ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column) {
     const std::string name = AskFileName(ui, kOpenTitle, kOpenFilter, false);
     if (name.empty()) return ImportStatus::Cancelled;
 
@@ -96,7 +96,7 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out) {
     // The names and the first sheet in one run of the reader: most workbooks
     // have one sheet, and then no second run is needed.
     using Status = SheetReadResult::Status;
-    SheetReadResult read = ReadSheetColumn(name, 0);
+    SheetReadResult read = ReadSheetColumn(name, 0, {}, column);
     if (read.status == Status::NotWorkbook) {
         NotSpreadsheet(ui, read.why);
         return ImportStatus::Failed;
@@ -113,7 +113,7 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out) {
         const auto n = SheetAnswer(answer);
         if (!n) return ImportStatus::Cancelled;
         if (const int32_t index = std::max(*n - 1, 0); index != 0) {
-            read = ReadSheetColumn(name, index);
+            read = ReadSheetColumn(name, index, {}, column);
             // The file changed under us since the first run: it is the import that fails.
             if (read.status == Status::NotWorkbook || read.status == Status::NoSheets)
                 read.status = Status::SheetFailed;
@@ -146,7 +146,10 @@ bool IsColumnHeader(const SheetColumn& sheet) {
 void mnuOpen_Click(Workspace& ws, Platform& ui) {
     ImportedSheet sheet;
     if (ImportSpreadsheet(ui, sheet) != ImportStatus::Imported) return;
+    AcceptImportedSheet(ws, ui, sheet);
+}
 
+bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet) {
     Grid grid;
     const int32_t header = LoadSheetIntoGrid(sheet.data, grid);
     // With too many rows every kept row is checked, so that a gap is named.
@@ -158,19 +161,20 @@ void mnuOpen_Click(Workspace& ws, Platform& ui) {
         const int32_t row = r - 1 + header;
         std::string detail;
         if (const auto note = sheet.data.notes.find(row); note != sheet.data.notes.end())
-            detail = "Cell " + CellName(row, 0) + " cannot be used: " + note->second + ".";
+            detail = "Cell " + CellName(row, sheet.data.column) +
+                     " cannot be used: " + note->second + ".";
         else
-            detail = BadCellDetail(CellName(row, 0), text);
+            detail = BadCellDetail(CellName(row, sheet.data.column), text);
         ui.MessageBox(std::string(kBadPreSampleMessage) + "\r\r" + detail, MsgButtons::Ok,
                       MsgIcon::Critical, kVeltaTitle);
-        return;
+        return false;
     }
     if (sheet.data.tooManyRows) {
         ui.MessageBox("The pre-sample holds more than " + FormatInteger(kMaxSamplingUnits) +
                           " sampling units; VELTA handles at most " +
                           FormatInteger(kMaxSamplingUnits) + ".",
                       MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);
-        return;
+        return false;
     }
 
     // Work on a candidate so that a refused pre-sample leaves everything as it was.
@@ -185,7 +189,7 @@ void mnuOpen_Click(Workspace& ws, Platform& ui) {
     next.StatusBar1[1].enabled = true;
     next.StatusBar1[2].text = sheet.fileName;
     next.StatusBar1[2].enabled = true;
-    if (!ComputePreSampleStats(next, ui)) return;
+    if (!ComputePreSampleStats(next, ui)) return false;
 
     Grid& g = next.sprMain;
     g.SetMaxCols(1);
@@ -195,6 +199,7 @@ void mnuOpen_Click(Workspace& ws, Platform& ui) {
     if (g.MaxRows() >= 1000) g.SetColWidth(0, 8);
     g.Redraw();
     ws = std::move(next);
+    return true;
 }
 
 void ExportSpreadsheet(Workspace& ws, Platform& ui) {

@@ -37,7 +37,9 @@ struct ImportedSheet {
 // Asks for a file and, for a workbook of several sheets, for a sheet, and
 // reads that sheet. Every failure has been told to the user once when it
 // returns Failed; Cancelled means the user backed out and nothing was said.
-ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out);
+// `column` (0-based) is the column read: Open reads the first, the command
+// line may ask for another; out.data.sheetCols tells how many there are.
+ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column = 0);
 
 // The sheet-choice prompt for these sheet names.
 std::string SheetChoicePrompt(const std::vector<std::string>& names);
@@ -53,6 +55,11 @@ bool IsColumnHeader(const SheetColumn& sheet);
 // as a pre-sample replaces the workspace (reset first when a pre-sample was
 // ready). Anything else leaves the workspace as it was.
 void mnuOpen_Click(Workspace& ws, Platform& ui);
+
+// The second half of Open: puts a sheet read by ImportSpreadsheet into
+// sprMain and accepts column 1 as the pre-sample. Returns true when it was
+// accepted; otherwise the workspace is as it was and the user has been told.
+bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet);
 
 // Saves sprMain column 1 (and its header text) as sheet "sheet1" of an .xls
 // file and sets PreSampleSaved on success.

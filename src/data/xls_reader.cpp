@@ -38,12 +38,17 @@ class XlsReader : public WorkbookReader {
             why = "The size of the sheet cannot be read.";
             return false;
         }
+        const int32_t want = out.column;
         out = SheetColumn{};
-        // Dimensions are counts of rows and columns; only column 1 is read.
+        out.column = want;
+        out.sheetCols = cols;
+        // Dimensions are counts of rows and columns; only the wanted column is read.
         rows = std::min<unsigned int>(rows, kMaxSheetRows);
-        for (unsigned int r = 0; cols > 0 && r < rows; ++r) {
+        for (unsigned int r = 0; want >= 0 && want < cols && r < rows; ++r) {
             FreeXL_CellValue v;
-            if (freexl_get_cell_value(handle_, r, 0, &v) != FREEXL_OK) continue;
+            if (freexl_get_cell_value(handle_, r, static_cast<unsigned short>(want), &v) !=
+                FREEXL_OK)
+                continue;
             const auto row = static_cast<int32_t>(r);
             bool more = true;
             switch (v.type) {
@@ -71,7 +76,7 @@ class XlsReader : public WorkbookReader {
         std::ifstream in(path_, std::ios::binary);
         const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
                                         std::istreambuf_iterator<char>());
-        for (const XlsFormulaCell& f : XlsFormulaColumn(file, index)) {
+        for (const XlsFormulaCell& f : XlsFormulaColumn(file, index, want)) {
             if (!out.Text(f.row).empty() || out.notes.count(f.row)) continue;
             if (!(f.text.empty() ? out.Refuse(f.row, f.note) : out.Set(f.row, f.text))) break;
         }
@@ -218,7 +223,8 @@ std::string BiffChars(const std::vector<uint8_t>& s, size_t at, size_t end, size
 
 }  // namespace
 
-std::vector<XlsFormulaCell> XlsFormulaColumn(const std::vector<uint8_t>& file, int32_t sheetIndex) {
+std::vector<XlsFormulaCell> XlsFormulaColumn(const std::vector<uint8_t>& file, int32_t sheetIndex,
+                                             int32_t column) {
     const std::vector<uint8_t> s = WorkbookStream(file);
 
     // Globals: the worksheets' BOF offsets, and which cell formats show dates.
@@ -261,7 +267,7 @@ std::vector<XlsFormulaCell> XlsFormulaColumn(const std::vector<uint8_t>& file, i
         if (type == 0x000A) break;
         at = body + len;
         // FORMULA: row, column, XF, then the cached result in 8 bytes.
-        if (type != 0x0006 || body + 14 > end || Get16(s, body + 2) != 0) continue;
+        if (type != 0x0006 || body + 14 > end || Get16(s, body + 2) != column) continue;
         XlsFormulaCell f;
         f.row = Get16(s, body);
         if (f.row >= kMaxColumnRows) {

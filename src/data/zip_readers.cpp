@@ -179,7 +179,9 @@ class XlsxReader : public WorkbookReader {
             why = "The sheet is missing from the workbook or damaged.";
             return false;
         }
+        const int32_t want = out.column;
         out = SheetColumn{};
+        out.column = want;
         int32_t row = -1;
         for (pugi::xml_node r : Child(Child(doc, "worksheet"), "sheetData").children()) {
             if (Local(r) != "row") continue;
@@ -193,7 +195,9 @@ class XlsxReader : public WorkbookReader {
                 if (const char* ref = c.attribute("r").value(); *ref && !ParseRef(ref, cr, cc))
                     continue;
                 col = cc;
-                if (cc != 0) continue;  // column 1 only
+                if (cc >= out.sheetCols && (Child(c, "v") || Child(c, "is")))
+                    out.sheetCols = std::min(cc + 1, kMaxSheetCols);
+                if (cc != want) continue;  // the wanted column only
                 if (!ReadCell(c, cr, out)) return true;
             }
         }
@@ -201,7 +205,7 @@ class XlsxReader : public WorkbookReader {
     }
 
   private:
-    // One cell of column 1 into `out`; false once `out` wants no more rows.
+    // One cell of the wanted column into `out`; false once `out` wants no more rows.
     bool ReadCell(const pugi::xml_node& c, int32_t row, SheetColumn& out) const {
         const std::string t = c.attribute("t").value();
         const pugi::xml_node v = Child(c, "v");
@@ -282,7 +286,9 @@ class OdsReader : public WorkbookReader {
             why = "The workbook has no sheet number " + std::to_string(index + 1) + ".";
             return false;
         }
+        const int32_t want = out.column;
         out = SheetColumn{};
+        out.column = want;
         const pugi::xml_node table = tables_[index];
         // Rows may sit in groups nested to any depth: walked without recursion.
         auto descend = [](const pugi::xml_node& n) {
@@ -293,14 +299,22 @@ class OdsReader : public WorkbookReader {
         for (pugi::xml_node r = table.first_child(); r; r = NextInWalk(r, table, descend)) {
             if (Local(r) != "table-row") continue;
             const int64_t repeat = Repeat(r, "table:number-rows-repeated");
-            // Column 1 is the row's first cell, whatever its column repeat.
+            // The wanted column is the cell whose column repeats cover it.
             pugi::xml_node first;
+            int64_t at = 0;
             for (pugi::xml_node c : r.children()) {
                 const std::string cl = Local(c);
-                if (cl == "table-cell" || cl == "covered-table-cell") {
-                    first = c;
-                    break;
+                if (cl != "table-cell" && cl != "covered-table-cell") continue;
+                const int64_t span = Repeat(c, "table:number-columns-repeated");
+                if (at <= want && want < at + span) first = c;
+                if (at + span > out.sheetCols) {
+                    std::string t, n;
+                    Content(c, t, n);
+                    if (!t.empty() || !n.empty())
+                        out.sheetCols =
+                            static_cast<int32_t>(std::min<int64_t>(at + span, kMaxSheetCols));
                 }
+                at = std::min<int64_t>(at + span, kMaxSheetCols);
             }
             std::string text, note;
             if (first) Content(first, text, note);

@@ -38,4 +38,8 @@ void ResetProcessRandomSource() {
     Instance() = RandomSource();
 }
 
+void SeedProcessRandomSource(uint64_t seed) {
+    Instance() = RandomSource(seed);
+}
+
 }  // namespace velta

@@ -66,10 +66,17 @@ class RandomSource {
     bool haveLow_ = false;
 };
 
+// The seed a default-constructed source starts from (the window's first
+// generation): RandomSource(kDefaultSeed) draws the same values.
+inline constexpr uint64_t kDefaultSeed = Mt19937_64::kDefaultSeed;
+
 // The one source of the running program.
 RandomSource& ProcessRandomSource();
 // Puts the process source back to its start state, as a fresh program start
 // would find it. Only tests call this.
 void ResetProcessRandomSource();
+// Restarts the process source from `seed`: the batch command line gives every
+// analysis the start a fresh program (kDefaultSeed) or the user chose.
+void SeedProcessRandomSource(uint64_t seed);
 
 }  // namespace velta

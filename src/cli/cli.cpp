@@ -1,0 +1,249 @@
+#include "cli/cli.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iomanip>
+#include <memory>
+#include <sstream>
+
+#include "base/numbers.h"
+#include "cli/json_output.h"
+#include "cli/output_file.h"
+#include "data/presample.h"
+
+namespace velta::cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Each column is read by its own reader process: a sheet that claims
+// thousands of columns is refused rather than read thousands of times.
+constexpr int32_t kMaxAllColumns = 256;
+
+// Every output the options name must be creatable before any work is done.
+bool CheckOutputs(const Options& o, std::ostream& err) {
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"--report", o.report}, {"--chart-means", o.chartMeans}, {"--chart-sds", o.chartSds}};
+    if (o.json != "-") files.emplace_back("--json", o.json);
+    bool ok = true;
+    for (const auto& [option, path] : files) {
+        if (path.empty()) continue;
+        if (const std::string why = CheckOutputPath(path); !why.empty()) {
+            err << "velta-cli: " << option << ": " << why << '\n';
+            ok = false;
+        }
+    }
+    if (!o.tablesDir.empty()) {
+        std::error_code ec;
+        const fs::path dir(o.tablesDir);
+        const fs::path parent = dir.has_parent_path() ? dir.parent_path() : fs::path(".");
+        if (fs::exists(dir, ec) ? !fs::is_directory(dir, ec) : !fs::is_directory(parent, ec)) {
+            err << "velta-cli: --tables: " << o.tablesDir
+                << " is not a folder and cannot be created\n";
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+// Numbers typed or piped in: one per line (blank lines skipped), or the
+// --values arguments. Texts are kept as typed: the acceptance checks them.
+std::vector<std::string> ReadValues(const Options& o, std::istream& in) {
+    std::vector<std::string> values;
+    auto add = [&](std::string t) {
+        const size_t a = t.find_first_not_of(" \t\r\n");
+        if (a == std::string::npos) return;
+        t = t.substr(a, t.find_last_not_of(" \t\r\n") - a + 1);
+        values.push_back(std::move(t));
+    };
+    if (!o.values.empty()) {
+        for (const std::string& v : o.values) add(v);
+    } else {
+        std::string line;
+        while (std::getline(in, line)) add(line);
+    }
+    return values;
+}
+
+struct SummaryRow {
+    std::string column, n, mean, sd, automatic, manual, student;
+};
+
+SummaryRow Summarise(const Analysis& a, const Options& o) {
+    const Workspace& ws = a.ws;
+    auto or_dash = [](const std::string& s) { return s.empty() ? std::string("-") : s; };
+    SummaryRow r;
+    r.column = ColumnLetter(a.column) + (a.header.empty() ? "" : " " + a.header);
+    r.n = or_dash(ws.txtSampleN.text);
+    r.mean = or_dash(ws.txtSampleMean.text);
+    r.sd = or_dash(ws.txtSampleStDev.text);
+    const StepRecord* aut = a.Step("Automatic");
+    r.automatic = aut && aut->status == "done" ? ws.Text3.text : "-";
+    r.manual = or_dash(ws.Text4.text);
+    const StepRecord* st = a.Step("Student-t");
+    r.student = o.maxError && st && st->status == "done" ? ws.Text5.text : "-";
+    return r;
+}
+
+void PrintSummary(const std::vector<SummaryRow>& rows, std::ostream& out) {
+    std::vector<SummaryRow> all = {
+        {"column", "N", "mean", "st.dev.", "auto", "manual", "Student-t"}};
+    all.insert(all.end(), rows.begin(), rows.end());
+    size_t w[7] = {};
+    for (const SummaryRow& r : all) {
+        const std::string* f[] = {&r.column,    &r.n,      &r.mean,   &r.sd,
+                                  &r.automatic, &r.manual, &r.student};
+        for (int i = 0; i < 7; ++i) w[i] = std::max(w[i], f[i]->size());
+    }
+    for (const SummaryRow& r : all) {
+        const std::string* f[] = {&r.column,    &r.n,      &r.mean,   &r.sd,
+                                  &r.automatic, &r.manual, &r.student};
+        std::string line;
+        for (int i = 0; i < 7; ++i) {
+            const std::string& s = *f[i];
+            const std::string pad(w[i] - s.size(), ' ');
+            line += i == 0 ? s + pad : "  " + pad + s;  // numbers right-aligned
+        }
+        out << line << '\n';
+    }
+}
+
+}  // namespace
+
+int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& exportChart) {
+    Options o;
+    switch (ParseOptions(argc, argv, o, io.out, io.err)) {
+        case ParseOutcome::Exit0:
+            return kExitOk;
+        case ParseOutcome::Exit2:
+            return kExitBadInput;
+        case ParseOutcome::Run:
+            break;
+    }
+    if (!CheckOutputs(o, io.err)) return kExitBadInput;
+
+    BatchPlatform ui(io.err, o.yes, o.quiet, io.errIsTerminal);
+    std::vector<ShownMessage> inputMessages;
+    std::vector<Json> results;
+    std::vector<SummaryRow> summary;
+    int exitStatus = kExitOk;
+
+    // Runs everything after the acceptance and keeps what the document needs,
+    // so that each workspace (and its tables) is released after its column.
+    auto finish = [&](Analysis& a, bool accepted, const std::string& suffix) {
+        if (accepted && o.manual) {
+            const int32_t n = a.ws.sprMain.DataRowCount();
+            if (*o.manual < 2 || *o.manual > n - 1) {
+                io.err << "velta-cli: --manual " << *o.manual
+                       << ": the manual sample size lies between 2 and N-1 = " << n - 1 << '\n';
+                a.Fail(kExitBadInput);
+                accepted = false;
+            }
+        }
+        if (accepted) RunAnalysis(a, ui, o, suffix, exportChart, io.err);
+        exitStatus = std::max(exitStatus, a.exitStatus);
+        results.push_back(AnalysisJson(a, o));
+        summary.push_back(Summarise(a, o));
+    };
+
+    if (o.input.empty() || o.input == "-") {
+        auto a = std::make_unique<Analysis>();
+        const bool accepted = AcceptValues(*a, ui, ReadValues(o, io.in));
+        finish(*a, accepted, "");
+    } else {
+        // The Open command's import, its dialogs answered from the options.
+        const int32_t first = o.column.empty() ? 0 : ColumnFromText(o.column);
+        auto import = [&](int32_t column, ImportedSheet& sheet) {
+            ui.files = {o.input};
+            ui.sheetAnswer = o.sheet;
+            ui.BeginStep("Open", nullptr);
+            const ImportStatus status = ImportSpreadsheet(ui, sheet, column);
+            ui.EndStep();
+            ui.files.clear();
+            return status;
+        };
+        ImportedSheet sheet;
+        const ImportStatus status = import(o.allColumns ? 0 : first, sheet);
+        inputMessages = ui.StepMessages();
+        if (status != ImportStatus::Imported) {
+            if (ui.sheetNotFound) {
+                io.err << "velta-cli: --sheet " << o.sheet << ": no such sheet; the workbook has";
+                for (size_t i = 0; i < ui.offeredSheets.size(); ++i)
+                    io.err << (i ? ", " : " ") << i + 1 << ") " << ui.offeredSheets[i];
+                io.err << '\n';
+            } else if (inputMessages.empty()) {
+                io.err << "velta-cli: " << o.input << " could not be read\n";
+            }
+            return kExitBadInput;
+        }
+        std::string sheetName;
+        if (!ui.offeredSheets.empty()) {
+            const std::string chosen = o.sheet.empty() ? "1" : o.sheet;
+            const auto k = ParseNumber(chosen);
+            sheetName =
+                k && IsWholeNumber(chosen) ? ui.offeredSheets[static_cast<size_t>(*k) - 1] : chosen;
+        } else if (!o.sheet.empty() && o.sheet != "1") {
+            // A workbook of one sheet asks nothing; only its first sheet exists.
+            const auto k = ParseNumber(o.sheet);
+            if (k && IsWholeNumber(o.sheet)) {
+                io.err << "velta-cli: --sheet " << o.sheet << ": the workbook has one sheet\n";
+                return kExitBadInput;
+            }
+            sheetName = o.sheet;
+        }
+
+        const int32_t cols = sheet.data.sheetCols;
+        if (o.allColumns) {
+            if (cols == 0) {
+                io.err << "velta-cli: the sheet is empty\n";
+                return kExitBadInput;
+            }
+            if (cols > kMaxAllColumns) {
+                io.err << "velta-cli: --all-columns: the sheet has " << cols
+                       << " columns; choose one with --column (at most " << kMaxAllColumns
+                       << " are sized in one run)\n";
+                return kExitBadInput;
+            }
+            for (int32_t c = 0; c < cols; ++c) {
+                ImportedSheet next;
+                if (c > 0 && import(c, next) != ImportStatus::Imported) {
+                    exitStatus = std::max(exitStatus, kExitBadInput);
+                    continue;
+                }
+                const ImportedSheet& one = c == 0 ? sheet : next;
+                if (one.data.cells.empty() && one.data.notes.empty()) continue;  // a blank column
+                auto a = std::make_unique<Analysis>();
+                a->sheet = sheetName;
+                const bool accepted = AcceptSheetColumn(*a, ui, one);
+                finish(*a, accepted, "-" + ColumnLetter(c));
+            }
+        } else {
+            if (first >= std::max(cols, 1)) {
+                io.err << "velta-cli: --column " << o.column << ": the sheet has " << cols
+                       << " column" << (cols == 1 ? "" : "s") << " (A .. "
+                       << ColumnLetter(std::max(cols, 1) - 1) << ")\n";
+                return kExitBadInput;
+            }
+            auto a = std::make_unique<Analysis>();
+            a->sheet = sheetName;
+            const bool accepted = AcceptSheetColumn(*a, ui, sheet);
+            finish(*a, accepted, "");
+        }
+    }
+
+    if (!o.json.empty()) {
+        const std::string text = DocumentJson(results, o, exitStatus, inputMessages).dump(2) + "\n";
+        if (o.json == "-") {
+            io.out << text;
+            io.out.flush();
+        } else if (std::string why; !WriteFileAtomically(o.json, text, why)) {
+            io.err << "velta-cli: " << why << '\n';
+            exitStatus = std::max(exitStatus, kExitFailed);
+        }
+    }
+    if (o.json != "-") PrintSummary(summary, io.out);
+    return exitStatus;
+}
+
+}  // namespace velta::cli

@@ -1,0 +1,26 @@
+// velta-cli: the batch command line. Chart export, the only part that needs
+// Qt, is the window's own, linked in when the build has the window; it starts
+// an offscreen Qt application on the first chart only.
+#include <unistd.h>
+
+#include <iostream>
+
+#include "cli/cli.h"
+
+#ifdef VELTA_CLI_CHARTS
+#include "platform/qt/chart_export.h"
+#endif
+
+int main(int argc, char** argv) {
+    velta::cli::ChartExporter exporter;
+#ifdef VELTA_CLI_CHARTS
+    exporter = velta::qt::ExportChart;
+#endif
+    try {
+        return velta::cli::RunCli(
+            argc, argv, {std::cin, std::cout, std::cerr, isatty(STDERR_FILENO) == 1}, exporter);
+    } catch (const std::exception& e) {
+        std::cerr << "velta-cli: unexpected error: " << e.what() << '\n';
+        return velta::cli::kExitFailed;
+    }
+}

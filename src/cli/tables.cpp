@@ -1,0 +1,61 @@
+#include "cli/tables.h"
+
+#include <charconv>
+#include <filesystem>
+
+#include "cli/output_file.h"
+
+namespace velta::cli {
+
+namespace fs = std::filesystem;
+
+std::string TableCsv(const Table2D& t, int32_t N, int32_t V, int32_t jump) {
+    std::string s = "size";
+    for (int32_t c = 1; c <= V; ++c) s += ",v" + std::to_string(c);
+    s += '\n';
+    if (jump < 1) return s;
+    char buf[32];
+    for (int32_t r = jump - 1; r <= N - 3 && r < t.Rows(); r += jump) {
+        s += std::to_string(r + 2);
+        const double* x = t.Row(r);
+        for (int32_t c = 0; c < V && c < t.Cols(); ++c) {
+            // Shortest text that reads back as the same double.
+            const auto res = std::to_chars(buf, buf + sizeof buf, x[c]);
+            s += ',';
+            s.append(buf, res.ptr);
+        }
+        s += '\n';
+    }
+    return s;
+}
+
+bool WriteTables(const Workspace& ws, const std::string& dir, const std::string& prefix,
+                 std::map<std::string, std::string>& outputs, std::string& why) {
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec) && !fs::create_directory(dir, ec)) {
+        why = "cannot create the folder " + dir + (ec ? ": " + ec.message() : "");
+        return false;
+    }
+    const int32_t N = ws.sprMain.DataRowCount();
+    struct Entry {
+        const char* key;
+        const StatsTables* tables;
+        bool means;
+    };
+    const Entry entries[] = {{"means", &ws.VirtualSampleTable, true},
+                             {"sds", &ws.VirtualSampleTable, false},
+                             {"trimmed_means", &ws.TrimmedTable, true},
+                             {"trimmed_sds", &ws.TrimmedTable, false}};
+    for (const Entry& e : entries) {
+        if (e.tables->Empty()) continue;
+        const Table2D& t = e.means ? e.tables->means : e.tables->sds;
+        // The trimmed tables come from the virtual-sample tables: same V.
+        const int32_t V = ws.VirtualSampleTable.V;
+        const std::string path = (fs::path(dir) / (prefix + e.key + ".csv")).string();
+        if (!WriteFileAtomically(path, TableCsv(t, N, V, ws.Jump), why)) return false;
+        outputs[std::string("table_") + e.key] = path;
+    }
+    return true;
+}
+
+}  // namespace velta::cli

@@ -1,0 +1,443 @@
+// velta-cli run in-process: option checking (every bad value ends in status
+// 2 and no output file), input from files, sheets, columns and standard
+// input, --yes and the generation's questions, seeds, the CSV tables, and
+// results equal to those of the window's commands driven the same way.
+#include "cli/cli.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "charts/manual.h"
+#include "cli/batch_platform.h"
+#include "cli/options.h"
+#include "cli/tables.h"
+#include "engine/random.h"
+#include "platform/scripted/scripted_platform.h"
+
+using namespace velta;
+using namespace velta::cli;
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+namespace {
+
+const std::string kRoot = VELTA_SOURCE_DIR;
+const std::string kPilot = kRoot + "/examples/pilot_sample.xls";
+const std::string kCampaign = kRoot + "/examples/campaign.xlsx";
+const std::string kSheets = kRoot + "/tests/data/spreadsheets";
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+CliRun Cli(std::vector<std::string> args, const std::string& input = "") {
+    args.insert(args.begin(), "velta-cli");
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    CliRun r;
+    r.status = RunCli(static_cast<int>(argv.size()), argv.data(), {in, out, err, false}, {});
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+// The JSON document of a run; expectedStatus -1 leaves the status unchecked.
+json CliJson(std::vector<std::string> args, int expectedStatus, const std::string& input = "") {
+    args.push_back("--json");
+    args.push_back("-");
+    const CliRun r = Cli(args, input);
+    if (expectedStatus >= 0) {
+        EXPECT_EQ(r.status, expectedStatus) << r.err;
+    }
+    return json::parse(r.out);
+}
+
+// A scratch folder of its own for each test.
+struct Scratch {
+    fs::path dir;
+    Scratch() {
+        dir = fs::temp_directory_path() /
+              ("velta_cli_test_" + std::to_string(::getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    ~Scratch() { fs::remove_all(dir); }
+    std::string operator/(const std::string& name) const { return (dir / name).string(); }
+    size_t Files() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {}));
+    }
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+TEST(Cli, EveryBadOptionOrInputEndsWithStatus2AndWritesNothing) {
+    Scratch tmp;
+    const std::string out = tmp / "out.json";
+    const std::string rep = tmp / "r.dat";
+    const struct {
+        std::vector<std::string> args;
+        std::string stdinText;
+        std::string says;
+    } cases[] = {
+        {{kPilot, "--virtual-samples", "0"},
+         "",
+         "The specified number of virtual samples is not valid"},
+        {{kPilot, "-V", "2.5"}, "", "The specified number of virtual samples is not valid"},
+        {{kPilot, "-V", "abc"}, "", "The specified number of virtual samples is not valid"},
+        {{kPilot, "--trim", "10"}, "", "The specified P value is not valid"},
+        {{kPilot, "--trim", "-1"}, "", "The specified P value is not valid"},
+        {{kPilot, "--trim", "2.5"}, "", "The specified P value is not valid"},
+        {{kPilot, "--alpha", "0.2"}, "", "alpha must be 0.01, 0.05 or 0.10"},
+        {{kPilot, "--max-error", "0"}, "", "maximum difference between sample and population"},
+        {{kPilot, "--max-error", "x"}, "", "maximum difference between sample and population"},
+        {{kPilot, "--max-error", "1", "--sd", "-1"}, "", "standard deviation is not valid"},
+        {{kPilot, "--column", "1x"}, "", "a column is a letter"},
+        {{kPilot, "--column", "C"}, "", "the sheet has 1 column (A .. A)"},
+        {{kPilot, "--sheet", "2"}, "", "the workbook has one sheet"},
+        {{kPilot, "--manual", "1"}, "", "lies between 2 and N-1 = 23"},
+        {{kPilot, "--manual", "24"}, "", "lies between 2 and N-1 = 23"},
+        {{kPilot, "--manual", "x"}, "", "--manual"},
+        {{kPilot, "--chart-means", "m.bmp"}, "", "a chart file ends in .png, .svg or .pdf"},
+        {{kPilot, "--chart-width", "5"}, "", "--chart-width"},
+        {{kPilot, "--seed", "-1"}, "", "--seed"},
+        {{kPilot, "--bogus"}, "", "bogus"},
+        {{kPilot, "--json", kRoot + "/no/such/folder/x.json"}, "", "does not exist"},
+        {{kPilot, "--report", kRoot}, "", "is a folder"},
+        {{kPilot, "--tables", kRoot + "/README.md"}, "", "cannot be created"},
+        {{}, "", "give an INPUT file"},
+        {{"-", "--all-columns"}, "1\n2\n3\n", "--all-columns needs a spreadsheet file"},
+        {{kRoot + "/no_such_file.xls"}, "", "File not exit"},
+        {{kSheets + "/truncated.xls"}, "", "Invalid File Type or Locked"},
+        {{kSheets + "/three_sheets.xls", "--sheet", "Nope"},
+         "",
+         "no such sheet; the workbook has 1)"},
+        {{kSheets + "/three_sheets.xls", "--sheet", "4"}, "", "no such sheet"},
+        {{kSheets + "/text_in_column.xls"}, "", "There is something wrong with the file"},
+        {{kSheets + "/header_text.xls", "--column", "B"}, "", "Cell B2 holds \"a\""},
+        {{kSheets + "/huge_repeat.ods", "--all-columns"}, "", "at most 256 are sized"},
+        {{"-"}, "1.5\n2.5\n", "At least 3 sampling units are needed"},
+        {{"-"}, "1.5\nabc\n2.5\n", "There is something wrong with the file"},
+        {{"--values", "1", "2"}, "", "At least 3 sampling units are needed"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        auto has = [&](const char* o) {
+            return std::find(args.begin(), args.end(), std::string(o)) != args.end();
+        };
+        if (!has("--json") && !has("--report") && !has("--tables") && !args.empty())
+            args.insert(args.end(), {"--report", rep, "--json", out});
+        const CliRun r = Cli(args, c.stdinText);
+        std::string all;
+        for (const auto& a : c.args) all += a + " ";
+        EXPECT_EQ(r.status, 2) << all << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << all << "\n" << r.err;
+        // Nothing but, once the input was read, a whole JSON document that
+        // tells the same status.
+        EXPECT_FALSE(fs::exists(rep)) << all;
+        EXPECT_EQ(tmp.Files(), fs::exists(out) ? 1u : 0u) << all;
+        if (fs::exists(out)) {
+            EXPECT_EQ(json::parse(ReadFile(out))["exitStatus"], 2) << all;
+            fs::remove(out);
+        }
+    }
+}
+
+TEST(Cli, HelpAndVersionExitWithZero) {
+    const CliRun help = Cli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"--sheet",  "--column",      "--all-columns", "--virtual-samples",
+                               "--trim",   "--manual",      "--alpha",       "--max-error",
+                               "--sd",     "--seed",        "--report",      "--json",
+                               "--tables", "--chart-means", "--chart-sds",   "--chart-width",
+                               "--yes",    "--quiet",       "--version",     "--values"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    const CliRun version = Cli({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("velta-cli ") + VELTA_VERSION + "\n");
+}
+
+TEST(Cli, QuestionsStopTheRunUnlessAnsweredYes) {
+    // 20 values allow 184,756 distinct samples: 300 asks the "high" question,
+    // 200,000 the "exceeds" one.
+    const std::string values =
+        "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n17\n18\n19\n20\n";
+    const struct {
+        const char* v;
+        const char* question;
+    } cases[] = {{"300", "is high"}, {"200000", "exceeds the maximum number"}};
+    for (const auto& c : cases) {
+        const CliRun no = Cli({"-", "-V", c.v, "-q"}, values);
+        EXPECT_EQ(no.status, 2) << no.err;
+        EXPECT_NE(no.err.find(std::string("VELTA (question): The specified number of virtual "
+                                          "samples ") +
+                              c.question),
+                  std::string::npos)
+            << no.err;
+        EXPECT_NE(no.err.find("-> No"), std::string::npos);
+        EXPECT_NE(no.err.find("run again with --yes"), std::string::npos);
+
+        const json yes = CliJson({"-", "-V", c.v, "--yes", "-q"}, -1, values);
+        const json& res = yes["results"][0];
+        EXPECT_EQ(res["generation"]["V"], std::stoi(c.v));
+        EXPECT_EQ(res["steps"][1]["status"], "done");
+        EXPECT_EQ(res["messages"][0]["answer"], "Yes");
+    }
+}
+
+TEST(Cli, InputFromStdinValuesAndSheetsByNameOrNumber) {
+    const json piped = CliJson({"-", "-q"}, -1, "1\n2\n\n3\n4\n5\n");
+    const json& p = piped["results"][0];
+    EXPECT_EQ(p["input"]["N"], 5);
+    EXPECT_EQ(p["input"]["file"], nullptr);
+    EXPECT_EQ(p["preSample"]["texts"]["mean"], "3.");
+    EXPECT_EQ(p["preSample"]["texts"]["jackknifeSeMean"], ".707");
+    EXPECT_EQ(p["preSample"]["texts"]["maximumNumber"], "Maximum number: 1.00E+01");
+    EXPECT_NEAR(p["preSample"]["sd"].get<double>(), 1.58113883, 1e-8);
+    EXPECT_EQ(p["generation"]["V"], 10);  // the acceptance capped 250 to the maximum
+
+    const json typed = CliJson({"--values", "1", "2", "3", "4", "5", "-q"}, -1);
+    EXPECT_EQ(typed["results"][0]["preSample"], p["preSample"]);
+
+    // The same sheet by number and by name.
+    for (const std::string file : {"three_sheets.xls", "three_sheets.ods"}) {
+        const json byNumber = CliJson({kSheets + "/" + file, "--sheet", "2", "-q"}, -1);
+        const json& r = byNumber["results"][0];
+        ASSERT_FALSE(r["input"]["sheet"].is_null()) << file;
+        const std::string name = r["input"]["sheet"];
+        const json byName = CliJson({kSheets + "/" + file, "--sheet", name, "-q"}, -1);
+        EXPECT_EQ(byName["results"][0]["input"], r["input"]) << file;
+    }
+}
+
+TEST(Cli, AllColumnsSizesEveryColumnAsASingleColumnRunWould) {
+    const json all = CliJson({kCampaign, "--all-columns", "-q"}, -1);
+    ASSERT_EQ(all["results"].size(), 3u);
+    const char* headers[] = {"Tree height (m)", "Trunk diameter (cm)", "Crown width (m)"};
+    for (int c = 0; c < 3; ++c) {
+        json one = CliJson({kCampaign, "--column", std::string(1, 'A' + c), "-q"}, -1);
+        json& r = one["results"][0];
+        EXPECT_EQ(r["input"]["header"], headers[c]);
+        EXPECT_EQ(r["input"]["column"], std::string(1, 'A' + c));
+        EXPECT_EQ(r["input"]["N"], 20);
+        EXPECT_EQ(r, all["results"][c]) << c;
+    }
+    // The short table on standard output has a line per column.
+    const CliRun table = Cli({kCampaign, "--all-columns", "-q"});
+    for (const char* h : headers) EXPECT_NE(table.out.find(h), std::string::npos) << table.out;
+}
+
+TEST(Cli, SeedsRepeatAndTheDefaultIsTheWindowsFirstGeneration) {
+    Scratch tmp;
+    auto tables = [&](const std::vector<std::string>& extra, const std::string& dir) {
+        std::vector<std::string> args = {kPilot, "-q", "--tables", tmp / dir};
+        args.insert(args.end(), extra.begin(), extra.end());
+        Cli(args);
+        return ReadFile(tmp / (dir + "/means.csv"));
+    };
+    const std::string plain = tables({}, "plain");
+    EXPECT_EQ(tables({"--seed", "5489"}, "same"), plain);
+    EXPECT_NE(tables({"--seed", "7"}, "other"), plain);
+
+    // The window: Open, then Generate from a fresh program's random source.
+    Workspace ws;
+    ResetWorkspace(ws);
+    ScriptedPlatform ui;
+    ui.files = {kPilot};
+    ASSERT_TRUE(RunCommand(ws, ui, Command::Open));
+    ResetProcessRandomSource();
+    ASSERT_TRUE(RunCommand(ws, ui, Command::Generate));
+    const StatsTables& t = ws.VirtualSampleTable;
+    EXPECT_EQ(plain, TableCsv(t.means, 24, t.V, ws.Jump));
+    EXPECT_EQ(ReadFile(tmp / "plain/sds.csv"), TableCsv(t.sds, 24, t.V, ws.Jump));
+}
+
+TEST(Cli, TablesHaveOneLinePerGeneratedSizeAndOneColumnPerSample) {
+    Table2D t(6, 4);
+    for (int r = 0; r < 6; ++r)
+        for (int c = 0; c < 4; ++c) t(r, c) = r + c / 10.0;
+    // N = 6: charted rows 0 .. 3; with Jump 2 only rows 1 and 3 hold data.
+    EXPECT_EQ(TableCsv(t, 6, 3, 1),
+              "size,v1,v2,v3\n2,0,0.1,0.2\n3,1,1.1,1.2\n4,2,2.1,2.2\n5,3,3.1,3.2\n");
+    EXPECT_EQ(TableCsv(t, 6, 3, 2), "size,v1,v2,v3\n3,1,1.1,1.2\n5,3,3.1,3.2\n");
+}
+
+TEST(Cli, ResultsEqualTheWindowsForTheSameSteps) {
+    const json cli = CliJson({kPilot, "--trim", "5", "--max-error", "1", "-q"}, -1);
+    const json& r = cli["results"][0];
+
+    Workspace ws;
+    ResetWorkspace(ws);
+    ScriptedPlatform ui;
+    ui.files = {kPilot};
+    RunCommand(ws, ui, Command::Open);
+    ResetProcessRandomSource();
+    RunCommand(ws, ui, Command::Generate);
+    ws.txtPerc.text = "5";
+    RunCommand(ws, ui, Command::Trim);
+    RunCommand(ws, ui, Command::Automatic);
+    ws.Text1.text = "1";
+    RunCommand(ws, ui, Command::StudentT);
+
+    EXPECT_EQ(r["preSample"]["texts"]["mean"], ws.txtSampleMean.text);
+    EXPECT_EQ(r["preSample"]["texts"]["sd"], ws.txtSampleStDev.text);
+    EXPECT_EQ(r["generation"]["Jump"], ws.Jump);
+    EXPECT_EQ(r["generation"]["meansAxis"], json({ws.MeansLower, ws.MeansUpper}));
+    EXPECT_EQ(r["generation"]["sdsAxis"], json({ws.SDsLower, ws.SDsUpper}));
+    EXPECT_EQ(r["trimming"]["done"], ws.DataTrimmed);
+    auto sizeOf = [](const json& j) {
+        return j.is_null() ? std::string() : std::to_string(j.get<int>());
+    };
+    EXPECT_EQ(sizeOf(r["automatic"].value("size", json())), ws.Text3.text);
+    EXPECT_EQ(r["manual"].is_null() ? std::string() : sizeOf(r["manual"]["size"]), ws.Text4.text);
+    EXPECT_EQ(r["studentT"]["succeeded"] == true ? sizeOf(r["studentT"]["size"]) : "",
+              ws.Text5.text);
+    // Every message the window showed, in order, with its title.
+    std::vector<std::string> windowTexts, cliTexts;
+    for (const auto& m : ui.messages) windowTexts.push_back(PlainText(m.text));
+    for (const auto& m : r["messages"]) cliTexts.push_back(m["text"]);
+    EXPECT_EQ(cliTexts, windowTexts);
+}
+
+TEST(Cli, ReportIsWrittenWholeOrNotAtAll) {
+    Scratch tmp;
+    const CliRun r = Cli({kPilot, "-q", "--report", tmp / "r.dat", "--json", tmp / "r.json"});
+    // The report needs a manual size; without one the run fails and leaves
+    // no report (and no temporary file) behind, but the JSON says why.
+    if (r.status != 0) {
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_FALSE(fs::exists(tmp / "r.dat"));
+        EXPECT_EQ(tmp.Files(), 1u);
+    } else {
+        EXPECT_NE(ReadFile(tmp / "r.dat").find("SAMPLING UNITS:"), std::string::npos);
+        EXPECT_EQ(tmp.Files(), 2u);
+    }
+    const json j = json::parse(ReadFile(tmp / "r.json"));
+    EXPECT_EQ(j["exitStatus"], r.status);
+}
+
+TEST(BatchPlatform, PrintsEachMessageWithTitleAndKindAndAnswersQuestionsPerYes) {
+    const struct {
+        MsgButtons buttons;
+        MsgIcon icon;
+        std::string title;
+        bool yes;
+        bool quiet;
+        MsgAnswer answer;
+        std::string printed;
+    } cases[] = {
+        {MsgButtons::Ok, MsgIcon::Critical, "VELTA", false, false, MsgAnswer::Ok,
+         "VELTA (critical): a\n    b\n"},
+        {MsgButtons::Ok, MsgIcon::None, "", false, false, MsgAnswer::Ok,
+         "Orvo (message): a\n    b\n"},
+        {MsgButtons::Ok, MsgIcon::Exclamation, "VELTA", false, true, MsgAnswer::Ok,
+         "VELTA (warning): a\n    b\n"},
+        {MsgButtons::Ok, MsgIcon::Information, "VELTA", false, true, MsgAnswer::Ok, ""},
+        {MsgButtons::Ok, MsgIcon::Information, "VELTA", false, false, MsgAnswer::Ok,
+         "VELTA (information): a\n    b\n"},
+        {MsgButtons::YesNo, MsgIcon::None, "VELTA", false, false, MsgAnswer::No,
+         "VELTA (question): a\n    b\n    -> No\n"},
+        {MsgButtons::YesNo, MsgIcon::None, "VELTA", true, false, MsgAnswer::Yes,
+         "VELTA (question): a\n    b\n    -> Yes (--yes)\n"},
+        {MsgButtons::YesNo, MsgIcon::None, "VELTA", true, true, MsgAnswer::Yes, ""},
+        {MsgButtons::YesNo, MsgIcon::None, "VELTA", false, true, MsgAnswer::No,
+         "VELTA (question): a\n    b\n    -> No\n"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream err;
+        BatchPlatform ui(err, c.yes, c.quiet, false);
+        ui.BeginStep("Generate", nullptr);
+        EXPECT_EQ(ui.MessageBox("a\rb\r", c.buttons, c.icon, c.title), c.answer);
+        ui.EndStep();
+        EXPECT_EQ(err.str(), c.printed);
+        ASSERT_EQ(ui.StepMessages().size(), 1u);
+        EXPECT_EQ(ui.StepMessages()[0].step, "Generate");
+        EXPECT_EQ(ui.unansweredQuestion, c.answer == MsgAnswer::No);
+    }
+}
+
+TEST(BatchPlatform, AnswersTheSheetQuestionByNumberOrName) {
+    const std::string prompt = SheetChoicePrompt({"Alpha", "Beta 2", "1)  odd"});
+    const struct {
+        std::string answer;
+        std::string given;
+        bool notFound;
+    } cases[] = {{"", "1", false},        {"2", "2", false}, {"Beta 2", "2", false},
+                 {"1)  odd", "3", false}, {"4", "", true},   {"0", "", true},
+                 {"Gamma", "", true}};
+    for (const auto& c : cases) {
+        std::ostringstream err;
+        BatchPlatform ui(err, false, false, false);
+        ui.sheetAnswer = c.answer;
+        EXPECT_EQ(ui.InputBox(prompt, kSheetChoiceTitle, "1"), c.given) << c.answer;
+        EXPECT_EQ(ui.sheetNotFound, c.notFound) << c.answer;
+        EXPECT_EQ(ui.offeredSheets, (std::vector<std::string>{"Alpha", "Beta 2", "1)  odd"}));
+    }
+}
+
+TEST(Options, ColumnsByLetterOrNumber) {
+    const struct {
+        const char* text;
+        int32_t column;
+    } cases[] = {{"A", 0},   {"b", 1},       {"Z", 25},   {"AA", 26},   {"AB", 27},
+                 {"1", 0},   {"3", 2},       {"0", -1},   {"", -1},     {"A1", -1},
+                 {"-1", -1}, {"XFD", 16383}, {"XFE", -1}, {"16385", -1}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ColumnFromText(c.text), c.column) << c.text;
+        if (c.column >= 0 && c.text[0] > '9') {
+            std::string upper = c.text;
+            for (char& ch : upper) ch = static_cast<char>(std::toupper(ch));
+            EXPECT_EQ(ColumnLetter(c.column), upper);
+        }
+    }
+}
+
+TEST(Cli, ReadsAnyColumnOfEveryFormatThroughTheReaderProcess) {
+    Scratch tmp;
+    {
+        std::ofstream csv(tmp / "three.csv");
+        csv << "id,\"Weight, g\",Note\n1,10,a\n2,\"20\",b\n3,30,\n4,40,d\n";
+    }
+    const struct {
+        std::string file;
+        std::string column;
+        int n;
+        std::string mean;
+        std::string header;
+        size_t columns;  // results of --all-columns
+    } cases[] = {
+        {kSheets + "/mulrk.xls", "B", 4, "26.", "", 3},
+        {kCampaign, "C", 20, "6.285", "Crown width (m)", 3},
+        {kCampaign, "2", 20, "36.405", "Trunk diameter (cm)", 3},
+        {tmp / "three.csv", "B", 4, "25.", "Weight, g", 3},
+    };
+    for (const auto& c : cases) {
+        const json one = CliJson({c.file, "--column", c.column, "-q"}, -1);
+        const json& in = one["results"][0]["input"];
+        EXPECT_EQ(in["N"], c.n) << c.file;
+        EXPECT_EQ(one["results"][0]["preSample"]["texts"]["mean"], c.mean) << c.file;
+        EXPECT_EQ(in["header"], c.header.empty() ? json(nullptr) : json(c.header)) << c.file;
+        const json all = CliJson({c.file, "--all-columns", "-q"}, -1);
+        EXPECT_EQ(all["results"].size(), c.columns) << c.file;
+    }
+}
