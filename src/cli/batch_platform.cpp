@@ -199,6 +199,16 @@ std::string BatchPlatform::TimeText() {
     return buf;
 }
 
+// The report's date, in the system's short numeric form.
+std::string BatchPlatform::DateText() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%x", &tm);
+    return buf;
+}
+
 std::string BatchPlatform::DateTimeText() {
     const std::time_t t = std::time(nullptr);
     std::tm tm{};
