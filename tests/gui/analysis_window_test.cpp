@@ -3,8 +3,12 @@
 // sizes where the window offers them. The charts keep their width through
 // it. With VELTA_SCREENSHOT_DIR set it saves the picture the README shows
 // (scripts/screenshot.sh takes it under Xvfb).
+#include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 
 #include "data/presample.h"
@@ -21,6 +25,14 @@ class AnalysisWindowTest : public QObject {
     void initTestCase() { UseTestSettings(); }
 
     void wholeAnalysis() {
+        // Any message box (a guidance note, a question) takes its default.
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->done(box->defaultButton() ? box->standardButton(box->defaultButton())
+                                               : QMessageBox::Ok);
+        });
+        answer.start(10);
         MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
