@@ -6,6 +6,8 @@
 #include "charts/trim.h"
 #include "data/spreadsheet_commands.h"
 #include "engine/generation_command.h"
+#include "model/messages.h"
+#include "regression/automatic.h"
 
 namespace velta {
 
@@ -50,8 +52,9 @@ CommandHandler HandlerOf(Command c) {
             return cmdFilter_Click;
         case Command::Slider:
             return Slider1_Change;
-        case Command::ConfigurationAndResults:
         case Command::Automatic:
+            return cmdAutoSampleSize_Click;
+        case Command::ConfigurationAndResults:
         case Command::StudentT:
             return nullptr;
     }
@@ -89,7 +92,18 @@ bool RunCommand(Workspace& ws, Platform& ui, Command c) {
     if (ws.generationRunning && c != Command::Contents && c != Command::About && c != Command::Exit)
         return false;
     if (const Field* button = ButtonOf(ws, c); button && !button->enabled) return false;
-    h(ws, ui);
+    // Last line of defence: each command handles the errors it expects; any
+    // other exception (std::bad_alloc included) ends in the unexpected-error
+    // message instead of terminating the program with the analysis.
+    try {
+        h(ws, ui);
+    } catch (...) {
+        if (!ws.generationRunning) ui.SetBusy(false);
+        try {
+            ui.MessageBox(kUnexpectedErrorMessage, MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);
+        } catch (...) {
+        }
+    }
     return true;
 }
 

@@ -24,14 +24,32 @@ std::string Printf(const char* fmt, double v, int prec) {
     return buf;
 }
 
-}  // namespace
-
-std::optional<double> ParseNumber(std::string_view text) {
+std::string_view Trimmed(std::string_view text) {
     size_t b = 0, e = text.size();
     while (b < e && IsBlank(text[b])) ++b;
     while (e > b && IsBlank(text[e - 1])) --e;
-    std::string_view t = text.substr(b, e - b);
-    if (t.empty() || t.size() > 300) return std::nullopt;
+    return text.substr(b, e - b);
+}
+
+}  // namespace
+
+bool IsAmbiguousComma(std::string_view text) {
+    std::string_view t = Trimmed(text);
+    if (!t.empty() && (t[0] == '+' || t[0] == '-')) t.remove_prefix(1);
+    const size_t comma = t.find(',');
+    if (comma == std::string_view::npos || comma == 0 || t.size() != comma + 4) return false;
+    bool wholeNonZero = false;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (i == comma) continue;
+        if (!IsDigit(t[i])) return false;
+        if (i < comma && t[i] != '0') wholeNonZero = true;
+    }
+    return wholeNonZero;
+}
+
+std::optional<double> ParseNumber(std::string_view text) {
+    const std::string_view t = Trimmed(text);
+    if (t.empty() || t.size() > 300 || IsAmbiguousComma(t)) return std::nullopt;
 
     const bool hasPoint = t.find('.') != std::string_view::npos;
     std::string norm;
@@ -165,6 +183,17 @@ std::string FormatAxis(double v) {
 std::string FormatGeneral(double v) {
     if (v == 0.0) return "0";
     std::string s = Printf("%.*G", v, 15);
+    return s;
+}
+
+std::string FormatExact(double v) {
+    std::string s = FormatGeneral(v);
+    if (ParseNumber(s) == v) return s;
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    s.assign(buf, res.ptr);
+    for (char& c : s)
+        if (c == 'e') c = 'E';
     return s;
 }
 

@@ -31,9 +31,10 @@ char DetectSeparator(const std::string& s) {
 
 class CsvReader : public WorkbookReader {
   public:
-    CsvReader(std::string name, SheetData data) : name_(std::move(name)), data_(std::move(data)) {}
+    CsvReader(std::string name, SheetColumn data)
+        : name_(std::move(name)), data_(std::move(data)) {}
     std::vector<std::string> ListSheets() const override { return {name_}; }
-    bool ImportSheet(int32_t index, SheetData& out, std::string& why) override {
+    bool ImportSheet(int32_t index, SheetColumn& out, std::string& why) override {
         if (index != 0) {
             why = "The workbook has no sheet number " + std::to_string(index + 1) + ".";
             return false;
@@ -44,7 +45,7 @@ class CsvReader : public WorkbookReader {
 
   private:
     std::string name_;
-    SheetData data_;
+    SheetColumn data_;
 };
 
 }  // namespace
@@ -69,28 +70,32 @@ std::unique_ptr<WorkbookReader> OpenCsvWorkbook(const std::string& path, std::st
     if (s.rfind("\xEF\xBB\xBF", 0) == 0) s.erase(0, 3);
     const char sep = DetectSeparator(s);
 
-    SheetData data;
+    // Column 1 only; reading stops at the first row beyond what a pre-sample
+    // can hold.
+    SheetColumn data;
     int32_t row = 0, col = 0;
     std::string cell;
-    bool quoted = false, wasQuoted = false;
+    bool quoted = false, wasQuoted = false, more = true;
+    bool fieldEmpty = true;  // nothing read of this field yet (other columns are not kept)
     auto endCell = [&] {
-        if (row < kMaxSheetRows && col < kMaxSheetCols) data.Set(row, col, cell);
+        if (col == 0) more = data.Set(row, cell);
         cell.clear();
+        fieldEmpty = true;
         wasQuoted = false;
-        ++col;
+        if (col < kMaxSheetCols) ++col;
     };
-    for (size_t i = 0; i < s.size(); ++i) {
+    for (size_t i = 0; i < s.size() && more && row < kMaxSheetRows; ++i) {
         const char c = s[i];
         if (quoted) {
             if (c == '"' && i + 1 < s.size() && s[i + 1] == '"') {
-                cell += '"';
+                if (col == 0) cell += '"';
                 ++i;
             } else if (c == '"') {
                 quoted = false;
-            } else {
+            } else if (col == 0 && cell.size() <= kMaxCellText) {
                 cell += c;
             }
-        } else if (c == '"' && cell.empty() && !wasQuoted) {
+        } else if (c == '"' && fieldEmpty && !wasQuoted) {
             quoted = wasQuoted = true;
         } else if (c == sep) {
             endCell();
@@ -100,10 +105,11 @@ std::unique_ptr<WorkbookReader> OpenCsvWorkbook(const std::string& path, std::st
             ++row;
             col = 0;
         } else {
-            cell += c;
+            fieldEmpty = false;
+            if (col == 0 && cell.size() <= kMaxCellText) cell += c;
         }
     }
-    if (!cell.empty() || wasQuoted || col > 0) endCell();
+    if (more && (!cell.empty() || wasQuoted || col > 0)) endCell();
 
     const std::string stem = std::filesystem::path(path).stem().string();
     return std::make_unique<CsvReader>(stem.empty() ? "sheet1" : stem, std::move(data));

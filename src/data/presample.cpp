@@ -38,12 +38,15 @@ double MaxVirtualSamples(int32_t n) {
     return std::exp(std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0));
 }
 
-std::optional<std::vector<double>> ReadPreSample(const Grid& grid) {
+std::optional<std::vector<double>> ReadPreSample(const Grid& grid, int32_t* badRow) {
     const int32_t n = grid.DataRowCount();
     std::vector<double> x(static_cast<size_t>(n) + 1, 0.0);
     for (int32_t r = 1; r <= n; ++r) {
         const auto v = ParseNumber(grid.CellText(1, r));
-        if (!v) return std::nullopt;
+        if (!v) {
+            if (badRow) *badRow = r;
+            return std::nullopt;
+        }
         x[r] = *v;
     }
     return x;
@@ -56,10 +59,33 @@ void UnitsEdited(Workspace& ws) {
     ws.statusNote = kUnitsEditedNote;
 }
 
+std::string BadCellDetail(const std::string& cellName, const std::string& text) {
+    if (text.empty()) return "Cell " + cellName + " is empty.";
+    if (IsAmbiguousComma(text)) {
+        std::string t(text.substr(text.find_first_not_of(" \t\r\n")));
+        t.erase(t.find_last_not_of(" \t\r\n") + 1);
+        std::string thousands = t, decimal = t;
+        thousands.erase(thousands.find(','), 1);
+        decimal[decimal.find(',')] = '.';
+        return "Cell " + cellName + " holds \"" + t + "\", which reads as " + thousands +
+               " with a thousands separator or as " + decimal +
+               " with a decimal comma: type the number without the separator, or with a point.";
+    }
+    return "Cell " + cellName + " holds \"" + text.substr(0, 40) + (text.size() > 40 ? "..." : "") +
+           "\", which is not a number.";
+}
+
 bool ComputePreSampleStats(Workspace& ws, Platform& ui) {
-    const auto x = ReadPreSample(ws.sprMain);
+    int32_t badRow = 0;
+    const auto x = ReadPreSample(ws.sprMain, &badRow);
     if (!x) {
-        ui.MessageBox(kBadPreSampleMessage, MsgButtons::Ok, MsgIcon::Critical, "VELTA");
+        // A value with a thousands separator gets its two readings; other
+        // texts the plain message.
+        const std::string& text = ws.sprMain.CellText(1, badRow);
+        ui.MessageBox(IsAmbiguousComma(text) ? std::string(kBadPreSampleMessage) + "\r\r" +
+                                                   BadCellDetail("A" + std::to_string(badRow), text)
+                                             : std::string(kBadPreSampleMessage),
+                      MsgButtons::Ok, MsgIcon::Critical, "VELTA");
         return false;
     }
     const int32_t n = static_cast<int32_t>(x->size()) - 1;

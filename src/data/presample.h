@@ -36,8 +36,12 @@ SampleStats ComputeSampleStats(const std::vector<double>& x);
 double MaxVirtualSamples(int32_t n);
 
 // Reads sprMain column 1, rows 1 .. DataRowCount, into a 1-based vector;
-// nullopt when a cell is not a number.
-std::optional<std::vector<double>> ReadPreSample(const Grid& grid);
+// nullopt when a cell is not a number, whose row goes to `badRow` if given.
+std::optional<std::vector<double>> ReadPreSample(const Grid& grid, int32_t* badRow = nullptr);
+
+// The detail line that names a cell whose text is not a number; for an
+// ambiguous "1,234" it gives both readings.
+std::string BadCellDetail(const std::string& cellName, const std::string& text);
 
 inline constexpr const char* kUnitsEditedNote =
     "The sampling units have changed: accept them with File > Save > Pre-sampling results "

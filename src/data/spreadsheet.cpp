@@ -6,20 +6,68 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <string>
 
 namespace velta {
 
-const std::string& SheetData::Text(int32_t row, int32_t col) const {
+const std::string& SheetColumn::Text(int32_t row) const {
     static const std::string kEmpty;
-    const auto it = cells.find({row, col});
+    const auto it = cells.find(row);
     return it == cells.end() ? kEmpty : it->second;
 }
 
-void SheetData::Set(int32_t row, int32_t col, std::string text) {
-    if (text.empty()) return;
+bool SheetColumn::Set(int32_t row, std::string text) {
+    if (row < 0) return true;
+    if (row >= kMaxColumnRows) {
+        if (!text.empty()) tooManyRows = true;
+        return text.empty();
+    }
+    if (text.empty()) return true;
+    if (text.size() > kMaxCellText) text.resize(kMaxCellText);
     rows = std::max(rows, row + 1);
-    cols = std::max(cols, col + 1);
-    cells[{row, col}] = std::move(text);
+    notes.erase(row);
+    cells[row] = std::move(text);
+    return true;
+}
+
+bool SheetColumn::Refuse(int32_t row, std::string why) {
+    if (row < 0) return true;
+    if (row >= kMaxColumnRows) {
+        tooManyRows = true;
+        return false;
+    }
+    rows = std::max(rows, row + 1);
+    cells.erase(row);
+    notes[row] = std::move(why);
+    return true;
+}
+
+bool IsBuiltinDateFormat(int id) {
+    return (id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) ||
+           (id >= 50 && id <= 58);
+}
+
+bool IsDateFormatCode(const std::string& code) {
+    for (size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        if (c == '"') {
+            const size_t close = code.find('"', i + 1);
+            if (close == std::string::npos) return false;
+            i = close;
+        } else if (c == '\\' || c == '_' || c == '*') {
+            ++i;  // the next character is shown as it is (or is padding)
+        } else if (c == '[') {
+            const size_t close = code.find(']', i + 1);
+            if (close == std::string::npos) return false;
+            // [h], [mm], [ss]: elapsed time; [Red], [$-409], [>100]: not dates.
+            const std::string tag = code.substr(i + 1, close - i - 1);
+            if (!tag.empty() && tag.find_first_not_of("hHmMsS") == std::string::npos) return true;
+            i = close;
+        } else if (std::strchr("dDmMyYhHsS", c) && c != '\0') {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::string CellName(int32_t row, int32_t col) {

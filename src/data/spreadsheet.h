@@ -3,6 +3,7 @@
 // on libzip and pugixml) and .csv (our own). Each reader offers the three
 // operations the import needs: tell whether the file is a workbook it can
 // read, list its sheets, and read one sheet's cells.
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -21,31 +22,54 @@ SheetFormat FormatFromName(const std::string& path);
 SheetFormat FormatFromContent(const std::string& path);
 const char* FormatLabel(SheetFormat f);  // ".xls", ".xlsx", ...
 
-// One sheet's cells, 0-based, as the texts a grid holds: numbers in the
-// general number format, texts as they are. Only cells with content appear.
-struct SheetData {
-    int32_t rows = 0;                                          // 1 + the last row holding a cell
-    int32_t cols = 0;                                          // 1 + the last column holding a cell
-    std::map<std::pair<int32_t, int32_t>, std::string> cells;  // (row, col) -> text
-    // Cells that hold no value because of how the file stores them (a formula
-    // without a stored result), with the reason for the user.
-    std::map<std::pair<int32_t, int32_t>, std::string> notes;
+// What Open keeps of a sheet: column 1 (column A) only, rows 0-based, as
+// the texts a grid holds (numbers in FormatExact, texts as they are), and
+// only as many rows as a pre-sample can use: other columns are never stored.
+struct SheetColumn {
+    int32_t rows = 0;                      // 1 + the last row holding a cell or a note
+    std::map<int32_t, std::string> cells;  // row -> text
+    // Cells whose content cannot be a sampling unit (a formula without a
+    // numeric result, an error, a date), with the reason for the user.
+    std::map<int32_t, std::string> notes;
+    // Column 1 holds something at or below row kMaxColumnRows: more values
+    // than any pre-sample accepts. Nothing beyond is kept.
+    bool tooManyRows = false;
 
-    const std::string& Text(int32_t row, int32_t col) const;
-    void Set(int32_t row, int32_t col, std::string text);
+    const std::string& Text(int32_t row) const;
+    // Both return false once the row is beyond what is kept, so that a
+    // reader can stop there.
+    bool Set(int32_t row, std::string text);
+    bool Refuse(int32_t row, std::string why);
 };
 
-// Bounds of what Open reads, against files that claim absurd sizes.
+// Bounds of the formats themselves, against files that claim absurd sizes.
 inline constexpr int32_t kMaxSheetRows = 1048576;
 inline constexpr int32_t kMaxSheetCols = 16384;
 inline constexpr uint64_t kMaxEntryBytes = 512ull << 20;
+// A header row and 1000 sampling units; one more row proves "too many".
+inline constexpr int32_t kMaxColumnRows = 1001;
+// Longer texts are cut: the messages quote at most 40 characters of a cell.
+inline constexpr size_t kMaxCellText = 1000;
+
+// Reasons a cell is refused, the same for every format.
+inline constexpr const char* kDateCellNote = "it holds a date or a time, not a number";
+inline constexpr const char* kErrorCellNote = "it holds an error value";
+inline constexpr const char* kFormulaCellNote =
+    "it holds a formula whose numeric result is not stored in the file";
+
+// A number format code ("dd/mm/yyyy", "[h]:mm", "0.00") shows dates or times:
+// it holds d, m, y, h or s outside quoted text, escapes and [colour] tags.
+bool IsDateFormatCode(const std::string& code);
+// The built-in number formats of .xls and .xlsx that show dates or times.
+bool IsBuiltinDateFormat(int id);
 
 class WorkbookReader {
   public:
     virtual ~WorkbookReader() = default;
     virtual std::vector<std::string> ListSheets() const = 0;
-    // Reads sheet `index` (0-based). On failure returns false and says why.
-    virtual bool ImportSheet(int32_t index, SheetData& out, std::string& why) = 0;
+    // Reads column 1 of sheet `index` (0-based). On failure returns false
+    // and says why.
+    virtual bool ImportSheet(int32_t index, SheetColumn& out, std::string& why) = 0;
 };
 
 // Opens `path` as a workbook of `format`. On failure returns nullptr and
@@ -61,10 +85,15 @@ std::unique_ptr<WorkbookReader> OpenCsvWorkbook(const std::string& path, std::st
 // Cell name in the A1 style from 0-based row and column ("A1", "AB12").
 std::string CellName(int32_t row, int32_t col);
 
-// Cells of the FORMULA records of one sheet of an .xls file (0-based sheet
-// index), found by our own walk of the file; FreeXL reads these cells as
-// empty. Empty when the file cannot be walked.
-std::vector<std::pair<int32_t, int32_t>> XlsFormulaCells(const std::string& path,
-                                                         int32_t sheetIndex);
+// Column 1 as the FORMULA records of one sheet of an .xls file (0-based
+// sheet index) hold it, found by our own walk of the file: FreeXL reads
+// these cells as empty. Each is the cached number in FormatExact, or "" with
+// a note. Empty when the file cannot be walked.
+struct XlsFormulaCell {
+    int32_t row = 0;
+    std::string text;  // the cached number, or "" when there is none
+    std::string note;  // why the cell cannot be used, when text is ""
+};
+std::vector<XlsFormulaCell> XlsFormulaColumn(const std::vector<uint8_t>& file, int32_t sheetIndex);
 
 }  // namespace velta

@@ -9,7 +9,9 @@
 
 #include "base/numbers.h"
 #include "data/presample.h"
+#include "data/sheet_reader.h"
 #include "data/xls_writer.h"
+#include "model/messages.h"
 
 namespace velta {
 
@@ -21,19 +23,6 @@ void NotSpreadsheet(Platform& ui, const std::string& why) {
     ui.MessageBox(why.empty() ? std::string(kNotSpreadsheetMessage)
                               : std::string(kNotSpreadsheetMessage) + "\r\r" + why,
                   MsgButtons::Ok, MsgIcon::None, kNotSpreadsheetTitle);
-}
-
-// Why a file whose content differs from what its name promises cannot be read.
-std::string MismatchReason(SheetFormat byName, SheetFormat byContent, uintmax_t size) {
-    if (size == 0) return "The file is empty.";
-    if (byContent == SheetFormat::Unknown)
-        return byName == SheetFormat::Csv
-                   ? "It is not a text file of values."
-                   : "Its content is not that of a workbook, or it is damaged.";
-    if (byContent == SheetFormat::Csv) return "It is a text file, not a workbook.";
-    return std::string("It is a ") + FormatLabel(byContent) + " workbook named " +
-           FormatLabel(byName) + ": give it the " + FormatLabel(byContent) +
-           " extension and open it again.";
 }
 
 // A sheet number typed into the input box, or nullopt for anything that is
@@ -91,8 +80,7 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out) {
         ~Normal() { ui.SetBusy(false); }
     } normalPointer{ui};
 
-    const SheetFormat byName = FormatFromName(name);
-    if (byName == SheetFormat::Unknown) {
+    if (FormatFromName(name) == SheetFormat::Unknown) {
         NotSpreadsheet(ui, "VELTA reads .xls, .xlsx, .ods and .csv files.");
         return ImportStatus::Failed;
     }
@@ -104,54 +92,55 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out) {
             return ImportStatus::Failed;
         }
     }
-    const uintmax_t size = fs::file_size(name, ec);
-    const SheetFormat byContent = FormatFromContent(name);
-    if (ec || size == 0 || byContent != byName) {
-        NotSpreadsheet(ui, MismatchReason(byName, byContent, ec ? 0 : size));
-        return ImportStatus::Failed;
-    }
 
-    std::string why;
-    std::unique_ptr<WorkbookReader> book = OpenWorkbook(name, byName, why);
-    if (!book) {
-        NotSpreadsheet(ui, why);
+    // The names and the first sheet in one run of the reader: most workbooks
+    // have one sheet, and then no second run is needed.
+    using Status = SheetReadResult::Status;
+    SheetReadResult read = ReadSheetColumn(name, 0);
+    if (read.status == Status::NotWorkbook) {
+        NotSpreadsheet(ui, read.why);
         return ImportStatus::Failed;
     }
-    const std::vector<std::string> sheets = book->ListSheets();
-    if (sheets.empty()) {
+    if (read.status == Status::NoSheets) {
         ui.MessageBox(kNoSheetInfoMessage, MsgButtons::Ok, MsgIcon::None, kResultTitle);
         return ImportStatus::Failed;
     }
-
-    int32_t index = 0;
-    if (sheets.size() >= 2) {
+    if (read.status != Status::ReaderStopped && read.names.size() >= 2) {
         ui.SetBusy(false);
-        const std::string answer = ui.InputBox(SheetChoicePrompt(sheets), kSheetChoiceTitle, "1");
+        const std::string answer =
+            ui.InputBox(SheetChoicePrompt(read.names), kSheetChoiceTitle, "1");
         ui.SetBusy(true);
         const auto n = SheetAnswer(answer);
         if (!n) return ImportStatus::Cancelled;
-        index = std::max(*n - 1, 0);
+        if (const int32_t index = std::max(*n - 1, 0); index != 0) {
+            read = ReadSheetColumn(name, index);
+            // The file changed under us since the first run: it is the import that fails.
+            if (read.status == Status::NotWorkbook || read.status == Status::NoSheets)
+                read.status = Status::SheetFailed;
+        }
     }
-    if (!book->ImportSheet(index, out.data, why)) {
-        ui.MessageBox(std::string(kImportFailedMessage) + "\r\r" + why, MsgButtons::Ok,
+    if (read.status != Status::Read) {
+        ui.MessageBox(std::string(kImportFailedMessage) + "\r\r" + read.why, MsgButtons::Ok,
                       MsgIcon::None, kResultTitle);
         return ImportStatus::Failed;
     }
     out.fileName = name;
+    out.data = std::move(read.column);
     return ImportStatus::Imported;
 }
 
-int32_t LoadSheetIntoGrid(const SheetData& sheet, Grid& grid) {
-    const std::string& first = sheet.Text(0, 0);
-    const int32_t header =
-        (!first.empty() && !IsNumeric(first) && IsNumeric(sheet.Text(1, 0))) ? 1 : 0;
-    grid = Grid(std::max(sheet.cols, 1), std::max(sheet.rows - header, 500));
-    for (const auto& [at, text] : sheet.cells) {
-        const int32_t row = at.first + 1 - header;
-        if (row == 0 && at.second == 0) continue;  // column 1 gets its own header
-        grid.SetCell(at.second + 1, row, text);
-    }
+int32_t LoadSheetIntoGrid(const SheetColumn& sheet, Grid& grid) {
+    const int32_t header = IsColumnHeader(sheet) ? 1 : 0;
+    grid = Grid(1, std::max(sheet.rows - header, 500));
+    for (const auto& [row, text] : sheet.cells)
+        if (row >= header) grid.SetCell(1, row + 1 - header, text);
     return header;
+}
+
+bool IsColumnHeader(const SheetColumn& sheet) {
+    // A text with a digit is a mistyped value ("4O.2", "12 kg"), not a header.
+    const std::string& first = sheet.Text(0);
+    return !first.empty() && first.find_first_of("0123456789") == std::string::npos;
 }
 
 void mnuOpen_Click(Workspace& ws, Platform& ui) {
@@ -160,22 +149,27 @@ void mnuOpen_Click(Workspace& ws, Platform& ui) {
 
     Grid grid;
     const int32_t header = LoadSheetIntoGrid(sheet.data, grid);
-    const int32_t n = std::max(grid.DataRowCount(), 1);
+    // With too many rows every kept row is checked, so that a gap is named.
+    const int32_t n =
+        sheet.data.tooManyRows ? kMaxColumnRows - header : std::max(grid.DataRowCount(), 1);
     for (int32_t r = 1; r <= n; ++r) {
         const std::string& text = grid.CellText(1, r);
         if (IsNumeric(text)) continue;
-        const std::pair<int32_t, int32_t> at{r - 1 + header, 0};
-        const std::string cell = CellName(at.first, 0);
+        const int32_t row = r - 1 + header;
         std::string detail;
-        if (const auto note = sheet.data.notes.find(at); note != sheet.data.notes.end())
-            detail = "Cell " + cell + " cannot be used: " + note->second + ".";
-        else if (text.empty())
-            detail = "Cell " + cell + " is empty.";
+        if (const auto note = sheet.data.notes.find(row); note != sheet.data.notes.end())
+            detail = "Cell " + CellName(row, 0) + " cannot be used: " + note->second + ".";
         else
-            detail = "Cell " + cell + " holds \"" + text.substr(0, 40) +
-                     (text.size() > 40 ? "..." : "") + "\", which is not a number.";
+            detail = BadCellDetail(CellName(row, 0), text);
         ui.MessageBox(std::string(kBadPreSampleMessage) + "\r\r" + detail, MsgButtons::Ok,
-                      MsgIcon::Critical, "VELTA");
+                      MsgIcon::Critical, kVeltaTitle);
+        return;
+    }
+    if (sheet.data.tooManyRows) {
+        ui.MessageBox("The pre-sample holds more than " + FormatInteger(kMaxSamplingUnits) +
+                          " sampling units; VELTA handles at most " +
+                          FormatInteger(kMaxSamplingUnits) + ".",
+                      MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);
         return;
     }
 

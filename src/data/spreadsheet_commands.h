@@ -31,7 +31,7 @@ enum class ImportStatus { Imported, Cancelled, Failed };
 
 struct ImportedSheet {
     std::string fileName;
-    SheetData data;
+    SheetColumn data;
 };
 
 // Asks for a file and, for a workbook of several sheets, for a sheet, and
@@ -42,10 +42,12 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out);
 // The sheet-choice prompt for these sheet names.
 std::string SheetChoicePrompt(const std::vector<std::string>& names);
 
-// Puts a sheet into a grid: sheet row 1 into grid row 1, unless the first
-// cell is a text above a number, which is then the column's header.
-// Returns the number of sheet rows taken as header (0 or 1).
-int32_t LoadSheetIntoGrid(const SheetData& sheet, Grid& grid);
+// Puts column 1 of a sheet into a one-column grid: sheet row 1 into grid row
+// 1, unless IsColumnHeader, when row 1 is left out (Open gives the column
+// its own header). Returns the number of sheet rows left out (0 or 1).
+int32_t LoadSheetIntoGrid(const SheetColumn& sheet, Grid& grid);
+// The first cell of the column is a text without any digit: a header.
+bool IsColumnHeader(const SheetColumn& sheet);
 
 // Open: the file is read first; only a sheet read successfully and accepted
 // as a pre-sample replaces the workspace (reset first when a pre-sample was

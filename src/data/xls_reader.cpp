@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "base/numbers.h"
 #include "data/spreadsheet.h"
@@ -24,7 +25,7 @@ class XlsReader : public WorkbookReader {
 
     std::vector<std::string> ListSheets() const override { return names_; }
 
-    bool ImportSheet(int32_t index, SheetData& out, std::string& why) override {
+    bool ImportSheet(int32_t index, SheetColumn& out, std::string& why) override {
         if (index < 0 || index >= static_cast<int32_t>(names_.size()) ||
             freexl_select_active_worksheet(handle_, static_cast<unsigned short>(index)) !=
                 FREEXL_OK) {
@@ -37,38 +38,43 @@ class XlsReader : public WorkbookReader {
             why = "The size of the sheet cannot be read.";
             return false;
         }
-        // Dimensions are counts of rows and columns.
+        out = SheetColumn{};
+        // Dimensions are counts of rows and columns; only column 1 is read.
         rows = std::min<unsigned int>(rows, kMaxSheetRows);
-        out = SheetData{};
-        for (unsigned int r = 0; r < rows; ++r) {
-            for (unsigned short c = 0; c < cols; ++c) {
-                FreeXL_CellValue v;
-                if (freexl_get_cell_value(handle_, r, c, &v) != FREEXL_OK) continue;
-                const auto row = static_cast<int32_t>(r);
-                switch (v.type) {
-                    case FREEXL_CELL_INT:
-                        out.Set(row, c, FormatGeneral(static_cast<double>(v.value.int_value)));
-                        break;
-                    case FREEXL_CELL_DOUBLE:
-                        out.Set(row, c, FormatGeneral(v.value.double_value));
-                        break;
-                    case FREEXL_CELL_TEXT:
-                    case FREEXL_CELL_SST_TEXT:
-                    case FREEXL_CELL_DATE:
-                    case FREEXL_CELL_DATETIME:
-                    case FREEXL_CELL_TIME:
-                        if (v.value.text_value) out.Set(row, c, v.value.text_value);
-                        break;
-                    default:
-                        break;
-                }
+        for (unsigned int r = 0; cols > 0 && r < rows; ++r) {
+            FreeXL_CellValue v;
+            if (freexl_get_cell_value(handle_, r, 0, &v) != FREEXL_OK) continue;
+            const auto row = static_cast<int32_t>(r);
+            bool more = true;
+            switch (v.type) {
+                case FREEXL_CELL_INT:
+                    more = out.Set(row, FormatExact(static_cast<double>(v.value.int_value)));
+                    break;
+                case FREEXL_CELL_DOUBLE:
+                    more = out.Set(row, FormatExact(v.value.double_value));
+                    break;
+                case FREEXL_CELL_TEXT:
+                case FREEXL_CELL_SST_TEXT:
+                    if (v.value.text_value) more = out.Set(row, v.value.text_value);
+                    break;
+                case FREEXL_CELL_DATE:
+                case FREEXL_CELL_DATETIME:
+                case FREEXL_CELL_TIME:
+                    more = out.Refuse(row, kDateCellNote);
+                    break;
+                default:
+                    break;
             }
+            if (!more) break;
         }
-        for (const auto& [r, c] : XlsFormulaCells(path_, index))
-            if (out.Text(r, c).empty())
-                out.notes[{r, c}] =
-                    "it holds a formula, and formula results cannot be read from .xls files "
-                    "(save the sheet with values only, or as .xlsx)";
+        // Formula cells, which FreeXL reads as empty: their cached results.
+        std::ifstream in(path_, std::ios::binary);
+        const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                                        std::istreambuf_iterator<char>());
+        for (const XlsFormulaCell& f : XlsFormulaColumn(file, index)) {
+            if (!out.Text(f.row).empty() || out.notes.count(f.row)) continue;
+            if (!(f.text.empty() ? out.Refuse(f.row, f.note) : out.Set(f.row, f.text))) break;
+        }
         return true;
     }
 
@@ -180,37 +186,120 @@ std::vector<uint8_t> WorkbookStream(const std::vector<uint8_t>& f) {
 
 }  // namespace
 
-std::vector<std::pair<int32_t, int32_t>> XlsFormulaCells(const std::string& path,
-                                                         int32_t sheetIndex) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
+namespace {
+
+// A BIFF string of `chars` characters at `at`: a flags byte (bit 0: two bytes
+// per character) then the characters, for BIFF8; plain bytes for BIFF5.
+std::string BiffChars(const std::vector<uint8_t>& s, size_t at, size_t end, size_t chars,
+                      bool biff8) {
+    std::string out;
+    bool wide = false;
+    if (biff8) {
+        if (at >= end) return out;
+        wide = s[at++] & 1;
+    }
+    for (size_t i = 0; i < chars && at + (wide ? 2 : 1) <= end; ++i) {
+        uint32_t c = s[at++];
+        if (wide) c |= static_cast<uint32_t>(s[at++]) << 8;
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+        if (out.size() >= kMaxCellText) break;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<XlsFormulaCell> XlsFormulaColumn(const std::vector<uint8_t>& file, int32_t sheetIndex) {
     const std::vector<uint8_t> s = WorkbookStream(file);
 
-    // Globals: the stream offsets of the worksheets' BOF records.
+    // Globals: the worksheets' BOF offsets, and which cell formats show dates.
     std::vector<uint32_t> sheets;
+    std::map<uint16_t, bool> dateFormats;  // custom FORMAT records
+    std::vector<uint16_t> xfFormat;        // XF index -> format index
+    bool biff8 = true;
     size_t at = 0;
     while (at + 4 <= s.size()) {
         const uint16_t type = Get16(s, at), len = Get16(s, at + 2);
-        if (type == 0x0085 && at + 4 + 6 <= s.size() && s[at + 9] == 0)
-            sheets.push_back(Get32(s, at + 4));
-        at += 4 + len;
+        const size_t body = at + 4, end = std::min(s.size(), body + len);
+        if (type == 0x0809 && body + 2 <= end) biff8 = Get16(s, body) == 0x0600;
+        if (type == 0x0085 && body + 6 <= end && s[body + 5] == 0) sheets.push_back(Get32(s, body));
+        if (type == 0x00E0 && body + 4 <= end && xfFormat.size() < 0x10000)
+            xfFormat.push_back(Get16(s, body + 2));
+        if (type == 0x041E && body + 3 <= end) {
+            const size_t chars = biff8 ? Get16(s, body + 2) : s[body + 2];
+            dateFormats[Get16(s, body)] =
+                IsDateFormatCode(BiffChars(s, body + (biff8 ? 4 : 3), end, chars, biff8));
+        }
+        at = body + len;
         if (type == 0x000A) break;
     }
     if (sheetIndex < 0 || sheetIndex >= static_cast<int32_t>(sheets.size())) return {};
+    auto isDate = [&](uint16_t xf) {
+        if (xf >= xfFormat.size()) return false;
+        const uint16_t fmt = xfFormat[xf];
+        const auto custom = dateFormats.find(fmt);
+        return custom != dateFormats.end() ? custom->second : IsBuiltinDateFormat(fmt);
+    };
 
-    std::vector<std::pair<int32_t, int32_t>> cells;
+    std::vector<XlsFormulaCell> cells;
     at = sheets[sheetIndex];
     bool first = true;
     while (at + 4 <= s.size()) {
         const uint16_t type = Get16(s, at), len = Get16(s, at + 2);
+        const size_t body = at + 4, end = std::min(s.size(), body + len);
         if (first && type != 0x0809 && type != 0x0009) return {};
         first = false;
-        if (type == 0x0006 && at + 4 + 4 <= s.size())
-            cells.emplace_back(Get16(s, at + 4), Get16(s, at + 6));
         if (type == 0x000A) break;
-        at += 4 + len;
+        at = body + len;
+        // FORMULA: row, column, XF, then the cached result in 8 bytes.
+        if (type != 0x0006 || body + 14 > end || Get16(s, body + 2) != 0) continue;
+        XlsFormulaCell f;
+        f.row = Get16(s, body);
+        if (f.row >= kMaxColumnRows) {
+            cells.push_back(f);  // the caller counts it as one row too many
+            break;
+        }
+        if (Get16(s, body + 12) != 0xFFFF) {
+            double v;
+            std::memcpy(&v, &s[body + 6], sizeof v);  // little-endian IEEE, as on x86-64
+            if (isDate(Get16(s, body + 4)))
+                f.note = kDateCellNote;
+            else
+                f.text = FormatExact(v);
+        } else {
+            switch (s[body + 6]) {
+                case 0: {  // text: in the STRING record that follows
+                    const size_t next = at;
+                    if (next + 4 <= s.size() && Get16(s, next) == 0x0207) {
+                        const size_t sb = next + 4,
+                                     se = std::min(s.size(), sb + Get16(s, next + 2));
+                        const size_t chars = biff8 ? Get16(s, sb) : (sb < se ? s[sb] : 0);
+                        f.text = BiffChars(s, sb + (biff8 ? 2 : 1), se, chars, biff8);
+                    }
+                    if (f.text.empty()) f.note = kFormulaCellNote;
+                    break;
+                }
+                case 1:
+                    f.text = s[body + 8] ? "TRUE" : "FALSE";
+                    break;
+                case 2:
+                    f.note = kErrorCellNote;
+                    break;
+                default:
+                    f.note = kFormulaCellNote;
+                    break;
+            }
+        }
+        cells.push_back(std::move(f));
     }
     return cells;
 }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <pugixml.hpp>
 
 #include "base/numbers.h"
@@ -63,16 +64,24 @@ pugi::xml_node Child(const pugi::xml_node& n, const char* local) {
     return {};
 }
 
-// Concatenated text of the <t> elements below a node (plain or rich text),
-// skipping phonetic runs.
-std::string TextOf(const pugi::xml_node& n) {
+// The next node of a walk through the subtree of `root` in document order,
+// descending into a node's children only when `descend` says so; null at
+// the end. Iterative, so that no nesting depth can exhaust the stack.
+template <typename Descend>
+pugi::xml_node NextInWalk(pugi::xml_node n, const pugi::xml_node& root, Descend descend) {
+    if (descend(n) && n.first_child()) return n.first_child();
+    while (n && n != root && !n.next_sibling()) n = n.parent();
+    return n && n != root ? n.next_sibling() : pugi::xml_node();
+}
+
+// Concatenated text of the <t> elements below a node (plain or rich text,
+// runs nested to any depth), skipping phonetic runs.
+std::string TextOf(const pugi::xml_node& node) {
     std::string out;
-    for (pugi::xml_node c : n.children()) {
-        const std::string l = Local(c);
-        if (l == "t")
-            out += c.text().get();
-        else if (l == "r")
-            out += TextOf(c);
+    auto descend = [](const pugi::xml_node& n) { return Local(n) == "r"; };
+    for (pugi::xml_node n = node.first_child(); n; n = NextInWalk(n, node, descend)) {
+        if (Local(n) == "t") out += n.text().get();
+        if (out.size() > kMaxCellText) break;
     }
     return out;
 }
@@ -92,10 +101,11 @@ bool ParseRef(const char* ref, int32_t& row, int32_t& col) {
     return true;
 }
 
-// A number text stored in the file ("12.5", "1E-3") in the grid's format.
+// A number text stored in the file ("12.5", "1E-3") in the grid's format,
+// keeping every bit of the double.
 std::string NumberText(const char* v) {
     const auto d = ParseNumber(v);
-    return d ? FormatGeneral(*d) : std::string(v);
+    return d ? FormatExact(*d) : std::string(v);
 }
 
 std::string ResolveTarget(const std::string& base, const std::string& target) {
@@ -149,6 +159,7 @@ class XlsxReader : public WorkbookReader {
             names_.push_back(s.attribute("name").value());
             parts_.push_back(part);
         }
+        LoadDateStyles();
         pugi::xml_document sst;
         if (zip_.Load(shared, sst))
             for (pugi::xml_node si : Child(sst, "sst").children())
@@ -158,7 +169,7 @@ class XlsxReader : public WorkbookReader {
 
     std::vector<std::string> ListSheets() const override { return names_; }
 
-    bool ImportSheet(int32_t index, SheetData& out, std::string& why) override {
+    bool ImportSheet(int32_t index, SheetColumn& out, std::string& why) override {
         pugi::xml_document doc;
         if (index < 0 || index >= static_cast<int32_t>(parts_.size())) {
             why = "The workbook has no sheet number " + std::to_string(index + 1) + ".";
@@ -168,11 +179,11 @@ class XlsxReader : public WorkbookReader {
             why = "The sheet is missing from the workbook or damaged.";
             return false;
         }
-        out = SheetData{};
+        out = SheetColumn{};
         int32_t row = -1;
         for (pugi::xml_node r : Child(Child(doc, "worksheet"), "sheetData").children()) {
             if (Local(r) != "row") continue;
-            const int64_t rn = r.attribute("r").as_llong(row + 2);
+            const int64_t rn = r.attribute("r").as_llong(int64_t{row} + 2);
             if (rn < 1 || rn > kMaxSheetRows) continue;
             row = static_cast<int32_t>(rn - 1);
             int32_t col = -1;
@@ -182,35 +193,66 @@ class XlsxReader : public WorkbookReader {
                 if (const char* ref = c.attribute("r").value(); *ref && !ParseRef(ref, cr, cc))
                     continue;
                 col = cc;
-                if (cc >= kMaxSheetCols) continue;
-                const std::string t = c.attribute("t").value();
-                const pugi::xml_node v = Child(c, "v");
-                const bool formula = static_cast<bool>(Child(c, "f"));
-                std::string text;
-                if (t == "s") {
-                    const long long i = v ? std::atoll(v.text().get()) : -1;
-                    if (i >= 0 && i < static_cast<long long>(strings_.size())) text = strings_[i];
-                } else if (t == "inlineStr") {
-                    text = TextOf(Child(c, "is"));
-                } else if (t == "str" || t == "e") {
-                    text = v.text().get();
-                } else if (t == "b") {
-                    text = std::string(v.text().get()) == "1" ? "TRUE" : "FALSE";
-                } else if (v) {
-                    text = NumberText(v.text().get());
-                }
-                if (text.empty() && formula)
-                    out.notes[{cr, cc}] =
-                        "it holds a formula whose result is not stored in the file";
-                out.Set(cr, cc, text);
+                if (cc != 0) continue;  // column 1 only
+                if (!ReadCell(c, cr, out)) return true;
             }
         }
         return true;
     }
 
   private:
+    // One cell of column 1 into `out`; false once `out` wants no more rows.
+    bool ReadCell(const pugi::xml_node& c, int32_t row, SheetColumn& out) const {
+        const std::string t = c.attribute("t").value();
+        const pugi::xml_node v = Child(c, "v");
+        const bool formula = static_cast<bool>(Child(c, "f"));
+        if (t == "e") return out.Refuse(row, kErrorCellNote);
+        if (t == "d") return out.Refuse(row, kDateCellNote);
+        std::string text;
+        if (t == "s") {
+            const long long i = v ? std::atoll(v.text().get()) : -1;
+            if (i >= 0 && i < static_cast<long long>(strings_.size())) text = strings_[i];
+        } else if (t == "inlineStr") {
+            text = TextOf(Child(c, "is"));
+        } else if (t == "str") {
+            text = v.text().get();
+        } else if (t == "b") {
+            text = std::string(v.text().get()) == "1" ? "TRUE" : "FALSE";
+        } else if (v) {
+            const long long style = c.attribute("s").as_llong(0);
+            if (style >= 0 && style < static_cast<long long>(dateStyles_.size()) &&
+                dateStyles_[style])
+                return out.Refuse(row, kDateCellNote);
+            text = NumberText(v.text().get());
+        }
+        if (text.empty() && formula) return out.Refuse(row, kFormulaCellNote);
+        return out.Set(row, std::move(text));
+    }
+
+    // Which cell styles (the s attribute) show a date or a time.
+    void LoadDateStyles() {
+        pugi::xml_document styles;
+        if (!zip_.Load("xl/styles.xml", styles)) return;
+        const pugi::xml_node sheet = Child(styles, "styleSheet");
+        std::map<long long, bool> custom;
+        for (pugi::xml_node f : Child(sheet, "numFmts").children())
+            if (Local(f) == "numFmt")
+                custom[f.attribute("numFmtId").as_llong(-1)] =
+                    IsDateFormatCode(f.attribute("formatCode").value());
+        for (pugi::xml_node xf : Child(sheet, "cellXfs").children()) {
+            if (Local(xf) != "xf") continue;
+            const long long id = xf.attribute("numFmtId").as_llong(0);
+            const auto it = custom.find(id);
+            dateStyles_.push_back(it != custom.end()
+                                      ? it->second
+                                      : id >= 0 && id < 1000 && IsBuiltinDateFormat(int(id)));
+        }
+    }
+
+  private:
     Zip zip_;
     std::vector<std::string> names_, parts_, strings_;
+    std::vector<bool> dateStyles_;
 };
 
 // OpenDocument spreadsheet: table:table / table:table-row / table:table-cell,
@@ -235,57 +277,70 @@ class OdsReader : public WorkbookReader {
 
     std::vector<std::string> ListSheets() const override { return names_; }
 
-    bool ImportSheet(int32_t index, SheetData& out, std::string& why) override {
+    bool ImportSheet(int32_t index, SheetColumn& out, std::string& why) override {
         if (index < 0 || index >= static_cast<int32_t>(tables_.size())) {
             why = "The workbook has no sheet number " + std::to_string(index + 1) + ".";
             return false;
         }
-        out = SheetData{};
-        int64_t row = 0;
-        Rows(tables_[index], row, out);
+        out = SheetColumn{};
+        const pugi::xml_node table = tables_[index];
+        // Rows may sit in groups nested to any depth: walked without recursion.
+        auto descend = [](const pugi::xml_node& n) {
+            const std::string l = Local(n);
+            return l == "table-row-group" || l == "table-rows" || l == "table-header-rows";
+        };
+        int64_t row = 0;  // saturates at kMaxSheetRows
+        for (pugi::xml_node r = table.first_child(); r; r = NextInWalk(r, table, descend)) {
+            if (Local(r) != "table-row") continue;
+            const int64_t repeat = Repeat(r, "table:number-rows-repeated");
+            // Column 1 is the row's first cell, whatever its column repeat.
+            pugi::xml_node first;
+            for (pugi::xml_node c : r.children()) {
+                const std::string cl = Local(c);
+                if (cl == "table-cell" || cl == "covered-table-cell") {
+                    first = c;
+                    break;
+                }
+            }
+            std::string text, note;
+            if (first) Content(first, text, note);
+            // Content beyond the kept rows stops the loop at its first row.
+            if (!text.empty() || !note.empty())
+                for (int64_t k = row; k < row + repeat; ++k) {
+                    const auto at = static_cast<int32_t>(std::min<int64_t>(k, kMaxSheetRows));
+                    if (!(note.empty() ? out.Set(at, text) : out.Refuse(at, note))) return true;
+                }
+            row = std::min<int64_t>(row + repeat, kMaxSheetRows);
+        }
         return true;
     }
 
   private:
-    void Rows(const pugi::xml_node& parent, int64_t& row, SheetData& out) {
-        for (pugi::xml_node r : parent.children()) {
-            const std::string l = Local(r);
-            if (l == "table-row-group" || l == "table-rows" || l == "table-header-rows") {
-                Rows(r, row, out);
-                continue;
-            }
-            if (l != "table-row") continue;
-            const int64_t repeat =
-                std::max<int64_t>(1, r.attribute("table:number-rows-repeated").as_llong(1));
-            for (int64_t k = 0; k < repeat && row < kMaxSheetRows; ++k, ++row) {
-                bool any = false;
-                int64_t col = 0;
-                for (pugi::xml_node c : r.children()) {
-                    const std::string cl = Local(c);
-                    if (cl != "table-cell" && cl != "covered-table-cell") continue;
-                    const int64_t crep = std::max<int64_t>(
-                        1, c.attribute("table:number-columns-repeated").as_llong(1));
-                    const std::string text = CellText(c);
-                    if (!text.empty())
-                        for (int64_t j = 0; j < crep && col + j < kMaxSheetCols; ++j) {
-                            out.Set(static_cast<int32_t>(row), static_cast<int32_t>(col + j), text);
-                            any = true;
-                        }
-                    col += crep;
-                }
-                // Identical empty rows repeated: nothing to copy.
-                if (!any) {
-                    row += repeat - k;
-                    break;
-                }
-            }
-        }
+    // A repeat count: 1 when absent or absurd, at most the format's row count,
+    // so that adding it to a row number never overflows.
+    static int64_t Repeat(const pugi::xml_node& n, const char* name) {
+        const long long v = n.attribute(name).as_llong(1);
+        return v < 1 ? 1 : std::min<long long>(v, kMaxSheetRows);
     }
 
-    static std::string CellText(const pugi::xml_node& c) {
+    // What a cell holds: a text (numbers in the grid's format), or a note
+    // saying why it cannot be a sampling unit; both empty for an empty cell.
+    static void Content(const pugi::xml_node& c, std::string& text, std::string& note) {
         const std::string type = c.attribute("office:value-type").value();
-        if (type == "float" || type == "percentage" || type == "currency")
-            return NumberText(c.attribute("office:value").value());
+        const std::string calc = c.attribute("calcext:value-type").value();
+        if (calc == "error")
+            note = kErrorCellNote;
+        else if (type == "date" || type == "time")
+            note = kDateCellNote;
+        else if (type == "float" || type == "percentage" || type == "currency")
+            text = NumberText(c.attribute("office:value").value());
+        else
+            text = CellText(c);
+        if (text.empty() && note.empty() && c.attribute("table:formula")) note = kFormulaCellNote;
+    }
+
+    // The text a cell shows, from its paragraphs.
+    static std::string CellText(const pugi::xml_node& c) {
         std::string text;
         for (pugi::xml_node p : c.children())
             if (Local(p) == "p") {
@@ -297,6 +352,7 @@ class OdsReader : public WorkbookReader {
                         text += " ";
                     else
                         text += t.child_value();
+                    if (text.size() > kMaxCellText) return text;
                 }
             }
         return text;

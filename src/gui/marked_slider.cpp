@@ -16,7 +16,9 @@ QColor MarkedSlider::MarkColour() {
 }
 
 int MarkedSlider::Mark() const {
-    if (ws_.AutoSizeDone != "1") return -1;
+    // A new generation leaves the flag as it was but the size belongs to
+    // clouds no longer shown.
+    if (ws_.AutoSizeDone != "1" || !ws_.DataTrimmed) return -1;
     const int v = ws_.Slider1.selStart;
     return v >= minimum() && v <= maximum() ? v : -1;
 }

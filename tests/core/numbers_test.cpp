@@ -82,3 +82,29 @@ TEST(DisplayFormats, ScientificTextReadsBackAsTheRoundedValue) {
     EXPECT_EQ(ParseNumber(FormatScientific(184756)), 185000.0);
     EXPECT_EQ(ParseNumber(FormatScientific(252)), 252.0);
 }
+
+TEST(ParseNumber, AmbiguousCommaIsNotANumber) {
+    // One comma and exactly three digits after a whole part other than 0.
+    for (const char* t : {"1,234", "12,500", "-1,000", " +999,999 ", "0001,234"}) {
+        EXPECT_TRUE(IsAmbiguousComma(t)) << t;
+        EXPECT_FALSE(ParseNumber(t).has_value()) << t;
+    }
+    const std::pair<const char*, double> decimals[] = {
+        {"12,5", 12.5},     {"0,125", 0.125},   {"1,2345", 1.2345}, {"1,23", 1.23},
+        {"000,125", 0.125}, {"1,234e0", 1.234}, {"1.234", 1.234}};
+    for (const auto& [t, v] : decimals) {
+        EXPECT_FALSE(IsAmbiguousComma(t)) << t;
+        EXPECT_EQ(ParseNumber(t), v) << t;
+    }
+}
+
+TEST(DisplayFormats, ExactTextReadsBackBitForBit) {
+    EXPECT_EQ(FormatExact(41.2), "41.2");
+    EXPECT_EQ(FormatExact(1e-5), "1E-05");
+    EXPECT_EQ(FormatExact(0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(FormatExact(1.0 / 3.0), "0.3333333333333333");
+    EXPECT_EQ(FormatExact(1.7976931348623157e308), "1.7976931348623157E+308");
+    EXPECT_EQ(FormatExact(4.9406564584124654e-324), "4.94065645841247E-324");
+    for (double v : {0.1, 123456.78901234567, -2.2250738585072014e-308, 6.02214076e23, 1e300})
+        EXPECT_EQ(ParseNumber(FormatExact(v)), v) << FormatExact(v);
+}

@@ -8,35 +8,16 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <fstream>
 
-#include "data/presample.h"
 #include "engine/progress.h"
 #include "gui/main_window.h"
 #include "gui/progress_window.h"
 #include "platform/qt/chart_view.h"
+#include "window_test_support.h"
 
 using velta::gui::MainWindow;
-
-namespace {
-
-void SaveScreenshot(QWidget& w, const QString& name) {
-    const QByteArray dir = qgetenv("VELTA_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) w.grab().save(QString::fromLocal8Bit(dir) + "/" + name);
-}
-
-// The example pilot sample (one column with a header line).
-void LoadExample(MainWindow& w) {
-    std::ifstream in(VELTA_SOURCE_DIR "/examples/pilot_sample.csv");
-    std::string line;
-    std::getline(in, line);
-    int row = 0;
-    while (std::getline(in, line))
-        if (!line.empty()) w.workspace().sprMain.SetCell(1, ++row, line);
-    QVERIFY(velta::ComputePreSampleStats(w.workspace(), w.platform()));
-}
-
-}  // namespace
+using velta::gui::test::LoadExample;
+using velta::gui::test::SaveScreenshot;
 
 class GenerationWindowTest : public QObject {
     Q_OBJECT

@@ -1,0 +1,174 @@
+// The reader process: its exchange form, and how the caller survives a
+// reader that crashes, hangs, spins, floods or talks nonsense.
+#include "data/sheet_reader.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <new>
+
+#include "app/commands.h"
+#include "data/presample.h"
+#include "model/messages.h"
+#include "platform/scripted/scripted_platform.h"
+
+namespace velta {
+namespace {
+
+namespace fs = std::filesystem;
+using Status = SheetReadResult::Status;
+
+std::string Fixture(const std::string& name) {
+    return std::string(VELTA_TEST_DATA_DIR) + "/spreadsheets/" + name;
+}
+
+TEST(SheetExchange, WellFormedTextsOnly) {
+    const std::string good = ReadSheetToText(Fixture("one_sheet.xls"), 0);
+    SheetReadResult r;
+    ASSERT_TRUE(ParseSheetText(good, r));
+    EXPECT_EQ(r.status, Status::Read);
+    EXPECT_EQ(r.names, std::vector<std::string>{"Pilot"});
+    EXPECT_EQ(r.column.rows, 7);
+    EXPECT_EQ(r.column.Text(6), "12");
+
+    const std::string head = "V 1 0\n\nS 0 0\n\nN 0 1\nx\nR 2 0\n\n";
+    // Each is refused as a whole: the caller then reports a stopped reader.
+    for (const std::string& bad : std::vector<std::string>{
+             std::string(), good.substr(0, good.size() - 1),       // cut short
+             good + "E 0 0\n\n",                                   // something after the end
+             "S 0 0\n\nV 1 0\n\nE 0 0\n\n",                        // version not first
+             "V 2 0\n\nS 0 0\n\nE 0 0\n\n",                        // unknown version
+             "V 1 0\n\nE 0 0\n\n",                                 // no status
+             "V 1 0\n\nS 9 0\n\nE 0 0\n\n",                        // unknown status
+             head + "C 5 1\n7\nE 0 0\n\n",                         // a cell beyond the row count
+             head + "C 1 1\n7\nC 1 1\n8\nE 0 0\n\n",               // the same row twice
+             head + "C 1 1\n7\nO 1 1\nx\nE 0 0\n\n",               // a cell and a note in one row
+             head + "C 0 0\n\nE 0 0\n\n",                          // an empty cell
+             head + "C -1 1\n7\nE 0 0\n\n",                        // a negative row
+             "V 1 0\n\nS 0 0\n\nN 0 1\nx\nR 5000 0\n\nE 0 0\n\n",  // more rows than kept
+             head + "C 1 99999999999999999999\n7\nE 0 0\n\n",      // a length beyond 64 bits
+             head + "C 1 5\n7\nE 0 0\n\n",                         // a length beyond the text
+             head + "X 0 0\n\nE 0 0\n\n",                          // unknown record
+             "V 1 0\n\nS 0 0\n\nE 0 0\n\n",                        // read, but no sheet names
+         }) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(ParseSheetText(bad, r));
+    }
+}
+
+// A stand-in reader: a shell script given by VELTA_SHEET_READER.
+class FakeReader : public ::testing::Test {
+  protected:
+    fs::path dir = fs::temp_directory_path() / ("velta-fake-reader-" + std::to_string(getpid()));
+    void SetUp() override { fs::create_directories(dir); }
+    void TearDown() override {
+        unsetenv("VELTA_SHEET_READER");
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+    void Use(const std::string& script) {
+        const fs::path p = dir / "reader.sh";
+        std::ofstream(p) << "#!/bin/sh\n" << script << "\n";
+        chmod(p.c_str(), 0755);
+        setenv("VELTA_SHEET_READER", p.c_str(), 1);
+    }
+};
+
+TEST_F(FakeReader, EveryWayOfStoppingIsReported) {
+    ReaderLimits quick;
+    quick.wallMilliseconds = 1500;
+    quick.cpuSeconds = 1;
+    quick.maxOutputBytes = 1 << 20;
+    const std::string good = ReadSheetToText(Fixture("one_sheet.xls"), 0);
+    std::ofstream(dir / "good.txt") << good;
+    // The script, and whether the caller gets the sheet.
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"cat '" + (dir / "good.txt").string() + "'", true},
+        {"kill -SEGV $$", false},                                             // crash
+        {"exec sleep 30", false},                                             // hang
+        {"while :; do :; done", false},                                       // spins: CPU limit
+        {"cat '" + (dir / "good.txt").string() + "'; exec sleep 30", false},  // answers, never ends
+        {"exec yes", false},                                                  // floods its output
+        {"echo nonsense", false},                                             // talks nonsense
+        {"cat '" + (dir / "good.txt").string() + "'; exit 1", false},  // fails after answering
+        {"exit 0", false},                                             // says nothing
+    };
+    for (const auto& [script, read] : cases) {
+        SCOPED_TRACE(script);
+        Use(script);
+        const SheetReadResult r = ReadSheetColumn(Fixture("one_sheet.xls"), 0, quick);
+        EXPECT_EQ(r.status, read ? Status::Read : Status::ReaderStopped);
+        EXPECT_EQ(r.why, read ? "" : kReaderStoppedDetail);
+    }
+    // A reader that cannot be started at all.
+    setenv("VELTA_SHEET_READER", (dir / "missing").c_str(), 1);
+    EXPECT_EQ(ReadSheetColumn(Fixture("one_sheet.xls"), 0, quick).status, Status::ReaderStopped);
+}
+
+TEST(SheetReaderProgram, EnvironmentFirstThenBuildTree) {
+    setenv("VELTA_SHEET_READER", "/somewhere/reader", 1);
+    EXPECT_EQ(SheetReaderProgram(), "/somewhere/reader");
+    unsetenv("VELTA_SHEET_READER");
+    EXPECT_TRUE(fs::exists(SheetReaderProgram())) << SheetReaderProgram();
+}
+
+// A platform whose dialog fails as an allocation would.
+struct ThrowingPlatform : ScriptedPlatform {
+    std::string FileDialog(const FileDialogRequest&) override { throw std::bad_alloc(); }
+};
+
+TEST(RunCommand, AnyExceptionEndsInTheUnexpectedErrorMessage) {
+    for (const Command c : {Command::Open, Command::PreSamplingResults}) {
+        Workspace ws;
+        Form_Load(ws);
+        ws.sprMain.SetCell(1, 1, "3");
+        ThrowingPlatform ui;
+        EXPECT_TRUE(RunCommand(ws, ui, c));
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, kUnexpectedErrorMessage);
+        EXPECT_EQ(ui.messages[0].title, "VELTA");
+        EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
+        EXPECT_FALSE(ui.busy);
+        EXPECT_EQ(ws.sprMain.CellText(1, 1), "3");
+    }
+}
+
+TEST(TypedValues, AmbiguousThousandsSeparatorIsRefusedWithBothReadings) {
+    // Typed or pasted cells: the text, and the detail line ("" = accepted).
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"1,234",
+         "Cell A2 holds \"1,234\", which reads as 1234 with a thousands separator or as 1.234 "
+         "with a decimal comma: type the number without the separator, or with a point."},
+        {" -12,500 ",
+         "Cell A2 holds \"-12,500\", which reads as -12500 with a thousands "
+         "separator or as -12.500 with a decimal comma"},
+        {"12,5", ""},
+        {"0,125", ""},
+        {"1,2345", ""},
+        {"1234", ""},
+    };
+    for (const auto& [text, detail] : cases) {
+        SCOPED_TRACE(text);
+        Workspace ws;
+        Form_Load(ws);
+        for (int32_t r = 1; r <= 4; ++r) ws.sprMain.SetCell(1, r, r == 2 ? text : "7");
+        ScriptedPlatform ui;
+        EXPECT_EQ(ComputePreSampleStats(ws, ui), detail.empty());
+        if (detail.empty()) {
+            EXPECT_TRUE(ui.messages.empty());
+            continue;
+        }
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text.rfind(std::string(kBadPreSampleMessage) + "\r\r" + detail, 0),
+                  0u)
+            << ui.messages[0].text;
+        EXPECT_EQ(ws.PreSampleReady, "0");
+    }
+}
+
+}  // namespace
+}  // namespace velta
