@@ -199,6 +199,15 @@ std::string BatchPlatform::TimeText() {
     return buf;
 }
 
+std::string BatchPlatform::DateText() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%d/%m/%Y", &tm);
+    return buf;
+}
+
 std::string BatchPlatform::DateTimeText() {
     const std::time_t t = std::time(nullptr);
     std::tm tm{};

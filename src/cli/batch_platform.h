@@ -67,6 +67,7 @@ class BatchPlatform : public Platform {
     void SetBusy(bool) override {}
     void ProcessEvents() override;
     std::string TimeText() override;
+    std::string DateText() override;
     std::string DateTimeText() override;
     double MonotonicSeconds() override;
     void ShowHelp() override {}
