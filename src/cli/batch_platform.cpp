@@ -199,13 +199,12 @@ std::string BatchPlatform::TimeText() {
     return buf;
 }
 
-// The report's date, in the system's short numeric form.
 std::string BatchPlatform::DateText() {
     const std::time_t t = std::time(nullptr);
     std::tm tm{};
     localtime_r(&t, &tm);
     char buf[16];
-    std::strftime(buf, sizeof buf, "%x", &tm);
+    std::strftime(buf, sizeof buf, "%d/%m/%Y", &tm);
     return buf;
 }
 
