@@ -175,9 +175,8 @@ TEST(Cli, HelpAndVersionExitWithZero) {
                                "--tables", "--chart-means", "--chart-sds",   "--chart-width",
                                "--yes",    "--quiet",       "--version",     "--values"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
-    const CliRun version = Cli({"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, std::string("velta-cli ") + VELTA_VERSION + "\n");
+    // --version's exact line is checked on the executable (velta_cli_version), not its status.
+    EXPECT_EQ(Cli({"--version"}).status, 0);
 }
 
 TEST(Cli, QuestionsStopTheRunUnlessAnsweredYes) {
