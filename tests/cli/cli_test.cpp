@@ -83,10 +83,16 @@ struct Scratch {
 };
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
+    return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str();
+}
+
+// The window: Open the pilot sample, then Generate from a fresh program's random source.
+void OpenAndGenerate(Workspace& ws, ScriptedPlatform& ui) {
+    ResetWorkspace(ws);
+    ui.files = {kPilot};
+    ASSERT_TRUE(RunCommand(ws, ui, Command::Open));
+    ResetProcessRandomSource();
+    ASSERT_TRUE(RunCommand(ws, ui, Command::Generate));
 }
 
 }  // namespace
@@ -97,48 +103,45 @@ TEST(Cli, EveryBadOptionOrInputEndsWithStatus2AndWritesNothing) {
     const std::string rep = tmp / "r.dat";
     const struct {
         std::vector<std::string> args;
-        std::string stdinText;
         std::string says;
+        std::string stdinText = "";
     } cases[] = {
         {{kPilot, "--virtual-samples", "0"},
-         "",
          "The specified number of virtual samples is not valid"},
-        {{kPilot, "-V", "2.5"}, "", "The specified number of virtual samples is not valid"},
-        {{kPilot, "-V", "abc"}, "", "The specified number of virtual samples is not valid"},
-        {{kPilot, "--trim", "10"}, "", "The specified P value is not valid"},
-        {{kPilot, "--trim", "-1"}, "", "The specified P value is not valid"},
-        {{kPilot, "--trim", "2.5"}, "", "The specified P value is not valid"},
-        {{kPilot, "--alpha", "0.2"}, "", "alpha must be 0.01, 0.05 or 0.10"},
-        {{kPilot, "--max-error", "0"}, "", "maximum difference between sample and population"},
-        {{kPilot, "--max-error", "x"}, "", "maximum difference between sample and population"},
-        {{kPilot, "--max-error", "1", "--sd", "-1"}, "", "standard deviation is not valid"},
-        {{kPilot, "--column", "1x"}, "", "a column is a letter"},
-        {{kPilot, "--column", "C"}, "", "the sheet has 1 column (A .. A)"},
-        {{kPilot, "--sheet", "2"}, "", "the workbook has one sheet"},
-        {{kPilot, "--manual", "1"}, "", "lies between 2 and N-1 = 23"},
-        {{kPilot, "--manual", "24"}, "", "lies between 2 and N-1 = 23"},
-        {{kPilot, "--manual", "x"}, "", "--manual"},
-        {{kPilot, "--chart-means", "m.bmp"}, "", "a chart file ends in .png, .svg or .pdf"},
-        {{kPilot, "--chart-width", "5"}, "", "--chart-width"},
-        {{kPilot, "--seed", "-1"}, "", "--seed"},
-        {{kPilot, "--bogus"}, "", "bogus"},
-        {{kPilot, "--json", kRoot + "/no/such/folder/x.json"}, "", "does not exist"},
-        {{kPilot, "--report", kRoot}, "", "is a folder"},
-        {{kPilot, "--tables", kRoot + "/README.md"}, "", "cannot be created"},
-        {{}, "", "give an INPUT file"},
-        {{"-", "--all-columns"}, "1\n2\n3\n", "--all-columns needs a spreadsheet file"},
-        {{kRoot + "/no_such_file.xls"}, "", "File not exit"},
-        {{kSheets + "/truncated.xls"}, "", "Invalid File Type or Locked"},
-        {{kSheets + "/three_sheets.xls", "--sheet", "Nope"},
-         "",
-         "no such sheet; the workbook has 1)"},
-        {{kSheets + "/three_sheets.xls", "--sheet", "4"}, "", "no such sheet"},
-        {{kSheets + "/text_in_column.xls"}, "", "There is something wrong with the file"},
-        {{kSheets + "/header_text.xls", "--column", "B"}, "", "Cell B2 holds \"a\""},
-        {{kSheets + "/huge_repeat.ods", "--all-columns"}, "", "at most 256 are sized"},
-        {{"-"}, "1.5\n2.5\n", "At least 3 sampling units are needed"},
-        {{"-"}, "1.5\nabc\n2.5\n", "There is something wrong with the file"},
-        {{"--values", "1", "2"}, "", "At least 3 sampling units are needed"},
+        {{kPilot, "-V", "2.5"}, "The specified number of virtual samples is not valid"},
+        {{kPilot, "-V", "abc"}, "The specified number of virtual samples is not valid"},
+        {{kPilot, "--trim", "10"}, "The specified P value is not valid"},
+        {{kPilot, "--trim", "-1"}, "The specified P value is not valid"},
+        {{kPilot, "--trim", "2.5"}, "The specified P value is not valid"},
+        {{kPilot, "--alpha", "0.2"}, "alpha must be 0.01, 0.05 or 0.10"},
+        {{kPilot, "--max-error", "0"}, "maximum difference between sample and population"},
+        {{kPilot, "--max-error", "x"}, "maximum difference between sample and population"},
+        {{kPilot, "--max-error", "1", "--sd", "-1"}, "standard deviation is not valid"},
+        {{kPilot, "--column", "1x"}, "a column is a letter"},
+        {{kPilot, "--column", "C"}, "the sheet has 1 column (A .. A)"},
+        {{kPilot, "--sheet", "2"}, "the workbook has one sheet"},
+        {{kPilot, "--manual", "1"}, "lies between 2 and N-1 = 23"},
+        {{kPilot, "--manual", "24"}, "lies between 2 and N-1 = 23"},
+        {{kPilot, "--manual", "x"}, "--manual"},
+        {{kPilot, "--chart-means", "m.bmp"}, "a chart file ends in .png, .svg or .pdf"},
+        {{kPilot, "--chart-width", "5"}, "--chart-width"},
+        {{kPilot, "--seed", "-1"}, "--seed"},
+        {{kPilot, "--bogus"}, "bogus"},
+        {{kPilot, "--json", kRoot + "/no/such/folder/x.json"}, "does not exist"},
+        {{kPilot, "--report", kRoot}, "is a folder"},
+        {{kPilot, "--tables", kRoot + "/README.md"}, "cannot be created"},
+        {{}, "give an INPUT file"},
+        {{"-", "--all-columns"}, "--all-columns needs a spreadsheet file", "1\n2\n3\n"},
+        {{kRoot + "/no_such_file.xls"}, "File not exit"},
+        {{kSheets + "/truncated.xls"}, "Invalid File Type or Locked"},
+        {{kSheets + "/three_sheets.xls", "--sheet", "Nope"}, "no such sheet; the workbook has 1)"},
+        {{kSheets + "/three_sheets.xls", "--sheet", "4"}, "no such sheet"},
+        {{kSheets + "/text_in_column.xls"}, "There is something wrong with the file"},
+        {{kSheets + "/header_text.xls", "--column", "B"}, "Cell B2 holds \"a\""},
+        {{kSheets + "/huge_repeat.ods", "--all-columns"}, "at most 256 are sized"},
+        {{"-"}, "At least 3 sampling units are needed", "1.5\n2.5\n"},
+        {{"-"}, "There is something wrong with the file", "1.5\nabc\n2.5\n"},
+        {{"--values", "1", "2"}, "At least 3 sampling units are needed"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
@@ -172,9 +175,8 @@ TEST(Cli, HelpAndVersionExitWithZero) {
                                "--tables", "--chart-means", "--chart-sds",   "--chart-width",
                                "--yes",    "--quiet",       "--version",     "--values"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
-    const CliRun version = Cli({"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, std::string("velta-cli ") + VELTA_VERSION + "\n");
+    // --version's exact line is checked on the executable (velta_cli_version), not its status.
+    EXPECT_EQ(Cli({"--version"}).status, 0);
 }
 
 TEST(Cli, QuestionsStopTheRunUnlessAnsweredYes) {
@@ -259,14 +261,9 @@ TEST(Cli, SeedsRepeatAndTheDefaultIsTheWindowsFirstGeneration) {
     EXPECT_EQ(tables({"--seed", "5489"}, "same"), plain);
     EXPECT_NE(tables({"--seed", "7"}, "other"), plain);
 
-    // The window: Open, then Generate from a fresh program's random source.
     Workspace ws;
-    ResetWorkspace(ws);
     ScriptedPlatform ui;
-    ui.files = {kPilot};
-    ASSERT_TRUE(RunCommand(ws, ui, Command::Open));
-    ResetProcessRandomSource();
-    ASSERT_TRUE(RunCommand(ws, ui, Command::Generate));
+    ASSERT_NO_FATAL_FAILURE(OpenAndGenerate(ws, ui));
     const StatsTables& t = ws.VirtualSampleTable;
     EXPECT_EQ(plain, TableCsv(t.means, 24, t.V, ws.Jump));
     EXPECT_EQ(ReadFile(tmp / "plain/sds.csv"), TableCsv(t.sds, 24, t.V, ws.Jump));
@@ -287,12 +284,8 @@ TEST(Cli, ResultsEqualTheWindowsForTheSameSteps) {
     const json& r = cli["results"][0];
 
     Workspace ws;
-    ResetWorkspace(ws);
     ScriptedPlatform ui;
-    ui.files = {kPilot};
-    RunCommand(ws, ui, Command::Open);
-    ResetProcessRandomSource();
-    RunCommand(ws, ui, Command::Generate);
+    ASSERT_NO_FATAL_FAILURE(OpenAndGenerate(ws, ui));
     ws.txtPerc.text = "5";
     RunCommand(ws, ui, Command::Trim);
     RunCommand(ws, ui, Command::Automatic);

@@ -8,79 +8,19 @@
 
 using namespace velta;
 
-TEST(ParseNumber, AcceptsTheNumberForms) {
-    EXPECT_EQ(ParseNumber("12"), 12.0);
-    EXPECT_EQ(ParseNumber("  -3.5  "), -3.5);
-    EXPECT_EQ(ParseNumber("+.5"), 0.5);
-    EXPECT_EQ(ParseNumber("5."), 5.0);
-    EXPECT_EQ(ParseNumber("1,25"), 1.25);  // decimal comma when there is no point
-    EXPECT_EQ(ParseNumber("2.5e3"), 2500.0);
-    EXPECT_EQ(ParseNumber("2.5E-3"), 0.0025);
-    EXPECT_EQ(ParseNumber("\t7\t"), 7.0);
-    EXPECT_EQ(ParseNumber("1e-400"), 0.0);  // underflow is zero, not an error
-    EXPECT_EQ(ParseNumber("1.7976931348623157e308"), 1.7976931348623157e308);
-}
-
-TEST(ParseNumber, RefusesEverythingElse) {
+TEST(ParseNumber, AcceptsTheNumberFormsAndRefusesEverythingElse) {
+    // "1,25": decimal comma when there is no point; "1e-400": underflow is zero, not an error.
+    const std::pair<const char*, double> good[] = {
+        {"12", 12.0},       {"  -3.5  ", -3.5},
+        {"+.5", 0.5},       {"5.", 5.0},
+        {"1,25", 1.25},     {"2.5e3", 2500.0},
+        {"2.5E-3", 0.0025}, {"\t7\t", 7.0},
+        {"1e-400", 0.0},    {"1.7976931348623157e308", 1.7976931348623157e308}};
+    for (const auto& [t, v] : good) EXPECT_EQ(ParseNumber(t), v) << t;
     for (const char* t : {"",         "   ",   "abc",    "1.2.3", "1,2.3", "1 2",   "--1", "e5",
                           "1e",       "1e+",   ".",      "-",     "nan",   "NaN",   "inf", "-inf",
                           "Infinity", "1e999", "-1e309", "0x10",  "12abc", "1'000", "1.5%"})
         EXPECT_FALSE(ParseNumber(t).has_value()) << '"' << t << '"';
-}
-
-TEST(WholeNumbers, RoundHalfToEvenAndOverflow) {
-    EXPECT_EQ(RoundToInt32(2.5), 2);
-    EXPECT_EQ(RoundToInt32(3.5), 4);
-    EXPECT_EQ(RoundToInt32(-2.5), -2);
-    EXPECT_EQ(RoundToInt32(2.4999), 2);
-    EXPECT_THROW(RoundToInt32(3e9), OverflowError);
-    EXPECT_THROW(RoundToInt32(std::nan("")), OverflowError);
-    EXPECT_TRUE(IsWholeNumber("250"));
-    EXPECT_TRUE(IsWholeNumber(" 2.0e2 "));
-    EXPECT_FALSE(IsWholeNumber("2.5"));
-    EXPECT_FALSE(IsWholeNumber("abc"));
-    EXPECT_FALSE(IsWholeNumber("1e12"));
-    EXPECT_EQ(IntPart(-2.5), -3.0);
-    EXPECT_EQ(IntPart(2.9), 2.0);
-}
-
-TEST(DisplayFormats, HashPatterns) {
-    EXPECT_EQ(Format3(12), "12.");
-    EXPECT_EQ(Format3(0.5), ".5");
-    EXPECT_EQ(Format3(3.14159), "3.142");
-    EXPECT_EQ(Format3(-0.5), "-.5");
-    EXPECT_EQ(Format3(-12.25), "-12.25");
-    EXPECT_EQ(Format3(0.0), ".");
-    EXPECT_EQ(Format3(0.0004), ".");
-    EXPECT_EQ(Format3(1.58113883), "1.581");
-    EXPECT_EQ(Format3(0.70710678), ".707");
-    EXPECT_EQ(Format2(1.58113883), "1.58");
-    EXPECT_EQ(Format2(1.999), "2.");
-    EXPECT_EQ(Format4(0.12345678), ".1235");
-    EXPECT_EQ(Format3(123456789.0), "123456789.");
-}
-
-TEST(DisplayFormats, ScientificAxisGeneralInteger) {
-    EXPECT_EQ(FormatScientific(184756), "1.85E+05");
-    EXPECT_EQ(FormatScientific(6), "6.00E+00");
-    EXPECT_EQ(FormatScientific(10), "1.00E+01");
-    EXPECT_EQ(FormatScientific(0.00123), "1.23E-03");
-    EXPECT_EQ(FormatScientific(2.7e299), "2.70E+299");
-    EXPECT_EQ(FormatAxis(12), "12.0");
-    EXPECT_EQ(FormatAxis(0.5), "0.5");
-    EXPECT_EQ(FormatAxis(3.14159), "3.142");
-    EXPECT_EQ(FormatAxis(-2), "-2.0");
-    EXPECT_EQ(FormatGeneral(184756), "184756");
-    EXPECT_EQ(FormatGeneral(10), "10");
-    EXPECT_EQ(FormatGeneral(0.1), "0.1");
-    EXPECT_EQ(FormatGeneral(1.0 / 3.0), "0.333333333333333");
-    EXPECT_EQ(FormatInteger(-17), "-17");
-}
-
-TEST(DisplayFormats, ScientificTextReadsBackAsTheRoundedValue) {
-    // The generation reads the maximum back from its caption text.
-    EXPECT_EQ(ParseNumber(FormatScientific(184756)), 185000.0);
-    EXPECT_EQ(ParseNumber(FormatScientific(252)), 252.0);
 }
 
 TEST(ParseNumber, AmbiguousCommaIsNotANumber) {
@@ -98,13 +38,48 @@ TEST(ParseNumber, AmbiguousCommaIsNotANumber) {
     }
 }
 
-TEST(DisplayFormats, ExactTextReadsBackBitForBit) {
-    EXPECT_EQ(FormatExact(41.2), "41.2");
-    EXPECT_EQ(FormatExact(1e-5), "1E-05");
-    EXPECT_EQ(FormatExact(0.1 + 0.2), "0.30000000000000004");
-    EXPECT_EQ(FormatExact(1.0 / 3.0), "0.3333333333333333");
-    EXPECT_EQ(FormatExact(1.7976931348623157e308), "1.7976931348623157E+308");
-    EXPECT_EQ(FormatExact(4.9406564584124654e-324), "4.94065645841247E-324");
+TEST(WholeNumbers, RoundHalfToEvenAndOverflow) {
+    for (const auto& [v, i] : {std::pair{2.5, 2}, {3.5, 4}, {-2.5, -2}, {2.4999, 2}})
+        EXPECT_EQ(RoundToInt32(v), i) << v;
+    EXPECT_THROW(RoundToInt32(3e9), OverflowError);
+    EXPECT_THROW(RoundToInt32(std::nan("")), OverflowError);
+    for (const char* t : {"250", " 2.0e2 "}) EXPECT_TRUE(IsWholeNumber(t)) << t;
+    for (const char* t : {"2.5", "abc", "1e12"}) EXPECT_FALSE(IsWholeNumber(t)) << t;
+    EXPECT_EQ(IntPart(-2.5), -3.0);
+    EXPECT_EQ(IntPart(2.9), 2.0);
+}
+
+TEST(DisplayFormats, EveryPattern) {
+    // Format2/3/4, Scientific, Axis, General, Exact.
+    using Fn = std::string (*)(double);
+    const Fn F2 = Format2, F3 = Format3, F4 = Format4, S = FormatScientific, A = FormatAxis,
+             G = FormatGeneral, E = FormatExact;
+    // clang-format off
+    const struct {
+        Fn format;
+        double value;
+        const char* text;
+    } cases[] = {
+        {F3, 12, "12."}, {F3, 0.5, ".5"}, {F3, 3.14159, "3.142"}, {F3, -0.5, "-.5"},
+        {F3, -12.25, "-12.25"}, {F3, 0.0, "."}, {F3, 0.0004, "."}, {F3, 1.58113883, "1.581"},
+        {F3, 0.70710678, ".707"}, {F3, 123456789.0, "123456789."}, {F2, 1.58113883, "1.58"},
+        {F2, 1.999, "2."}, {F4, 0.12345678, ".1235"},
+        {S, 184756, "1.85E+05"}, {S, 6, "6.00E+00"}, {S, 10, "1.00E+01"}, {S, 0.00123, "1.23E-03"},
+        {S, 2.7e299, "2.70E+299"}, {A, 12, "12.0"}, {A, 0.5, "0.5"}, {A, 3.14159, "3.142"},
+        {A, -2, "-2.0"}, {G, 184756, "184756"}, {G, 10, "10"}, {G, 0.1, "0.1"},
+        {G, 1.0 / 3.0, "0.333333333333333"}, {E, 41.2, "41.2"}, {E, 1e-5, "1E-05"},
+        {E, 0.1 + 0.2, "0.30000000000000004"}, {E, 1.0 / 3.0, "0.3333333333333333"},
+        {E, 1.7976931348623157e308, "1.7976931348623157E+308"},
+        {E, 4.9406564584124654e-324, "4.94065645841247E-324"}};
+    // clang-format on
+    for (const auto& c : cases) EXPECT_EQ(c.format(c.value), c.text) << c.value;
+    EXPECT_EQ(FormatInteger(-17), "-17");
+}
+
+TEST(DisplayFormats, TextsReadBack) {
+    // The generation reads the maximum back from its caption text.
+    EXPECT_EQ(ParseNumber(FormatScientific(184756)), 185000.0);
+    EXPECT_EQ(ParseNumber(FormatScientific(252)), 252.0);
     for (double v : {0.1, 123456.78901234567, -2.2250738585072014e-308, 6.02214076e23, 1e300})
         EXPECT_EQ(ParseNumber(FormatExact(v)), v) << FormatExact(v);
 }
