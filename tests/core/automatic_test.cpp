@@ -1,22 +1,17 @@
-// "Automatic": the breakpoint search, every cell and line of a hand-built
-// trimmed cloud against an independent least-squares fit, the whole road
-// for every sample-size step, large V, the failure messages and the error
-// path.
+// "Automatic": the breakpoint search, a hand-built trimmed cloud against
+// independent least-squares fits, the whole road, failures and errors.
 #include "regression/automatic.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "app/commands.h"
 #include "base/numbers.h"
 #include "charts/manual.h"
-#include "data/presample.h"
-#include "engine/generation_command.h"
-#include "model/messages.h"
-#include "platform/scripted/scripted_platform.h"
+#include "headless.h"
 
 using namespace velta;
 
@@ -94,13 +89,7 @@ std::vector<double> Points(const std::vector<double>& v, size_t K) {
     return {v.begin() + 1, v.begin() + 1 + std::ptrdiff_t(K)};
 }
 
-void ExpectOnly(ScriptedPlatform& ui, const char* text, MsgIcon icon) {
-    ASSERT_EQ(ui.messages.size(), 1u) << ui.LastMessage();
-    EXPECT_EQ(ui.messages[0].text, text);
-    EXPECT_EQ(ui.messages[0].icon, icon);
-    EXPECT_EQ(ui.messages[0].title, "VELTA");
-    ui.messages.clear();
-}
+using test::ExpectOnlyMessage;
 
 }  // namespace
 
@@ -125,16 +114,13 @@ TEST(AutomaticSampleSize, HandBuiltCloudFillsEveryCellAndLine) {
     ws.Slider1.value = 7;
     ScriptedPlatform ui;
     EXPECT_TRUE(RunCommand(ws, ui, Command::Automatic));
-    ExpectOnly(ui, kTrySliderMessage, MsgIcon::Information);
+    ExpectOnlyMessage(ui, kTrySliderMessage, MsgIcon::Information);
     const int32_t V = 3, row = 4;
-    EXPECT_EQ(ws.SampleSizeM, row);
-    EXPECT_EQ(ws.SampleSizeDS, row);
-    EXPECT_EQ(ws.AutoSizeDone, "1");
-    EXPECT_EQ(ws.Text3.text, "5");
-    EXPECT_EQ(ws.Text4.text, "5");
+    EXPECT_EQ(std::tuple(ws.SampleSizeM, ws.SampleSizeDS, ws.Slider1.selStart, ws.Slider1.value),
+              std::tuple(row, row, 5, 7));
+    EXPECT_EQ(std::tuple(ws.AutoSizeDone, ws.Text3.text, ws.Text4.text),
+              std::tuple(std::string("1"), std::string("5"), std::string("5")));
     EXPECT_TRUE(ws.Command1.enabled && ws.tStudentSampleSize.enabled);
-    EXPECT_EQ(ws.Slider1.selStart, 5);
-    EXPECT_EQ(ws.Slider1.value, 7);
 
     // The search, and every cell of sprReport against independent fits.
     EXPECT_LT(Ols(Points(kUp, 3)).r2 + Ols(Points(kLo, 3)).r2,
@@ -147,8 +133,8 @@ TEST(AutomaticSampleSize, HandBuiltCloudFillsEveryCellAndLine) {
                             "DS Int AD", "DS Int BD"};
     const Grid& g = ws.sprReport;
     for (int32_t r = 1; r <= 10; ++r) EXPECT_EQ(g.CellText(1, r), titles[r - 1]) << r;
-    EXPECT_EQ(g.CellText(2, 1), "4");
-    EXPECT_EQ(g.CellText(2, 2), "4");
+    EXPECT_EQ(std::pair(g.CellText(2, 1), g.CellText(2, 2)),
+              std::pair(std::string("4"), std::string("4")));
     for (int32_t chart = 0; chart < 2; ++chart) {
         for (int32_t k = 0; k < 2; ++k) {
             const Line& l = fit[2 * chart + k];
@@ -205,13 +191,13 @@ TEST(AutomaticSampleSize, HandBuiltCloudFillsEveryCellAndLine) {
     EXPECT_TRUE(ws.VtChart1.PointMarker(V + 5, row).visible);
     const Table2D lines = ws.TrimmedTable.means;
     EXPECT_TRUE(RunCommand(ws, ui, Command::Automatic));
-    ExpectOnly(ui, kTrySliderMessage, MsgIcon::Information);
+    ExpectOnlyMessage(ui, kTrySliderMessage, MsgIcon::Information);
     EXPECT_EQ(ws.Text3.text, "5");
     for (int32_t r = 0; r < 9; ++r)
         for (int32_t c = V; c < V + 4; ++c) EXPECT_EQ(ws.TrimmedTable.means(r, c), lines(r, c));
     Workspace big = HandBuilt(40000);
     EXPECT_TRUE(RunCommand(big, ui, Command::Automatic));
-    ExpectOnly(ui, kTrySliderMessage, MsgIcon::Information);
+    ExpectOnlyMessage(ui, kTrySliderMessage, MsgIcon::Information);
     for (int32_t r = 1; r <= 10; ++r)
         for (int32_t c = 1; c <= 3; ++c) EXPECT_EQ(big.sprReport.CellText(c, r), g.CellText(c, r));
     EXPECT_EQ(big.txtAutoMeanAlto.text, "26.");
@@ -221,18 +207,14 @@ TEST(AutomaticSampleSize, GeneratedAndTrimmedCloudsOfEverySampleSizeStep) {
     // The whole road. With Jump >= 2 (N >= 21) only the rows q*Jump - 1 hold
     // data: the result lies on one of them and Text3 names its category.
     for (int32_t N : {12, 21, 40, 100, 400}) {
-        Workspace ws;
-        Form_Load(ws);
-        ScriptedPlatform ui;
-        for (int32_t i = 1; i <= N; ++i) ws.sprMain.SetCell(1, i, 20.0 + std::fmod(i * 7.31, 9.7));
-        ASSERT_TRUE(ComputePreSampleStats(ws, ui));
-        ws.txtLimite.text = "250";
-        RandomSource rng;
-        RunGeneration(ws, ui, rng);
+        test::Session s(N, "250", [](int32_t i) { return 20.0 + std::fmod(i * 7.31, 9.7); });
+        Workspace& ws = s.ws;
+        ScriptedPlatform& ui = s.ui;
+        s.Generate();
         ASSERT_TRUE(RunCommand(ws, ui, Command::Trim));
         ui.messages.clear();
         ASSERT_TRUE(RunCommand(ws, ui, Command::Automatic));
-        ExpectOnly(ui, kTrySliderMessage, MsgIcon::Information);
+        ExpectOnlyMessage(ui, kTrySliderMessage, MsgIcon::Information);
         const int32_t J = ws.Jump, row = ws.SampleSizeM;
         EXPECT_TRUE(row % J == 0 && row >= 4 * J && row <= N - 3 * J) << N << " " << row;
         EXPECT_NE(ws.TrimmedTable.means(row - 1, 0), 0.0) << N;
@@ -266,7 +248,7 @@ TEST(AutomaticSampleSize, FailuresAndTheErrorPath) {
     ws.DataTrimmed = false;
     const uint64_t grid = ws.sprReport.Revision(), chart = ws.VtChart1.Revision();
     run(ws);
-    ExpectOnly(ui, kApplyFilterMessage, MsgIcon::Information);
+    ExpectOnlyMessage(ui, kApplyFilterMessage, MsgIcon::Information);
     EXPECT_TRUE(ws.sprReport.Revision() == grid && ws.VtChart1.Revision() == chart);
 
     // No candidate (N = 5) or a sum that never rises: no result, nothing
@@ -275,7 +257,7 @@ TEST(AutomaticSampleSize, FailuresAndTheErrorPath) {
         ws = Trimmed(N, 3, funnel(N), funnel(N));
         const Workspace before = ws;
         run(ws);
-        ExpectOnly(ui, kAutomaticFailedMessage, MsgIcon::Critical);
+        ExpectOnlyMessage(ui, kAutomaticFailedMessage, MsgIcon::Critical);
         EXPECT_EQ(ws.SampleSizeM + ws.SampleSizeDS, 0);
         EXPECT_TRUE(ws.Text3.text == "7" && ws.AutoSizeDone == "1");
         EXPECT_EQ(ws.sprReport.Revision(), before.sprReport.Revision());
@@ -295,7 +277,7 @@ TEST(AutomaticSampleSize, FailuresAndTheErrorPath) {
         for (int32_t j = 0; j < 3; ++j) broken[4].TrimmedTable.means(r, j) -= 10;
     for (Workspace& w : broken) {
         run(w);
-        ExpectOnly(ui, kUnexpectedErrorMessage, MsgIcon::Critical);
+        ExpectOnlyMessage(ui, kUnexpectedErrorMessage, MsgIcon::Critical);
         for (const Field* f : {&w.txtAutoMeanAlto, &w.txtAutoMeanBasso, &w.txtManualMeanAlto,
                                &w.txtManualMeanBasso, &w.Text3, &w.Text4})
             EXPECT_EQ(f->text, "");

@@ -1,6 +1,4 @@
-// "Generate the virtual samples" driven headless: validation and questions,
-// the clouds on the charts, value ranges, markers, progress window, abort in
-// each phase and the error handler; and the chart model's line ladder.
+// "Generate the virtual samples" driven headless, and the chart model's line ladder.
 #include "engine/generation_command.h"
 
 #include <gtest/gtest.h>
@@ -13,51 +11,61 @@
 
 #include "app/commands.h"
 #include "base/errors.h"
-#include "data/presample.h"
 #include "engine/progress.h"
-#include "platform/scripted/scripted_platform.h"
+#include "headless.h"
 
 using namespace velta;
 
 namespace {
 
-struct Session {
-    Workspace ws;
-    ScriptedPlatform ui;
-    RandomSource rng;
+const std::string kInvalid = "The specified number of virtual samples is not valid";
+const std::string kExceeds =
+    "The specified number of virtual samples exceeds the maximum number, and it will "
+    "generate redundant samples.\rDo you want to continue anyway?";
+const std::string kHigh =
+    "The specified number of virtual samples is high, and it may take a quite long time for "
+    "generation.\rDo you want to continue anyway?";
 
-    explicit Session(int32_t n, std::string v = "250") {
-        Form_Load(ws);
-        for (int32_t i = 1; i <= n; ++i) ws.sprMain.SetCell(1, i, 12.5 + std::fmod(i * 7.3, 5.1));
-        EXPECT_TRUE(ComputePreSampleStats(ws, ui));
-        ws.txtLimite.text = std::move(v);  // after the pre-sample capped the field
-        ui.clockStep = 1.0;                // every offered pause happens
+// Every offered pause happens.
+struct Session : test::Session {
+    explicit Session(int32_t n, std::string v = "250") : test::Session(n, std::move(v)) {
+        ui.clockStep = 1.0;
     }
-    void Run() { RunGeneration(ws, ui, rng); }
+    void Run() { Generate(); }
 };
+
+// Int of the extremes of a table over the given rows: {lower, upper}.
+std::pair<int32_t, int32_t> Range(const Table2D& t, int32_t from, int32_t to, int32_t step,
+                                  int32_t V) {
+    double lo = 1e300, hi = -1e300;
+    for (int32_t r = from; r <= to; r += step)
+        for (int32_t j = 0; j < V; ++j) lo = std::min(lo, t(r, j)), hi = std::max(hi, t(r, j));
+    return {static_cast<int32_t>(std::floor(lo)), static_cast<int32_t>(std::floor(hi)) + 1};
+}
 
 }  // namespace
 
 TEST(GenerationCommand, ValidatesTheNumberAndAsksAboutRedundantOrManySamples) {
-    const std::string invalid = "The specified number of virtual samples is not valid";
-    const std::string exceeds =
-        "The specified number of virtual samples exceeds the maximum number, and it will "
-        "generate redundant samples.\rDo you want to continue anyway?";
-    const std::string high =
-        "The specified number of virtual samples is high, and it may take a quite long time for "
-        "generation.\rDo you want to continue anyway?";
-    // N = 10 allows 252 distinct samples, N = 6 allows 20; answering No stops.
+    // N = 10 allows 252 distinct samples, N = 6 allows 20, N = 24 allows
+    // C(24, 12) = 2,704,156, shown rounded as 2.70E+06: the comparison is
+    // with the exact maximum. Answering No stops.
     const struct {
         int32_t n;
         const char* v;
         std::string message;
-    } cases[] = {{10, "0", invalid},   {10, "-3", invalid},  {10, "abc", invalid},
-                 {10, "", invalid},    {10, "2.5", invalid}, {10, "1e12", invalid},
-                 {10, "250", {}},      {10, "251", high},    {10, "252", high},
-                 {10, "253", exceeds}, {6, "21", exceeds},   {6, "300", exceeds},
-                 {6, "20", {}}};
+    } cases[] = {{10, "0", kInvalid},    {10, "-3", kInvalid},
+                 {10, "abc", kInvalid},  {10, "", kInvalid},
+                 {10, "2.5", kInvalid},  {10, "1e12", kInvalid},
+                 {10, "250", {}},        {10, "251", kHigh},
+                 {10, "252", kHigh},     {10, "253", kExceeds},
+                 {6, "21", kExceeds},    {6, "300", kExceeds},
+                 {6, "20", {}},          {24, "2700001", kHigh},
+                 {24, "2704156", kHigh}, {24, "2704157", kExceeds}};
     for (const auto& c : cases) {
         Session s(c.n, c.v);
+        if (c.n == 24) {
+            EXPECT_EQ(s.ws.Label17.text, "Maximum number: 2.70E+06");
+        }
         s.ws.Label28.visible = true;
         s.ui.answers = {MsgAnswer::No};
         s.Run();
@@ -69,12 +77,10 @@ TEST(GenerationCommand, ValidatesTheNumberAndAsksAboutRedundantOrManySamples) {
             EXPECT_TRUE(s.ui.messages.empty()) << c.v;
             continue;
         }
+        const bool invalid = c.message == kInvalid;
         ASSERT_EQ(s.ui.messages.size(), 1u) << c.v;
-        const auto& m = s.ui.messages[0];
-        EXPECT_EQ(m.text, c.message) << c.v;
-        EXPECT_EQ(m.title, "VELTA");
-        EXPECT_EQ(m.buttons, c.message == invalid ? MsgButtons::Ok : MsgButtons::YesNo);
-        EXPECT_EQ(m.icon, c.message == invalid ? MsgIcon::Critical : MsgIcon::None);
+        EXPECT_EQ(s.ui.messages[0].buttons, invalid ? MsgButtons::Ok : MsgButtons::YesNo);
+        test::ExpectOnlyMessage(s.ui, c.message, invalid ? MsgIcon::Critical : MsgIcon::None, c.v);
     }
 }
 
@@ -112,16 +118,10 @@ TEST(GenerationCommand, ValueRangesAndTheNormalEnding) {
     s.ws.Text5.text = "7";
     s.Run();
     const Workspace& ws = s.ws;
-    // Int of the extremes over the visited rows 0 .. N-2 (row N-2 holds the
-    // whole pre-sample, row N-1 is never visited).
-    double lo = 1e300, hi = -1e300;
-    for (int32_t r = 0; r <= 8; ++r)
-        for (int32_t j = 0; j < 40; ++j) {
-            lo = std::min(lo, ws.VirtualSampleTable.means(r, j));
-            hi = std::max(hi, ws.VirtualSampleTable.means(r, j));
-        }
-    EXPECT_EQ(ws.MeansUpper, static_cast<int32_t>(std::floor(hi)) + 1);
-    EXPECT_EQ(ws.MeansLower, static_cast<int32_t>(std::floor(lo)));
+    // Over the visited rows 0 .. N-2 (row N-2 holds the whole pre-sample).
+    const auto [lo, hi] = Range(ws.VirtualSampleTable.means, 0, 8, 1, 40);
+    EXPECT_EQ(ws.MeansUpper, hi);
+    EXPECT_EQ(ws.MeansLower, lo);
     EXPECT_EQ(ws.SDsLower, 0);
     EXPECT_EQ(ws.VtChart1.Axis().minimum, ws.MeansLower);
     EXPECT_EQ(ws.VtChart2.Axis().maximum, ws.SDsUpper);
@@ -135,6 +135,16 @@ TEST(GenerationCommand, ValueRangesAndTheNormalEnding) {
     EXPECT_FALSE(ws.frmAvanzamento.shown);
     EXPECT_EQ(ws.DrawProgress + ws.StatsProgress + ws.mioI + ws.mioI1, 0);
     EXPECT_FALSE(ws.generationRunning);
+
+    // With Jump >= 2 only the generated rows count; the zero rows never do.
+    Session j(45, "50");
+    j.Run();
+    ASSERT_EQ(j.ws.Jump, 3);
+    const auto means = Range(j.ws.VirtualSampleTable.means, 2, 43, 3, 50);
+    const auto sds = Range(j.ws.VirtualSampleTable.sds, 2, 43, 3, 50);
+    EXPECT_EQ(std::pair(j.ws.MeansLower, j.ws.MeansUpper), means);
+    EXPECT_EQ(std::pair(j.ws.SDsLower, j.ws.SDsUpper), sds);
+    EXPECT_GT(j.ws.MeansLower, 0);
 }
 
 TEST(GenerationCommand, FreshStartsGiveIdenticalTablesAndLaterRunsContinue) {
@@ -177,6 +187,15 @@ TEST(GenerationCommand, ProgressWindowFollowsThePhases) {
 }
 
 TEST(GenerationCommand, AbortInEachPhase) {
+    // Before the first virtual sample: nothing made, counters left at 0.
+    Session e(8, "30");
+    e.ui.onProcessEvents = [&] { cmdAbort_Click(e.ws); };
+    e.Run();
+    EXPECT_TRUE(e.ws.VirtualSampleTable.Empty());
+    EXPECT_EQ(e.ws.DrawProgress, 0);
+    EXPECT_EQ(e.ws.AbortRequested, "0");
+    EXPECT_FALSE(e.ws.cmdFilter.enabled || e.ws.frmAvanzamento.shown);
+
     Session s(10, "30");
     s.Run();
     const StatsTables first = s.ws.VirtualSampleTable;
@@ -219,23 +238,27 @@ TEST(GenerationCommand, ABadCellEndsInTheUnexpectedErrorMessage) {
     s.ws.Text5.text = "9";
     s.ws.sprMain.SetCell(1, 4, "abc");
     s.Run();
-    ASSERT_EQ(s.ui.messages.size(), 1u);
-    EXPECT_EQ(s.ui.messages[0].text,
-              "An unexpected error occurred. Try to change settings or contact the software "
-              "developer");
-    EXPECT_EQ(s.ui.messages[0].icon, MsgIcon::Critical);
+    test::ExpectOnlyMessage(s.ui, kUnexpectedErrorMessage, MsgIcon::Critical);
     EXPECT_EQ(s.ws.Text3.text, "");
     EXPECT_FALSE(s.ws.frmAvanzamento.shown);
     EXPECT_FALSE(s.ws.generationRunning);
 }
 
-TEST(GenerationCommand, HandlesCloudsBeyondTheSixteenBitBound) {
-    Session s(20, "40000");
-    s.ui.answers = {MsgAnswer::Yes};
+TEST(GenerationCommand, SmallestSampleAndCloudsBeyondTheSixteenBitBound) {
+    Session s(3, "3");  // a single category and no markers
     s.Run();
-    EXPECT_EQ(s.ws.VtChart1.ColumnCount(), 40000);
+    ASSERT_TRUE(s.ui.messages.empty());
+    EXPECT_EQ(s.ws.VtChart1.RowCount(), 1);
+    EXPECT_EQ(s.ws.VtChart1.RowLabel(1), "2");
+    for (int32_t j = 1; j <= 3; ++j) EXPECT_FALSE(s.ws.VtChart1.PointMarker(j, 1).visible);
     EXPECT_TRUE(s.ws.cmdFilter.enabled);
-    EXPECT_GT(s.ws.MeansUpper, s.ws.MeansLower);
+
+    Session big(20, "40000");
+    big.ui.answers = {MsgAnswer::Yes};
+    big.Run();
+    EXPECT_EQ(big.ws.VtChart1.ColumnCount(), 40000);
+    EXPECT_TRUE(big.ws.cmdFilter.enabled);
+    EXPECT_GT(big.ws.MeansUpper, big.ws.MeansLower);
 }
 
 TEST(ChartModel, LadderFormattingAndRemoval) {
@@ -283,26 +306,8 @@ TEST(ChartModel, LadderFormattingAndRemoval) {
     EXPECT_THROW(c.PointMarker(V + 1, 1), SubscriptOutOfRange);
 }
 
-// A V between the rounded caption (2.70E+06) and the exact maximum
-// C(24, 12) = 2,704,156 is not redundant; one more is.
-TEST(GenerationCommand, ComparesWithTheExactMaximumNotTheCaption) {
-    const std::string high =
-        "The specified number of virtual samples is high, and it may take a quite long time for "
-        "generation.\rDo you want to continue anyway?";
-    for (auto [v, expectHigh] :
-         {std::pair{"2700001", true}, {"2704156", true}, {"2704157", false}}) {
-        Session s(24, v);
-        EXPECT_EQ(s.ws.Label17.text, "Maximum number: 2.70E+06");
-        s.ui.answers = {MsgAnswer::No};
-        s.Run();
-        ASSERT_EQ(s.ui.messages.size(), 1u);
-        EXPECT_EQ(s.ui.messages[0].text == high, expectHigh) << v;
-    }
-}
-
 // A generation that cannot fit in the memory at hand is refused before any
-// question, with the estimate and the memory available; a V whose line
-// columns overflow 32 bits is not valid.
+// question; a V whose line columns overflow 32 bits is not valid.
 TEST(GenerationCommand, RefusesWhatMemoryOrIntegersCannotHold) {
     Session s(30, "5000000");
     s.ui.availableMemory = uint64_t{1} << 30;
@@ -321,76 +326,33 @@ TEST(GenerationCommand, RefusesWhatMemoryOrIntegersCannotHold) {
         big.ui.availableMemory = ~uint64_t{0};
         big.Run();
         ASSERT_EQ(big.ui.messages.size(), 1u) << v;
-        EXPECT_EQ(big.ui.messages[0].text, "The specified number of virtual samples is not valid");
+        EXPECT_EQ(big.ui.messages[0].text, kInvalid);
     }
 }
 
-// Everything that depended on the previous generation is reset before the
-// new one, and Yes to "exceeds" goes on with the generation.
+// Yes to "exceeds" goes on, after everything that depended on the previous
+// generation is reset.
 TEST(GenerationCommand, YesGoesOnAndEarlierResultsAreReset) {
     Session s(6, "21");
     Workspace& ws = s.ws;
     ws.Slider1 = {2, 5, 1, 4, 5, true};
     ws.cmdAutoSampleSize.enabled = true;
-    for (Field* f : {&ws.txtAutoMeanAlto, &ws.txtAutoMeanBasso, &ws.txtManualMeanAlto,
-                     &ws.txtManualMeanBasso, &ws.Text3, &ws.Text4, &ws.Text5})
-        f->text = "9";
+    const std::initializer_list<Field*> fields = {&ws.txtAutoMeanAlto,
+                                                  &ws.txtAutoMeanBasso,
+                                                  &ws.txtManualMeanAlto,
+                                                  &ws.txtManualMeanBasso,
+                                                  &ws.Text3,
+                                                  &ws.Text4,
+                                                  &ws.Text5};
+    for (Field* f : fields) f->text = "9";
     s.ui.answers = {MsgAnswer::Yes};
     s.Run();
     ASSERT_EQ(s.ui.messages.size(), 1u);
     EXPECT_EQ(ws.VirtualSampleTable.V, 21);
     EXPECT_EQ(ws.VtChart1.ColumnCount(), 21);
-    EXPECT_EQ(ws.Slider1.min, 2);
-    EXPECT_EQ(ws.Slider1.max, 4);
-    EXPECT_EQ(ws.Slider1.selStart, 3);
+    EXPECT_EQ(std::tuple(ws.Slider1.min, ws.Slider1.max, ws.Slider1.selStart), std::tuple(2, 4, 3));
     EXPECT_FALSE(ws.cmdAutoSampleSize.enabled);
-    for (Field* f : {&ws.txtAutoMeanAlto, &ws.txtAutoMeanBasso, &ws.txtManualMeanAlto,
-                     &ws.txtManualMeanBasso, &ws.Text3, &ws.Text4, &ws.Text5})
-        EXPECT_EQ(f->text, "");
-}
-
-// Abort before the first virtual sample keeps the old tables and counters;
-// N = 3 gives a single category and no markers; with Jump >= 2 only the
-// generated rows count for the value ranges.
-TEST(GenerationCommand, EarlyAbortSmallestSampleAndJumpRanges) {
-    {
-        Session s(8, "30");
-        s.ui.onProcessEvents = [&] { cmdAbort_Click(s.ws); };
-        s.Run();
-        EXPECT_TRUE(s.ws.VirtualSampleTable.Empty());
-        EXPECT_EQ(s.ws.DrawProgress, 0);
-        EXPECT_EQ(s.ws.AbortRequested, "0");
-        EXPECT_FALSE(s.ws.cmdFilter.enabled);
-        EXPECT_FALSE(s.ws.frmAvanzamento.shown);
-    }
-    {
-        Session s(3, "3");
-        s.Run();
-        ASSERT_TRUE(s.ui.messages.empty());
-        EXPECT_EQ(s.ws.VtChart1.RowCount(), 1);
-        EXPECT_EQ(s.ws.VtChart1.RowLabel(1), "2");
-        for (int32_t j = 1; j <= 3; ++j) EXPECT_FALSE(s.ws.VtChart1.PointMarker(j, 1).visible);
-        EXPECT_TRUE(s.ws.cmdFilter.enabled);
-    }
-    {
-        Session s(45, "50");
-        s.Run();
-        ASSERT_EQ(s.ws.Jump, 3);
-        const StatsTables& t = s.ws.VirtualSampleTable;
-        double lo = 1e300, hi = -1e300, sdLo = 1e300, sdHi = -1e300;
-        for (int32_t r = 2; r <= 43; r += 3)
-            for (int32_t j = 0; j < 50; ++j) {
-                lo = std::min(lo, t.means(r, j));
-                hi = std::max(hi, t.means(r, j));
-                sdLo = std::min(sdLo, t.sds(r, j));
-                sdHi = std::max(sdHi, t.sds(r, j));
-            }
-        EXPECT_EQ(s.ws.MeansLower, static_cast<int32_t>(std::floor(lo)));
-        EXPECT_EQ(s.ws.MeansUpper, static_cast<int32_t>(std::floor(hi)) + 1);
-        EXPECT_EQ(s.ws.SDsLower, static_cast<int32_t>(std::floor(sdLo)));
-        EXPECT_EQ(s.ws.SDsUpper, static_cast<int32_t>(std::floor(sdHi)) + 1);
-        EXPECT_GT(s.ws.MeansLower, 0);  // the zero rows in between never count
-    }
+    for (Field* f : fields) EXPECT_EQ(f->text, "");
 }
 
 // Edits after acceptance make the pre-sample unaccepted until it is accepted

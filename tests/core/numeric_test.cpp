@@ -8,16 +8,13 @@
 
 using namespace velta;
 
-TEST(Factorial, SmallValuesAndOverflowBoundary) {
+TEST(Factorial, ValuesOverflowBoundaryAndCombinations) {
     EXPECT_EQ(Factorial(0), 1.0);
     EXPECT_EQ(Factorial(1), 1.0);
     EXPECT_EQ(Factorial(5), 120.0);
     EXPECT_NEAR(Factorial(170) / 7.257415615307994e306, 1.0, 1e-14);
     EXPECT_THROW(Factorial(171), OverflowError);
     EXPECT_THROW(Factorial(-1), SubscriptOutOfRange);
-}
-
-TEST(Combinations, ValuesAndErrors) {
     EXPECT_EQ(Combinations(4, 2), 6.0);
     EXPECT_EQ(Combinations(7, 3), 35.0);
     EXPECT_EQ(Combinations(20, 10), 184756.0);
@@ -38,9 +35,13 @@ TEST(ArrayRoutines, PositionZeroIsNeverRead) {
         EXPECT_EQ(ArrayMin(y), 1.0);
         EXPECT_EQ(IndexOfMin(y), 4);
     }
+    // Ignoring a value skips it, unless nothing else is left.
+    EXPECT_EQ(ArrayMin(std::vector<double>{9, 0, 3, 0, 2}, true, 0.0), 2.0);
+    EXPECT_EQ(ArrayMin(std::vector<double>{9, 0, 0, 0}, true, 0.0), 0.0);
+    EXPECT_EQ(ArrayMin(std::vector<double>{9, 0, -1, 5}, true, 0.0), -1.0);
 }
 
-TEST(ArrayRoutines, EmptyAndOneElementArrays) {
+TEST(ArrayRoutines, EmptyOneElementAndSixteenBitArrays) {
     const std::vector<double> empty{0.0};
     EXPECT_THROW(ArrayMean(empty), DivisionByZero);
     EXPECT_EQ(ArrayDeviance(empty), 0.0);
@@ -49,20 +50,11 @@ TEST(ArrayRoutines, EmptyAndOneElementArrays) {
     EXPECT_THROW(ArraySum(empty), SubscriptOutOfRange);
     EXPECT_THROW(ArrayMean(std::vector<double>{}), DivisionByZero);
     EXPECT_EQ(ArrayDeviance(std::vector<double>{0, 42}), 0.0);
-}
-
-TEST(ArrayRoutines, SixteenBitLimit) {
     std::vector<double> x(32768 + 1, 1.0);
     EXPECT_THROW(ArrayMax(x), OverflowError);
     EXPECT_THROW(ArrayMin(x), OverflowError);
     x.resize(32767 + 1);
     EXPECT_EQ(ArrayMax(x), 1.0);
-}
-
-TEST(ArrayMin, IgnoringAValueSkipsIt) {
-    EXPECT_EQ(ArrayMin(std::vector<double>{9, 0, 3, 0, 2}, true, 0.0), 2.0);
-    EXPECT_EQ(ArrayMin(std::vector<double>{9, 0, 0, 0}, true, 0.0), 0.0);
-    EXPECT_EQ(ArrayMin(std::vector<double>{9, 0, -1, 5}, true, 0.0), -1.0);
 }
 
 TEST(Interpolate, LineThroughTwoPoints) {

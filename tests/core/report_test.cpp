@@ -1,7 +1,5 @@
-// The report: its whole text byte for byte after a real road, the
-// line rules (separators, rounding, "not calculated", the configuration the
-// results were computed with), the dialog and completeness check, and
-// writes that fail without leaving a partial or damaged file.
+// The report: its text byte for byte after a real road, its line rules, the
+// dialog and completeness check, and writes that fail leaving no trace.
 #include "report/report.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +14,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "app/commands.h"
-#include "data/presample.h"
-#include "engine/generation_command.h"
 #include "engine/random.h"
-#include "platform/scripted/scripted_platform.h"
+#include "headless.h"
 
 using namespace velta;
 namespace fs = std::filesystem;
@@ -109,17 +105,12 @@ TEST(Report, LineRules) {
 }
 
 TEST(Report, ManualSizeRoundsHalfToEven) {
-    struct Case {
-        const char* text4;
-        const char* line;
-    } cases[] = {{"12", "Manual sample size: 12"},
-                 {"12.5", "Manual sample size: 12"},
-                 {"13.5", "Manual sample size: 14"},
-                 {"12.51", "Manual sample size: 13"}};
-    for (const auto& c : cases) {
+    for (auto [text4, size] :
+         {std::pair{"12", "12"}, {"12.5", "12"}, {"13.5", "14"}, {"12.51", "13"}}) {
         Workspace ws = ManualOnly();
-        ws.Text4.text = c.text4;
-        EXPECT_EQ(SplitLines(BuildReport(ws, "", ""))[At(36, 4)], c.line);
+        ws.Text4.text = text4;
+        EXPECT_EQ(SplitLines(BuildReport(ws, "", ""))[At(36, 4)],
+                  std::string("Manual sample size: ") + size);
     }
 }
 
@@ -202,18 +193,13 @@ TEST(ReportCommand, DialogThenCompletenessCheck) {
         if (c.answer) ui.files.push_back(*c.answer ? c.answer : file);
         ASSERT_TRUE(RunCommand(ws, ui, Command::ConfigurationAndResults));
         ASSERT_EQ(ui.fileRequests.size(), 1u);
-        EXPECT_EQ(ui.fileRequests[0].title, "VELTA - Save a REPORT FILE");
-        EXPECT_EQ(ui.fileRequests[0].filter, "Config and Results file (*.dat)|*.dat");
-        EXPECT_EQ(ui.fileRequests[0].fileName, "*.dat");
-        EXPECT_TRUE(ui.fileRequests[0].save);
-        if (c.message) {
-            ASSERT_EQ(ui.messages.size(), 1u);
-            EXPECT_EQ(ui.messages[0].text, c.message);
-            EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
-            EXPECT_EQ(ui.messages[0].title, "VELTA");
-        } else {
-            EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage();
-        }
+        const auto& r = ui.fileRequests[0];
+        EXPECT_EQ(std::tuple(r.title, r.filter, r.fileName, r.save),
+                  std::tuple(std::string("VELTA - Save a REPORT FILE"),
+                             std::string("Config and Results file (*.dat)|*.dat"),
+                             std::string("*.dat"), true));
+        if (c.message) test::ExpectOnlyMessage(ui, c.message, MsgIcon::Critical);
+        EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage();
         EXPECT_EQ(fs::exists(file), c.written);
         if (c.written) EXPECT_EQ(ReadAll(file), BuildReport(ws, ui.dateText, ui.timeText));
     }
@@ -262,17 +248,15 @@ TEST(ReportCommand, FailedWritesSayWhyAndLeaveNoTrace) {
         ScriptedPlatform ui;
         ui.files.push_back(file.string());
         ASSERT_TRUE(RunCommand(ws, ui, Command::ConfigurationAndResults));
-        ASSERT_EQ(ui.messages.size(), 1u) << c.name;
-        EXPECT_EQ(ui.messages[0].text, std::string("The report file could not be written.\r\r") +
-                                           file.string() + "\r" + c.reason);
-        EXPECT_EQ(ui.messages[0].icon, MsgIcon::Critical);
-        EXPECT_EQ(ui.messages[0].title, "VELTA");
+        test::ExpectOnlyMessage(
+            ui, "The report file could not be written.\r\r" + file.string() + "\r" + c.reason,
+            MsgIcon::Critical, c.name);
         EXPECT_EQ(dir.Names(), before) << c.name;
         if (c.readOnlyFile) EXPECT_EQ(ReadAll(file), "keep me");
     }
 }
 
-TEST(ReportCommand, WriteFailingPartWayLeavesTheOldFile) {
+TEST(ReportCommand, ReplaceFileContentsKeepsTheOldFileFollowsLinksRefusesDevices) {
     // A file-size limit makes the write fail part-way, as a full disk does.
     Folder dir;
     const fs::path file = dir.path / "r.dat";
@@ -289,10 +273,7 @@ TEST(ReportCommand, WriteFailingPartWayLeavesTheOldFile) {
     EXPECT_EQ(reason, "File too large");
     EXPECT_EQ(ReadAll(file), "old");
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"r.dat"});
-}
 
-TEST(ReportCommand, LinksAreFollowedAndDevicesRefused) {
-    Folder dir;
     const fs::path target = dir.path / "real.dat", link = dir.path / "link.dat";
     std::ofstream(target) << "old";
     fs::create_symlink(target, link);
@@ -310,15 +291,9 @@ TEST(ReportCommand, UnreadableManualSizeIsAnUnexpectedError) {
     ScriptedPlatform ui;
     ui.files.push_back((dir.path / "r.dat").string());
     ASSERT_TRUE(RunCommand(ws, ui, Command::ConfigurationAndResults));
-    EXPECT_EQ(ui.LastMessage(),
-              "An unexpected error occurred. Try to change settings or contact the software "
-              "developer");
+    EXPECT_EQ(ui.LastMessage(), kUnexpectedErrorMessage);
     EXPECT_TRUE(dir.Names().empty());
 }
-
-}  // namespace
-
-namespace {
 
 // A small typed pre-sample taken down the whole road; the reports after the
 // manual size alone and after Automatic and Student-t are compared with the

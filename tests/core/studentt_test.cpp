@@ -1,20 +1,18 @@
-// The Student-t sample size: the stored critical values against quantiles
-// computed independently, the search, and the command driven headless on
-// hand-made trimmed workspaces (messages, restored size, the green mark on
-// both charts, the statistics column, Jump >= 2).
+// The Student-t sample size: the stored critical values against independent
+// quantiles, the search, and the command on hand-made trimmed workspaces.
 #include "studentt/studentt.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "app/commands.h"
 #include "base/errors.h"
 #include "base/numbers.h"
 #include "charts/manual.h"
-#include "platform/scripted/scripted_platform.h"
+#include "headless.h"
 
 using namespace velta;
 
@@ -95,10 +93,7 @@ struct Bench {
         Form_Load(ws);
         for (int32_t i = 1; i <= N; ++i) ws.sprMain.SetCell(1, i, 10.0 + i);
         ws.Jump = J;
-        ws.MeansLower = 8;
-        ws.MeansUpper = 23;
-        ws.SDsLower = 0;
-        ws.SDsUpper = 15;
+        ws.MeansLower = 8, ws.MeansUpper = 23, ws.SDsLower = 0, ws.SDsUpper = 15;
         for (StatsTables* t : {&ws.TrimmedTable, &ws.VirtualSampleTable}) {
             t->V = V;
             t->P = 5;
@@ -124,6 +119,12 @@ struct Bench {
     }
     void Run() { ASSERT_TRUE(RunCommand(ws, ui, Command::StudentT)); }
     int32_t V() const { return ws.TrimmedTable.V; }
+    // The statistics column of sprRep: mean, max, min of the means, then of
+    // the standard deviations.
+    void ExpectColumn(const double (&expected)[6]) const {
+        for (int32_t r = 1; r <= 6; ++r)
+            EXPECT_NEAR(*ParseNumber(ws.sprRep.CellText(3, r)), expected[r - 1], 1e-12) << r;
+    }
 };
 
 TEST(StudentCommand, RefusalsShowOneMessageAndKeepTheResult) {
@@ -159,19 +160,13 @@ TEST(StudentCommand, RefusalsShowOneMessageAndKeepTheResult) {
         b.ws.StudentSampleSize = 4;
         b.ws.Text5.text = "4";
         b.Run();
-        ASSERT_EQ(b.ui.messages.size(), 1u) << c.message;
-        EXPECT_EQ(b.ui.messages[0].text, c.message);
-        EXPECT_EQ(b.ui.messages[0].icon, c.icon);
-        EXPECT_EQ(b.ui.messages[0].title, "VELTA");
-        EXPECT_EQ(b.ws.StudentSampleSize, 4);
-        EXPECT_EQ(b.ws.Text5.text, "4");
-        EXPECT_EQ(b.ws.StudentMarkDrawn, "0");
+        test::ExpectOnlyMessage(b.ui, c.message, c.icon);
+        EXPECT_EQ(std::tuple(b.ws.StudentSampleSize, b.ws.Text5.text, b.ws.StudentMarkDrawn),
+                  std::tuple(4, std::string("4"), std::string("0")));
         EXPECT_EQ(b.ws.VtChart1.ColumnCount(), 4);
         EXPECT_EQ(b.ws.sprRep.CellText(3, 1), "");
     }
-}
-
-TEST(StudentCommand, DisabledButtonDoesNothing) {
+    // A disabled button does nothing.
     Bench b(6, 4, 1);
     b.ws.tStudentSampleSize.enabled = false;
     EXPECT_FALSE(RunCommand(b.ws, b.ui, Command::StudentT));
@@ -231,9 +226,7 @@ TEST(StudentCommand, DrawsTheGreenMarkAndFillsTheResults) {
     EXPECT_DOUBLE_EQ(b.ws.TrimmedTable.sds(k, V + 34), 14.0);
     // Statistics of row k over the V virtual samples: means 13, 13.5, 14,
     // 14.5; standard deviations 0 (skipped by the minimum), 2.75, 3.75, 4.75.
-    const double expected[6] = {13.75, 14.5, 13.0, (2.75 + 3.75 + 4.75) / 4, 4.75, 2.75};
-    for (int32_t r = 1; r <= 6; ++r)
-        EXPECT_NEAR(*ParseNumber(b.ws.sprRep.CellText(3, r)), expected[r - 1], 1e-12) << r;
+    b.ExpectColumn({13.75, 14.5, 13.0, (2.75 + 3.75 + 4.75) / 4, 4.75, 2.75});
 }
 
 TEST(StudentCommand, RerunMovesTheMarkAndKeepsTheManualLine) {
@@ -258,23 +251,18 @@ TEST(StudentCommand, RerunMovesTheMarkAndKeepsTheManualLine) {
     EXPECT_EQ(b.ws.Text5.text, "4");
 }
 
-TEST(StudentCommand, NoSpreadGivesTwoWithItsMarkShown) {
-    // Unlike the manual line, the Student-t mark shows at any size.
-    Bench b(8, 4, 1);
-    b.ws.Text2.text = "0";
-    b.Run();
-    ASSERT_TRUE(b.ui.messages.empty()) << b.ui.LastMessage();
-    EXPECT_EQ(b.ws.Text5.text, "2");
-    ExpectMark(b.ws.VtChart1, 1, true);
-    ExpectMark(b.ws.VtChart2, 1, true);
-}
-
-TEST(StudentCommand, SliderMaximumIsAccepted) {
-    Bench b(6, 4, 1);  // slider maximum 5
-    b.Run();
-    EXPECT_TRUE(b.ui.messages.empty()) << b.ui.LastMessage();
-    EXPECT_EQ(b.ws.Text5.text, "5");
-    ExpectMark(b.ws.VtChart1, 4, true);  // the last category
+TEST(StudentCommand, SmallestAndLargestSizesShowTheirMark) {
+    // No spread gives 2: unlike the manual line, the mark shows at any size;
+    // the slider maximum (5 here) is accepted, its mark on the last category.
+    for (auto [N, sd, size] : {std::tuple{8, "0", "2"}, {6, "1", "5"}}) {
+        Bench b(N, 4, 1);
+        b.ws.Text2.text = sd;
+        b.Run();
+        ASSERT_TRUE(b.ui.messages.empty()) << b.ui.LastMessage();
+        EXPECT_EQ(b.ws.Text5.text, size);
+        for (const ChartModel* c : {&b.ws.VtChart1, &b.ws.VtChart2})
+            ExpectMark(*c, std::stoi(size) - 1, true);
+    }
 }
 
 TEST(StudentCommand, SizeBetweenGeneratedRowsIsInterpolated) {
@@ -285,9 +273,7 @@ TEST(StudentCommand, SizeBetweenGeneratedRowsIsInterpolated) {
     b.Run();
     ASSERT_TRUE(b.ui.messages.empty()) << b.ui.LastMessage();
     EXPECT_EQ(b.ws.Text5.text, "4");
-    const double expected[6] = {12.75, 13.5, 12.0, (2.5 + 3.5 + 4.5) / 4, 4.5, 2.5};
-    for (int32_t r = 1; r <= 6; ++r)
-        EXPECT_NEAR(*ParseNumber(b.ws.sprRep.CellText(3, r)), expected[r - 1], 1e-12) << r;
+    b.ExpectColumn({12.75, 13.5, 12.0, (2.5 + 3.5 + 4.5) / 4, 4.5, 2.5});
 }
 
 TEST(StudentCommand, ManualDrawingBringsTheMarkBack) {
@@ -309,9 +295,7 @@ TEST(StudentCommand, UnexpectedErrorEmptiesTheStudentResults) {
     b.ws.TrimmedTable.sds.Clear();
     b.ws.Text1.text = "2";
     b.Run();
-    EXPECT_EQ(b.ui.LastMessage(),
-              "An unexpected error occurred. Try to change settings or contact the software "
-              "developer");
+    EXPECT_EQ(b.ui.LastMessage(), kUnexpectedErrorMessage);
     EXPECT_EQ(b.ws.StudentSampleSize, 5);
     EXPECT_EQ(b.ws.Text5.text, "");
     EXPECT_EQ(b.ws.sprRep.CellText(3, 1), "");

@@ -11,11 +11,8 @@
 #include <tuple>
 #include <vector>
 
-#include "app/commands.h"
 #include "base/errors.h"
-#include "data/presample.h"
-#include "engine/generation_command.h"
-#include "platform/scripted/scripted_platform.h"
+#include "headless.h"
 
 using namespace velta;
 
@@ -131,9 +128,9 @@ TEST(TrimTable, EqualsThePassLoop) {
 }
 
 TEST(TrimTable, CutCountAndTableShape) {
-    EXPECT_EQ(TrimCutCount(5, 250), 12);  // 13 passes, up to 26 values
-    EXPECT_EQ(TrimCutCount(9, 10), 0);
-    EXPECT_EQ(TrimCutCount(9, 250), 22);
+    // 5 % of 250: 13 passes, up to 26 values.
+    EXPECT_EQ(std::tuple(TrimCutCount(5, 250), TrimCutCount(9, 10), TrimCutCount(9, 250)),
+              std::tuple(12, 0, 22));
     for (int32_t P = 0; P <= 9; ++P)
         for (int32_t V = 1; V <= 200000; V += 37) ASSERT_EQ(TrimCutCount(P, V), P * V / 100);
     // Rows trimmed one by one; wider sources (line columns) read up to V.
@@ -155,17 +152,10 @@ TEST(TrimTable, CutCountAndTableShape) {
 
 namespace {
 
-struct Session {
-    Workspace ws;
-    ScriptedPlatform ui;
-    RandomSource rng;
-
-    Session() {
-        Form_Load(ws);
-        for (int32_t i = 1; i <= 10; ++i) ws.sprMain.SetCell(1, i, 12.5 + std::fmod(i * 7.3, 5.1));
-        EXPECT_TRUE(ComputePreSampleStats(ws, ui));
-        ws.txtLimite.text = "60";
-        RunGeneration(ws, ui, rng);
+// A generated cloud of 60 virtual samples with earlier results shown.
+struct Session : test::Session {
+    Session() : test::Session(10, "60") {
+        Generate();
         ui.messages.clear();
         ws.Label31.visible = ws.Label29.visible = true;
         for (Field* f : {&ws.Text3, &ws.Text4, &ws.Text5, &ws.txtManualMeanAlto}) f->text = "4";
@@ -183,10 +173,7 @@ TEST(TrimCommand, RefusesAnInvalidPValue) {
     for (const char* p : {"10", "-1", "2.5", "abc", "", "1e12"}) {
         Session s;
         ASSERT_TRUE(s.Trim(p));
-        ASSERT_EQ(s.ui.messages.size(), 1u) << p;
-        EXPECT_EQ(s.ui.messages[0].text, "The specified P value is not valid");
-        EXPECT_EQ(s.ui.messages[0].title, "VELTA");
-        EXPECT_EQ(s.ui.messages[0].icon, MsgIcon::Critical);
+        test::ExpectOnlyMessage(s.ui, "The specified P value is not valid", MsgIcon::Critical, p);
         // Only the average labels are hidden already.
         EXPECT_FALSE(s.ws.Label31.visible || s.ws.Label29.visible);
         EXPECT_FALSE(s.ws.DataTrimmed);
@@ -236,7 +223,7 @@ TEST(TrimCommand, TrimsBothTablesAndArmsTheNextSteps) {
     // A new generation clears the trimmed state.
     Session s;
     ASSERT_TRUE(s.Trim("5"));
-    RunGeneration(s.ws, s.ui, s.rng);
+    s.Generate();
     EXPECT_FALSE(s.ws.DataTrimmed);
     EXPECT_FALSE(s.ws.cmdAutoSampleSize.enabled);
 }
@@ -255,11 +242,7 @@ TEST(TrimCommand, UnexpectedErrorAndRefusals) {
     // result fields emptied, the trimmed flag left set, the pointer restored.
     s.ws.VirtualSampleTable.V = 62;
     ASSERT_TRUE(s.Trim("5"));
-    ASSERT_EQ(s.ui.messages.size(), 1u);
-    EXPECT_EQ(s.ui.messages[0].text,
-              "An unexpected error occurred. Try to change settings or contact the software "
-              "developer");
-    EXPECT_EQ(s.ui.messages[0].icon, MsgIcon::Critical);
+    test::ExpectOnlyMessage(s.ui, kUnexpectedErrorMessage, MsgIcon::Critical);
     EXPECT_EQ(s.ws.Text5.text, "");
     EXPECT_TRUE(s.ws.DataTrimmed);
     EXPECT_FALSE(s.ui.busy);

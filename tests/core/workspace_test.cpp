@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "app/commands.h"
 #include "data/presample.h"
 #include "platform/scripted/scripted_platform.h"
@@ -27,16 +30,12 @@ void ExpectLoadState(const Workspace& ws) {
                            &ws.Text1, &ws.Text2, &ws.Text3, &ws.Text4, &ws.Text5})
         EXPECT_EQ(f->text, "");
     EXPECT_EQ(ws.sprMain.DataRowCount(), 0);
-    EXPECT_EQ(ws.VtChart1.RowCount(), 1);
-    EXPECT_EQ(ws.VtChart1.ColumnCount(), 4);
-    EXPECT_EQ(ws.VtChart2.RowCount(), 1);
-    EXPECT_EQ(ws.Slider1.min, 2);
-    EXPECT_EQ(ws.Slider1.max, 4);
-    EXPECT_EQ(ws.Slider1.selStart, 3);
-    EXPECT_EQ(ws.StatusBar1[1].text, "File name:");
-    EXPECT_EQ(ws.StatusBar1[2].text, "");
-    EXPECT_EQ(ws.StatusBar1[4].text, "Generation started:");
-    EXPECT_EQ(ws.StatusBar1[7].text, "Generation completed:");
+    EXPECT_EQ(std::tuple(ws.VtChart1.RowCount(), ws.VtChart1.ColumnCount(), ws.VtChart2.RowCount()),
+              std::tuple(1, 4, 1));
+    EXPECT_EQ(std::tuple(ws.Slider1.min, ws.Slider1.max, ws.Slider1.selStart), std::tuple(2, 4, 3));
+    const std::pair<int, const char*> status[] = {
+        {1, "File name:"}, {2, ""}, {4, "Generation started:"}, {7, "Generation completed:"}};
+    for (auto [panel, text] : status) EXPECT_EQ(ws.StatusBar1[panel].text, text) << panel;
     EXPECT_EQ(ws.caption, "VELTA 1.00");
 }
 
@@ -80,10 +79,13 @@ TEST(Workspace, GridDataRowCountAndCells) {
     EXPECT_EQ(g.DataRowCount(), 0);
 }
 
-TEST(Commands, ToolbarDispatchesOnTheExactKey) {
+struct CommandsAtLoad : ::testing::Test {
     Workspace ws;
-    Form_Load(ws);
     ScriptedPlatform ui;
+    void SetUp() override { Form_Load(ws); }
+};
+
+TEST_F(CommandsAtLoad, ToolbarDispatchesOnTheExactKey) {
     EXPECT_TRUE(Toolbar1_ButtonClick(ws, ui, "Help"));
     EXPECT_EQ(ui.helpShown, 1);
     for (const char* key : {"help", "HELP", "Help ", "", "Print"})
@@ -95,10 +97,7 @@ TEST(Commands, ToolbarDispatchesOnTheExactKey) {
     EXPECT_EQ(ws.txtLimite.text, "250");
 }
 
-TEST(Commands, ExitAboutAndManual) {
-    Workspace ws;
-    Form_Load(ws);
-    ScriptedPlatform ui;
+TEST_F(CommandsAtLoad, ExitAboutAndManual) {
     EXPECT_TRUE(RunCommand(ws, ui, Command::About));
     EXPECT_TRUE(RunCommand(ws, ui, Command::About));
     EXPECT_EQ(ws.aboutRequests, 2);
@@ -113,10 +112,7 @@ TEST(Commands, ExitAboutAndManual) {
     EXPECT_TRUE(ws.exitRequested);
 }
 
-TEST(Commands, OnlyHelpAboutAndExitRunDuringAGeneration) {
-    Workspace ws;
-    Form_Load(ws);
-    ScriptedPlatform ui;
+TEST_F(CommandsAtLoad, OnlyHelpAboutAndExitRunDuringAGeneration) {
     ws.generationRunning = true;
     ws.txtLimite.text = "99";
     EXPECT_FALSE(RunCommand(ws, ui, Command::New));
