@@ -1,23 +1,10 @@
-// A whole analysis in the window: the example pilot sample, generation,
-// trimming, a manual size on the slider, then the automatic and Student-t
-// sizes where the window offers them. The charts keep their width through
-// it. With VELTA_SCREENSHOT_DIR set it saves the picture the README shows
-// (scripts/screenshot.sh takes it under Xvfb).
-#include <QApplication>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <fstream>
-
-#include "data/presample.h"
-#include "gui/main_window.h"
-#include "platform/qt/chart_view.h"
+// A whole analysis in the window; the charts keep their width through it.
+// Also the README's picture (scripts/screenshot.sh sets VELTA_SCREENSHOT_DIR).
 #include "platform/qt/grid_view.h"
-#include "test_settings.h"
+#include "window_test_support.h"
 
 using velta::gui::MainWindow;
+using namespace velta::gui::test;
 
 class AnalysisWindowTest : public QObject {
     Q_OBJECT
@@ -25,25 +12,12 @@ class AnalysisWindowTest : public QObject {
     void initTestCase() { UseTestSettings(); }
 
     void wholeAnalysis() {
-        // Any message box (a guidance note, a question) takes its default.
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, [] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-                box->done(box->defaultButton() ? box->standardButton(box->defaultButton())
-                                               : QMessageBox::Ok);
-        });
-        answer.start(10);
+        DialogAnswerer answers;  // guidance notes and questions take their default
         MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         velta::Workspace& ws = w.workspace();
-        std::ifstream in(VELTA_SOURCE_DIR "/examples/pilot_sample.csv");
-        std::string line;
-        std::getline(in, line);
-        int row = 0;
-        while (std::getline(in, line))
-            if (!line.empty()) ws.sprMain.SetCell(1, ++row, line);
-        QVERIFY(velta::ComputePreSampleStats(ws, w.platform()));
+        LoadExample(w);
         w.Render();
         QTest::qWait(20);
         QWidget* chart = w.control("VtChart1");
@@ -56,20 +30,17 @@ class AnalysisWindowTest : public QObject {
         ws.Slider1.value = 9;
         QVERIFY(w.Run(velta::Command::Slider));
         QVERIFY(!ws.Text4.text.empty());
-        // The commands still being wired elsewhere simply refuse.
         ws.Text1.text = "1";
         w.Render();
         w.Run(velta::Command::Automatic);
         w.Run(velta::Command::StudentT);
         QTest::qWait(50);
         QCOMPARE(chart->width(), width);
-        auto* rep = qobject_cast<velta::qt::GridView*>(w.control("sprRep"));
+        auto* rep = Control<velta::qt::GridView>(w, "sprRep");
         QCOMPARE(rep->model()->index(0, 0).data().toString(),
                  QString::fromStdString(ws.sprRep.CellText(1, 1)));
         QVERIFY(!ws.sprRep.CellText(1, 1).empty());
-
-        const QByteArray dir = qgetenv("VELTA_SCREENSHOT_DIR");
-        if (!dir.isEmpty()) w.grab().save(QString::fromLocal8Bit(dir) + "/analysis.png");
+        SaveScreenshot(w, "analysis.png");
     }
 };
 

@@ -1,16 +1,7 @@
-// The automatic sample size in the window offscreen: generate, trim,
-// Automatic; the fitted lines and the automatic line on both charts, the mark
-// on the slider, the results shown; the screenshot of that state.
+// The automatic sample size in the window: its lines on both charts, the
+// mark on the slider, the results shown.
 #include <qcustomplot.h>
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QTest>
-#include <QTimer>
-#include <cstdlib>
-
-#include "gui/main_window.h"
 #include "gui/marked_slider.h"
 #include "platform/qt/chart_view.h"
 #include "platform/qt/grid_view.h"
@@ -18,27 +9,13 @@
 #include "window_test_support.h"
 
 using velta::gui::MainWindow;
-using velta::gui::test::LoadExample;
-using velta::gui::test::SaveScreenshot;
+using namespace velta::gui::test;
 
 namespace {
 
-// Pixels within `tolerance` of `colour` in every channel (lines are drawn
-// antialiased).
-int CountPixels(const QImage& img, const QColor& colour, int tolerance = 0) {
-    int n = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) {
-            const QColor c = img.pixelColor(x, y);
-            n += std::abs(c.red() - colour.red()) <= tolerance &&
-                 std::abs(c.green() - colour.green()) <= tolerance &&
-                 std::abs(c.blue() - colour.blue()) <= tolerance;
-        }
-    return n;
-}
-
 int CountPixels(velta::qt::ChartView* chart, const QColor& colour, int tolerance = 0) {
-    return CountPixels(chart->Plot()->toPixmap(700, 500).toImage(), colour, tolerance);
+    return velta::gui::test::CountPixels(chart->Plot()->toPixmap(700, 500).toImage(), colour,
+                                         tolerance);
 }
 
 }  // namespace
@@ -52,21 +29,12 @@ class AutomaticWindowTest : public QObject {
         w.show();
         LoadExample(w);
         velta::Workspace& ws = w.workspace();
-        // Every message box is answered with its default button.
-        QStringList messages;
-        QTimer answer;
-        connect(&answer, &QTimer::timeout, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                messages << box->text();
-                box->done(QMessageBox::Ok);
-            }
-        });
-        answer.start(10);
+        DialogAnswerer answers;
         QVERIFY(w.Run(velta::Command::Generate));
         QVERIFY(w.Run(velta::Command::Trim));
         QVERIFY(w.control("cmdAutoSampleSize")->isEnabled());
-        auto* chart1 = qobject_cast<velta::qt::ChartView*>(w.control("VtChart1"));
-        auto* chart2 = qobject_cast<velta::qt::ChartView*>(w.control("VtChart2"));
+        auto* chart1 = Control<velta::qt::ChartView>(w, "VtChart1");
+        auto* chart2 = Control<velta::qt::ChartView>(w, "VtChart2");
         // The fitted lines, white in the model, as the chart view draws them.
         const QColor white = velta::qt::ChartView::DisplayColour(velta::kFittedLineColour),
                      blue(50, 0, 255), pink(255, 0, 100);
@@ -74,23 +42,23 @@ class AutomaticWindowTest : public QObject {
         QCOMPARE(CountPixels(chart1, blue), 0);
 
         QVERIFY(w.Run(velta::Command::Automatic));
-        QCOMPARE(messages, QStringList{velta::kTrySliderMessage});
+        QCOMPARE(answers.messages, QStringList{velta::kTrySliderMessage});
         // The result, its statistics and the fitted lines' grid are shown.
-        const QString size = qobject_cast<QLineEdit*>(w.control("Text3"))->text();
+        const QString size = FieldText(w, "Text3");
         QCOMPARE(size.toStdString(), std::to_string(ws.SampleSizeM + 1));
-        QCOMPARE(size, qobject_cast<QLineEdit*>(w.control("Text4"))->text());
-        QVERIFY(!qobject_cast<QLineEdit*>(w.control("txtAutoMeanAlto"))->text().isEmpty());
-        auto* rep = qobject_cast<velta::qt::GridView*>(w.control("sprRep"));
+        QCOMPARE(size, FieldText(w, "Text4"));
+        QVERIFY(!FieldText(w, "txtAutoMeanAlto").isEmpty());
+        auto* rep = Control<velta::qt::GridView>(w, "sprRep");
         for (int row = 0; row < 6; ++row)
             QVERIFY(!rep->model()->index(row, 1).data().toString().isEmpty());
-        auto* report = qobject_cast<velta::qt::GridView*>(w.control("sprReport"));
+        auto* report = Control<velta::qt::GridView>(w, "sprReport");
         QCOMPARE(report->model()->index(1, 0).data().toString(), QString("SZ M"));
         QCOMPARE(report->model()->index(1, 1).data().toInt(), ws.SampleSizeM);
 
         // The slider marks the automatic size on its track.
-        auto* slider = qobject_cast<velta::gui::MarkedSlider*>(w.control("Slider1"));
+        auto* slider = Control<velta::gui::MarkedSlider>(w, "Slider1");
         QCOMPARE(slider->Mark(), ws.SampleSizeM + 1);
-        QVERIFY(CountPixels(slider->grab().toImage(), blue) > 5);
+        QVERIFY(velta::gui::test::CountPixels(slider->grab().toImage(), blue) > 5);
 
         // White fitted lines on both charts; the manual line drawn at the
         // automatic size covers the automatic one until the slider moves.
@@ -103,7 +71,7 @@ class AutomaticWindowTest : public QObject {
         QVERIFY(w.Run(velta::Command::Slider));
         QTest::qWait(50);
         for (auto* chart : {chart1, chart2}) QVERIFY(CountPixels(chart, blue) > 20);
-        QCOMPARE(qobject_cast<QLineEdit*>(w.control("Text3"))->text(), size);
+        QCOMPARE(FieldText(w, "Text3"), size);
 
         // A new trimming drops the mark, and so does a new generation.
         QVERIFY(w.Run(velta::Command::Trim));

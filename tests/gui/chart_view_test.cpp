@@ -4,17 +4,24 @@
 
 #include <qcustomplot.h>
 
-#include <QFile>
-#include <QImage>
 #include <QSvgRenderer>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QWheelEvent>
 
 #include "model/chart_model.h"
 #include "platform/qt/chart_export.h"
+#include "window_test_support.h"
+
+using velta::gui::test::ReadAll;
 
 namespace {
+
+// Marks `v` samples as the cloud on rows 1 .. rows - 1, range 10 .. 20.
+void FinishCloud(velta::ChartModel& c, int32_t v, int32_t rows) {
+    c.SetCloudSeries(v);
+    c.MarkCloudSeries(v, 1, rows - 1, velta::kCloudMarkerSize);
+    c.Axis() = {false, 10.0, 20.0, "##0.0##"};
+    c.Touch();
+}
 
 // A small cloud of `v` virtual samples over sizes 2 .. rows + 1, values in
 // 10 .. 20, every row holding data.
@@ -25,10 +32,7 @@ void FillCloud(velta::ChartModel& c, int32_t rows, int32_t v) {
         for (int32_t s = 1; s <= v; ++s)
             c.SetValue(r, s, 15.0 + 5.0 * ((s * 37 + r * 11) % 101 - 50) / 50.0 / r);
     }
-    c.SetCloudSeries(v);
-    c.MarkCloudSeries(v, 1, rows - 1, velta::kCloudMarkerSize);
-    c.Axis() = {false, 10.0, 20.0, "##0.0##"};
-    c.Touch();
+    FinishCloud(c, v, rows);
 }
 
 // Relative luminance and contrast ratio as the web's accessibility rules
@@ -45,17 +49,20 @@ double Contrast(const QColor& a, const QColor& b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-// Darkness (0 white .. 255 black) of the plot at a value on a category.
-int DarknessAt(velta::qt::ChartView& view, const QImage& img, int32_t category, double value) {
+// Darkness (0 white .. 255 black) of the 600x400 plot at values on a category.
+std::vector<int> DarknessAt(velta::ChartModel& model, int32_t category,
+                            std::initializer_list<double> values) {
+    velta::qt::ChartView view(model);
+    view.resize(600, 400);
+    view.Render();
     QCustomPlot* plot = view.Plot();
-    const int x = static_cast<int>(std::lround(plot->xAxis->coordToPixel(category)));
-    const int y = static_cast<int>(plot->yAxis->coordToPixel(value));
-    return 255 - qGray(img.pixel(x, y));
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    const QImage img = plot->toPixmap(600, 400).toImage();
+    std::vector<int> dark;
+    for (double value : values)
+        dark.push_back(255 - qGray(img.pixel(
+                                 static_cast<int>(std::lround(plot->xAxis->coordToPixel(category))),
+                                 static_cast<int>(plot->yAxis->coordToPixel(value)))));
+    return dark;
 }
 
 }  // namespace
@@ -68,63 +75,50 @@ class ChartViewTest : public QObject {
         FillCloud(model, 12, 300);
         QTemporaryDir dir;
         std::string why;
-        const QString png = dir.filePath("c.png"), svg = dir.filePath("c.svg"),
-                      pdf = dir.filePath("c.PDF");
-        QVERIFY2(velta::qt::ExportChart(model, png.toStdString(), 640, 400, why), why.c_str());
-        QVERIFY2(velta::qt::ExportChart(model, svg.toStdString(), 640, 400, why), why.c_str());
-        QVERIFY2(velta::qt::ExportChart(model, pdf.toStdString(), 640, 400, why), why.c_str());
-        const QImage image(png);
-        QCOMPARE(image.size(), QSize(640, 400));
-        const QByteArray s = ReadAll(svg);
+        for (const char* name : {"c.png", "c.svg", "c.PDF"})
+            QVERIFY2(velta::qt::ExportChart(model, dir.filePath(name).toStdString(), 640, 400, why),
+                     why.c_str());
+        QCOMPARE(QImage(dir.filePath("c.png")).size(), QSize(640, 400));
+        const QByteArray s = ReadAll(dir.filePath("c.svg"));
         QVERIFY(QSvgRenderer(s).isValid());
         QVERIFY(s.contains("<ellipse") || s.contains("<circle"));
         QVERIFY(!s.contains("<image"));
-        const QByteArray p = ReadAll(pdf);
+        const QByteArray p = ReadAll(dir.filePath("c.PDF"));
         QVERIFY(p.startsWith("%PDF-"));
         QVERIFY(p.trimmed().endsWith("%%EOF"));
     }
 
-    void exportRefusesWithAReason_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("width");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("unknown format") << "c.bmp" << 100 << "unknown image format";
-        QTest::newRow("no extension") << "chart" << 100 << "unknown image format";
-        QTest::newRow("zero width") << "c.png" << 0 << "image size";
-        QTest::newRow("huge width") << "c.png" << 100000 << "image size";
-        QTest::newRow("missing folder") << "no/such/dir/c.png" << 100 << "cannot write";
-    }
     void exportRefusesWithAReason() {
-        QFETCH(QString, name);
-        QFETCH(int, width);
-        QFETCH(QString, reason);
         velta::ChartModel model("Means");
         FillCloud(model, 5, 10);
         QTemporaryDir dir;
-        std::string why;
-        QVERIFY(!velta::qt::ExportChart(model, dir.filePath(name).toStdString(), width, 100, why));
-        QVERIFY2(QString::fromStdString(why).contains(reason), why.c_str());
+        const std::tuple<const char*, int, const char*> cases[] = {
+            {"c.bmp", 100, "unknown image format"},
+            {"chart", 100, "unknown image format"},
+            {"c.png", 0, "image size"},
+            {"c.png", 100000, "image size"},
+            {"no/such/dir/c.png", 100, "cannot write"}};
+        for (const auto& [name, width, reason] : cases) {
+            std::string why;
+            QVERIFY2(
+                !velta::qt::ExportChart(model, dir.filePath(name).toStdString(), width, 100, why),
+                name);
+            QVERIFY2(QString::fromStdString(why).contains(reason), why.c_str());
+        }
     }
 
-    void linesAndCloudReadOnTheBackground_data() {
-        QTest::addColumn<QColor>("colour");
-        QTest::addColumn<double>("least");
-        const QColor cloud = velta::qt::ChartView::CloudColour();
-        QTest::newRow("cloud") << cloud << 7.0;
-        QTest::newRow("automatic line")
-            << velta::qt::ChartView::DisplayColour(velta::kAutoLineColour) << 4.5;
-        QTest::newRow("manual line")
-            << velta::qt::ChartView::DisplayColour(velta::kManualLineColour) << 3.0;
-        QTest::newRow("Student-t line")
-            << velta::qt::ChartView::DisplayColour(velta::kStudentLineColour) << 3.0;
-        QTest::newRow("fitted lines")
-            << velta::qt::ChartView::DisplayColour(velta::kFittedLineColour) << 3.0;
-    }
     void linesAndCloudReadOnTheBackground() {
-        QFETCH(QColor, colour);
-        QFETCH(double, least);
-        QVERIFY2(Contrast(colour, velta::qt::ChartView::Background()) >= least,
-                 qPrintable(QString::number(Contrast(colour, velta::qt::ChartView::Background()))));
+        using velta::qt::ChartView;
+        const std::tuple<const char*, QColor, double> cases[] = {
+            {"cloud", ChartView::CloudColour(), 7.0},
+            {"automatic", ChartView::DisplayColour(velta::kAutoLineColour), 4.5},
+            {"manual", ChartView::DisplayColour(velta::kManualLineColour), 3.0},
+            {"Student-t", ChartView::DisplayColour(velta::kStudentLineColour), 3.0},
+            {"fitted", ChartView::DisplayColour(velta::kFittedLineColour), 3.0}};
+        for (const auto& [name, colour, least] : cases) {
+            const double c = Contrast(colour, ChartView::Background());
+            QVERIFY2(c >= least, qPrintable(QString("%1: %2").arg(name).arg(c)));
+        }
     }
 
     void denserSpotsAreDarkerAndALoneSampleShows() {
@@ -143,18 +137,9 @@ class ChartViewTest : public QObject {
         model.SetDataGrid(3, v);
         for (int32_t s = 1; s <= v; ++s)
             model.SetValue(2, s, s <= 20000 ? 12.0 : s < v ? 16.0 : 18.0);
-        model.SetCloudSeries(v);
-        model.MarkCloudSeries(v, 1, 2, velta::kCloudMarkerSize);
-        model.Axis() = {false, 10.0, 20.0, "##0.0##"};
-        model.Touch();
-        velta::qt::ChartView view(model);
-        view.resize(600, 400);
-        view.Render();
-        const QImage img = view.Plot()->toPixmap(600, 400).toImage();
-        const int dense = DarknessAt(view, img, 2, 12.0);
-        const int some = DarknessAt(view, img, 2, 16.0);
-        const int lone = DarknessAt(view, img, 2, 18.0);
-        const int empty = DarknessAt(view, img, 2, 14.0);
+        FinishCloud(model, v, 3);
+        const std::vector<int> d = DarknessAt(model, 2, {12.0, 16.0, 18.0, 14.0});
+        const int dense = d[0], some = d[1], lone = d[2], empty = d[3];
         QVERIFY2(dense > some && some > lone && lone > empty + 30,
                  qPrintable(QString("%1 %2 %3 %4").arg(dense).arg(some).arg(lone).arg(empty)));
     }
@@ -164,40 +149,29 @@ class ChartViewTest : public QObject {
         model.SetDataGrid(3, 2);
         model.SetValue(1, 1, 10.0);  // the lower limit
         model.SetValue(1, 2, 20.0);  // the upper limit
-        model.SetCloudSeries(2);
-        model.MarkCloudSeries(2, 1, 2, velta::kCloudMarkerSize);
-        model.Axis() = {false, 10.0, 20.0, "##0.0##"};
-        model.Touch();
+        FinishCloud(model, 2, 3);
+        for (int dark : DarknessAt(model, 1, {10.0, 20.0})) QVERIFY(dark > 40);
         velta::qt::ChartView view(model);
-        view.resize(600, 400);
         view.Render();
         QCOMPARE(view.Plot()->yAxis->label(), QString("Standard deviation"));
-        const QImage img = view.Plot()->toPixmap(600, 400).toImage();
-        QVERIFY(DarknessAt(view, img, 1, 10.0) > 40);
-        QVERIFY(DarknessAt(view, img, 1, 20.0) > 40);
     }
 
-    void ticksSitOnTheSizesThatHoldData_data() {
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("jump");
-        QTest::addColumn<QStringList>("labels");
-        QTest::newRow("every size") << 8 << 1 << QStringList{"2", "3", "4", "5", "6", "7", "8"};
-        QTest::newRow("jump 2") << 10 << 2 << QStringList{"3", "5", "7", "9"};
-        QTest::newRow("jump 3") << 13 << 3 << QStringList{"4", "7", "10", "13"};
-        QTest::newRow("many, thinned")
-            << 98 << 1 << QStringList{"2", "12", "22", "32", "42", "52", "62", "72", "82", "92"};
-    }
     void ticksSitOnTheSizesThatHoldData() {
-        QFETCH(int, rows);
-        QFETCH(int, jump);
-        QFETCH(QStringList, labels);
-        velta::ChartModel model("Means");
-        FillCloud(model, rows, 5);
-        model.MarkCloudSeries(5, jump, rows - 1, velta::kCloudMarkerSize);
-        velta::qt::ChartView view(model);
-        view.Render();
-        auto ticker = qSharedPointerCast<QCPAxisTickerText>(view.Plot()->xAxis->ticker());
-        QCOMPARE(QStringList(ticker->ticks().values()), labels);
+        // Every size, jumps of 2 and 3, many sizes thinned.
+        const std::tuple<int, int, QStringList> cases[] = {
+            {8, 1, {"2", "3", "4", "5", "6", "7", "8"}},
+            {10, 2, {"3", "5", "7", "9"}},
+            {13, 3, {"4", "7", "10", "13"}},
+            {98, 1, {"2", "12", "22", "32", "42", "52", "62", "72", "82", "92"}}};
+        for (const auto& [rows, jump, labels] : cases) {
+            velta::ChartModel model("Means");
+            FillCloud(model, rows, 5);
+            model.MarkCloudSeries(5, jump, rows - 1, velta::kCloudMarkerSize);
+            velta::qt::ChartView view(model);
+            view.Render();
+            auto ticker = qSharedPointerCast<QCPAxisTickerText>(view.Plot()->xAxis->ticker());
+            QCOMPARE(QStringList(ticker->ticks().values()), labels);
+        }
     }
 
     void wheelZoomStaysUntilTheCommandsSetARange() {

@@ -13,12 +13,10 @@
 #include "gui/main_window.h"
 #include "gui/progress_window.h"
 #include "platform/qt/chart_view.h"
-#include "test_settings.h"
 #include "window_test_support.h"
 
 using velta::gui::MainWindow;
-using velta::gui::test::LoadExample;
-using velta::gui::test::SaveScreenshot;
+using namespace velta::gui::test;
 
 class GenerationWindowTest : public QObject {
     Q_OBJECT
@@ -35,12 +33,14 @@ class GenerationWindowTest : public QObject {
         velta::TickProgressWindow(ws);
         velta::gui::ProgressWindow win(ws);
         win.Sync();
-        QCOMPARE(win.bar(1)->value(), 100);
-        QCOMPARE(win.bar(2)->value(), 25);
-        QCOMPARE(win.bar(3)->value(), 0);
-        QCOMPARE(win.caption(1)->text(), QString("Generation of the virtual samples"));
-        QCOMPARE(win.caption(2)->text(), QString("Means and standard deviations computation"));
-        QCOMPARE(win.caption(3)->text(), QString("Creation of the charts"));
+        const std::pair<int, const char*> bars[] = {
+            {100, "Generation of the virtual samples"},
+            {25, "Means and standard deviations computation"},
+            {0, "Creation of the charts"}};
+        for (int i = 1; i <= 3; ++i) {
+            QCOMPARE(win.bar(i)->value(), bars[i - 1].first);
+            QCOMPARE(win.caption(i)->text(), QString(bars[i - 1].second));
+        }
         QVERIFY(win.caption(1)->isEnabled());
         QVERIFY(win.caption(2)->styleSheet().contains("#0000ff"));
         QVERIFY(!win.caption(3)->isEnabled());
@@ -63,9 +63,8 @@ class GenerationWindowTest : public QObject {
         QVERIFY(w.Run(velta::Command::Generate));
         QVERIFY(progressSeen);
         QVERIFY(w.progressWindow() == nullptr);
-        QVERIFY(ws.cmdFilter.enabled);
-        QVERIFY(w.control("cmdFilter")->isEnabled());
-        auto* chart = qobject_cast<velta::qt::ChartView*>(w.control("VtChart1"));
+        QVERIFY(ws.cmdFilter.enabled && w.control("cmdFilter")->isEnabled());
+        auto* chart = Control<velta::qt::ChartView>(w, "VtChart1");
         // The fixed range, padded a little so points on its limits show whole.
         const QCPRange range = chart->Plot()->yAxis->range();
         const double span = ws.MeansUpper - ws.MeansLower;
@@ -73,7 +72,6 @@ class GenerationWindowTest : public QObject {
         QVERIFY(range.upper > ws.MeansUpper && range.upper < ws.MeansUpper + 0.1 * span);
         QCOMPARE(chart->Plot()->xAxis->label(), QString("Sample size"));
         QCOMPARE(chart->Plot()->yAxis->label(), QString("Mean"));
-        // Cloud pixels appear inside the plot area.
         QTest::qWait(50);
         const QImage img = chart->Plot()->toPixmap(700, 500).toImage();
         // Cloud pixels: the cloud's hue, darker than the plot background.
@@ -114,8 +112,7 @@ class GenerationWindowTest : public QObject {
         LoadExample(w);
         QTimer::singleShot(0, &w, [&] { w.close(); });
         QVERIFY(w.Run(velta::Command::Generate));
-        QVERIFY(w.workspace().VirtualSampleTable.Empty());
-        QVERIFY(!w.workspace().generationRunning);
+        QVERIFY(w.workspace().VirtualSampleTable.Empty() && !w.workspace().generationRunning);
         QCOMPARE(w.workspace().AbortRequested, std::string("0"));
         QVERIFY(!w.isVisible());
     }

@@ -3,39 +3,20 @@
 #include "gui/main_window.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
-#include <QStatusBar>
-#include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QToolBar>
 
-#include "data/presample.h"
 #include "gui/splash_window.h"
 #include "platform/qt/grid_view.h"
-#include "test_settings.h"
+#include "window_test_support.h"
 
 using velta::gui::MainWindow;
-
-namespace {
-
-QString FieldText(MainWindow& w, const char* name) {
-    return qobject_cast<QLineEdit*>(w.control(name))->text();
-}
-
-void SaveScreenshot(QWidget& w, const QString& name) {
-    const QByteArray dir = qgetenv("VELTA_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) w.grab().save(QString::fromLocal8Bit(dir) + "/" + name);
-}
-
-}  // namespace
+using namespace velta::gui::test;
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -48,9 +29,7 @@ class MainWindowTest : public QObject {
         QVERIFY(splash.mainWindow() == nullptr);
         QTest::mouseClick(splash.button(), Qt::LeftButton);
         MainWindow* w = splash.mainWindow();
-        QVERIFY(w != nullptr);
-        QVERIFY(w->isVisible());
-        QVERIFY(!splash.isVisible());
+        QVERIFY(w != nullptr && w->isVisible() && !splash.isVisible());
         QCOMPARE(w->windowTitle(), QString("VELTA 1.00"));
         QCOMPARE(FieldText(*w, "txtLimite"), QString("250"));
         w->close();
@@ -65,52 +44,55 @@ class MainWindowTest : public QObject {
                               "txtOrvoStErr", "txtOrvoStErrSD", "Text1", "Text2", "Text3", "Text4",
                               "Text5", "txtAutoMeanAlto", "txtManualMeanBasso"})
             QVERIFY2(FieldText(w, f).isEmpty(), f);
-        QCOMPARE(qobject_cast<QLabel*>(w.control("Label17"))->text(), QString("Maximum number: "));
+        QCOMPARE(Control<QLabel>(w, "Label17")->text(), QString("Maximum number: "));
         for (const char* b :
              {"cmdEsegui", "cmdFilter", "cmdAutoSampleSize", "Command1", "tStudentSampleSize"})
             QVERIFY2(!w.control(b)->isEnabled(), b);
-        auto* alpha = qobject_cast<QComboBox*>(w.control("cmbAlphaStud"));
+        auto* alpha = Control<QComboBox>(w, "cmbAlphaStud");
         QCOMPARE(alpha->count(), 3);
         QCOMPARE(alpha->itemText(0), QString("0.01"));
         QCOMPARE(alpha->itemText(2), QString("0.10"));
         QCOMPARE(alpha->currentText(), QString("0.05"));
-        auto* slider = qobject_cast<QSlider*>(w.control("Slider1"));
-        QCOMPARE(slider->minimum(), 2);
-        QCOMPARE(slider->maximum(), 4);
-        QCOMPARE(w.findChild<QLabel*>("StatusBar1_1")->text(), QString("File name:"));
-        QCOMPARE(w.findChild<QLabel*>("StatusBar1_4")->text(), QString("Generation started:"));
-        QCOMPARE(w.findChild<QLabel*>("StatusBar1_7")->text(), QString("Generation completed:"));
+        auto* slider = Control<QSlider>(w, "Slider1");
+        QCOMPARE(QPoint(slider->minimum(), slider->maximum()), QPoint(2, 4));
+        for (auto [name, text] : {std::pair{"StatusBar1_1", "File name:"},
+                                  {"StatusBar1_4", "Generation started:"},
+                                  {"StatusBar1_7", "Generation completed:"}})
+            QCOMPARE(w.findChild<QLabel*>(name)->text(), QString(text));
         QTest::qWait(50);
         SaveScreenshot(w, "main_window.png");
     }
 
-    void menusCarryCaptionsAndShortcuts() {
+    void menusCarryCaptionsAndShortcutsAndExitCloses() {
         MainWindow w;
         QStringList menus;
         for (QAction* a : w.menuBar()->actions()) menus << a->text();
         QCOMPARE(menus, (QStringList{"File", "Export", "?"}));
-        auto* open = w.findChild<QAction*>("mnuOpen");
-        QCOMPARE(open->shortcut(), QKeySequence("Ctrl+O"));
+        QCOMPARE(w.findChild<QAction*>("mnuOpen")->shortcut(), QKeySequence("Ctrl+O"));
         QCOMPARE(w.findChild<QAction*>("mnuNew")->shortcut(), QKeySequence("Ctrl+N"));
         QCOMPARE(w.findChild<QAction*>("cmdContents")->text(), QString("Contents...       F1"));
         QCOMPARE(w.findChild<QAction*>("SaveSU")->text(), QString("Pre-sampling results"));
         QStringList hints;
-        for (QAction* a : w.toolbar()->actions()) hints << a->toolTip();
+        for (QAction* a : w.toolbar()->actions()) {
+            hints << a->toolTip();
+            QVERIFY(!a->icon().isNull());
+        }
         QCOMPARE(hints, (QStringList{"Open", "Save pre-sampling results", "New",
                                      "Configuration and Results", "Help"}));
-        for (QAction* a : w.toolbar()->actions()) QVERIFY(!a->icon().isNull());
+        w.show();
+        w.findChild<QAction*>("mnuExit")->trigger();
+        QVERIFY(!w.isVisible());
     }
 
     void newRestoresTheLoadState() {
         MainWindow w;
         w.show();
-        auto* limit = qobject_cast<QLineEdit*>(w.control("txtLimite"));
+        auto* limit = Control<QLineEdit>(w, "txtLimite");
         limit->selectAll();
         QTest::keyClicks(limit, "1234");
         QCOMPARE(w.workspace().txtLimite.text, std::string("1234"));
         w.workspace().sprMain.SetCell(1, 1, "42");
         w.Render();
-        QVERIFY(w.findChild<QAction*>("mnuNew") != nullptr);
         w.findChild<QAction*>("mnuNew")->trigger();
         QCOMPARE(limit->text(), QString("250"));
         QVERIFY(w.workspace().sprMain.CellText(1, 1).empty());
@@ -163,7 +145,7 @@ class MainWindowTest : public QObject {
         w.Render();
         auto* generate = w.findChild<QPushButton*>("cmdEsegui");
         QVERIFY(generate->isEnabled());
-        auto* grid = qobject_cast<velta::qt::GridView*>(w.control("sprMain"));
+        auto* grid = Control<velta::qt::GridView>(w, "sprMain");
         QVERIFY(grid->model()->setData(grid->model()->index(2, 0), "99", Qt::EditRole));
         QCOMPARE(ws.PreSampleReady, std::string("0"));
         QVERIFY(!generate->isEnabled());
@@ -179,23 +161,24 @@ class MainWindowTest : public QObject {
     void pastingIntoTheUnitsGridNeverCrashes() {
         MainWindow w;
         w.show();
-        auto* grid = qobject_cast<velta::qt::GridView*>(w.control("sprMain"));
+        auto* grid = Control<velta::qt::GridView>(w, "sprMain");
+        const velta::Grid& units = w.workspace().sprMain;
         QString column;
         for (int i = 1; i <= 1000; ++i) column += QString::number(i * 0.25) + "\r\n";
         grid->setCurrentIndex(grid->model()->index(0, 0));
         grid->PasteText(column);
-        QCOMPARE(w.workspace().sprMain.DataRowCount(), 1000);
-        QCOMPARE(w.workspace().sprMain.CellText(1, 1000), std::string("250"));
+        QCOMPARE(units.DataRowCount(), 1000);
+        QCOMPARE(units.CellText(1, 1000), std::string("250"));
         QVERIFY(grid->model()->rowCount() >= 1000);
         // Odd texts are kept as typed; accepting them is the commands' job.
         grid->setCurrentIndex(grid->model()->index(2, 0));
         grid->PasteText("nan\t1e999\n \ninf");
-        QCOMPARE(w.workspace().sprMain.CellText(1, 3), std::string("nan"));
-        QCOMPARE(w.workspace().sprMain.CellText(2, 3), std::string("1e999"));
-        QCOMPARE(w.workspace().sprMain.CellText(1, 4), std::string(""));
+        QCOMPARE(units.CellText(1, 3), std::string("nan"));
+        QCOMPARE(units.CellText(2, 3), std::string("1e999"));
+        QCOMPARE(units.CellText(1, 4), std::string(""));
         // Typing into a cell writes the workspace.
         QVERIFY(grid->model()->setData(grid->model()->index(9, 0), "3,5", Qt::EditRole));
-        QCOMPARE(w.workspace().sprMain.CellText(1, 10), std::string("3,5"));
+        QCOMPARE(units.CellText(1, 10), std::string("3,5"));
     }
 
     void exitDuringAGenerationAbortsItAndCloses() {
@@ -218,13 +201,6 @@ class MainWindowTest : public QObject {
         w.Run(velta::Command::Generate);
         QVERIFY(asked);
         QVERIFY(!ws.generationRunning);
-        QVERIFY(!w.isVisible());
-    }
-
-    void exitClosesTheWindow() {
-        MainWindow w;
-        w.show();
-        w.findChild<QAction*>("mnuExit")->trigger();
         QVERIFY(!w.isVisible());
     }
 };

@@ -1,66 +1,14 @@
-// The whole road in the window, offscreen: open the example pilot sample
-// through the file dialog, generate, trim, move the slider, Automatic,
-// Student-t, and save the report through the save dialog. The report file
-// must hold 62 + N lines; the user guide must explain the Student-t size and
-// the report.
-#include <QAction>
-#include <QApplication>
-#include <QFileDialog>
-#include <QMessageBox>
+// The whole road through the window's dialogs, Open to the saved report of
+// 62 + N lines; the user guide explains the Student-t size and the report.
 #include <QSlider>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
-#include <fstream>
-#include <sstream>
 
 #include "app/commands.h"
 #include "gui/help_window.h"
-#include "gui/main_window.h"
+#include "window_test_support.h"
 
 using velta::gui::MainWindow;
-
-namespace {
-
-// Answers the modal dialogs as they come: a file dialog gets the next file
-// name, a message box is recorded and closed.
-class DialogAnswerer : public QObject {
-  public:
-    QStringList files;
-    QStringList messages;
-    DialogAnswerer() {
-        timer_.setInterval(10);
-        connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
-        timer_.start();
-    }
-
-  private:
-    void Answer() {
-        QWidget* w = QApplication::activeModalWidget();
-        if (auto* d = qobject_cast<QFileDialog*>(w)) {
-            if (files.isEmpty()) {
-                d->reject();
-                return;
-            }
-            d->selectFile(files.takeFirst());
-            static_cast<QDialog*>(d)->accept();
-        } else if (auto* m = qobject_cast<QMessageBox*>(w)) {
-            messages << m->text();
-            m->accept();
-        }
-    }
-    QTimer timer_;
-};
-
-std::string ReadAll(const QString& path) {
-    std::ifstream in(path.toStdString(), std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-}  // namespace
+using namespace velta::gui::test;
 
 class WholeRoadWindowTest : public QObject {
     Q_OBJECT
@@ -81,14 +29,7 @@ class WholeRoadWindowTest : public QObject {
         QVERIFY(w.Run(velta::Command::Generate));
         QVERIFY(w.Run(velta::Command::Trim));
         QVERIFY(ws.DataTrimmed);
-
-        auto* slider = qobject_cast<QSlider*>(w.control("Slider1"));
-        QVERIFY(slider);
-        slider->setValue(10);
-        if (ws.Text4.text.empty()) {  // a window whose slider is not bound yet
-            QVERIFY(velta::RunSlider(ws, w.platform(), 10));
-            w.Render();
-        }
+        Control<QSlider>(w, "Slider1")->setValue(10);
         QCOMPARE(ws.Text4.text, std::string("10"));
 
         QVERIFY(w.Run(velta::Command::Automatic));
@@ -110,23 +51,22 @@ class WholeRoadWindowTest : public QObject {
         QCOMPARE(ws.Text4.text, std::string("14"));
         for (velta::ChartModel* c : {&ws.VtChart1, &ws.VtChart2}) {
             const velta::Marker m = c->PointMarker(c->ColumnCount(), studentPoint);
-            QVERIFY(m.visible);
-            QVERIFY(m.fill == velta::kStudentLineColour);
+            QVERIFY(m.visible && m.fill == velta::kStudentLineColour);
         }
-        const QByteArray shots = qgetenv("VELTA_SCREENSHOT_DIR");
-        if (!shots.isEmpty()) w.grab().save(QString::fromLocal8Bit(shots) + "/whole_road.png");
+        SaveScreenshot(w, "whole_road.png");
 
         QVERIFY(w.RunToolbar("Export"));
         QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join(" | ")));
-        const std::string text = ReadAll(report);
+        const std::string text = ReadAll(report).toStdString();
         QVERIFY(!text.empty());
         int lines = 0;
         for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
         QCOMPARE(lines, 62 + N);
         QVERIFY(text.ends_with(std::string(156, '*') + "\r\n"));
-        QVERIFY(text.find("Name of the opened file: ") != std::string::npos);
-        QVERIFY(text.find("Automatic sample size: " + ws.Text3.text + "\r\n") != std::string::npos);
-        QVERIFY(text.find("Student-t sample size: " + ws.Text5.text + "\r\n") != std::string::npos);
+        for (const std::string& s : {std::string("Name of the opened file: "),
+                                     "Automatic sample size: " + ws.Text3.text + "\r\n",
+                                     "Student-t sample size: " + ws.Text5.text + "\r\n"})
+            QVERIFY2(text.find(s) != std::string::npos, s.c_str());
         QVERIFY(text.find("not calculated") == std::string::npos);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"road.dat"});
     }

@@ -1,34 +1,25 @@
-// The window as a researcher uses it: typing and pasting values into the
-// units grid, the window fitting small screens and remembering its place,
-// Escape and Ctrl+Q, the labelled result grids, the chart menu writing
-// images, and the file dialogs starting in the last folder.
+// The window as a researcher uses it: typing and pasting into the grid, small
+// screens, keys, labelled grids, the chart menu, the dialogs' start folder.
 #include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QFile>
-#include <QHeaderView>
-#include <QImage>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSvgRenderer>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTextBrowser>
 
-#include "gui/main_window.h"
 #include "platform/qt/chart_view.h"
 #include "platform/qt/grid_view.h"
 #include "platform/qt/qt_platform.h"
-#include "test_settings.h"
+#include "window_test_support.h"
 
 using velta::gui::MainWindow;
 using velta::qt::GridView;
+using namespace velta::gui::test;
 
 namespace {
 
 GridView* Units(MainWindow& w) {
-    return qobject_cast<GridView*>(w.control("sprMain"));
+    return Control<GridView>(w, "sprMain");
 }
 
 // Types `text` as keys into whatever has the focus, as a person would.
@@ -52,9 +43,26 @@ void ShowActive(QWidget& w) {
     QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+void PasteWhileEditing(const QString& clipboard, const QStringList& column1,
+                       const QStringList& column2) {
+    MainWindow w;
+    ShowActive(w);
+    GridView* grid = Units(w);
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(4, 0));
+    TypeKeys("9");  // starts editing row 5
+    QVERIFY(grid->Editing());
+    QLineEdit* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    QVERIFY(editor != nullptr);
+    editor->selectAll();
+    QApplication::clipboard()->setText(clipboard);
+    QTest::keySequence(editor, QKeySequence::Paste);
+    if (grid->Editing()) PressEnter();
+    const velta::Grid& units = w.workspace().sprMain;
+    for (int r = 0; r < 3; ++r) {
+        QCOMPARE(QString::fromStdString(units.CellText(1, 5 + r)), column1[r]);
+        QCOMPARE(QString::fromStdString(units.CellText(2, 5 + r)), column2[r]);
+    }
 }
 
 }  // namespace
@@ -90,42 +98,16 @@ class WindowHabitsTest : public QObject {
         QCOMPARE(grid->currentIndex().row(), 1);
     }
 
-    void pasteWhileEditingFillsTheRowsBelow_data() {
-        QTest::addColumn<QString>("clipboard");
-        QTest::addColumn<QStringList>("column1");
-        QTest::addColumn<QStringList>("column2");
-        QTest::newRow("a column") << "1.5\n2.5\r\n3.5\n"
-                                  << QStringList{"1.5", "2.5", "3.5"} << QStringList{"", "", ""};
-        QTest::newRow("two columns")
-            << "1\t10\r2\t20" << QStringList{"1", "2", ""} << QStringList{"10", "20", ""};
-        // A single value stays the editor's business: it lands in the cell.
-        QTest::newRow("one value")
-            << "7.25" << QStringList{"7.25", "", ""} << QStringList{"", "", ""};
-    }
     void pasteWhileEditingFillsTheRowsBelow() {
-        QFETCH(QString, clipboard);
-        QFETCH(QStringList, column1);
-        QFETCH(QStringList, column2);
-        MainWindow w;
-        ShowActive(w);
-        GridView* grid = Units(w);
-        grid->setFocus();
-        grid->setCurrentIndex(grid->model()->index(4, 0));
-        TypeKeys("9");  // starts editing row 5
-        QVERIFY(grid->Editing());
-        QLineEdit* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-        QVERIFY(editor != nullptr);
-        editor->selectAll();
-        QApplication::clipboard()->setText(clipboard);
-        QTest::keySequence(editor, QKeySequence::Paste);
-        if (grid->Editing()) PressEnter();
-        const velta::Grid& units = w.workspace().sprMain;
-        for (int r = 0; r < 3; ++r) {
-            QCOMPARE(QString::fromStdString(units.CellText(1, 5 + r)), column1[r]);
-            QCOMPARE(QString::fromStdString(units.CellText(2, 5 + r)), column2[r]);
-        }
+        // A column, two columns, and a single value: that one stays the
+        // editor's business and lands in the cell.
+        const std::tuple<QString, QStringList, QStringList> cases[] = {
+            {"1.5\n2.5\r\n3.5\n", {"1.5", "2.5", "3.5"}, {"", "", ""}},
+            {"1\t10\r2\t20", {"1", "2", ""}, {"10", "20", ""}},
+            {"7.25", {"7.25", "", ""}, {"", "", ""}}};
+        for (const auto& [clipboard, column1, column2] : cases)
+            PasteWhileEditing(clipboard, column1, column2);
     }
-
     void deleteClearsTheSelectionAndNewScrollsToTheTop() {
         MainWindow w;
         ShowActive(w);
@@ -151,28 +133,25 @@ class WindowHabitsTest : public QObject {
         QCOMPARE(grid->currentIndex(), grid->model()->index(0, 0));
     }
 
-    void defaultGeometryFitsTheScreen_data() {
-        QTest::addColumn<QRect>("available");
-        QTest::newRow("1280x800, no panels") << QRect(0, 0, 1280, 800);
-        QTest::newRow("1280x800, top panel") << QRect(0, 32, 1280, 768);
-        QTest::newRow("1280x800, two panels") << QRect(0, 27, 1280, 725);
-        QTest::newRow("1280x800, side dock") << QRect(64, 27, 1216, 773);
-        QTest::newRow("1600x1000") << QRect(0, 0, 1600, 1000);
-        QTest::newRow("second screen") << QRect(1600, 0, 1280, 800);
-    }
     void defaultGeometryFitsTheScreen() {
-        QFETCH(QRect, available);
-        const QRect g = MainWindow::DefaultGeometry(available);
-        // With a title bar of 36 pixels and borders of 4 the frame still fits.
-        QVERIFY(available.contains(g.adjusted(-4, -32, 4, 4)));
-        MainWindow w;
-        const QSize least = w.minimumSizeHint();
-        QVERIFY2(least.width() <= g.width() && least.height() <= g.height(),
-                 qPrintable(QString("%1x%2 needed in %3x%4")
-                                .arg(least.width())
-                                .arg(least.height())
-                                .arg(g.width())
-                                .arg(g.height())));
+        // 1280x800 with no panel, a top panel, two panels, a side dock;
+        // 1600x1000; a second screen.
+        const QSize least = MainWindow().minimumSizeHint();
+        for (const QRect available :
+             {QRect(0, 0, 1280, 800), QRect(0, 32, 1280, 768), QRect(0, 27, 1280, 725),
+              QRect(64, 27, 1216, 773), QRect(0, 0, 1600, 1000), QRect(1600, 0, 1280, 800)}) {
+            const QRect g = MainWindow::DefaultGeometry(available);
+            const QString where = QString("%1x%2 needed in %3x%4 of %5x%6")
+                                      .arg(least.width())
+                                      .arg(least.height())
+                                      .arg(g.width())
+                                      .arg(g.height())
+                                      .arg(available.width())
+                                      .arg(available.height());
+            // With a title bar of 36 pixels and borders of 4 the frame still fits.
+            QVERIFY2(available.contains(g.adjusted(-4, -32, 4, 4)), qPrintable(where));
+            QVERIFY2(least.width() <= g.width() && least.height() <= g.height(), qPrintable(where));
+        }
     }
 
     void everyControlIsReachableAtTheSmallestSize() {
@@ -238,14 +217,11 @@ class WindowHabitsTest : public QObject {
         MainWindow w;
         w.show();
         auto header = [&](const char* grid, Qt::Orientation o, int section) {
-            return qobject_cast<GridView*>(w.control(grid))
-                ->model()
-                ->headerData(section, o, Qt::DisplayRole)
-                .toString();
+            return Control<GridView>(w, grid)->model()->headerData(section, o).toString();
         };
-        QCOMPARE(header("sprRep", Qt::Horizontal, 0), QString("Manual"));
-        QCOMPARE(header("sprRep", Qt::Horizontal, 1), QString("Automatic"));
-        QCOMPARE(header("sprRep", Qt::Horizontal, 2), QString("Student-t"));
+        const QStringList columns = {"Manual", "Automatic", "Student-t"};
+        for (int c = 0; c < columns.size(); ++c)
+            QCOMPARE(header("sprRep", Qt::Horizontal, c), columns[c]);
         const QStringList rows = {"Average mean",
                                   "Maximum mean",
                                   "Minimum mean",
@@ -257,9 +233,9 @@ class WindowHabitsTest : public QObject {
         w.workspace().sprRep.SetCell(2, 5, "12.5");
         w.workspace().sprReport.SetCell(1, 3, "Int,Slo AS");
         w.Render();
-        auto* rep = qobject_cast<GridView*>(w.control("sprRep"));
-        QCOMPARE(rep->model()->index(4, 1).data().toString(), QString("12.5"));
-        auto* report = qobject_cast<GridView*>(w.control("sprReport"));
+        QCOMPARE(Control<GridView>(w, "sprRep")->model()->index(4, 1).data().toString(),
+                 QString("12.5"));
+        auto* report = Control<GridView>(w, "sprReport");
         QCOMPARE(report->model()->index(2, 0).data().toString(), QString("Int,Slo AS"));
         QCOMPARE(report->model()->rowCount(), 12);
         QCOMPARE(w.workspace().sprRep.CellText(2, 5), std::string("12.5"));
@@ -317,28 +293,14 @@ class WindowHabitsTest : public QObject {
         QVERIFY(!QApplication::clipboard()->image().isNull());
     }
 
-    void fileDialogsStartInTheLastFolder_data() {
-        QTest::addColumn<QString>("requested");
-        QTest::addColumn<QString>("last");
-        QTest::addColumn<QString>("start");
-        QTest::newRow("pattern") << "*.xls"
-                                 << "/data/pilot"
-                                 << "/data/pilot";
-        QTest::newRow("bare name") << "sheet.xls"
-                                   << "/data/pilot"
-                                   << "/data/pilot/sheet.xls";
-        QTest::newRow("a path stays") << "/tmp/a.dat"
-                                      << "/data/pilot"
-                                      << "/tmp/a.dat";
-        QTest::newRow("no folder yet") << "*.dat"
-                                       << ""
-                                       << "*.dat";
-    }
     void fileDialogsStartInTheLastFolder() {
-        QFETCH(QString, requested);
-        QFETCH(QString, last);
-        QFETCH(QString, start);
-        QCOMPARE(velta::qt::DialogStartPath(requested, last), start);
+        // A pattern, a bare name, a path that stays, no folder yet.
+        const char* cases[][3] = {{"*.xls", "/data/pilot", "/data/pilot"},
+                                  {"sheet.xls", "/data/pilot", "/data/pilot/sheet.xls"},
+                                  {"/tmp/a.dat", "/data/pilot", "/tmp/a.dat"},
+                                  {"*.dat", "", "*.dat"}};
+        for (auto [requested, last, start] : cases)
+            QCOMPARE(velta::qt::DialogStartPath(requested, last), QString(start));
     }
 };
 
