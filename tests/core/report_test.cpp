@@ -201,7 +201,9 @@ TEST(ReportCommand, DialogThenCompletenessCheck) {
         if (c.message) test::ExpectOnlyMessage(ui, c.message, MsgIcon::Critical);
         EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage();
         EXPECT_EQ(fs::exists(file), c.written);
-        if (c.written) EXPECT_EQ(ReadAll(file), BuildReport(ws, ui.dateText, ui.timeText));
+        if (c.written) {
+            EXPECT_EQ(ReadAll(file), BuildReport(ws, ui.dateText, ui.timeText));
+        }
     }
 }
 
@@ -252,7 +254,9 @@ TEST(ReportCommand, FailedWritesSayWhyAndLeaveNoTrace) {
             ui, "The report file could not be written.\r\r" + file.string() + "\r" + c.reason,
             MsgIcon::Critical, c.name);
         EXPECT_EQ(dir.Names(), before) << c.name;
-        if (c.readOnlyFile) EXPECT_EQ(ReadAll(file), "keep me");
+        if (c.readOnlyFile) {
+            EXPECT_EQ(ReadAll(file), "keep me");
+        }
     }
 }
 
