@@ -190,31 +190,28 @@ void BatchPlatform::ClearBar() {
     barDrawn_ = spinnerDrawn_ = false;
 }
 
-std::string BatchPlatform::TimeText() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%H:%M:%S", &tm);
-    return buf;
-}
-
-std::string BatchPlatform::DateText() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%d/%m/%Y", &tm);
-    return buf;
-}
-
-std::string BatchPlatform::DateTimeText() {
+namespace {
+// The local time now in a strftime format.
+std::string LocalNow(const char* format) {
     const std::time_t t = std::time(nullptr);
     std::tm tm{};
     localtime_r(&t, &tm);
     char buf[32];
-    std::strftime(buf, sizeof buf, "%d/%m/%Y %H:%M:%S", &tm);
+    std::strftime(buf, sizeof buf, format, &tm);
     return buf;
+}
+}  // namespace
+
+std::string BatchPlatform::TimeText() {
+    return LocalNow("%H:%M:%S");
+}
+
+std::string BatchPlatform::DateText() {
+    return LocalNow("%d/%m/%Y");
+}
+
+std::string BatchPlatform::DateTimeText() {
+    return LocalNow("%d/%m/%Y %H:%M:%S");
 }
 
 double BatchPlatform::MonotonicSeconds() {
