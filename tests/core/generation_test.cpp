@@ -152,6 +152,29 @@ TEST(GenerateVirtualSamples, RowsHoldTruePrefixesWhateverTheJump) {
     }
 }
 
+// The four values a new user tried: every point at size 2 is the mean of two
+// of them (standard deviation with divisor 1), at size 3 of three.
+TEST(GenerateVirtualSamples, FourValuesGivePairsAtTwoAndTriplesAtThree) {
+    const std::vector<double> p = {0.0, 12.5, 13.1, 14.2, 11.8};
+    Gen g(1);
+    StatsTables out;
+    ASSERT_TRUE(g.Stats(p, 100, out, RandomSource()));
+    auto fromSubset = [&](double m, double sd, int k) {
+        for (unsigned mask = 0; mask < 16; ++mask) {
+            if (__builtin_popcount(mask) != k) continue;
+            double s = 0.0, d = 0.0;
+            for (int i = 0; i < 4; ++i) s += (mask >> i & 1) ? p[i + 1] : 0.0;
+            for (int i = 0; i < 4; ++i) d += (mask >> i & 1) ? std::pow(p[i + 1] - s / k, 2) : 0.0;
+            if (std::abs(m - s / k) < 1e-12 && std::abs(sd - std::sqrt(d / (k - 1))) < 1e-12)
+                return true;
+        }
+        return false;
+    };
+    for (int32_t j = 0; j < 100; ++j)
+        for (int k : {2, 3})
+            ASSERT_TRUE(fromSubset(out.means(k - 2, j), out.sds(k - 2, j), k)) << j;
+}
+
 TEST(GenerateVirtualSamples, AbortInEitherPhaseKeepsThePreviousTables) {
     for (int32_t phase : {1, 2}) {
         Gen g(1, 1.0);
