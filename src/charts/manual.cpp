@@ -15,20 +15,6 @@ namespace {
 
 StudentMarkRedraw studentRedraw = nullptr;
 
-// The rows the generation fills: q*Jump - 1 for q = 1, 2, ... while the
-// prefix size q*Jump + 1 does not exceed N.
-int32_t LastGeneratedQ(int32_t N, int32_t J) {
-    return (N - 1) / J;
-}
-
-void CopyRow(const StatsTables& t, int32_t row, int32_t V, std::vector<double>& a,
-             std::vector<double>& b) {
-    if (row < 0 || row >= t.means.Rows() || row >= t.sds.Rows())
-        throw SubscriptOutOfRange("VectorsAtSize");
-    std::copy(t.means.Row(row), t.means.Row(row) + V, a.begin() + 1);
-    std::copy(t.sds.Row(row), t.sds.Row(row) + V, b.begin() + 1);
-}
-
 // The manual line at other data points than `keep` (0: everywhere): a moved
 // line leaves no markers behind at its old size, where its cleared values
 // would put them at 0.
@@ -79,69 +65,7 @@ void ReloadChart(ChartModel& chart, const Table2D& table, int32_t N, int32_t col
 
 void VectorsAtSize(const Workspace& ws, int32_t s, std::vector<double>& a, std::vector<double>& b) {
     const StatsTables& t = ws.TrimmedTable;
-    const int32_t V = t.V;
-    const int32_t J = ws.Jump;
-    const int32_t N = t.means.Rows();
-    if (t.Empty() || V < 1 || J < 1 || s < 1 || t.means.Cols() < V || t.sds.Cols() < V)
-        throw SubscriptOutOfRange("VectorsAtSize");
-    a.assign(static_cast<size_t>(V) + 1, 0.0);
-    b.assign(static_cast<size_t>(V) + 1, 0.0);
-    const int32_t q = s / J;
-    if (q * J == s) {
-        CopyRow(t, s - 1, V, a, b);
-        return;
-    }
-    // Below the first generated row there is nothing to interpolate from,
-    // and above the last one only empty rows: take the nearest generated row.
-    const int32_t lastQ = LastGeneratedQ(N, J);
-    if (q == 0) {
-        CopyRow(t, J - 1, V, a, b);
-        return;
-    }
-    if (q >= lastQ) {
-        CopyRow(t, std::min(q, lastQ) * J - 1, V, a, b);
-        return;
-    }
-    const int32_t lo = q * J, hi = (q + 1) * J;
-    const double* mLo = t.means.Row(lo - 1);
-    const double* mHi = t.means.Row(hi - 1);
-    const double* sLo = t.sds.Row(lo - 1);
-    const double* sHi = t.sds.Row(hi - 1);
-    for (int32_t j = 1; j <= V; ++j) {
-        a[static_cast<size_t>(j)] = Interpolate(lo, hi, mLo[j - 1], mHi[j - 1], s);
-        b[static_cast<size_t>(j)] = Interpolate(lo, hi, sLo[j - 1], sHi[j - 1], s);
-    }
-}
-
-SizeStatistics StatisticsAtSize(const std::vector<double>& a, const std::vector<double>& b) {
-    if (a.size() < 2 || a.size() != b.size()) throw SubscriptOutOfRange("StatisticsAtSize");
-    const size_t n = a.size() - 1;
-    SizeStatistics st;
-    st.maxA = st.minA = a[1];
-    st.maxB = st.minB = b[1];
-    // Sums from 0 in position order, as the array mean adds them.
-    double sumA = 0.0, sumB = 0.0;
-    bool nonZeroSeen = false;
-    for (size_t i = 1; i <= n; ++i) {
-        const double x = a[i], y = b[i];
-        sumA += x;
-        sumB += y;
-        if (x > st.maxA) st.maxA = x;
-        if (x < st.minA) st.minA = x;
-        if (y > st.maxB) st.maxB = y;
-        if (y < st.minB) st.minB = y;
-        if (y != 0.0) {
-            if (!nonZeroSeen) {
-                st.minNonZeroB = y;
-                nonZeroSeen = true;
-            } else if (y < st.minNonZeroB) {
-                st.minNonZeroB = y;
-            }
-        }
-    }
-    st.meanA = sumA / static_cast<double>(n);
-    st.meanB = sumB / static_cast<double>(n);
-    return st;
+    VectorsAtSize(t.means, t.sds, t.V, ws.Jump, s, a, b);
 }
 
 void WriteStatisticsColumn(Workspace& ws, int32_t col, const SizeStatistics& st) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/size_statistics.h"
 #include "base/table.h"
 #include "model/workspace.h"
 #include "platform/platform.h"
@@ -31,17 +32,6 @@ void ReloadChart(ChartModel& chart, const Table2D& table, int32_t N, int32_t col
 // row's, and above the last one (only empty rows follow it) the last one's.
 // V is the tables' own. SubscriptOutOfRange for s < 1 or no trimmed tables.
 void VectorsAtSize(const Workspace& ws, int32_t s, std::vector<double>& a, std::vector<double>& b);
-
-// The statistics of the virtual samples at one size, from one pass over
-// a(1 .. V) and b(1 .. V): the means (sums divided by V, summed in position
-// order), the maxima and minima as the shared array routines give them, and
-// the smallest non-zero b (0 when every b is 0). No 16-bit limit on V.
-struct SizeStatistics {
-    double meanA = 0, maxA = 0, minA = 0;
-    double meanB = 0, maxB = 0, minB = 0, minNonZeroB = 0;
-};
-// SubscriptOutOfRange when a holds no value or a and b differ in length.
-SizeStatistics StatisticsAtSize(const std::vector<double>& a, const std::vector<double>& b);
 
 // sprRep column `col` (1 manual, 2 automatic, 3 Student-t), rows 1 .. 6:
 // mean, maximum and minimum of a; mean, maximum and non-zero minimum of b.

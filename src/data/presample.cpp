@@ -7,37 +7,6 @@
 
 namespace velta {
 
-SampleStats ComputeSampleStats(const std::vector<double>& x) {
-    const int32_t n = static_cast<int32_t>(x.size()) - 1;
-    SampleStats s;
-    s.n = n;
-    s.mean = ArrayMean(x);
-    s.sd = std::sqrt(ArrayDeviance(x) / (n - 1));
-
-    std::vector<double> leaveOut(static_cast<size_t>(n - 1));
-    std::vector<double> psd(static_cast<size_t>(n) + 1), pm(static_cast<size_t>(n) + 1);
-    for (int32_t i = 1; i <= n; ++i) {
-        size_t k = 0;
-        for (int32_t j = 1; j <= n; ++j)
-            if (j != i) leaveOut[k++] = x[j];
-        const double mi = MeanOf(leaveOut.data(), n - 1);
-        const double sdi = std::sqrt(DevianceOf(leaveOut.data(), n - 1) / (n - 2));
-        psd[i] = n * s.sd - (n - 1) * sdi;
-        pm[i] = n * s.mean - (n - 1) * mi;
-    }
-    const double denom = static_cast<double>(n - 1) * n;
-    s.jackknifeSd = ArrayMean(psd);
-    s.jackknifeSeMean = std::sqrt(ArrayDeviance(pm) / denom);
-    s.jackknifeSeSd = std::sqrt(ArrayDeviance(psd) / denom);
-    return s;
-}
-
-double MaxVirtualSamples(int32_t n) {
-    const int32_t k = n / 2;
-    if (n <= 170) return Combinations(n, k);
-    return std::exp(std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0));
-}
-
 std::optional<std::vector<double>> ReadPreSample(const Grid& grid, int32_t* badRow) {
     const int32_t n = grid.DataRowCount();
     std::vector<double> x(static_cast<size_t>(n) + 1, 0.0);

@@ -6,34 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "analysis/pilot.h"
 #include "model/workspace.h"
 #include "platform/platform.h"
 
 namespace velta {
 
-// Pre-samples outside this range are refused with a message.
-inline constexpr int32_t kMinSamplingUnits = 3;
-inline constexpr int32_t kMaxSamplingUnits = 1000;
-
 inline constexpr const char* kBadPreSampleMessage =
     "There is something wrong with the file you are trying to open. Please, check";
-
-struct SampleStats {
-    double mean = 0.0;
-    double sd = 0.0;  // divisor N - 1
-    int32_t n = 0;
-    double jackknifeSd = 0.0;
-    double jackknifeSeMean = 0.0;
-    double jackknifeSeSd = 0.0;
-};
-
-// Statistics of x(1..n) (position 0 unused), n >= 3. The jackknife recomputes
-// the mean and the sum of squares of every leave-one-out sample directly.
-SampleStats ComputeSampleStats(const std::vector<double>& x);
-
-// C(N, Int(N/2)); exact from factorials up to N = 170, from log-gamma above,
-// where the factorials no longer fit a double.
-double MaxVirtualSamples(int32_t n);
 
 // Reads sprMain column 1, rows 1 .. DataRowCount, into a 1-based vector;
 // nullopt when a cell is not a number, whose row goes to `badRow` if given.

@@ -1,87 +1,46 @@
 #include "engine/generation.h"
 
-#include <algorithm>
-#include <cmath>
+#include <optional>
 
 #include "base/errors.h"
 #include "engine/progress.h"
 
 namespace velta {
 
-int32_t JumpFor(int32_t n) {
-    return n <= 0 ? 1 : (n + 19) / 20;
-}
-
 namespace {
 
-// Phase 1 for any storage of the unit numbers: store(i, j, u) puts unit u at
-// position i of virtual sample j. Returns false on abort.
-template <class Store>
-bool DrawPhase(int32_t N, int32_t V, Workspace& ws, Platform& ui, RandomSource& rng,
-               Store&& store) {
-    if (!ws.frmAvanzamento.shown) ShowProgressWindow(ws, V);
-    ws.frmAvanzamento.Label2 = {true, true};
-    // taken[u] == j marks unit u as placed in virtual sample j, so the marks
-    // never need clearing between samples. Up to 64 units the marks of one
-    // sample fit one register, which spares the loop a memory round trip per
-    // draw.
-    std::vector<int32_t> taken(static_cast<size_t>(N), 0);
-    int32_t* mark = taken.data();
-    EventPacer pacer(ws, ui);
-    for (int32_t j = 1; j <= V; ++j) {
-        if (pacer.Offer()) return false;
-        ws.DrawProgress = j;
-        // A rejected draw is stored too but leaves the position where it is,
-        // so the next draw overwrites it: the loop has no branch on the
-        // draw, which random outcomes would keep mispredicting.
-        if (N <= 64) {
-            uint64_t used = 0;
-            for (int32_t i = 1; i <= N;) {
-                const int32_t u = rng.Below(N);
-                const uint64_t bit = uint64_t{1} << u;
-                const bool fresh = (used & bit) == 0;
-                used |= bit;
-                store(i, j, u);
-                i += fresh ? 1 : 0;
-            }
-            continue;
-        }
-        for (int32_t i = 1; i <= N;) {
-            const int32_t u = rng.Below(N);
-            const bool fresh = mark[u] != j;
-            mark[u] = j;
-            store(i, j, u);
-            i += fresh ? 1 : 0;
-        }
+// The progress window of the workspace follows the generation's phases.
+class WindowProgress : public Progress {
+  public:
+    WindowProgress(Workspace& ws, Platform& ui, int32_t V) : ws_(ws), ui_(ui) {
+        if (!ws_.frmAvanzamento.shown) ShowProgressWindow(ws_, V);
     }
-    ws.frmAvanzamento.Label2.blue = false;
-    return true;
-}
+    // Each phase paces its pauses afresh: its first item always pauses, so
+    // an Abort pressed at the end of a phase is seen before the next.
+    void Begin(Phase p) override {
+        pacer_.emplace(ws_, ui_);
+        (p == Phase::Drawing ? ws_.frmAvanzamento.Label2 : ws_.frmAvanzamento.Label1) = {true,
+                                                                                         true};
+    }
+    void End(Phase p) override {
+        if (p == Phase::Drawing) {
+            ws_.frmAvanzamento.Label2.blue = false;
+            return;
+        }
+        ws_.frmAvanzamento.Label1.blue = false;
+        ws_.frmAvanzamento.Label3 = {true, true};
+    }
+    bool Advance(Phase p, int32_t item) override {
+        if (pacer_ && pacer_->Offer()) return true;
+        (p == Phase::Drawing ? ws_.DrawProgress : ws_.StatsProgress) = item;
+        return false;
+    }
 
-// Mean and deviance of each prefix x[0 .. size[q] - 1], q < prefixes (sizes
-// increasing). The running sum adds the values in the same order as a sum
-// from scratch, so the means are bit for bit those of MeanOf; each deviance
-// adds its squared deviations in position order as DevianceOf does, but the
-// prefixes advance side by side, which keeps the processor's adders busy.
-void PrefixStatistics(const double* x, int32_t N, const int32_t* size, int32_t prefixes,
-                      double* __restrict mean, double* __restrict dev) {
-    double sum = 0.0;
-    int32_t summed = 0;
-    for (int32_t q = 0; q < prefixes; ++q) {
-        for (; summed < size[q]; ++summed) sum += x[summed];
-        mean[q] = sum / static_cast<double>(size[q]);
-        dev[q] = 0.0;
-    }
-    int32_t first = 0;
-    for (int32_t i = 0; i < N && first < prefixes; ++i) {
-        while (first < prefixes && size[first] <= i) ++first;
-        const double xi = x[i];
-        for (int32_t q = first; q < prefixes; ++q) {
-            const double e = xi - mean[q];
-            dev[q] += e * e;
-        }
-    }
-}
+  private:
+    Workspace& ws_;
+    Platform& ui_;
+    std::optional<EventPacer> pacer_;
+};
 
 }  // namespace
 
@@ -89,73 +48,24 @@ void DrawVirtualSamples(Table2D& table, int32_t N, int32_t V, Workspace& ws, Pla
                         RandomSource& rng) {
     if (table.Rows() < N + 1 || table.Cols() < V + 1)
         throw SubscriptOutOfRange("DrawVirtualSamples");
-    DrawPhase(N, V, ws, ui, rng, [&](int32_t i, int32_t j, int32_t u) { table(i, j) = u; });
+    WindowProgress progress(ws, ui, V);
+    const auto draws = DrawArrangements(N, V, rng, progress);
+    if (!draws) return;
+    for (int32_t j = 1; j <= V; ++j)
+        for (int32_t i = 1; i <= N; ++i)
+            table(i, j) = (*draws)[static_cast<size_t>(j - 1) * static_cast<size_t>(N) +
+                                   static_cast<size_t>(i - 1)];
 }
 
 bool GenerateVirtualSamples(const std::vector<double>& preSample, int32_t V, StatsTables& out,
                             Workspace& ws, Platform& ui, RandomSource& rng) {
-    const auto N = static_cast<int32_t>(preSample.size()) - 1;
-    if (N < 1 || V < 1) throw SubscriptOutOfRange("GenerateVirtualSamples");
-    const int32_t J = ws.Jump;
-    if (J < 1) throw SubscriptOutOfRange("GenerateVirtualSamples: Jump");
-
-    // The unit numbers sample by sample, compactly: a generation of 185,000
-    // virtual samples keeps them in a few megabytes.
-    if (N > 65535) throw OverflowError("GenerateVirtualSamples: N");
-    std::vector<uint16_t> draws(static_cast<size_t>(N) * static_cast<size_t>(V));
-    const bool drawn = DrawPhase(N, V, ws, ui, rng, [&](int32_t i, int32_t j, int32_t u) {
-        draws[static_cast<size_t>(j - 1) * static_cast<size_t>(N) + static_cast<size_t>(i - 1)] =
-            static_cast<uint16_t>(u);
-    });
-    if (!drawn || ws.AbortRequested == "1") return false;
-
-    // Phase 2, straight into fresh tables: the previous ones survive an abort.
-    ws.frmAvanzamento.Label1 = {true, true};
-    StatsTables fresh;
-    fresh.means.Resize(N, V + 1);
-    fresh.sds.Resize(N, V + 1);
-    fresh.V = V;
-    // Row q*J - 1 is sample size q*J + 1 and takes the prefix of that many
-    // values, so every label names the number of values behind its point.
-    std::vector<int32_t> size;
-    for (int32_t q = 1; q * J + 1 <= N; ++q) size.push_back(q * J + 1);
-    const auto prefixes = static_cast<int32_t>(size.size());
-    // Samples are summarised a block at a time and each row's block is then
-    // written in one run: a row of the tables is V + 1 doubles long, so
-    // writing sample by sample would touch a new page with every value.
-    constexpr int32_t kBlock = 256;
-    std::vector<double> blockMeans(static_cast<size_t>(prefixes) * kBlock);
-    std::vector<double> blockSds(blockMeans.size());
-    std::vector<double> x(static_cast<size_t>(N)), mean(size.size()), dev(size.size());
-    EventPacer pacer(ws, ui);
-    for (int32_t j0 = 1; j0 <= V; j0 += kBlock) {
-        const int32_t inBlock = std::min(kBlock, V - j0 + 1);
-        for (int32_t b = 0; b < inBlock; ++b) {
-            const int32_t j = j0 + b;
-            if (pacer.Offer()) return false;
-            ws.StatsProgress = j;
-            const uint16_t* units =
-                draws.data() + static_cast<size_t>(j - 1) * static_cast<size_t>(N);
-            for (int32_t i = 0; i < N; ++i) x[static_cast<size_t>(i)] = preSample[units[i] + 1u];
-            PrefixStatistics(x.data(), N, size.data(), prefixes, mean.data(), dev.data());
-            for (int32_t q = 0; q < prefixes; ++q) {
-                const double c = size[static_cast<size_t>(q)];
-                blockMeans[static_cast<size_t>(q) * kBlock + static_cast<size_t>(b)] =
-                    mean[static_cast<size_t>(q)];
-                blockSds[static_cast<size_t>(q) * kBlock + static_cast<size_t>(b)] =
-                    std::sqrt(dev[static_cast<size_t>(q)] / (c - 1));
-            }
-        }
-        for (int32_t q = 0; q < prefixes; ++q) {
-            const int32_t row = (q + 1) * J - 1;
-            const auto from = static_cast<size_t>(q) * kBlock;
-            std::copy_n(blockMeans.data() + from, inBlock, fresh.means.Row(row) + (j0 - 1));
-            std::copy_n(blockSds.data() + from, inBlock, fresh.sds.Row(row) + (j0 - 1));
-        }
-    }
-    ws.frmAvanzamento.Label1.blue = false;
-    ws.frmAvanzamento.Label3 = {true, true};
-    out = std::move(fresh);
+    if (ws.Jump < 1) throw SubscriptOutOfRange("GenerateVirtualSamples: Jump");
+    WindowProgress progress(ws, ui, V);
+    auto clouds = GenerateClouds(preSample, V, ws.Jump, rng, progress);
+    if (!clouds) return false;
+    out.means = std::move(clouds->means);
+    out.sds = std::move(clouds->sds);
+    out.V = V;
     return true;
 }
 

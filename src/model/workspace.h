@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/automatic_size.h"
 #include "base/table.h"
 #include "model/chart_model.h"
 #include "model/grid.h"
@@ -156,6 +157,9 @@ struct Workspace {
     // The exact maximum number of distinct virtual samples, behind the
     // rounded "Maximum number: " caption of Label17 (0 before acceptance).
     double maxVirtualSamples = 0.0;
+    // The last automatic answer, whose standard-deviations lines follow the
+    // means' ones onto the chart.
+    AutomaticAnswer lastAutomatic;
     // A note for the status bar (why Generate is unavailable, for example).
     std::string statusNote;
 };

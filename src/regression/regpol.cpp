@@ -8,7 +8,6 @@
 
 #include "base/errors.h"
 #include "base/numbers.h"
-#include "platform/platform.h"
 
 namespace velta {
 
@@ -221,12 +220,12 @@ void RegPol::LFIT(std::span<const double> X, std::span<const double> Y, std::spa
             At(lista, kk, where) = j;
             ++kk;
         } else if (ihit > 1) {
-            platform_.MessageBox("Improper set in LISTA", MsgButtons::Ok, MsgIcon::None, "");
+            if (onMessage_) onMessage_("Improper set in LISTA");
             return;
         }
     }
     if (kk != ma + 1) {
-        platform_.MessageBox("Improper set in LISTA", MsgButtons::Ok, MsgIcon::None, "");
+        if (onMessage_) onMessage_("Improper set in LISTA");
         return;
     }
     // afunc has room for five basis functions and no more.

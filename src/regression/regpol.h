@@ -14,6 +14,7 @@
 // raises OverflowError.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -21,7 +22,6 @@
 
 namespace velta {
 
-class Platform;
 
 // Results of ANOVARegPol.
 struct AnovaResult {
@@ -41,8 +41,10 @@ struct FProbability {
 
 class RegPol {
   public:
-    // The platform shows the one message of the class ("Improper set in LISTA").
-    explicit RegPol(Platform& platform) : platform_(platform) {}
+    // Where the one message of the class goes ("Improper set in LISTA");
+    // nowhere by default.
+    using MessageSink = std::function<void(const std::string&)>;
+    explicit RegPol(MessageSink onMessage = {}) : onMessage_(std::move(onMessage)) {}
 
     // Stores the array's upper bound as the data count.
     void letNumbers(std::span<const double> theNumbers);
@@ -101,7 +103,7 @@ class RegPol {
     static constexpr int32_t kMaxCoefficients = 5;
 
   private:
-    Platform& platform_;
+    MessageSink onMessage_;
     std::array<double, 6> theNumbers_{};  // positions 1 .. 5
     int32_t dataCount_ = 0;
     std::array<double, 6> afunc_{};  // positions 1 .. 5

@@ -42,10 +42,10 @@ void Inviluppo(bool Alto, int32_t V, int32_t K, const Table2D& C, Table2D& Env, 
 }
 
 double AdattaRetta(const Table2D& Env, int32_t ma, std::span<double> a, bool Sinistra,
-                   int32_t NumCamp, double ValoreRetta, Platform& platform) {
+                   int32_t NumCamp, double ValoreRetta) {
     std::vector<double> lista{0, 1, 2, 3, 4, 5};
     Table2D covar(6, 6);
-    RegPol fit(platform);
+    RegPol fit;
 
     if (Env.Rows() < 1 || Env.Cols() < 2) throw SubscriptOutOfRange("AdattaRetta");
     const int32_t U = Env.Rows() - 1;

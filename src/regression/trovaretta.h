@@ -14,8 +14,6 @@
 
 namespace velta {
 
-class Platform;
-
 // Envelope of a cloud piece: for each row the largest (Alto) or smallest
 // value over the V virtual samples.
 // Left piece (Sinistra): Env gets rows 0 .. K; rows 1 .. K of C are read and
@@ -35,6 +33,6 @@ void Inviluppo(bool Alto, int32_t V, int32_t K, const Table2D& C, Table2D& Env, 
 // Too few points for ma coefficients, or a perfect left fit, raise
 // DivisionByZero (see RegPol::ANOVARegPol).
 double AdattaRetta(const Table2D& Env, int32_t ma, std::span<double> a, bool Sinistra,
-                   int32_t NumCamp, double ValoreRetta, Platform& platform);
+                   int32_t NumCamp, double ValoreRetta);
 
 }  // namespace velta

@@ -1,0 +1,61 @@
+#include "analysis/pilot.h"
+
+#include <cmath>
+
+#include "base/numeric.h"
+
+namespace velta {
+
+std::vector<double> Pilot::OneBased() const {
+    std::vector<double> x(values.size() + 1, 0.0);
+    std::copy(values.begin(), values.end(), x.begin() + 1);
+    return x;
+}
+
+SampleStats ComputeSampleStats(const std::vector<double>& x) {
+    const int32_t n = static_cast<int32_t>(x.size()) - 1;
+    SampleStats s;
+    s.n = n;
+    s.mean = ArrayMean(x);
+    s.sd = std::sqrt(ArrayDeviance(x) / (n - 1));
+
+    std::vector<double> leaveOut(static_cast<size_t>(n - 1));
+    std::vector<double> psd(static_cast<size_t>(n) + 1), pm(static_cast<size_t>(n) + 1);
+    for (int32_t i = 1; i <= n; ++i) {
+        size_t k = 0;
+        for (int32_t j = 1; j <= n; ++j)
+            if (j != i) leaveOut[k++] = x[j];
+        const double mi = MeanOf(leaveOut.data(), n - 1);
+        const double sdi = std::sqrt(DevianceOf(leaveOut.data(), n - 1) / (n - 2));
+        psd[i] = n * s.sd - (n - 1) * sdi;
+        pm[i] = n * s.mean - (n - 1) * mi;
+    }
+    const double denom = static_cast<double>(n - 1) * n;
+    s.jackknifeSd = ArrayMean(psd);
+    s.jackknifeSeMean = std::sqrt(ArrayDeviance(pm) / denom);
+    s.jackknifeSeSd = std::sqrt(ArrayDeviance(psd) / denom);
+    return s;
+}
+
+double MaxVirtualSamples(int32_t n) {
+    const int32_t k = n / 2;
+    if (n <= 170) return Combinations(n, k);
+    return std::exp(std::lgamma(n + 1.0) - std::lgamma(k + 1.0) - std::lgamma(n - k + 1.0));
+}
+
+Pilot MakePilot(std::vector<std::string> texts, std::vector<double> values, PilotSource source,
+                bool& finite) {
+    Pilot p;
+    p.texts = std::move(texts);
+    p.values = std::move(values);
+    p.source = std::move(source);
+    p.stats = ComputeSampleStats(p.OneBased());
+    p.maximumVirtualSamples = MaxVirtualSamples(p.Size());
+    finite = true;
+    for (double v : {p.stats.mean, p.stats.sd, p.stats.jackknifeSd, p.stats.jackknifeSeMean,
+                     p.stats.jackknifeSeSd})
+        finite = finite && std::isfinite(v);
+    return p;
+}
+
+}  // namespace velta

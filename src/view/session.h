@@ -1,0 +1,69 @@
+#pragma once
+// Everything one main window holds: the analysis, what the user typed into
+// the grid and the boxes, and the state of the window around them (the
+// status line, a running generation and its progress window, requests to
+// the window). Commands change a Session; the window shows WindowViewOf it.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "analysis/analysis.h"
+#include "model/grid.h"
+
+namespace velta {
+
+// The boxes the user types in, as typed. A command reads and checks them
+// when it runs; what it computed from them goes into the analysis.
+struct TypedInputs {
+    std::string virtualSamples = "250";
+    std::string trimPercent = "5";
+    std::string alpha = "0.05";
+    std::string maxError;
+    std::string studentSd;
+    friend bool operator==(const TypedInputs&, const TypedInputs&) = default;
+};
+
+inline constexpr std::array<const char*, 3> kAlphaChoices = {"0.01", "0.05", "0.10"};
+
+// The progress window of a running generation: its three phases (greyed
+// until reached, highlighted while active) and four bars (0 .. 100): the
+// drawing, the statistics, and the two charts.
+struct GenerationProgress {
+    struct Phase {
+        bool reached = false;
+        bool active = false;
+    };
+    bool shown = false;
+    std::array<Phase, 3> phases{};
+    std::array<float, 4> bars{};
+    int32_t samples = 0;     // V of the running generation
+    int32_t drawn = 0;       // virtual samples drawn so far
+    int32_t summarised = 0;  // virtual samples summarised so far
+};
+
+struct Session {
+    // The sampling units as typed or opened: column 1 from row 1 down, the
+    // header in row 0.
+    Grid units{26, 500};
+    TypedInputs inputs;
+    Analysis analysis;
+
+    // The grid was edited after its values were accepted as the pilot: the
+    // pilot no longer matches it, so Generate waits for a new acceptance.
+    bool unitsChanged = false;
+    // The typed values were saved as .xls in this workspace.
+    bool typedValuesSaved = false;
+
+    // A generation is running (only Help, About and Exit are taken), when it
+    // started, and its progress window.
+    bool generationRunning = false;
+    bool abortRequested = false;
+    std::string runningSince;
+    GenerationProgress progress;
+
+    // Requests to the window: close it, show About (consumed by the window).
+    bool exitRequested = false;
+    int aboutRequests = 0;
+};
+
+}  // namespace velta

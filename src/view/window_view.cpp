@@ -1,0 +1,157 @@
+#include "view/window_view.h"
+
+#include "base/numbers.h"
+
+namespace velta {
+
+namespace {
+
+inline constexpr const char* kUnitsChangedNote =
+    "The sampling units have changed: accept them with File > Save > Pre-sampling results "
+    "before generating.";
+
+void ShowPilot(const Pilot& p, WindowView& v) {
+    const SampleStats& s = p.stats;
+    v.mean = Format3(s.mean);
+    v.sd = Format3(s.sd);
+    v.n = FormatInteger(s.n);
+    v.jackknifeSd = Format3(s.jackknifeSd);
+    v.jackknifeSeMean = Format3(s.jackknifeSeMean);
+    v.jackknifeSeSd = Format3(s.jackknifeSeSd);
+    v.maximumNumber = std::string(kMaximumNumberPrefix) + FormatScientific(p.maximumVirtualSamples);
+    v.fileName = p.source.file;
+}
+
+// A chart of the clouds: the trimmed ones once there are, else the
+// generated ones.
+ChartPicture Cloud(const char* caption, const Generation& g,
+                   const std::shared_ptr<const CloudTables>& tables, bool means) {
+    ChartPicture c;
+    c.caption = caption;
+    // The picture shares the tables: a view of them, not a copy.
+    c.cloud = std::shared_ptr<const Table2D>(tables, means ? &tables->means : &tables->sds);
+    c.samples = tables->samples;
+    c.categories = tables->Rows() - 2;
+    c.step = g.jump;
+    c.lastPoint = c.categories - 1;
+    c.axis = means ? g.meansAxis : g.sdsAxis;
+    c.jump = g.jump;
+    return c;
+}
+
+void AddMark(WindowView& v, SizeMark::Kind kind, int32_t category) {
+    v.meansChart.marks.push_back({kind, category});
+    v.sdsChart.marks.push_back({kind, category});
+}
+
+void ShowStatistics(WindowView& v, StatisticsColumn column, const SizeStatistics& st) {
+    v.statistics[static_cast<size_t>(column)] = StatisticsTexts(st);
+}
+
+void SetResultRow(WindowView& v, int32_t row, const char* title, const std::string& value,
+                  const std::string& slope = {}) {
+    v.results[static_cast<size_t>(row - 1)] = {title, value, slope};
+}
+
+void ShowLines(WindowView& v, int32_t first, const std::array<const char*, 4>& titles,
+               const FittedLines& f) {
+    SetResultRow(v, first, titles[0], FormatGeneral(f.upperIntercept), FormatGeneral(f.upperSlope));
+    SetResultRow(v, first + 1, titles[1], FormatGeneral(f.lowerIntercept),
+                 FormatGeneral(f.lowerSlope));
+    SetResultRow(v, first + 2, titles[2], FormatGeneral(f.upperLevel));
+    SetResultRow(v, first + 3, titles[3], FormatGeneral(f.lowerLevel));
+}
+
+void ShowAutomatic(const AutomaticAnswer& a, WindowView& v) {
+    if (!a.succeeded) return;
+    v.automaticSize = FormatInteger(a.size);
+    v.cvAutomaticLower = Format2(a.cv.lower);
+    v.cvAutomaticUpper = Format2(a.cv.upper);
+    ShowStatistics(v, StatisticsColumn::Automatic, a.statistics);
+    v.meansAverageAutomatic = "average (auto): " + Format4(a.statistics.meanA);
+    v.sdsAverageAutomatic = "average (auto): " + Format4(a.statistics.meanB);
+    SetResultRow(v, 1, "SZ DS", FormatInteger(a.row));
+    SetResultRow(v, 2, "SZ M", FormatInteger(a.row));
+    ShowLines(v, 3, {"M Int,Slo AS", "M Int,Slo BS", "M Int AD", "M Int BD"}, a.means);
+    ShowLines(v, 7, {"DS Int,Slo AS", "DS Int,Slo BS", "DS Int AD", "DS Int BD"}, a.sds);
+    v.meansChart.lines = a.means;
+    v.sdsChart.lines = a.sds;
+    AddMark(v, SizeMark::Kind::Automatic, CategoryOfSize(a.size));
+    v.slider.mark = a.size;
+}
+
+void ShowManual(const ManualAnswer& m, WindowView& v) {
+    v.manualSize = FormatInteger(m.size);
+    if (m.cv) {
+        v.cvManualLower = Format2(m.cv->lower);
+        v.cvManualUpper = Format2(m.cv->upper);
+    }
+    ShowStatistics(v, StatisticsColumn::Manual, m.statistics);
+    v.meansAverageManual = "average (manual): " + Format4(m.statistics.meanA);
+    v.sdsAverageManual = "average (manual): " + Format4(m.statistics.meanB);
+    // Sizes 2 and 3 get no visible line.
+    if (m.size > 3) AddMark(v, SizeMark::Kind::Manual, CategoryOfSize(m.size));
+    v.slider.position = m.size;
+}
+
+void ShowStudentT(const StudentTAnswer& t, WindowView& v) {
+    v.studentTSize = FormatInteger(t.size);
+    ShowStatistics(v, StatisticsColumn::StudentT, t.statistics);
+    SetResultRow(v, 12, "Stud t SZ", FormatInteger(t.size));
+    AddMark(v, SizeMark::Kind::StudentT, CategoryOfSize(t.size));
+}
+
+}  // namespace
+
+std::array<std::string, 6> StatisticsTexts(const SizeStatistics& st) {
+    return {FormatGeneral(st.meanA), FormatGeneral(st.maxA),  FormatGeneral(st.minA),
+            FormatGeneral(st.meanB), FormatGeneral(st.maxB), FormatGeneral(st.minNonZeroB)};
+}
+
+WindowView WindowViewOf(const Session& s) {
+    WindowView v;
+    v.inputs = s.inputs;
+    v.generationRunning = s.generationRunning;
+    v.progress = s.progress;
+    v.meansChart.caption = "Means";
+    v.sdsChart.caption = "Standard deviations";
+    if (s.unitsChanged) v.note = kUnitsChangedNote;
+
+    const Analysis& a = s.analysis;
+    const bool idle = !s.generationRunning;
+    v.slider.enabled = idle;
+    if (const Pilot* p = a.pilot()) {
+        ShowPilot(*p, v);
+        v.canGenerate = idle && !s.unitsChanged;
+    }
+    if (s.generationRunning) v.generationStarted = s.runningSince;
+
+    const Generation* g = a.generation();
+    if (!g) return v;
+    if (idle) {
+        v.generationStarted = g->startedAt;
+        v.generationCompleted = g->completedAt;
+    }
+    v.canTrim = idle;
+
+    const Trimming* t = a.trimming();
+    const std::shared_ptr<const CloudTables>& shown = t ? t->tables : g->tables;
+    v.meansChart = Cloud("Means", *g, shown, true);
+    v.sdsChart = Cloud("Standard deviations", *g, shown, false);
+    v.meansChart.greyed = v.sdsChart.greyed = s.generationRunning;
+    if (!t) return v;
+
+    v.trimmed = true;
+    v.canAutomatic = v.canStudentT = idle;
+    const int32_t N = shown->Rows();
+    v.slider = {2, N - 1, g->jump, N / 2, 0, idle};
+    if (const AutomaticAnswer* automatic = a.automatic()) {
+        ShowAutomatic(*automatic, v);
+        v.canManual = idle && automatic->succeeded;
+    }
+    if (const ManualAnswer* m = a.manual()) ShowManual(*m, v);
+    if (const StudentTAnswer* st = a.studentT()) ShowStudentT(*st, v);
+    return v;
+}
+
+}  // namespace velta
