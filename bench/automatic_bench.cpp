@@ -28,7 +28,7 @@ void BM_Automatic(benchmark::State& state) {
     trimmed.txtLimite.text = std::to_string(v);
     RandomSource rng;
     RunGeneration(trimmed, ui, rng);
-    RunCommand(trimmed, ui, Command::Trim);
+    RunCommand(trimmed, ui, FormCommand::Trim);
 
     for (auto _ : state) {
         state.PauseTiming();

@@ -69,7 +69,7 @@ void BM_ManualSize(benchmark::State& state) {
     ScriptedPlatform ui;
     Generated(ws, ui, n, v);
     ws.txtPerc.text = "5";
-    RunCommand(ws, ui, Command::Trim);
+    RunCommand(ws, ui, FormCommand::Trim);
     RunSlider(ws, ui, n / 2);
 #ifdef VELTA_BENCH_GUI
     App();

@@ -11,7 +11,7 @@
 #include "app/commands.h"
 #include "data/presample.h"
 #include "engine/generation_command.h"
-#include "engine/random.h"
+#include "analysis/random.h"
 #include "model/workspace.h"
 #include "platform/scripted/scripted_platform.h"
 
@@ -39,12 +39,12 @@ void BM_WholeRoad(benchmark::State& state) {
         state.ResumeTiming();
 
         RunGeneration(ws, ui, rng);
-        const bool trimmed = RunCommand(ws, ui, Command::Trim);
-        const bool automatic = RunCommand(ws, ui, Command::Automatic);
+        const bool trimmed = RunCommand(ws, ui, FormCommand::Trim);
+        const bool automatic = RunCommand(ws, ui, FormCommand::Automatic);
         const bool moved = RunSlider(ws, ui, n / 2);
-        const bool student = RunCommand(ws, ui, Command::StudentT);
+        const bool student = RunCommand(ws, ui, FormCommand::StudentT);
         ui.files.push_back(report);
-        const bool saved = RunCommand(ws, ui, Command::ConfigurationAndResults);
+        const bool saved = RunCommand(ws, ui, FormCommand::ConfigurationAndResults);
 
         // The questions of a large generation and the guidance of Automatic
         // are expected; a warning or an error is not.

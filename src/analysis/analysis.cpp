@@ -67,6 +67,10 @@ void Analysis::ClearSizes() {
     Trimmed().manual.reset();
 }
 
+void Analysis::ClearStudentT() {
+    if (trimming()) Trimmed().studentT.reset();
+}
+
 ManualAnswer ManualAnswerAt(const Trimming& t, int32_t jump, int32_t size,
                             const AutomaticAnswer* automatic) {
     ManualAnswer m;

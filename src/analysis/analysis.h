@@ -76,6 +76,7 @@ class Analysis {
     // After an unexpected error in a procedure whose results are the
     // automatic and manual sizes: neither is kept.
     void ClearSizes();
+    void ClearStudentT();
     void Clear() { pilot_.reset(); }
 
   private:

@@ -8,7 +8,7 @@
 
 #include "analysis/cloud_tables.h"
 #include "analysis/progress.h"
-#include "engine/random.h"
+#include "analysis/random.h"
 
 namespace velta {
 

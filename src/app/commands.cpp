@@ -32,33 +32,33 @@ void cmdAboutVELTA_Click(Workspace& ws, Platform&) {
 // "Manual" is a button without an action.
 void Command1_Click(Workspace&, Platform&) {}
 
-CommandHandler HandlerOf(Command c) {
+CommandHandler HandlerOf(FormCommand c) {
     switch (c) {
-        case Command::New:
+        case FormCommand::New:
             return mnuNew_Click;
-        case Command::Exit:
+        case FormCommand::Exit:
             return mnuExit_Click;
-        case Command::Contents:
+        case FormCommand::Contents:
             return cmdContents_Click;
-        case Command::About:
+        case FormCommand::About:
             return cmdAboutVELTA_Click;
-        case Command::Manual:
+        case FormCommand::Manual:
             return Command1_Click;
-        case Command::Generate:
+        case FormCommand::Generate:
             return cmdEsegui_Click;
-        case Command::Open:
+        case FormCommand::Open:
             return mnuOpen_Click;
-        case Command::PreSamplingResults:
+        case FormCommand::PreSamplingResults:
             return SaveSU_Click;
-        case Command::ConfigurationAndResults:
+        case FormCommand::ConfigurationAndResults:
             return SaveConfRes_Click;
-        case Command::StudentT:
+        case FormCommand::StudentT:
             return tStudentSampleSize_Click;
-        case Command::Trim:
+        case FormCommand::Trim:
             return cmdFilter_Click;
-        case Command::Slider:
+        case FormCommand::Slider:
             return Slider1_Change;
-        case Command::Automatic:
+        case FormCommand::Automatic:
             return cmdAutoSampleSize_Click;
     }
     return nullptr;
@@ -74,17 +74,17 @@ namespace {
 
 // The command button behind a command, or nullptr for menu and toolbar
 // commands, which are always enabled.
-const Field* ButtonOf(const Workspace& ws, Command c) {
+const Field* ButtonOf(const Workspace& ws, FormCommand c) {
     switch (c) {
-        case Command::Generate:
+        case FormCommand::Generate:
             return &ws.cmdEsegui;
-        case Command::Trim:
+        case FormCommand::Trim:
             return &ws.cmdFilter;
-        case Command::Automatic:
+        case FormCommand::Automatic:
             return &ws.cmdAutoSampleSize;
-        case Command::Manual:
+        case FormCommand::Manual:
             return &ws.Command1;
-        case Command::StudentT:
+        case FormCommand::StudentT:
             return &ws.tStudentSampleSize;
         default:
             return nullptr;
@@ -93,12 +93,12 @@ const Field* ButtonOf(const Workspace& ws, Command c) {
 
 }  // namespace
 
-bool RunCommand(Workspace& ws, Platform& ui, Command c) {
+bool RunCommand(Workspace& ws, Platform& ui, FormCommand c) {
     const CommandHandler h = HandlerOf(c);
     if (!h) return false;
     // During a generation only Help, About and Exit (which aborts it, like
     // the window's close box) are taken.
-    if (ws.generationRunning && c != Command::Contents && c != Command::About && c != Command::Exit)
+    if (ws.generationRunning && c != FormCommand::Contents && c != FormCommand::About && c != FormCommand::Exit)
         return false;
     if (const Field* button = ButtonOf(ws, c); button && !button->enabled) return false;
     // Last line of defence: each command handles the errors it expects; any
@@ -120,15 +120,15 @@ bool RunSlider(Workspace& ws, Platform& ui, int32_t position) {
     if (ws.generationRunning || !ws.Slider1.enabled) return false;
     ws.Slider1.value =
         std::clamp(position, ws.Slider1.min, std::max(ws.Slider1.min, ws.Slider1.max));
-    return RunCommand(ws, ui, Command::Slider);
+    return RunCommand(ws, ui, FormCommand::Slider);
 }
 
 bool Toolbar1_ButtonClick(Workspace& ws, Platform& ui, std::string_view key) {
-    if (key == "Open") return RunCommand(ws, ui, Command::Open);
-    if (key == "Save") return RunCommand(ws, ui, Command::PreSamplingResults);
-    if (key == "New") return RunCommand(ws, ui, Command::New);
-    if (key == "Export") return RunCommand(ws, ui, Command::ConfigurationAndResults);
-    if (key == "Help") return RunCommand(ws, ui, Command::Contents);
+    if (key == "Open") return RunCommand(ws, ui, FormCommand::Open);
+    if (key == "Save") return RunCommand(ws, ui, FormCommand::PreSamplingResults);
+    if (key == "New") return RunCommand(ws, ui, FormCommand::New);
+    if (key == "Export") return RunCommand(ws, ui, FormCommand::ConfigurationAndResults);
+    if (key == "Help") return RunCommand(ws, ui, FormCommand::Contents);
     return false;
 }
 

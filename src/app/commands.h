@@ -10,7 +10,7 @@
 
 namespace velta {
 
-enum class Command {
+enum class FormCommand {
     Open,                     // mnuOpen_Click
     PreSamplingResults,       // SaveSU_Click
     New,                      // mnuNew_Click
@@ -30,12 +30,12 @@ using CommandHandler = void (*)(Workspace&, Platform&);
 
 // The handler of a command, or nullptr while the command is not available in
 // this build.
-CommandHandler HandlerOf(Command c);
+CommandHandler HandlerOf(FormCommand c);
 
 // Runs a command. Returns false when it was refused: its handler does not
 // exist yet, its button is disabled, or a generation is running (only Help,
 // About and Exit stay available then).
-bool RunCommand(Workspace& ws, Platform& ui, Command c);
+bool RunCommand(Workspace& ws, Platform& ui, FormCommand c);
 
 // Moves the slider to `position` and runs its handler, as a drag or a key
 // press on it does. Refused (position unchanged) while the slider is

@@ -9,7 +9,7 @@
 #include "cli/output_file.h"
 #include "cli/tables.h"
 #include "data/presample.h"
-#include "engine/random.h"
+#include "analysis/random.h"
 
 namespace velta::cli {
 
@@ -34,7 +34,7 @@ StepRecord& Record(Analysis& a, BatchPlatform& ui, const std::string& command, R
 }
 
 // Runs a command of the table; "unavailable" or "refused" when it did not run.
-std::string RunTableCommand(Analysis& a, BatchPlatform& ui, Command c) {
+std::string RunTableCommand(Analysis& a, BatchPlatform& ui, FormCommand c) {
     if (!HandlerOf(c)) return "unavailable";
     return RunCommand(a.ws, ui, c) ? "ran" : "refused";
 }
@@ -94,7 +94,7 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
     if (!o.virtualSamples.empty()) ws.txtLimite.text = o.virtualSamples;
     SeedProcessRandomSource(o.seed);
     const StepRecord& gen = Record(a, ui, "Generate", [&] {
-        const std::string ran = RunTableCommand(a, ui, Command::Generate);
+        const std::string ran = RunTableCommand(a, ui, FormCommand::Generate);
         if (ran != "ran") return ran;
         return ws.cmdFilter.enabled && !ws.VirtualSampleTable.Empty() ? std::string("done")
                                                                       : std::string("failed");
@@ -114,7 +114,7 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
     if (ok) {
         ws.txtPerc.text = o.trim;
         const StepRecord& s = Record(a, ui, "Trim", [&] {
-            const std::string ran = RunTableCommand(a, ui, Command::Trim);
+            const std::string ran = RunTableCommand(a, ui, FormCommand::Trim);
             if (ran != "ran") return ran;
             return ws.DataTrimmed ? std::string("done") : std::string("failed");
         });
@@ -127,7 +127,7 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
     // Automatic: its failure does not stop a manual size or Student-t.
     if (ok) {
         const StepRecord& s = Record(a, ui, "Automatic", [&] {
-            const std::string ran = RunTableCommand(a, ui, Command::Automatic);
+            const std::string ran = RunTableCommand(a, ui, FormCommand::Automatic);
             if (ran != "ran") return ran;
             return ws.SampleSizeM != 0 && !ws.Text3.text.empty() ? std::string("done")
                                                                  : std::string("failed");
@@ -158,7 +158,7 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
             ws.Text1.text = *o.maxError;
             if (o.sd) ws.Text2.text = *o.sd;
             const StepRecord& s = Record(a, ui, "Student-t", [&] {
-                const std::string ran = RunTableCommand(a, ui, Command::StudentT);
+                const std::string ran = RunTableCommand(a, ui, FormCommand::StudentT);
                 if (ran != "ran") return ran;
                 return ws.Text5.text.empty() ? std::string("failed") : std::string("done");
             });
@@ -174,7 +174,7 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
         const std::string temp = TempPathFor(path);
         const StepRecord& s = Record(a, ui, "Configuration and Results", [&] {
             ui.files = {temp};
-            const std::string ran = RunTableCommand(a, ui, Command::ConfigurationAndResults);
+            const std::string ran = RunTableCommand(a, ui, FormCommand::ConfigurationAndResults);
             ui.files.clear();
             if (ran != "ran") return ran;
             std::error_code ec;

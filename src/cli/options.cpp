@@ -7,7 +7,7 @@
 #include "base/numbers.h"
 #include "charts/trim.h"
 #include "engine/generation_command.h"
-#include "engine/random.h"
+#include "analysis/random.h"
 
 #ifndef VELTA_VERSION
 #define VELTA_VERSION "unknown"

@@ -149,8 +149,7 @@ void mnuOpen_Click(Workspace& ws, Platform& ui) {
     AcceptImportedSheet(ws, ui, sheet);
 }
 
-bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet) {
-    Grid grid;
+bool CheckedSheetGrid(const ImportedSheet& sheet, Platform& ui, Grid& grid) {
     const int32_t header = LoadSheetIntoGrid(sheet.data, grid);
     // With too many rows every kept row is checked, so that a gap is named.
     const int32_t n =
@@ -176,6 +175,21 @@ bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet
                       MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);
         return false;
     }
+    return true;
+}
+
+void FormatOpenedGrid(Grid& g) {
+    g.SetMaxCols(1);
+    g.SetColWidth(1, 8);
+    g.SetRowHeight(0, 27);
+    g.SetCell(1, 0, "Sampling units");
+    if (g.MaxRows() >= 1000) g.SetColWidth(0, 8);
+    g.Redraw();
+}
+
+bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet) {
+    Grid grid;
+    if (!CheckedSheetGrid(sheet, ui, grid)) return false;
 
     // Work on a candidate so that a refused pre-sample leaves everything as it was.
     Workspace next;
@@ -190,21 +204,14 @@ bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet
     next.StatusBar1[2].text = sheet.fileName;
     next.StatusBar1[2].enabled = true;
     if (!ComputePreSampleStats(next, ui)) return false;
-
-    Grid& g = next.sprMain;
-    g.SetMaxCols(1);
-    g.SetColWidth(1, 8);
-    g.SetRowHeight(0, 27);
-    g.SetCell(1, 0, "Sampling units");
-    if (g.MaxRows() >= 1000) g.SetColWidth(0, 8);
-    g.Redraw();
+    FormatOpenedGrid(next.sprMain);
     ws = std::move(next);
     return true;
 }
 
-void ExportSpreadsheet(Workspace& ws, Platform& ui) {
+bool SaveGridAsXls(const Grid& grid, Platform& ui) {
     std::string name = AskFileName(ui, kSaveTitle, kSaveFilter, true);
-    if (name.empty()) return;
+    if (name.empty()) return false;
 
     std::string tail = name.size() >= 4 ? name.substr(name.size() - 4) : name;
     for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -215,10 +222,9 @@ void ExportSpreadsheet(Workspace& ws, Platform& ui) {
     if (fs::exists(name, ec)) {
         const std::string q = "FIle Already exist  \r\r" + name + "\r\r\rConfirm, please (Y/N)";
         if (ui.MessageBox(q, MsgButtons::YesNo, MsgIcon::None, kApplicationTitle) != MsgAnswer::Yes)
-            return;
+            return false;
     }
 
-    const Grid& grid = ws.sprMain;
     const std::string& headerText = grid.CellText(1, 0);
     const int32_t first = headerText.empty() ? 1 : 0;
     const int32_t last = grid.DataRowCount(1);
@@ -228,7 +234,7 @@ void ExportSpreadsheet(Workspace& ws, Platform& ui) {
     };
     if (last - first + 1 > kXlsMaxRows) {
         fail("An .xls sheet holds at most 65536 rows.");
-        return;
+        return false;
     }
     std::vector<XlsCell> cells;
     for (int32_t r = first; r <= last; ++r) {
@@ -250,9 +256,13 @@ void ExportSpreadsheet(Workspace& ws, Platform& ui) {
     ui.SetBusy(false);
     if (!why.empty()) {
         fail(why);
-        return;
+        return false;
     }
-    ws.PreSampleSaved = "1";
+    return true;
+}
+
+void ExportSpreadsheet(Workspace& ws, Platform& ui) {
+    if (SaveGridAsXls(ws.sprMain, ui)) ws.PreSampleSaved = "1";
 }
 
 void SaveSU_Click(Workspace& ws, Platform& ui) {

@@ -56,6 +56,15 @@ bool IsColumnHeader(const SheetColumn& sheet);
 // ready). Anything else leaves the workspace as it was.
 void mnuOpen_Click(Workspace& ws, Platform& ui);
 
+// Puts the sheet into a fresh grid and checks every cell of its column;
+// false after telling the user what is wrong.
+bool CheckedSheetGrid(const ImportedSheet& sheet, Platform& ui, Grid& grid);
+// The grid as Open leaves it: one column headed "Sampling units".
+void FormatOpenedGrid(Grid& g);
+// Asks for a file name and saves column 1 of the grid (and its header text)
+// as sheet "sheet1" of an .xls file; true when written.
+bool SaveGridAsXls(const Grid& grid, Platform& ui);
+
 // The second half of Open: puts a sheet read by ImportSpreadsheet into
 // sprMain and accepts column 1 as the pre-sample. Returns true when it was
 // accepted; otherwise the workspace is as it was and the user has been told.

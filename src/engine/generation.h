@@ -5,7 +5,7 @@
 
 #include "analysis/generation.h"
 #include "base/table.h"
-#include "engine/random.h"
+#include "analysis/random.h"
 #include "model/workspace.h"
 #include "platform/platform.h"
 

@@ -2,7 +2,7 @@
 // "Generate the virtual samples": validates the number of virtual samples,
 // asks about redundant or many samples, resets what depended on the previous
 // generation, generates, and builds the two clouds on the charts.
-#include "engine/random.h"
+#include "analysis/random.h"
 #include "model/messages.h"
 #include "model/workspace.h"
 #include "platform/platform.h"

@@ -68,7 +68,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), platform_(this) {
     // F1 anywhere in the window opens the guide.
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WindowShortcut);
-    connect(f1, &QShortcut::activated, this, [this] { Run(Command::Contents); });
+    connect(f1, &QShortcut::activated, this, [this] { Run(FormCommand::Contents); });
 
     // Compact frames: the window must fit a 1280x800 screen with its panels.
     for (QGroupBox* box : findChildren<QGroupBox*>()) {
@@ -130,7 +130,7 @@ QLineEdit* MainWindow::AddField(Field& field, const QString& name, bool editable
 }
 
 QPushButton* MainWindow::AddButton(Field& field, const QString& name, const QString& caption,
-                                   Command c) {
+                                   FormCommand c) {
     auto* button = new QPushButton(caption);
     button->setObjectName(name);
     connect(button, &QPushButton::clicked, this, [this, c] { Run(c); });
@@ -188,7 +188,7 @@ QWidget* MainWindow::BuildLeft() {
     controls_["Label17"] = label17;
     vv->addWidget(label17);
     vv->addWidget(
-        AddButton(ws_.cmdEsegui, "cmdEsegui", "Generate the virtual samples", Command::Generate));
+        AddButton(ws_.cmdEsegui, "cmdEsegui", "Generate the virtual samples", FormCommand::Generate));
     v->addWidget(virt);
 
     auto* trim = Frame("Trimming");
@@ -199,14 +199,14 @@ QWidget* MainWindow::BuildLeft() {
     trow->addWidget(txtPerc_);
     tv->addLayout(trow);
     tv->addWidget(
-        AddButton(ws_.cmdFilter, "cmdFilter", "Trim the generated samples", Command::Trim));
+        AddButton(ws_.cmdFilter, "cmdFilter", "Trim the generated samples", FormCommand::Trim));
     v->addWidget(trim);
 
     auto* autoFrame = Frame("Automatic sample size determination");
     auto* ah = new QHBoxLayout(autoFrame);
     ah->addWidget(
-        AddButton(ws_.cmdAutoSampleSize, "cmdAutoSampleSize", "Automatic", Command::Automatic));
-    ah->addWidget(AddButton(ws_.Command1, "Command1", "Manual", Command::Manual));
+        AddButton(ws_.cmdAutoSampleSize, "cmdAutoSampleSize", "Automatic", FormCommand::Automatic));
+    ah->addWidget(AddButton(ws_.Command1, "Command1", "Manual", FormCommand::Manual));
     v->addWidget(autoFrame);
 
     // Fixed column widths: texts arriving in the fields must not shift the
@@ -337,7 +337,7 @@ QWidget* MainWindow::BuildRight() {
     sf->addRow("Max. accepted error:", AddField(ws_.Text1, "Text1", true));
     sf->addRow("Standard deviation:", AddField(ws_.Text2, "Text2", true));
     sf->addRow(
-        AddButton(ws_.tStudentSampleSize, "tStudentSampleSize", "Student-t", Command::StudentT));
+        AddButton(ws_.tStudentSampleSize, "tStudentSampleSize", "Student-t", FormCommand::StudentT));
     v->addWidget(student);
 
     auto* results = Frame("Results");
@@ -364,15 +364,15 @@ QWidget* MainWindow::BuildRight() {
 
 void MainWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu("File");
-    QAction* open = file->addAction("Open", this, [this] { Run(Command::Open); });
+    QAction* open = file->addAction("Open", this, [this] { Run(FormCommand::Open); });
     open->setObjectName("mnuOpen");
     open->setShortcut(QKeySequence("Ctrl+O"));
-    QAction* newAct = file->addAction("New", this, [this] { Run(Command::New); });
+    QAction* newAct = file->addAction("New", this, [this] { Run(FormCommand::New); });
     newAct->setObjectName("mnuNew");
     newAct->setShortcut(QKeySequence("Ctrl+N"));
     QMenu* save = file->addMenu("Save");
     save->setObjectName("mnuSave");
-    save->addAction("Pre-sampling results", this, [this] { Run(Command::PreSamplingResults); })
+    save->addAction("Pre-sampling results", this, [this] { Run(FormCommand::PreSamplingResults); })
         ->setObjectName("SaveSU");
     QMenu* exportChart = file->addMenu("Export chart...");
     exportChart->setObjectName("mnuExportChart");
@@ -382,22 +382,22 @@ void MainWindow::BuildMenus() {
         ->addAction("Standard deviations...", this, [this] { charts_[1]->SaveImageAs(QString()); })
         ->setObjectName("mnuExportChart2");
     file->addSeparator();
-    QAction* exitAct = file->addAction("Exit", this, [this] { Run(Command::Exit); });
+    QAction* exitAct = file->addAction("Exit", this, [this] { Run(FormCommand::Exit); });
     exitAct->setObjectName("mnuExit");
     exitAct->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* exportMenu = menuBar()->addMenu("Export");
     exportMenu
         ->addAction("Configuration and Results", this,
-                    [this] { Run(Command::ConfigurationAndResults); })
+                    [this] { Run(FormCommand::ConfigurationAndResults); })
         ->setObjectName("SaveConfRes");
 
     QMenu* help = menuBar()->addMenu("?");
     help->setObjectName("mnuHelp");
     // The caption carries "F1" itself; F1 is a window-wide shortcut.
-    help->addAction("Contents...       F1", this, [this] { Run(Command::Contents); })
+    help->addAction("Contents...       F1", this, [this] { Run(FormCommand::Contents); })
         ->setObjectName("cmdContents");
-    help->addAction("About VELTA", this, [this] { Run(Command::About); })
+    help->addAction("About VELTA", this, [this] { Run(FormCommand::About); })
         ->setObjectName("cmdAboutVELTA");
 }
 
@@ -436,10 +436,10 @@ void MainWindow::BuildStatusBar() {
     statusBar()->addPermanentWidget(statusNote_);
 }
 
-bool MainWindow::Run(Command c) {
+bool MainWindow::Run(FormCommand c) {
     // The clouds shown stay, greyed, while a generation replaces them; if it
     // ends without new ones (Abort), the old ones stay as they were.
-    const bool generating = c == Command::Generate && !ws_.generationRunning;
+    const bool generating = c == FormCommand::Generate && !ws_.generationRunning;
     if (generating)
         for (qt::ChartView* chart : charts_) chart->HoldGhost(true);
     const bool ran = RunCommand(ws_, platform_, c);

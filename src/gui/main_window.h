@@ -36,7 +36,7 @@ class MainWindow : public QMainWindow {
     Platform& platform() { return platform_; }
 
     // Runs a command and shows the workspace afterwards; false when refused.
-    bool Run(Command c);
+    bool Run(FormCommand c);
     bool RunToolbar(const QString& key);
     // Shows every field, grid and chart as the workspace holds them now.
     void Render();
@@ -62,7 +62,7 @@ class MainWindow : public QMainWindow {
     void PlaceOnScreen();
     void SaveGeometry();
     QLineEdit* AddField(Field& field, const QString& name, bool editable);
-    QPushButton* AddButton(Field& field, const QString& name, const QString& caption, Command c);
+    QPushButton* AddButton(Field& field, const QString& name, const QString& caption, FormCommand c);
     QWidget* BuildLeft();
     QWidget* BuildCharts();
     QWidget* BuildRight();

@@ -5,17 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "commands/write_report.h"
 #include "model/workspace.h"
 #include "platform/platform.h"
 
 namespace velta {
-
-inline constexpr const char* kReportDialogTitle = "VELTA - Save a REPORT FILE";
-inline constexpr const char* kReportFilter = "Config and Results file (*.dat)|*.dat";
-inline constexpr const char* kReportDefaultName = "*.dat";
-inline constexpr const char* kIncompleteResultsMessage =
-    "You did not run all the procedures to get the final result";
-inline constexpr const char* kReportNotWrittenMessage = "The report file could not be written.";
 
 // Asks for the report's file name, then checks that a manual sample size
 // exists. fileName receives the dialog's answer; resultFlag is 1 when the

@@ -5,47 +5,18 @@
 #include <cstdint>
 #include <string_view>
 
+#include "analysis/student_t.h"
+#include "commands/student_t.h"
 #include "model/workspace.h"
 #include "platform/platform.h"
 
 namespace velta {
 
-inline constexpr const char* kInvalidStudentSdMessage =
-    "The specified standard deviation is not valid";
-inline constexpr const char* kInvalidStudentDifferenceMessage =
-    "The specified maximum difference between sample and population means is not valid";
-inline constexpr const char* kNoPreSampleMessage =
-    "Please, specify the values of the pre-sampling or open a file";
-inline constexpr const char* kSingleValueMessage =
-    "You have specified a single value. This is not enough";
-inline constexpr const char* kIncoherentErrorMessage =
-    "The Max. accepted error is incoherent with the pre-sampling data. Try with a higher one";
-
-// StudentSampleSize while none has been found.
-inline constexpr int32_t kNoStudentSize = 9999;
-// The search stops at this n; the table's last entry (infinite degrees of
-// freedom) is never used by it.
-inline constexpr int32_t kLastStudentSize = 31;
-
-// Two-sided critical values with two decimals, as printed in the usual
-// tables, for n = 2 .. 32 (degrees of freedom 1 .. 31, the last entry the
-// limit for infinite degrees of freedom). Rows: alpha 0.10, 0.05, 0.01.
-struct StudentTable {
-    static const double values[3][31];
-};
-
-// t for sample size N at the alpha named by `alpha` ("0.10", "0.05" or
-// "0.01"; any other text gives 0). N = 1 gives 0; N outside 1 .. 32:
-// SubscriptOutOfRange.
-double tStud(std::string_view alpha, int32_t N);
+// The "Student-t" button. Also run again by a manual drawing while the mark
+// is on the charts, since the two share their chart columns.
 // The same with the alpha of cmbAlphaStud.
 double tStud(const Workspace& ws, int32_t N);
 
-// The smallest n in 2 .. 31 with s / sqrt(n) * t(n) <= d, or kNoStudentSize.
-int32_t StudentSearch(double s, double d, std::string_view alpha);
-
-// The "Student-t" button. Also run again by a manual drawing while the mark
-// is on the charts, since the two share their chart columns.
 void tStudentSampleSize_Click(Workspace& ws, Platform& ui);
 
 }  // namespace velta

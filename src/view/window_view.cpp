@@ -1,6 +1,7 @@
 #include "view/window_view.h"
 
 #include "base/numbers.h"
+#include "view/availability.h"
 
 namespace velta {
 
@@ -119,10 +120,14 @@ WindowView WindowViewOf(const Session& s) {
 
     const Analysis& a = s.analysis;
     const bool idle = !s.generationRunning;
+    v.canGenerate = IsAvailable(s, Command::Generate);
+    v.canTrim = IsAvailable(s, Command::Trim);
+    v.canAutomatic = IsAvailable(s, Command::Automatic);
+    v.canManual = IsAvailable(s, Command::Manual);
+    v.canStudentT = IsAvailable(s, Command::StudentT);
     v.slider.enabled = idle;
     if (const Pilot* p = a.pilot()) {
         ShowPilot(*p, v);
-        v.canGenerate = idle && !s.unitsChanged;
     }
     if (s.generationRunning) v.generationStarted = s.runningSince;
 
@@ -132,7 +137,6 @@ WindowView WindowViewOf(const Session& s) {
         v.generationStarted = g->startedAt;
         v.generationCompleted = g->completedAt;
     }
-    v.canTrim = idle;
 
     const Trimming* t = a.trimming();
     const std::shared_ptr<const CloudTables>& shown = t ? t->tables : g->tables;
@@ -142,12 +146,10 @@ WindowView WindowViewOf(const Session& s) {
     if (!t) return v;
 
     v.trimmed = true;
-    v.canAutomatic = v.canStudentT = idle;
     const int32_t N = shown->Rows();
     v.slider = {2, N - 1, g->jump, N / 2, 0, idle};
     if (const AutomaticAnswer* automatic = a.automatic()) {
         ShowAutomatic(*automatic, v);
-        v.canManual = idle && automatic->succeeded;
     }
     if (const ManualAnswer* m = a.manual()) ShowManual(*m, v);
     if (const StudentTAnswer* st = a.studentT()) ShowStudentT(*st, v);

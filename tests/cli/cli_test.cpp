@@ -21,7 +21,7 @@
 #include "cli/batch_platform.h"
 #include "cli/options.h"
 #include "cli/tables.h"
-#include "engine/random.h"
+#include "analysis/random.h"
 #include "platform/scripted/scripted_platform.h"
 
 using namespace velta;
@@ -90,9 +90,9 @@ std::string ReadFile(const std::string& path) {
 void OpenAndGenerate(Workspace& ws, ScriptedPlatform& ui) {
     ResetWorkspace(ws);
     ui.files = {kPilot};
-    ASSERT_TRUE(RunCommand(ws, ui, Command::Open));
+    ASSERT_TRUE(RunCommand(ws, ui, FormCommand::Open));
     ResetProcessRandomSource();
-    ASSERT_TRUE(RunCommand(ws, ui, Command::Generate));
+    ASSERT_TRUE(RunCommand(ws, ui, FormCommand::Generate));
 }
 
 }  // namespace
@@ -287,10 +287,10 @@ TEST(Cli, ResultsEqualTheWindowsForTheSameSteps) {
     ScriptedPlatform ui;
     ASSERT_NO_FATAL_FAILURE(OpenAndGenerate(ws, ui));
     ws.txtPerc.text = "5";
-    RunCommand(ws, ui, Command::Trim);
-    RunCommand(ws, ui, Command::Automatic);
+    RunCommand(ws, ui, FormCommand::Trim);
+    RunCommand(ws, ui, FormCommand::Automatic);
     ws.Text1.text = "1";
-    RunCommand(ws, ui, Command::StudentT);
+    RunCommand(ws, ui, FormCommand::StudentT);
 
     EXPECT_EQ(r["preSample"]["texts"]["mean"], ws.txtSampleMean.text);
     EXPECT_EQ(r["preSample"]["texts"]["sd"], ws.txtSampleStDev.text);

@@ -178,8 +178,8 @@ TEST(GenerationCommand, ProgressWindowFollowsThePhases) {
             EXPECT_EQ(w.bars[1], 100.0f);
         }
         // Other commands wait for the generation; About does not.
-        EXPECT_FALSE(RunCommand(s.ws, s.ui, Command::Generate));
-        EXPECT_TRUE(RunCommand(s.ws, s.ui, Command::About));
+        EXPECT_FALSE(RunCommand(s.ws, s.ui, FormCommand::Generate));
+        EXPECT_TRUE(RunCommand(s.ws, s.ui, FormCommand::About));
     };
     s.Run();
     EXPECT_EQ(bar1AfterSecond, std::vector<float>{50.0f});
@@ -365,12 +365,12 @@ TEST(Commands, EditedUnitsAndExitDuringAGeneration) {
     EXPECT_EQ(ws.PreSampleReady, "0");
     EXPECT_FALSE(ws.cmdEsegui.enabled);
     EXPECT_EQ(ws.statusNote, kUnitsEditedNote);
-    EXPECT_FALSE(RunCommand(ws, s.ui, Command::Generate));
+    EXPECT_FALSE(RunCommand(ws, s.ui, FormCommand::Generate));
     EXPECT_TRUE(ComputePreSampleStats(ws, s.ui));
     EXPECT_TRUE(ws.cmdEsegui.enabled);
     EXPECT_EQ(ws.statusNote, "");
 
     ws.generationRunning = true;
-    EXPECT_TRUE(RunCommand(ws, s.ui, Command::Exit));
+    EXPECT_TRUE(RunCommand(ws, s.ui, FormCommand::Exit));
     EXPECT_TRUE(ws.exitRequested);
 }

@@ -1,6 +1,6 @@
 // Drawing of the virtual samples and their prefix statistics, abort, and
 // the pacing of pauses for events.
-#include "engine/generation.h"
+#include "analysis/generation.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "base/numeric.h"
-#include "engine/progress.h"
-#include "engine/random.h"
-#include "platform/scripted/scripted_platform.h"
+#include "analysis/random.h"
+#include "road.h"
 
 using namespace velta;
 
@@ -32,21 +31,29 @@ std::pair<double, double> Stats(const std::vector<double>& p, int32_t n) {
     return {s / n, std::sqrt(d / (n - 1))};
 }
 
-// A workspace and a scripted platform for one generation.
-struct Gen {
-    Workspace ws;
-    ScriptedPlatform ui;
-    explicit Gen(int32_t jump, double clockStep = 0.001) {
-        ws.Jump = jump;
-        ui.clockStep = clockStep;  // 1 s per clock read: every offered pause happens
-    }
-    Table2D Draw(int32_t n, int32_t v, RandomSource rng) {
-        Table2D t(n + 1, v + 1);
-        DrawVirtualSamples(t, n, v, ws, ui, rng);
-        return t;
-    }
-    bool Stats(const std::vector<double>& p, int32_t v, StatsTables& out, RandomSource rng) {
-        return GenerateVirtualSamples(p, v, out, ws, ui, rng);
+// The arrangements of one drawing as a table: column j (from 1) holds the
+// unit numbers of virtual sample j in rows 1 .. n.
+Table2D Draw(int32_t n, int32_t v, RandomSource rng) {
+    const std::vector<uint16_t> draws = *DrawArrangements(n, v, rng, NoProgress());
+    Table2D t(n + 1, v + 1);
+    for (int32_t j = 1; j <= v; ++j)
+        for (int32_t i = 1; i <= n; ++i)
+            t(i, j) = draws[static_cast<size_t>((j - 1) * n + i - 1)];
+    return t;
+}
+
+CloudTables Clouds(const std::vector<double>& p, int32_t v, int32_t jump, RandomSource rng) {
+    return *GenerateClouds(p, v, jump, rng, NoProgress());
+}
+
+// Stops the computation when the given phase reaches item 3.
+struct StopAtThree : Progress {
+    Phase phase;
+    int32_t reached = 0;
+    explicit StopAtThree(Phase p) : phase(p) {}
+    bool Advance(Phase p, int32_t item) override {
+        if (p == phase) reached = item;
+        return p == phase && item == 3;
     }
 };
 
@@ -65,7 +72,7 @@ TEST(RandomSource, MatchesTheStandardEnginePinnedFirstDrawsAndBounds) {
     const uint64_t raw = std::mt19937_64()();
     EXPECT_EQ(a.Rnd(), static_cast<double>(raw >> 32) * 0x1.0p-32);
     EXPECT_EQ(a.Rnd(), static_cast<double>(raw & 0xffffffffu) * 0x1.0p-32);
-    const Table2D t = Gen(1).Draw(6, 1, RandomSource());
+    const Table2D t = Draw(6, 1, RandomSource());
     std::vector<int> first;
     for (int32_t i = 1; i <= 6; ++i) first.push_back(static_cast<int>(t(i, 1)));
     EXPECT_EQ(first, (std::vector<int>{4, 5, 1, 3, 0, 2}));
@@ -82,10 +89,10 @@ TEST(JumpFor, CeilingOfNOverTwentyForEverySupportedN) {
         EXPECT_EQ(JumpFor(n), jump) << n;
 }
 
-TEST(DrawVirtualSamples, EveryColumnIsAFullArrangementWhateverTheJump) {
-    for (auto [n, jump] : {std::pair{1, 1}, {5, 1}, {21, 2}, {200, 10}}) {
+TEST(DrawArrangements, EveryColumnIsAFullArrangement) {
+    for (int32_t n : {1, 5, 21, 200}) {
         const int32_t v = 30;
-        const Table2D t = Gen(jump).Draw(n, v, RandomSource(42));
+        const Table2D t = Draw(n, v, RandomSource(42));
         for (int32_t j = 0; j <= v; ++j) EXPECT_EQ(t(0, j), 0.0);
         for (int32_t i = 0; i <= n; ++i) EXPECT_EQ(t(i, 0), 0.0);
         for (int32_t j = 1; j <= v; ++j) {
@@ -97,9 +104,9 @@ TEST(DrawVirtualSamples, EveryColumnIsAFullArrangementWhateverTheJump) {
     }
 }
 
-TEST(DrawVirtualSamples, EachUnitTakesEachPositionEquallyOften) {
+TEST(DrawArrangements, EachUnitTakesEachPositionEquallyOften) {
     const int32_t n = 6, v = 30000;
-    const Table2D t = Gen(1).Draw(n, v, RandomSource(7));
+    const Table2D t = Draw(n, v, RandomSource(7));
     std::vector<double> count(static_cast<size_t>(n * n), 0.0);
     for (int32_t j = 1; j <= v; ++j)
         for (int32_t i = 1; i <= n; ++i) ++count[static_cast<size_t>((i - 1) * n + t(i, j))];
@@ -115,18 +122,16 @@ TEST(DrawVirtualSamples, EachUnitTakesEachPositionEquallyOften) {
 // statistics come from; other rows and the last column stay 0, and with
 // Jump = 1 the full prefix (row N - 2) is the pre-sample itself. The values
 // are bit for bit those of a sample-by-sample computation from scratch.
-TEST(GenerateVirtualSamples, RowsHoldTruePrefixesWhateverTheJump) {
+TEST(GenerateClouds, RowsHoldTruePrefixesWhateverTheJump) {
     for (auto [n, v] :
          {std::pair{3, 5}, {5, 5}, {20, 700}, {21, 5}, {22, 300}, {45, 5}, {70, 40}}) {
         const int32_t jump = JumpFor(n);
         const std::vector<double> p = Units(n);
-        Gen g(jump);
-        StatsTables out;
-        ASSERT_TRUE(g.Stats(p, v, out, RandomSource(11)));
+        const CloudTables out = Clouds(p, v, jump, RandomSource(11));
         ASSERT_EQ(out.means.Rows(), n);
         ASSERT_EQ(out.means.Cols(), v + 1);
-        EXPECT_EQ(out.V, v);
-        const Table2D draws = Gen(jump).Draw(n, v, RandomSource(11));
+        EXPECT_EQ(out.samples, v);
+        const Table2D draws = Draw(n, v, RandomSource(11));
         std::vector<double> x(static_cast<size_t>(n));
         for (int32_t row = 0; row < n; ++row) {
             const int32_t c = row + 2;
@@ -148,17 +153,14 @@ TEST(GenerateVirtualSamples, RowsHoldTruePrefixesWhateverTheJump) {
                 EXPECT_NEAR(out.means(n - 2, j), Stats(p, n).first, 1e-12);
                 EXPECT_NEAR(out.sds(n - 2, j), Stats(p, n).second, 1e-12);
             }
-        EXPECT_TRUE(g.ws.frmAvanzamento.Label3.enabled && g.ws.frmAvanzamento.Label3.blue);
     }
 }
 
 // The four values a new user tried: every point at size 2 is the mean of two
 // of them (standard deviation with divisor 1), at size 3 of three.
-TEST(GenerateVirtualSamples, FourValuesGivePairsAtTwoAndTriplesAtThree) {
+TEST(GenerateClouds, FourValuesGivePairsAtTwoAndTriplesAtThree) {
     const std::vector<double> p = {0.0, 12.5, 13.1, 14.2, 11.8};
-    Gen g(1);
-    StatsTables out;
-    ASSERT_TRUE(g.Stats(p, 100, out, RandomSource()));
+    const CloudTables out = Clouds(p, 100, 1, RandomSource());
     auto fromSubset = [&](double m, double sd, int k) {
         for (unsigned mask = 0; mask < 16; ++mask) {
             if (__builtin_popcount(mask) != k) continue;
@@ -175,29 +177,23 @@ TEST(GenerateVirtualSamples, FourValuesGivePairsAtTwoAndTriplesAtThree) {
             ASSERT_TRUE(fromSubset(out.means(k - 2, j), out.sds(k - 2, j), k)) << j;
 }
 
-TEST(GenerateVirtualSamples, AbortInEitherPhaseKeepsThePreviousTables) {
-    for (int32_t phase : {1, 2}) {
-        Gen g(1, 1.0);
-        StatsTables out;
-        out.means = Table2D(2, 2);
-        out.means(1, 1) = 99.0;
-        const Table2D before = out.means;
-        g.ui.onProcessEvents = [&] {
-            if ((phase == 1 ? g.ws.DrawProgress : g.ws.StatsProgress) == 3) cmdAbort_Click(g.ws);
-        };
-        EXPECT_FALSE(g.Stats(Units(8), 10, out, RandomSource()));
-        EXPECT_EQ(out.means, before);
-        EXPECT_EQ(phase == 1 ? g.ws.DrawProgress : g.ws.StatsProgress, 3);
+TEST(GenerateClouds, StoppedInEitherPhaseGivesNothing) {
+    for (Progress::Phase phase : {Progress::Phase::Drawing, Progress::Phase::Statistics}) {
+        StopAtThree stop(phase);
+        RandomSource rng;
+        EXPECT_FALSE(GenerateClouds(Units(8), 10, 1, rng, stop));
+        EXPECT_EQ(stop.reached, 3);
     }
 }
 
-TEST(EventPacer, PausesAtMostOncePerOfferAndOnlyWhenDue) {
-    Gen fine(1, 1.0);
-    StatsTables out;
-    fine.Stats(Units(5), 40, out, RandomSource());
+TEST(PausePacer, PausesAtMostOncePerOfferAndOnlyWhenDue) {
+    test::Road fine(5, "40");
+    fine.ui.clockStep = 1.0;  // a second per clock read: every offered pause happens
+    fine.Generate();
     EXPECT_EQ(fine.ui.processEventsCalls, 80);  // every sample of phases 1 and 2
-    Gen coarse(1);                              // a millisecond per clock read
-    coarse.Stats(Units(5), 400, out, RandomSource());
+    test::Road coarse(5, "400");                // a millisecond per clock read
+    coarse.ui.answers = {MsgAnswer::Yes};
+    coarse.Generate();
     EXPECT_GT(coarse.ui.processEventsCalls, 2);
     EXPECT_LT(coarse.ui.processEventsCalls, 100);
 }

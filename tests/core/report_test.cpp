@@ -17,7 +17,7 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/random.h"
+#include "analysis/random.h"
 #include "headless.h"
 
 using namespace velta;
@@ -191,7 +191,7 @@ TEST(ReportCommand, DialogThenCompletenessCheck) {
         if (!c.manual) ws.Text4.text.clear();
         ScriptedPlatform ui;
         if (c.answer) ui.files.push_back(*c.answer ? c.answer : file);
-        ASSERT_TRUE(RunCommand(ws, ui, Command::ConfigurationAndResults));
+        ASSERT_TRUE(RunCommand(ws, ui, FormCommand::ConfigurationAndResults));
         ASSERT_EQ(ui.fileRequests.size(), 1u);
         const auto& r = ui.fileRequests[0];
         EXPECT_EQ(std::tuple(r.title, r.filter, r.fileName, r.save),
@@ -249,7 +249,7 @@ TEST(ReportCommand, FailedWritesSayWhyAndLeaveNoTrace) {
         Workspace ws = ManualOnly();
         ScriptedPlatform ui;
         ui.files.push_back(file.string());
-        ASSERT_TRUE(RunCommand(ws, ui, Command::ConfigurationAndResults));
+        ASSERT_TRUE(RunCommand(ws, ui, FormCommand::ConfigurationAndResults));
         test::ExpectOnlyMessage(
             ui, "The report file could not be written.\r\r" + file.string() + "\r" + c.reason,
             MsgIcon::Critical, c.name);
@@ -294,7 +294,7 @@ TEST(ReportCommand, UnreadableManualSizeIsAnUnexpectedError) {
     ws.Text4.text = "three";
     ScriptedPlatform ui;
     ui.files.push_back((dir.path / "r.dat").string());
-    ASSERT_TRUE(RunCommand(ws, ui, Command::ConfigurationAndResults));
+    ASSERT_TRUE(RunCommand(ws, ui, FormCommand::ConfigurationAndResults));
     EXPECT_EQ(ui.LastMessage(), kUnexpectedErrorMessage);
     EXPECT_TRUE(dir.Names().empty());
 }
@@ -321,7 +321,7 @@ struct Road {
     std::string Report(const std::string& name) {
         const fs::path file = dir.path / name;
         ui.files.push_back(file.string());
-        EXPECT_TRUE(RunCommand(ws, ui, Command::ConfigurationAndResults));
+        EXPECT_TRUE(RunCommand(ws, ui, FormCommand::ConfigurationAndResults));
         return ReadAll(file);
     }
 };
@@ -340,7 +340,7 @@ TEST(ReportGolden, WholeRoadOfATypedPreSample) {
     Road road;
     Workspace& ws = road.ws;
     RunGeneration(ws, road.ui, road.rng);
-    ASSERT_TRUE(RunCommand(ws, road.ui, Command::Trim));
+    ASSERT_TRUE(RunCommand(ws, road.ui, FormCommand::Trim));
     ASSERT_TRUE(RunSlider(ws, road.ui, 6));
     ASSERT_TRUE(road.ui.messages.empty()) << road.ui.LastMessage();
     EXPECT_EQ(ws.TrimmedTable.P, 5);
@@ -351,12 +351,12 @@ TEST(ReportGolden, WholeRoadOfATypedPreSample) {
     const std::string manualOnly = road.Report("manual.dat");
     EXPECT_EQ(manualOnly, Golden("manual_only.dat", manualOnly));
 
-    ASSERT_TRUE(RunCommand(ws, road.ui, Command::Automatic));
+    ASSERT_TRUE(RunCommand(ws, road.ui, FormCommand::Automatic));
     ASSERT_EQ(road.ui.messages.size(), 1u);
     EXPECT_EQ(road.ui.messages[0].icon, MsgIcon::Information);
     ASSERT_TRUE(RunSlider(ws, road.ui, 8));
     ws.Text1.text = "2";
-    ASSERT_TRUE(RunCommand(ws, road.ui, Command::StudentT));
+    ASSERT_TRUE(RunCommand(ws, road.ui, FormCommand::StudentT));
     ASSERT_EQ(road.ui.messages.size(), 1u) << road.ui.LastMessage();
     const std::string whole = road.Report("whole.dat");
     EXPECT_EQ(whole, Golden("whole_road.dat", whole));

@@ -119,7 +119,7 @@ struct ThrowingPlatform : ScriptedPlatform {
 };
 
 TEST(RunCommand, AnyExceptionEndsInTheUnexpectedErrorMessage) {
-    for (const Command c : {Command::Open, Command::PreSamplingResults}) {
+    for (const FormCommand c : {FormCommand::Open, FormCommand::PreSamplingResults}) {
         Workspace ws;
         Form_Load(ws);
         ws.sprMain.SetCell(1, 1, "3");

@@ -244,8 +244,8 @@ TEST(XlsWriter, GnumericReadsOurFile) {
 // Both commands
 
 TEST(Commands, WiredDialogsAndCancelChangesNothing) {
-    for (const Command command : {Command::Open, Command::PreSamplingResults}) {
-        const bool save = command == Command::PreSamplingResults;
+    for (const FormCommand command : {FormCommand::Open, FormCommand::PreSamplingResults}) {
+        const bool save = command == FormCommand::PreSamplingResults;
         // A cancelled dialog hands back its starting name, or nothing.
         for (const std::string answer : {"*.xls", ""}) {
             SCOPED_TRACE(std::string(save ? "save" : "open") + " answered '" + answer + "'");

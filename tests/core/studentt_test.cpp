@@ -1,6 +1,6 @@
 // The Student-t sample size: the stored critical values against independent
-// quantiles, the search, and the command on hand-made trimmed workspaces.
-#include "studentt/studentt.h"
+// quantiles, the search, and the command on hand-made trimmed sessions.
+#include "analysis/student_t.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 
 #include "base/errors.h"
 #include "base/numbers.h"
-#include "charts/manual.h"
-#include "headless.h"
+#include "commands/student_t.h"
+#include "road.h"
 
 using namespace velta;
 
@@ -83,223 +83,121 @@ TEST(StudentSearch, SmallestSufficientSize) {
         EXPECT_EQ(StudentSearch(c.s, c.d, c.alpha), c.n) << c.s << " " << c.d << " " << c.alpha;
 }
 
-// A trimmed workspace made by hand: N units, V virtual samples, Jump J. Row r
-// of the tables holds size r + 2; with J >= 2 only rows q*J - 1 hold data.
+// A session trimmed by hand: N units, V virtual samples, jump J. Row r of the
+// tables holds size r + 2; with J >= 2 only rows q*J - 1 hold data.
 struct Bench {
-    Workspace ws;
+    Session s;
     ScriptedPlatform ui;
 
-    Bench(int32_t N, int32_t V, int32_t J) {
-        Form_Load(ws);
-        for (int32_t i = 1; i <= N; ++i) ws.sprMain.SetCell(1, i, 10.0 + i);
-        ws.Jump = J;
-        ws.MeansLower = 8, ws.MeansUpper = 23, ws.SDsLower = 0, ws.SDsUpper = 15;
-        for (StatsTables* t : {&ws.TrimmedTable, &ws.VirtualSampleTable}) {
-            t->V = V;
-            t->P = 5;
-            t->means.Resize(N, V + 1);
-            t->sds.Resize(N, V + 1);
-            for (int32_t r = 0; r < N; ++r) {
-                if (J > 1 && (r + 1) % J != 0) continue;
-                for (int32_t c = 0; c < V; ++c) {
-                    t->means(r, c) = 10.0 + r + 0.5 * c;
-                    t->sds(r, c) = c == 0 ? 0.0 : 1.0 + 0.25 * r + c;
-                }
-            }
-        }
-        for (ChartModel* c : {&ws.VtChart1, &ws.VtChart2}) {
-            c->SetDataGrid(N - 2, V);
-            c->SetCloudSeries(V);
-        }
-        ws.DataTrimmed = true;
-        ws.Slider1 = {2, N - 1, J, N / 2, 3, true};
-        ws.tStudentSampleSize.enabled = true;
-        ws.Text2.text = "1";
-        ws.Text1.text = "1.3";  // n = 5 at alpha 0.05
+    Bench(int32_t N, int32_t V, int32_t J)
+        : s(test::HandTrimmed(N, V, J, [](int32_t r, int32_t c, bool mean) {
+              return mean ? 10.0 + r + 0.5 * c : (c == 0 ? 0.0 : 1.0 + 0.25 * r + c);
+          })) {
+        s.inputs.studentSd = "1";
+        s.inputs.maxError = "1.3";  // n = 5 at alpha 0.05
     }
-    void Run() { ASSERT_TRUE(RunCommand(ws, ui, Command::StudentT)); }
-    int32_t V() const { return ws.TrimmedTable.V; }
-    // The statistics column of sprRep: mean, max, min of the means, then of
-    // the standard deviations.
+    void Run() { ASSERT_TRUE(RunCommand(s, ui, Command::StudentT)); }
+    WindowView View() const { return WindowViewOf(s); }
+    // The Student-t statistics: mean, max, min of the means, then of the
+    // standard deviations.
     void ExpectColumn(const double (&expected)[6]) const {
-        for (int32_t r = 1; r <= 6; ++r)
-            EXPECT_NEAR(*ParseNumber(ws.sprRep.CellText(3, r)), expected[r - 1], 1e-12) << r;
+        const WindowView v = View();
+        for (size_t r = 0; r < 6; ++r)
+            EXPECT_NEAR(*ParseNumber(v.statistics[2][r]), expected[r], 1e-12) << r;
     }
 };
+
+std::vector<SizeMark> StudentMarkAt(int32_t category) {
+    return {{SizeMark::Kind::StudentT, category}};
+}
 
 TEST(StudentCommand, RefusalsShowOneMessageAndKeepTheResult) {
     struct Case {
         const char* sd;
         const char* d;
         int32_t units;
-        int32_t sliderMax;
         const char* message;
-        MsgIcon icon;
     } cases[] = {
-        {"abc", "1", 6, 5, kInvalidStudentSdMessage, MsgIcon::Critical},
-        {"-0.1", "1", 6, 5, kInvalidStudentSdMessage, MsgIcon::Critical},
-        {"", "1", 6, 5, kInvalidStudentSdMessage, MsgIcon::Critical},
-        {"1", "0", 6, 5, kInvalidStudentDifferenceMessage, MsgIcon::Critical},
-        {"1", "-1", 6, 5, kInvalidStudentDifferenceMessage, MsgIcon::Critical},
-        {"1", "x", 6, 5, kInvalidStudentDifferenceMessage, MsgIcon::Critical},
-        {"1", "1", 0, 5, kNoPreSampleMessage, MsgIcon::Exclamation},
-        {"1", "1", 1, 5, kSingleValueMessage, MsgIcon::Critical},
-        {"2.5", "1", 30, 19, "The sample size computed using the Student-t (27) is higher than 19",
-         MsgIcon::Critical},
-        {"1", "1.3", 6, 4, "The sample size computed using the Student-t (5) is higher than 4",
-         MsgIcon::Critical},
-        {"1", "0.3", 6, 5, kIncoherentErrorMessage, MsgIcon::Critical},
+        {"abc", "1", 6, kInvalidStudentSdMessage},
+        {"-0.1", "1", 6, kInvalidStudentSdMessage},
+        {"", "1", 6, kInvalidStudentSdMessage},
+        {"1", "0", 6, kInvalidStudentDifferenceMessage},
+        {"1", "-1", 6, kInvalidStudentDifferenceMessage},
+        {"1", "x", 6, kInvalidStudentDifferenceMessage},
+        {"2.5", "1", 20, "The sample size computed using the Student-t (27) is higher than 19"},
+        {"1", "1.3", 5, "The sample size computed using the Student-t (5) is higher than 4"},
+        {"1", "0.3", 6, kIncoherentErrorMessage},
     };
     for (const auto& c : cases) {
-        Bench b(6, 4, 1);
-        b.ws.sprMain.ClearAll();
-        for (int32_t i = 1; i <= c.units; ++i) b.ws.sprMain.SetCell(1, i, 1.0 * i);
-        b.ws.Slider1.max = c.sliderMax;
-        b.ws.Text2.text = c.sd;
-        b.ws.Text1.text = c.d;
-        b.ws.StudentSampleSize = 4;
-        b.ws.Text5.text = "4";
+        Bench b(c.units, 4, 1);
+        b.s.inputs.maxError = "2";  // n = 4 first
         b.Run();
-        test::ExpectOnlyMessage(b.ui, c.message, c.icon);
-        EXPECT_EQ(std::tuple(b.ws.StudentSampleSize, b.ws.Text5.text, b.ws.StudentMarkDrawn),
-                  std::tuple(4, std::string("4"), std::string("0")));
-        EXPECT_EQ(b.ws.VtChart1.ColumnCount(), 4);
-        EXPECT_EQ(b.ws.sprRep.CellText(3, 1), "");
+        ASSERT_EQ(b.View().studentTSize, "4");
+        b.s.inputs.studentSd = c.sd;
+        b.s.inputs.maxError = c.d;
+        b.Run();
+        test::ExpectOnlyMessage(b.ui, c.message, MsgIcon::Critical);
+        const WindowView v = b.View();
+        EXPECT_EQ(v.studentTSize, "4") << c.message;
+        EXPECT_EQ(v.meansChart.marks, StudentMarkAt(3));
+        EXPECT_EQ(b.s.analysis.studentT()->maxErrorText, "2");
     }
-    // A disabled button does nothing.
-    Bench b(6, 4, 1);
-    b.ws.tStudentSampleSize.enabled = false;
-    EXPECT_FALSE(RunCommand(b.ws, b.ui, Command::StudentT));
-    EXPECT_TRUE(b.ui.messages.empty());
+    // Not available before a trimming.
+    test::Road r(6, "20");
+    r.Generate();
+    EXPECT_FALSE(r.Run(Command::StudentT));
+    EXPECT_TRUE(r.ui.messages.empty());
 }
 
-TEST(StudentCommand, AMarkLeftFromAnEarlierTrimmingSparesTheCloud) {
-    // A new trimming leaves the charts with the bare cloud while the mark
-    // flag stays set; removing the old mark must not hide cloud markers.
-    Bench b(6, 20, 1);
-    b.ws.StudentMarkDrawn = "1";
-    b.ws.StudentSampleSize = 4;
-    b.ws.sprMain.ClearAll();
-    b.ws.sprMain.SetCell(1, 1, 1.0);
-    b.Run();
-    EXPECT_EQ(b.ui.LastMessage(), kSingleValueMessage);
-    EXPECT_TRUE(b.ws.VtChart1.MarkerOverrides().empty());
-    EXPECT_TRUE(b.ws.VtChart2.MarkerOverrides().empty());
-}
-
-void ExpectMark(const ChartModel& chart, int32_t point, bool visible) {
-    const int32_t count = chart.ColumnCount();
-    for (int32_t s = count - 15; s <= count; ++s) {
-        const Marker m = chart.PointMarker(s, point);
-        EXPECT_EQ(m.visible, visible) << "series " << s << " point " << point;
-        if (visible) {
-            EXPECT_EQ(m.border, kStudentLineColour);
-            EXPECT_EQ(m.fill, kStudentLineColour);
-            EXPECT_EQ(m.style, kLineMarkerStyle);
-            EXPECT_EQ(m.size, kLineMarkerSize);
-        }
-        EXPECT_FALSE(chart.ShowLine(s));
-    }
-}
-
-TEST(StudentCommand, DrawsTheGreenMarkAndFillsTheResults) {
+TEST(StudentCommand, TheSizeItsMarkAndItsStatistics) {
     Bench b(8, 4, 1);
     b.Run();
     ASSERT_TRUE(b.ui.messages.empty()) << b.ui.LastMessage();
-    const int32_t V = b.V(), n = 5, k = n - 2;
-    EXPECT_EQ(b.ws.StudentSampleSize, n);
-    EXPECT_EQ(b.ws.Text5.text, "5");
-    EXPECT_EQ(b.ws.StudentMarkDrawn, "1");
-    EXPECT_EQ(b.ws.sprReport.CellText(1, 12), "Stud t SZ");
-    EXPECT_EQ(b.ws.sprReport.CellText(2, 12), "5");
-    for (ChartModel* c : {&b.ws.VtChart1, &b.ws.VtChart2}) {
-        EXPECT_EQ(c->ColumnCount(), V + 35);
-        EXPECT_EQ(c->RowCount(), 6);
-        ExpectMark(*c, n - 1, true);
-    }
-    // The ladder: 0, lower, lower + step, ..., upper - step in row k.
-    const Table2D& m = b.ws.TrimmedTable.means;
-    EXPECT_EQ(m(k, V + 19), 0.0);
-    EXPECT_DOUBLE_EQ(m(k, V + 20), 8.0);
-    EXPECT_DOUBLE_EQ(m(k, V + 34), 22.0);
-    EXPECT_DOUBLE_EQ(b.ws.VtChart1.Value(k + 1, V + 22), 9.0);  // table column V + 21
-    EXPECT_DOUBLE_EQ(b.ws.TrimmedTable.sds(k, V + 34), 14.0);
-    // Statistics of row k over the V virtual samples: means 13, 13.5, 14,
+    WindowView v = b.View();
+    EXPECT_EQ(v.studentTSize, "5");
+    EXPECT_EQ(v.results[11], (std::array<std::string, 3>{"Stud t SZ", "5", ""}));
+    EXPECT_EQ(v.meansChart.marks, StudentMarkAt(4));
+    EXPECT_EQ(v.sdsChart.marks, StudentMarkAt(4));
+    const StudentTAnswer& t = *b.s.analysis.studentT();
+    EXPECT_EQ(std::tuple(t.alpha, t.maxErrorText, t.sdText, t.size),
+              std::tuple(std::string("0.05"), std::string("1.3"), std::string("1"), 5));
+    // Statistics of row 3 over the V virtual samples: means 13, 13.5, 14,
     // 14.5; standard deviations 0 (skipped by the minimum), 2.75, 3.75, 4.75.
     b.ExpectColumn({13.75, 14.5, 13.0, (2.75 + 3.75 + 4.75) / 4, 4.75, 2.75});
+
+    // Run again with other inputs: the mark moves; a manual size keeps its own.
+    ASSERT_TRUE(MoveSlider(b.s, b.ui, 6));
+    b.s.inputs.maxError = "2";  // n = 4
+    b.Run();
+    v = b.View();
+    EXPECT_EQ(v.meansChart.marks, (std::vector<SizeMark>{{SizeMark::Kind::Manual, 5},
+                                                         {SizeMark::Kind::StudentT, 3}}));
+    // The boxes edited afterwards do not change the answer.
+    b.s.inputs.maxError = "7";
+    b.s.inputs.alpha = "0.01";
+    EXPECT_EQ(b.View().studentTSize, "4");
+    EXPECT_EQ(b.s.analysis.studentT()->alpha, "0.05");
 }
 
-TEST(StudentCommand, RerunMovesTheMarkAndKeepsTheManualLine) {
-    Bench b(8, 4, 1);
-    b.Run();
-    const int32_t V = b.V();
-    // A manual line stored at another row of the shared columns stays.
-    b.ws.TrimmedTable.means(1, V + 25) = 42.0;
-    b.ws.Text1.text = "2";  // n = 4
-    b.Run();
-    ASSERT_TRUE(b.ui.messages.empty()) << b.ui.LastMessage();
-    EXPECT_EQ(b.ws.StudentSampleSize, 4);
-    for (ChartModel* c : {&b.ws.VtChart1, &b.ws.VtChart2}) {
-        ExpectMark(*c, 4, false);
-        ExpectMark(*c, 3, true);
-    }
-    EXPECT_EQ(b.ws.TrimmedTable.means(1, V + 25), 42.0);
-    EXPECT_EQ(b.ws.VtChart1.Value(2, V + 26), 42.0);
-    // The same inputs again: the same place.
-    b.Run();
-    ExpectMark(b.ws.VtChart1, 3, true);
-    EXPECT_EQ(b.ws.Text5.text, "4");
-}
-
-TEST(StudentCommand, SmallestAndLargestSizesShowTheirMark) {
-    // No spread gives 2: unlike the manual line, the mark shows at any size;
-    // the slider maximum (5 here) is accepted, its mark on the last category.
-    for (auto [N, sd, size] : {std::tuple{8, "0", "2"}, {6, "1", "5"}}) {
+TEST(StudentCommand, SmallestAndLargestSizesAndSizesBetweenGeneratedRows) {
+    // No spread gives 2: unlike the manual size, the mark shows at any size;
+    // the largest size (N - 1 = 5 here) is accepted, its mark on the last category.
+    for (auto [N, sd, size] : {std::tuple{8, "0", 2}, {6, "1", 5}}) {
         Bench b(N, 4, 1);
-        b.ws.Text2.text = sd;
+        b.s.inputs.studentSd = sd;
         b.Run();
         ASSERT_TRUE(b.ui.messages.empty()) << b.ui.LastMessage();
-        EXPECT_EQ(b.ws.Text5.text, size);
-        for (const ChartModel* c : {&b.ws.VtChart1, &b.ws.VtChart2})
-            ExpectMark(*c, std::stoi(size) - 1, true);
+        EXPECT_EQ(b.View().studentTSize, std::to_string(size));
+        EXPECT_EQ(b.View().meansChart.marks, StudentMarkAt(size - 1));
     }
-}
-
-TEST(StudentCommand, SizeBetweenGeneratedRowsIsInterpolated) {
     // Jump 2: rows 1, 3, 5 hold data; n = 4 is row 2, which the generation
     // leaves at zero. Its statistics lie halfway between rows 1 and 3.
     Bench b(8, 4, 2);
-    b.ws.Text1.text = "2";  // n = 4
+    b.s.inputs.maxError = "2";  // n = 4
     b.Run();
     ASSERT_TRUE(b.ui.messages.empty()) << b.ui.LastMessage();
-    EXPECT_EQ(b.ws.Text5.text, "4");
+    EXPECT_EQ(b.View().studentTSize, "4");
     b.ExpectColumn({12.75, 13.5, 12.0, (2.5 + 3.5 + 4.5) / 4, 4.5, 2.5});
-}
-
-TEST(StudentCommand, ManualDrawingBringsTheMarkBack) {
-    SetStudentMarkRedraw(tStudentSampleSize_Click);  // another test may have replaced it
-    Bench b(8, 4, 1);
-    b.Run();
-    b.ws.Slider1.value = 3;
-    ASSERT_NO_THROW(DisegnaRigheMobili(b.ws, b.ui, 2, 2, 0));
-    EXPECT_TRUE(b.ui.messages.empty()) << b.ui.LastMessage();
-    ExpectMark(b.ws.VtChart1, 4, true);
-    ExpectMark(b.ws.VtChart2, 4, true);
-    EXPECT_EQ(b.ws.TrimmedTable.means(3, b.V() + 34), 22.0);
-}
-
-TEST(StudentCommand, UnexpectedErrorEmptiesTheStudentResults) {
-    Bench b(8, 4, 1);
-    b.Run();
-    b.ws.TrimmedTable.means.Clear();
-    b.ws.TrimmedTable.sds.Clear();
-    b.ws.Text1.text = "2";
-    b.Run();
-    EXPECT_EQ(b.ui.LastMessage(), kUnexpectedErrorMessage);
-    EXPECT_EQ(b.ws.StudentSampleSize, 5);
-    EXPECT_EQ(b.ws.Text5.text, "");
-    EXPECT_EQ(b.ws.sprRep.CellText(3, 1), "");
-    EXPECT_EQ(b.ws.sprReport.CellText(2, 12), "");
 }
 
 }  // namespace

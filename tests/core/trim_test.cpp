@@ -1,6 +1,6 @@
 // Trimming: the fast TrimTable against the plain pass loop that rescans the
 // row at every pass, and "Trim the generated samples" driven headless.
-#include "charts/trim.h"
+#include "analysis/trimming.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/errors.h"
-#include "headless.h"
+#include "road.h"
 
 using namespace velta;
 
@@ -152,99 +152,76 @@ TEST(TrimTable, CutCountAndTableShape) {
 
 namespace {
 
-// A generated cloud of 60 virtual samples with earlier results shown.
-struct Session : test::Session {
-    Session() : test::Session(10, "60") {
-        Generate();
+// A generated cloud of 60 virtual samples of 10 units, trimmed once with
+// every answer shown.
+struct TrimRoad : test::Road {
+    TrimRoad() : Road(10, "60") {
+        Trimmed();
+        s.inputs.maxError = "3";
+        EXPECT_TRUE(Run(Command::Automatic) && Run(Command::StudentT));
+        Slide(6);
         ui.messages.clear();
-        ws.Label31.visible = ws.Label29.visible = true;
-        for (Field* f : {&ws.Text3, &ws.Text4, &ws.Text5, &ws.txtManualMeanAlto}) f->text = "4";
-        ws.AutoSizeDone = "1";
     }
     bool Trim(const std::string& p) {
-        ws.txtPerc.text = p;
-        return RunCommand(ws, ui, Command::Trim);
+        s.inputs.trimPercent = p;
+        return Run(Command::Trim);
     }
 };
 
 }  // namespace
 
-TEST(TrimCommand, RefusesAnInvalidPValue) {
+TEST(TrimCommand, RefusesAnInvalidPValueAndKeepsTheAnalysis) {
     for (const char* p : {"10", "-1", "2.5", "abc", "", "1e12"}) {
-        Session s;
-        ASSERT_TRUE(s.Trim(p));
-        test::ExpectOnlyMessage(s.ui, "The specified P value is not valid", MsgIcon::Critical, p);
-        // Only the average labels are hidden already.
-        EXPECT_FALSE(s.ws.Label31.visible || s.ws.Label29.visible);
-        EXPECT_FALSE(s.ws.DataTrimmed);
-        EXPECT_TRUE(s.ws.TrimmedTable.Empty());
-        EXPECT_EQ(s.ws.Text4.text, "4");
-        EXPECT_FALSE(s.ws.cmdAutoSampleSize.enabled);
+        TrimRoad r;
+        const auto tables = r.analysis().trimming()->tables;
+        const std::string manual = r.View().manualSize;
+        ASSERT_TRUE(r.Trim(p));
+        test::ExpectOnlyMessage(r.ui, "The specified P value is not valid", MsgIcon::Critical, p);
+        EXPECT_EQ(r.analysis().trimming()->tables, tables);
+        EXPECT_EQ(r.View().manualSize, manual);
     }
 }
 
-TEST(TrimCommand, TrimsBothTablesAndArmsTheNextSteps) {
+TEST(TrimCommand, TrimsBothTablesAndClearsEveryAnswer) {
     for (const char* p : {"0", "9", " 5 "}) {
-        Session s;
-        s.ws.txtLimite.text = "7";  // edited after the generation: V comes from the tables
-        ASSERT_TRUE(s.Trim("3"));   // trimming again starts from the generated tables
-        ASSERT_TRUE(s.Trim(p));
-        ASSERT_TRUE(s.ui.messages.empty()) << p;
-        const Workspace& ws = s.ws;
+        TrimRoad r;
+        r.s.inputs.virtualSamples = "7";  // edited after the generation: V comes from the tables
+        ASSERT_TRUE(r.Trim("3"));         // trimming again starts from the generated tables
+        ASSERT_TRUE(r.Trim(p));
+        ASSERT_TRUE(r.ui.messages.empty()) << p;
+        EXPECT_FALSE(r.ui.busy);
         const int32_t P = std::stoi(p), V = 60;
-        EXPECT_TRUE(ws.DataTrimmed);
-        EXPECT_FALSE(s.ui.busy);
-        EXPECT_EQ(ws.TrimmedTable.V, V);
+        const CloudTables& generated = *r.analysis().generation()->tables;
+        const Trimming& t = *r.analysis().trimming();
+        EXPECT_EQ(std::pair(t.percent, t.tables->samples), std::pair(P, V));
         // Each table trimmed on its own: in general at other virtual samples.
         Table2D means, sds;
-        TrimTable(10, V, P, ws.VirtualSampleTable.means, means);
-        TrimTable(10, V, P, ws.VirtualSampleTable.sds, sds);
-        EXPECT_EQ(ws.TrimmedTable.means, means);
-        EXPECT_EQ(ws.TrimmedTable.sds, sds);
+        TrimTable(10, V, P, generated.means, means);
+        TrimTable(10, V, P, generated.sds, sds);
+        EXPECT_EQ(t.tables->means, means);
+        EXPECT_EQ(t.tables->sds, sds);
         int differ = 0;
         for (int32_t c = 0; c < V; ++c)
-            differ += (means(3, c) != ws.VirtualSampleTable.means(3, c)) !=
-                      (sds(3, c) != ws.VirtualSampleTable.sds(3, c));
+            differ += (means(3, c) != generated.means(3, c)) != (sds(3, c) != generated.sds(3, c));
         EXPECT_GT(differ, 0);
-        for (const ChartModel* c : {&ws.VtChart1, &ws.VtChart2}) {
-            ASSERT_EQ(c->RowCount(), 8);
-            ASSERT_EQ(c->ColumnCount(), V);
-            EXPECT_EQ(c->CloudSeries(), V);
-            EXPECT_EQ(c->Value(4, 9), (c == &ws.VtChart1 ? means : sds)(3, 8));
-            EXPECT_EQ(c->RowLabel(8), "9");
-        }
-        EXPECT_TRUE(ws.cmdAutoSampleSize.enabled && ws.tStudentSampleSize.enabled);
-        EXPECT_EQ(ws.AutoSizeDone, "0");
-        for (const Field* f : {&ws.Text3, &ws.Text4, &ws.Text5, &ws.txtManualMeanAlto})
-            EXPECT_EQ(f->text, "");
-        EXPECT_EQ(std::tuple(ws.Slider1.min, ws.Slider1.max, ws.Slider1.step, ws.Slider1.value),
-                  std::tuple(2, 9, 1, 5));
+        const WindowView v = r.View();
+        EXPECT_EQ(v.meansChart.cloud.get(), &t.tables->means);
+        EXPECT_EQ(v.sdsChart.cloud.get(), &t.tables->sds);
+        EXPECT_TRUE(v.trimmed && v.canAutomatic && v.canStudentT && !v.canManual);
+        EXPECT_EQ(v.automaticSize + v.manualSize + v.studentTSize + v.cvManualUpper +
+                      v.meansAverageManual + v.meansAverageAutomatic + v.statistics[1][0],
+                  "");
+        EXPECT_EQ(v.slider, (SliderView{2, 9, 1, 5, 0, true}));
+        EXPECT_TRUE(v.meansChart.marks.empty() && !v.meansChart.lines);
     }
-    // A new generation clears the trimmed state.
-    Session s;
-    ASSERT_TRUE(s.Trim("5"));
-    s.Generate();
-    EXPECT_FALSE(s.ws.DataTrimmed);
-    EXPECT_FALSE(s.ws.cmdAutoSampleSize.enabled);
 }
 
-TEST(TrimCommand, UnexpectedErrorAndRefusals) {
-    Session s;
-    // Disabled button, running generation: refused without a word.
-    s.ws.cmdFilter.enabled = false;
-    EXPECT_FALSE(s.Trim("5"));
-    s.ws.cmdFilter.enabled = true;
-    s.ws.generationRunning = true;
-    EXPECT_FALSE(s.Trim("5"));
-    s.ws.generationRunning = false;
-    EXPECT_FALSE(s.ws.DataTrimmed);
-    // Tables that do not match their V: the unexpected-error message, the
-    // result fields emptied, the trimmed flag left set, the pointer restored.
-    s.ws.VirtualSampleTable.V = 62;
-    ASSERT_TRUE(s.Trim("5"));
-    test::ExpectOnlyMessage(s.ui, kUnexpectedErrorMessage, MsgIcon::Critical);
-    EXPECT_EQ(s.ws.Text5.text, "");
-    EXPECT_TRUE(s.ws.DataTrimmed);
-    EXPECT_FALSE(s.ui.busy);
-    EXPECT_FALSE(s.ws.cmdAutoSampleSize.enabled);
+TEST(TrimCommand, RefusedWithoutAGenerationOrDuringOne) {
+    test::Road r(10, "60");
+    EXPECT_FALSE(r.Run(Command::Trim));
+    r.Generate();
+    r.s.generationRunning = true;
+    EXPECT_FALSE(r.Run(Command::Trim));
+    r.s.generationRunning = false;
+    EXPECT_FALSE(r.analysis().trimming());
 }

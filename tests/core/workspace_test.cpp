@@ -54,7 +54,7 @@ TEST(Workspace, LoadStateAndNewRestoresIt) {
     ws.DataTrimmed = true;
     ws.AutoSizeDone = "1";
     ws.StatusBar1[2].text = "pilot.xls";
-    ASSERT_TRUE(RunCommand(ws, ui, Command::New));
+    ASSERT_TRUE(RunCommand(ws, ui, FormCommand::New));
     ExpectLoadState(ws);
     EXPECT_EQ(ws.Jump, 0);
     EXPECT_TRUE(ui.messages.empty());  // no confirmation is asked
@@ -98,26 +98,26 @@ TEST_F(CommandsAtLoad, ToolbarDispatchesOnTheExactKey) {
 }
 
 TEST_F(CommandsAtLoad, ExitAboutAndManual) {
-    EXPECT_TRUE(RunCommand(ws, ui, Command::About));
-    EXPECT_TRUE(RunCommand(ws, ui, Command::About));
+    EXPECT_TRUE(RunCommand(ws, ui, FormCommand::About));
+    EXPECT_TRUE(RunCommand(ws, ui, FormCommand::About));
     EXPECT_EQ(ws.aboutRequests, 2);
     // "Manual" is disabled at load and does nothing when enabled.
-    EXPECT_FALSE(RunCommand(ws, ui, Command::Manual));
+    EXPECT_FALSE(RunCommand(ws, ui, FormCommand::Manual));
     ws.Command1.enabled = true;
     const Workspace before = ws;
-    EXPECT_TRUE(RunCommand(ws, ui, Command::Manual));
+    EXPECT_TRUE(RunCommand(ws, ui, FormCommand::Manual));
     EXPECT_EQ(ws.txtLimite.text, before.txtLimite.text);
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_TRUE(RunCommand(ws, ui, Command::Exit));
+    EXPECT_TRUE(RunCommand(ws, ui, FormCommand::Exit));
     EXPECT_TRUE(ws.exitRequested);
 }
 
 TEST_F(CommandsAtLoad, OnlyHelpAboutAndExitRunDuringAGeneration) {
     ws.generationRunning = true;
     ws.txtLimite.text = "99";
-    EXPECT_FALSE(RunCommand(ws, ui, Command::New));
+    EXPECT_FALSE(RunCommand(ws, ui, FormCommand::New));
     EXPECT_FALSE(Toolbar1_ButtonClick(ws, ui, "New"));
     EXPECT_EQ(ws.txtLimite.text, "99");
-    EXPECT_TRUE(RunCommand(ws, ui, Command::Contents));
-    EXPECT_TRUE(RunCommand(ws, ui, Command::About));
+    EXPECT_TRUE(RunCommand(ws, ui, FormCommand::Contents));
+    EXPECT_TRUE(RunCommand(ws, ui, FormCommand::About));
 }

@@ -23,17 +23,17 @@ class AnalysisWindowTest : public QObject {
         QWidget* chart = w.control("VtChart1");
         const int width = chart->width();
 
-        QVERIFY(w.Run(velta::Command::Generate));
+        QVERIFY(w.Run(velta::FormCommand::Generate));
         QVERIFY(ws.VtChart1.CloudSeries() == 250);
-        QVERIFY(w.Run(velta::Command::Trim));
+        QVERIFY(w.Run(velta::FormCommand::Trim));
         QVERIFY(ws.DataTrimmed);
         ws.Slider1.value = 9;
-        QVERIFY(w.Run(velta::Command::Slider));
+        QVERIFY(w.Run(velta::FormCommand::Slider));
         QVERIFY(!ws.Text4.text.empty());
         ws.Text1.text = "1";
         w.Render();
-        w.Run(velta::Command::Automatic);
-        w.Run(velta::Command::StudentT);
+        w.Run(velta::FormCommand::Automatic);
+        w.Run(velta::FormCommand::StudentT);
         QTest::qWait(50);
         QCOMPARE(chart->width(), width);
         auto* rep = Control<velta::qt::GridView>(w, "sprRep");

@@ -30,8 +30,8 @@ class AutomaticWindowTest : public QObject {
         LoadExample(w);
         velta::Workspace& ws = w.workspace();
         DialogAnswerer answers;
-        QVERIFY(w.Run(velta::Command::Generate));
-        QVERIFY(w.Run(velta::Command::Trim));
+        QVERIFY(w.Run(velta::FormCommand::Generate));
+        QVERIFY(w.Run(velta::FormCommand::Trim));
         QVERIFY(w.control("cmdAutoSampleSize")->isEnabled());
         auto* chart1 = Control<velta::qt::ChartView>(w, "VtChart1");
         auto* chart2 = Control<velta::qt::ChartView>(w, "VtChart2");
@@ -41,7 +41,7 @@ class AutomaticWindowTest : public QObject {
         const int whiteBefore[] = {CountPixels(chart1, white, 40), CountPixels(chart2, white, 40)};
         QCOMPARE(CountPixels(chart1, blue), 0);
 
-        QVERIFY(w.Run(velta::Command::Automatic));
+        QVERIFY(w.Run(velta::FormCommand::Automatic));
         QCOMPARE(answers.messages, QStringList{velta::kTrySliderMessage});
         // The result, its statistics and the fitted lines' grid are shown.
         const QString size = FieldText(w, "Text3");
@@ -68,17 +68,17 @@ class AutomaticWindowTest : public QObject {
         for (auto* chart : {chart1, chart2}) QVERIFY(CountPixels(chart, pink) > 20);
         SaveScreenshot(w, "automatic.png");
         ws.Slider1.value = ws.Slider1.max;
-        QVERIFY(w.Run(velta::Command::Slider));
+        QVERIFY(w.Run(velta::FormCommand::Slider));
         QTest::qWait(50);
         for (auto* chart : {chart1, chart2}) QVERIFY(CountPixels(chart, blue) > 20);
         QCOMPARE(FieldText(w, "Text3"), size);
 
         // A new trimming drops the mark, and so does a new generation.
-        QVERIFY(w.Run(velta::Command::Trim));
+        QVERIFY(w.Run(velta::FormCommand::Trim));
         QCOMPARE(slider->Mark(), -1);
-        QVERIFY(w.Run(velta::Command::Automatic));
+        QVERIFY(w.Run(velta::FormCommand::Automatic));
         QCOMPARE(slider->Mark(), ws.SampleSizeM + 1);
-        QVERIFY(w.Run(velta::Command::Generate));
+        QVERIFY(w.Run(velta::FormCommand::Generate));
         QCOMPARE(slider->Mark(), -1);
     }
 };

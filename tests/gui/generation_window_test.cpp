@@ -60,7 +60,7 @@ class GenerationWindowTest : public QObject {
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] { progressSeen |= w.progressWindow() != nullptr; });
         poll.start(0);
-        QVERIFY(w.Run(velta::Command::Generate));
+        QVERIFY(w.Run(velta::FormCommand::Generate));
         QVERIFY(progressSeen);
         QVERIFY(w.progressWindow() == nullptr);
         QVERIFY(ws.cmdFilter.enabled && w.control("cmdFilter")->isEnabled());
@@ -111,7 +111,7 @@ class GenerationWindowTest : public QObject {
         w.show();
         LoadExample(w);
         QTimer::singleShot(0, &w, [&] { w.close(); });
-        QVERIFY(w.Run(velta::Command::Generate));
+        QVERIFY(w.Run(velta::FormCommand::Generate));
         QVERIFY(w.workspace().VirtualSampleTable.Empty() && !w.workspace().generationRunning);
         QCOMPARE(w.workspace().AbortRequested, std::string("0"));
         QVERIFY(!w.isVisible());

@@ -131,7 +131,7 @@ class MainWindowTest : public QObject {
         about->close();
         w.findChild<QAction*>("mnuNew")->trigger();
         QVERIFY(!about->isVisible());
-        w.Run(velta::Command::New);
+        w.Run(velta::FormCommand::New);
         w.Render();
         QVERIFY(!about->isVisible());
     }
@@ -198,7 +198,7 @@ class MainWindowTest : public QObject {
                 QTimer::singleShot(5, &w, [&] { w.findChild<QAction*>("mnuExit")->trigger(); });
             });
         });
-        w.Run(velta::Command::Generate);
+        w.Run(velta::FormCommand::Generate);
         QVERIFY(asked);
         QVERIFY(!ws.generationRunning);
         QVERIFY(!w.isVisible());

@@ -29,8 +29,8 @@ class ManualWindowTest : public QObject {
         w.show();
         LoadExample(w);
         velta::Workspace& ws = w.workspace();
-        QVERIFY(w.Run(velta::Command::Generate));
-        QVERIFY(w.Run(velta::Command::Trim));
+        QVERIFY(w.Run(velta::FormCommand::Generate));
+        QVERIFY(w.Run(velta::FormCommand::Trim));
         QVERIFY(ws.DataTrimmed);
         QVERIFY(w.control("cmdAutoSampleSize")->isEnabled());
         QVERIFY(w.control("tStudentSampleSize")->isEnabled());
@@ -80,7 +80,7 @@ class ManualWindowTest : public QObject {
         MainWindow w;
         w.show();
         LoadExample(w);
-        QVERIFY(w.Run(velta::Command::Generate));
+        QVERIFY(w.Run(velta::FormCommand::Generate));
         auto* slider = Control<QSlider>(w, "Slider1");
         // A drag says nothing until it is let go.
         DialogAnswerer answers(5);

@@ -23,23 +23,23 @@ class WholeRoadWindowTest : public QObject {
         MainWindow w;
         w.show();
         velta::Workspace& ws = w.workspace();
-        QVERIFY(w.Run(velta::Command::Open));
+        QVERIFY(w.Run(velta::FormCommand::Open));
         const int N = ws.sprMain.DataRowCount();
         QCOMPARE(N, 24);
-        QVERIFY(w.Run(velta::Command::Generate));
-        QVERIFY(w.Run(velta::Command::Trim));
+        QVERIFY(w.Run(velta::FormCommand::Generate));
+        QVERIFY(w.Run(velta::FormCommand::Trim));
         QVERIFY(ws.DataTrimmed);
         Control<QSlider>(w, "Slider1")->setValue(10);
         QCOMPARE(ws.Text4.text, std::string("10"));
 
-        QVERIFY(w.Run(velta::Command::Automatic));
+        QVERIFY(w.Run(velta::FormCommand::Automatic));
         QVERIFY(!ws.Text3.text.empty());
         // Automatic ends with its guidance; nothing else may have been said.
         answers.messages.removeAll(
             "You may try to select alternative sample sizes using the slider between the charts");
         ws.Text1.text = "2";
         w.Render();
-        QVERIFY(w.Run(velta::Command::StudentT));
+        QVERIFY(w.Run(velta::FormCommand::StudentT));
         QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join(" | ")));
         QVERIFY(!ws.Text5.text.empty());
         QCOMPARE(ws.StudentMarkDrawn, std::string("1"));

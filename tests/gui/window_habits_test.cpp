@@ -190,13 +190,13 @@ class WindowHabitsTest : public QObject {
     void escapeClosesAboutAndHelpAndCtrlQQuits() {
         MainWindow w;
         ShowActive(w);
-        w.Run(velta::Command::About);
+        w.Run(velta::FormCommand::About);
         QWidget* about = w.aboutWindow();
         QVERIFY(about && about->isVisible());
         ShowActive(*about);
         QTest::keyClick(about, Qt::Key_Escape);
         QVERIFY(!about->isVisible());
-        w.Run(velta::Command::About);
+        w.Run(velta::FormCommand::About);
         QVERIFY(about->isVisible());
         QTest::mouseClick(about->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
         QVERIFY(!about->isVisible());

@@ -1,4 +1,4 @@
-#include "engine/random.h"
+#include "analysis/random.h"
 
 namespace velta {
 

@@ -1,0 +1,235 @@
+// "Generate the virtual samples" driven headless: its checks and questions,
+// what a generation puts into the analysis, its progress window and abort.
+#include "commands/generate.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include "road.h"
+
+using namespace velta;
+using test::Road;
+
+namespace {
+
+const std::string kInvalid = "The specified number of virtual samples is not valid";
+const std::string kExceeds =
+    "The specified number of virtual samples exceeds the maximum number, and it will "
+    "generate redundant samples.\rDo you want to continue anyway?";
+const std::string kHigh =
+    "The specified number of virtual samples is high, and it may take a quite long time for "
+    "generation.\rDo you want to continue anyway?";
+
+// Every offered pause happens.
+struct PausingRoad : Road {
+    explicit PausingRoad(int32_t n, std::string v = "250") : Road(n, std::move(v)) {
+        ui.clockStep = 1.0;
+    }
+};
+
+// Int of the extremes of a table over the given rows.
+AxisRange Range(const Table2D& t, int32_t from, int32_t to, int32_t step, int32_t V) {
+    double lo = 1e300, hi = -1e300;
+    for (int32_t r = from; r <= to; r += step)
+        for (int32_t j = 0; j < V; ++j) lo = std::min(lo, t(r, j)), hi = std::max(hi, t(r, j));
+    return {static_cast<int32_t>(std::floor(lo)), static_cast<int32_t>(std::floor(hi)) + 1};
+}
+
+}  // namespace
+
+TEST(Generate, ValidatesTheNumberAndAsksAboutRedundantOrManySamples) {
+    // N = 10 allows 252 distinct samples, N = 6 allows 20, N = 24 allows
+    // C(24, 12) = 2,704,156, shown rounded as 2.70E+06: the comparison is
+    // with the exact maximum. Answering No stops.
+    const struct {
+        int32_t n;
+        const char* v;
+        std::string message;
+    } cases[] = {{10, "0", kInvalid},         {10, "-3", kInvalid},    {10, "abc", kInvalid},
+                 {10, "", kInvalid},          {10, "2.5", kInvalid},   {10, "1e12", kInvalid},
+                 {10, "2147483647", kInvalid}, {10, "250", {}},         {10, "251", kHigh},
+                 {10, "252", kHigh},          {10, "253", kExceeds},   {6, "21", kExceeds},
+                 {6, "300", kExceeds},        {6, "20", {}},           {24, "2700001", kHigh},
+                 {24, "2704156", kHigh},      {24, "2704157", kExceeds}};
+    for (const auto& c : cases) {
+        Road r(c.n, c.v);
+        if (c.n == 24) EXPECT_EQ(r.View().maximumNumber, "Maximum number: 2.70E+06");
+        r.ui.answers = {MsgAnswer::No};
+        r.Generate();
+        EXPECT_EQ(r.analysis().generation() == nullptr, !c.message.empty()) << c.v;
+        if (c.message.empty()) {
+            EXPECT_TRUE(r.ui.messages.empty()) << c.v;
+            continue;
+        }
+        const bool invalid = c.message == kInvalid;
+        ASSERT_EQ(r.ui.messages.size(), 1u) << c.v;
+        EXPECT_EQ(r.ui.messages[0].buttons, invalid ? MsgButtons::Ok : MsgButtons::YesNo);
+        test::ExpectOnlyMessage(r.ui, c.message, invalid ? MsgIcon::Critical : MsgIcon::None, c.v);
+    }
+}
+
+TEST(Generate, TheGenerationAndTheCloudsTheChartsShow) {
+    for (auto [n, v, jump] : {std::tuple{10, 40, 1}, {45, 30, 3}}) {
+        Road r(n, std::to_string(v));
+        r.Generate();
+        ASSERT_TRUE(r.ui.messages.empty());
+        const Generation& g = *r.analysis().generation();
+        EXPECT_EQ(std::tuple(g.samples, g.jump, g.completedAt), std::tuple(v, jump, "12:00:00"));
+        // The fixed value ranges cover the rows that hold data, never the zero rows.
+        EXPECT_EQ(g.meansAxis, Range(g.tables->means, jump - 1, n - 2, jump, v)) << n;
+        EXPECT_EQ(g.sdsAxis, Range(g.tables->sds, jump - 1, n - 2, jump, v)) << n;
+        const WindowView view = r.View();
+        for (const ChartPicture* c : {&view.meansChart, &view.sdsChart}) {
+            EXPECT_EQ(c->cloud.get(), c == &view.meansChart ? &g.tables->means : &g.tables->sds);
+            EXPECT_EQ(std::tuple(c->samples, c->categories, c->step, c->lastPoint),
+                      std::tuple(v, n - 2, jump, n - 3));
+            EXPECT_EQ(c->CategoryLabel(1), "2");
+            EXPECT_FALSE(c->lines || c->greyed || !c->marks.empty());
+        }
+        EXPECT_EQ(view.meansChart.axis, g.meansAxis);
+        EXPECT_TRUE(view.canTrim && !view.canAutomatic && !view.trimmed);
+        EXPECT_EQ(view.generationCompleted, "12:00:00");
+        EXPECT_FALSE(r.s.generationRunning || r.s.progress.shown);
+    }
+    // The smallest pilot: a single category.
+    Road three(3, "3");
+    three.Generate();
+    EXPECT_EQ(three.View().meansChart.categories, 1);
+    // Clouds beyond the 16-bit bound of the shared array routines.
+    Road big(20, "40000");
+    big.ui.answers = {MsgAnswer::Yes};
+    big.Generate();
+    ASSERT_TRUE(big.analysis().generation());
+    EXPECT_GT(big.analysis().generation()->meansAxis.upper,
+              big.analysis().generation()->meansAxis.lower);
+}
+
+TEST(Generate, ANewGenerationClearsTheTrimmingAndEveryAnswer) {
+    Road r(12, "40");
+    r.Trimmed();
+    r.s.inputs.maxError = "3";
+    ASSERT_TRUE(r.Run(Command::Automatic) && r.Run(Command::StudentT));
+    r.Slide(7);
+    ASSERT_TRUE(r.analysis().manual() && r.analysis().studentT());
+    r.Generate();
+    const WindowView v = r.View();
+    EXPECT_FALSE(r.analysis().trimming());
+    EXPECT_EQ(v.automaticSize + v.manualSize + v.studentTSize + v.cvManualLower, "");
+    EXPECT_EQ(v.slider, (SliderView{2, 4, 1, 3, 0, true}));
+    EXPECT_FALSE(v.canAutomatic || v.canStudentT || v.trimmed);
+    EXPECT_TRUE(v.meansChart.marks.empty());
+}
+
+TEST(Generate, FreshStartsGiveIdenticalTablesAndLaterRunsContinue) {
+    Table2D means[2];
+    for (Table2D& m : means) {
+        ResetProcessRandomSource();
+        Road r(12, "30");
+        Generate(r.s, r.ui);
+        m = r.analysis().generation()->tables->means;
+        if (&m == &means[1]) {
+            Generate(r.s, r.ui);
+            EXPECT_NE(r.analysis().generation()->tables->means, m);
+        }
+    }
+    EXPECT_EQ(means[0], means[1]);
+}
+
+TEST(Generate, ProgressWindowFollowsThePhasesAndOnlyHelpAboutExitRun) {
+    PausingRoad r(10, "4");
+    std::vector<float> bar1AfterSecond;
+    bool phase2Seen = false;
+    r.ui.onProcessEvents = [&] {
+        const GenerationProgress& p = r.s.progress;
+        EXPECT_TRUE(p.shown);
+        if (p.phases[0].active && p.drawn == 2) bar1AfterSecond.push_back(p.bars[0]);
+        if (p.phases[1].active && !phase2Seen) {
+            phase2Seen = true;
+            EXPECT_TRUE(p.phases[0].reached && !p.phases[0].active);
+            EXPECT_FALSE(p.phases[2].reached);
+            EXPECT_EQ(p.bars[0], 100.0f);
+        }
+        // Other commands wait for the generation; About does not.
+        EXPECT_FALSE(r.Run(Command::Generate));
+        EXPECT_FALSE(r.Run(Command::New));
+        EXPECT_FALSE(r.Slide(3));
+        EXPECT_TRUE(r.Run(Command::About));
+        EXPECT_EQ(r.View().generationStarted, "12:00:00");
+    };
+    r.Generate();
+    EXPECT_EQ(bar1AfterSecond, std::vector<float>{50.0f});
+    EXPECT_TRUE(phase2Seen);
+    EXPECT_FALSE(r.s.progress.shown || r.s.generationRunning);
+}
+
+TEST(Generate, AbortInEitherPhaseKeepsThePreviousAnalysis) {
+    // Before the first virtual sample: nothing made.
+    PausingRoad first(8, "30");
+    first.ui.onProcessEvents = [&] { first.s.abortRequested = true; };
+    first.Generate();
+    EXPECT_FALSE(first.analysis().generation());
+    EXPECT_FALSE(first.s.abortRequested || first.s.progress.shown);
+
+    PausingRoad r(10, "30");
+    r.Trimmed();
+    ASSERT_TRUE(r.Run(Command::Automatic));
+    const auto tables = r.analysis().trimming()->tables;
+    const std::string automatic = r.View().automaticSize;
+    for (int phase : {0, 1}) {
+        r.ui.onProcessEvents = [&] {
+            if ((phase == 0 ? r.s.progress.drawn : r.s.progress.summarised) >= 5)
+                r.s.abortRequested = true;
+        };
+        r.Generate();
+        EXPECT_EQ(r.analysis().trimming()->tables, tables) << phase;
+        EXPECT_EQ(r.View().automaticSize, automatic);
+        EXPECT_FALSE(r.s.abortRequested || r.s.progress.shown || r.s.generationRunning);
+    }
+    // The next generation starts with empty bars and greyed captions.
+    bool firstPause = true;
+    r.ui.onProcessEvents = [&] {
+        if (!std::exchange(firstPause, false)) return;
+        EXPECT_EQ(r.s.progress.bars[1] + r.s.progress.bars[2], 0.0f);
+        EXPECT_FALSE(r.s.progress.phases[1].reached || r.s.progress.phases[2].reached);
+    };
+    r.Generate();
+    EXPECT_NE(r.analysis().generation()->tables, nullptr);
+    EXPECT_FALSE(r.analysis().trimming());
+}
+
+// A generation that cannot fit in the memory at hand is refused before any
+// question.
+TEST(Generate, RefusesWhatMemoryCannotHold) {
+    Road r(30, "5000000");
+    r.ui.availableMemory = uint64_t{1} << 30;
+    r.Generate();
+    ASSERT_EQ(r.ui.messages.size(), 1u);
+    const auto& m = r.ui.messages[0];
+    EXPECT_EQ(m.icon, MsgIcon::Critical);
+    EXPECT_EQ(m.title, "VELTA");
+    EXPECT_NE(m.text.find("5000000 virtual samples"), std::string::npos) << m.text;
+    EXPECT_NE(m.text.find("1024 MB are available"), std::string::npos) << m.text;
+    EXPECT_FALSE(r.analysis().generation() || r.s.generationRunning);
+}
+
+// Edits after acceptance hold Generate back until the values are accepted
+// again; Exit is taken during a generation (it aborts it, like the close box).
+TEST(Generate, EditedUnitsAndExitDuringAGeneration) {
+    Road r(6);
+    UnitsEdited(r.s);
+    EXPECT_FALSE(r.View().canGenerate);
+    EXPECT_NE(r.View().note.find("The sampling units have changed"), std::string::npos);
+    EXPECT_FALSE(r.Run(Command::Generate));
+    EXPECT_TRUE(AcceptUnits(r.s, r.ui, PilotSource()));
+    EXPECT_TRUE(r.View().canGenerate);
+    EXPECT_EQ(r.View().note, "");
+
+    r.s.generationRunning = true;
+    EXPECT_TRUE(r.Run(Command::Exit));
+    EXPECT_TRUE(r.s.exitRequested);
+}

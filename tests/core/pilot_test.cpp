@@ -1,0 +1,154 @@
+// Accepting the typed values as the pilot: the statistics shown, the
+// maximum number of virtual samples and its cap, refusals that change
+// nothing, and what a new pilot does to the analysis.
+#include "analysis/pilot.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "road.h"
+#include "strd_reader.h"
+
+using namespace velta;
+
+namespace {
+
+struct Typed {
+    Session s;
+    ScriptedPlatform ui;
+    explicit Typed(const std::vector<std::string>& cells = {}) { test::TypeUnits(s, cells); }
+    bool Accept() { return AcceptUnits(s, ui, PilotSource()); }
+    // The shown texts of every statistic and of the boxes the acceptance fills.
+    std::string Shown() const {
+        const WindowView v = WindowViewOf(s);
+        return v.mean + "|" + v.sd + "|" + v.n + "|" + v.jackknifeSd + "|" + v.jackknifeSeMean +
+               "|" + v.jackknifeSeSd + "|" + v.inputs.studentSd + "|" + v.maximumNumber + "|" +
+               v.inputs.virtualSamples + "|" + (v.canGenerate ? "1" : "0");
+    }
+};
+
+}  // namespace
+
+TEST(Pilot, OneToFiveShowsEveryStatistic) {
+    Typed f({"1", "2", "3", "4", "5"});
+    EXPECT_TRUE(f.Accept());
+    EXPECT_TRUE(f.ui.messages.empty());
+    EXPECT_EQ(f.Shown(), "3.|1.581|5|1.647|.707|.455|1.58|Maximum number: 1.00E+01|10|1");
+
+    const SampleStats s = ComputeSampleStats(std::vector<double>{0, 1, 2, 3, 4, 5});
+    EXPECT_NEAR(s.sd, 1.58113883, 1e-8);
+    EXPECT_NEAR(s.jackknifeSd, 1.64698934, 1e-8);
+    EXPECT_NEAR(s.jackknifeSeMean, 0.70710678, 1e-8);
+    EXPECT_NEAR(s.jackknifeSeSd, 0.45514122, 1e-8);
+    // The jackknife standard error of the mean is sd / sqrt(n).
+    const SampleStats t = ComputeSampleStats({0, 3.1, 9.4, 2.2, 7.7, 5.0, 1.3, 8.8, 6.6});
+    EXPECT_NEAR(t.jackknifeSeMean, t.sd / std::sqrt(8.0), 1e-12);
+
+    Typed same({"7", "7", "7", "7"});  // constant values have zero spread
+    EXPECT_TRUE(same.Accept());
+    const WindowView v = WindowViewOf(same.s);
+    EXPECT_EQ(v.mean + v.sd + v.jackknifeSeMean, "7...");
+}
+
+TEST(Pilot, MaximumNumberAndTheCapOfTheRequestedNumber) {
+    for (const auto& [n, max] : {std::pair{4, 6.0}, {7, 35.0}, {20, 184756.0}})
+        EXPECT_EQ(MaxVirtualSamples(n), max) << n;
+    // Beyond 170 values the factorials overflow; the log-gamma value stays close.
+    EXPECT_NEAR(MaxVirtualSamples(171) / MaxVirtualSamples(170), 171.0 / 86.0, 1e-9);
+    EXPECT_NEAR(MaxVirtualSamples(1000) / 2.702882409454366e299, 1.0, 1e-11);
+
+    std::vector<std::string> twelve, thousand;
+    for (int i = 1; i <= 12; ++i) twelve.push_back(std::to_string(i * 1.5));
+    for (int i = 0; i < 1000; ++i) thousand.push_back(std::to_string((i * 37) % 101));
+    Typed f(twelve);
+    f.s.inputs.virtualSamples = "abc";  // not a number: left for the generation to refuse
+    EXPECT_TRUE(f.Accept());
+    EXPECT_EQ(f.s.inputs.virtualSamples, "abc");
+    EXPECT_EQ(WindowViewOf(f.s).maximumNumber, "Maximum number: 9.24E+02");
+
+    // Large pilots get a finite maximum, and the default stays under it.
+    Typed big(thousand);
+    EXPECT_TRUE(big.Accept());
+    EXPECT_EQ(WindowViewOf(big.s).n, "1000");
+    EXPECT_EQ(WindowViewOf(big.s).maximumNumber, "Maximum number: 2.70E+299");
+    EXPECT_EQ(big.s.inputs.virtualSamples, "250");
+}
+
+TEST(Pilot, BadCellsAndSizesLeaveEverythingAsItWas) {
+    Typed f({"1", "2", "3", "4", "5"});
+    ASSERT_TRUE(f.Accept());
+    const std::string before = f.Shown();
+    const std::string kBad =
+        "There is something wrong with the file you are trying to open. Please, check";
+    struct Case {
+        std::vector<std::string> cells;
+        std::string message;
+    } cases[] = {
+        {{"1", "2", "abc", "4", "5"}, kBad},
+        {{"1", "2", "1e999"}, kBad},
+        {{"nan", "2", "3"}, kBad},
+        {{"1", "inf", "3"}, kBad},
+        {{"1", "2", " ", "4"}, kBad},
+        {{"1", "2", "", "4", "5"}, kBad},  // a gap between values
+        {{"1", "1,234", "3"},
+         kBad + "\r\rCell A2 holds \"1,234\", which reads as 1234 with a thousands separator "
+                "or as 1.234 with a decimal comma: type the number without the separator, or "
+                "with a point."},
+        {{"1e300", "-1e300", "1e300"},
+         "The statistics of these values exceed the range of the numbers VELTA can compute "
+         "with. Please, check the values."},
+        {{"4.5", "4.5"}, "At least 3 sampling units are needed: the pre-sample holds 2."},
+        {std::vector<std::string>(1001, "4.5"),
+         "The pre-sample holds 1001 sampling units; VELTA handles at most 1000."},
+    };
+    for (const auto& c : cases) {
+        Typed g;
+        g.s = f.s;
+        g.s.units.ClearAll();
+        test::TypeUnits(g.s, c.cells);
+        EXPECT_FALSE(g.Accept()) << c.message;
+        test::ExpectOnlyMessage(g.ui, c.message, MsgIcon::Critical);
+        EXPECT_EQ(g.Shown(), before);
+    }
+    // A value in another column makes its row part of the data.
+    Typed other({"1", "2", "3"});
+    other.s.units.SetCell(2, 4, "9");
+    EXPECT_FALSE(other.Accept());
+}
+
+TEST(Pilot, OnlyNewValuesReplaceTheAnalysis) {
+    test::Road r(12, "40");
+    r.Trimmed();
+    const auto trimmed = r.analysis().trimming()->tables;
+    // The same values accepted again (an edit undone): everything stays.
+    UnitsEdited(r.s);
+    EXPECT_TRUE(AcceptUnits(r.s, r.ui, PilotSource()));
+    EXPECT_EQ(r.analysis().trimming()->tables, trimmed);
+    EXPECT_TRUE(r.View().canGenerate);
+    // Other values: a new pilot, and nothing computed from the old one.
+    r.s.units.SetCell(1, 3, "99");
+    UnitsEdited(r.s);
+    EXPECT_TRUE(AcceptUnits(r.s, r.ui, PilotSource()));
+    EXPECT_FALSE(r.analysis().generation());
+    EXPECT_EQ(r.analysis().pilot()->texts[2], "99");
+}
+
+// Mean and standard deviation against the certified values of the NIST StRD
+// univariate data sets.
+TEST(Pilot, NistUnivariateReferenceValues) {
+    for (const char* name : {"Lew", "Lottery", "Mavro", "Michelso", "NumAcc1", "NumAcc2", "NumAcc3",
+                             "NumAcc4", "PiDigits"}) {
+        const auto file = reference::ReadStrd(name);
+        std::vector<double> x{0.0};  // one-based
+        for (double v : file.Column(0)) x.push_back(v);
+        const SampleStats s = ComputeSampleStats(x);
+        const std::string_view n = name;  // the two hardest sets lose some digits
+        const double sdDigits = n == "NumAcc3" || n == "NumAcc4" ? 8 : 12;
+        EXPECT_EQ(s.n, file.Certified("n")) << name;
+        EXPECT_GE(reference::AgreeingDigits(s.mean, file.Certified("mean")), 12.0) << name;
+        EXPECT_GE(reference::AgreeingDigits(s.sd, file.Certified("sd")), sdDigits) << name;
+    }
+}
