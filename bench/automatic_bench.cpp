@@ -1,17 +1,16 @@
 // The "Automatic" command on a generated and trimmed cloud: the breakpoint
-// search, both charts' lines and automatic lines, and the hand-over to the
-// manual drawing. Each run starts from the freshly trimmed workspace.
+// search, the standard deviations' lines, the statistics and the hand-over to
+// the manual size, then the view of the session.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <string>
 
-#include "app/commands.h"
-#include "data/presample.h"
-#include "engine/generation_command.h"
-#include "model/workspace.h"
+#include "commands/command_table.h"
+#include "commands/generate.h"
+#include "commands/pilot_commands.h"
 #include "platform/scripted/scripted_platform.h"
-#include "regression/automatic.h"
+#include "view/window_view.h"
 
 namespace {
 
@@ -20,27 +19,26 @@ using namespace velta;
 void BM_Automatic(benchmark::State& state) {
     const auto n = static_cast<int32_t>(state.range(0));
     const auto v = static_cast<int32_t>(state.range(1));
-    Workspace trimmed;
-    Form_Load(trimmed);
-    for (int32_t i = 1; i <= n; ++i) trimmed.sprMain.SetCell(1, i, 20.0 + std::fmod(i * 7.31, 9.7));
+    Session trimmed;
+    for (int32_t i = 1; i <= n; ++i) trimmed.units.SetCell(1, i, 20.0 + std::fmod(i * 7.31, 9.7));
     ScriptedPlatform ui;  // answers Yes to the question about many samples
-    ComputePreSampleStats(trimmed, ui);
-    trimmed.txtLimite.text = std::to_string(v);
+    AcceptUnits(trimmed, ui, PilotSource());
+    trimmed.inputs.virtualSamples = std::to_string(v);
     RandomSource rng;
-    RunGeneration(trimmed, ui, rng);
-    RunCommand(trimmed, ui, FormCommand::Trim);
+    Generate(trimmed, ui, rng);
+    RunCommand(trimmed, ui, Command::Trim);
 
     for (auto _ : state) {
         state.PauseTiming();
-        Workspace ws = trimmed;
+        Session s = trimmed;  // shares the tables: cheap
         ui.messages.clear();
         state.ResumeTiming();
-        cmdAutoSampleSize_Click(ws, ui);
-        benchmark::DoNotOptimize(ws.VtChart1.Data().Row(0));
+        RunCommand(s, ui, Command::Automatic);
+        const WindowView view = WindowViewOf(s);
+        benchmark::DoNotOptimize(view.meansChart.lines);
         state.PauseTiming();
-        if (ws.AutoSizeDone != "1") state.SkipWithError(ui.LastMessage().c_str());
-        state.counters["size"] = std::stod("0" + ws.Text3.text);
-        ws = Workspace();  // the copy's memory goes outside the timing
+        if (view.automaticSize.empty()) state.SkipWithError(ui.LastMessage().c_str());
+        state.counters["size"] = std::stod("0" + view.automaticSize);
         state.ResumeTiming();
     }
 }

@@ -1,17 +1,16 @@
 // Generation (drawing and prefix statistics), the whole generation command,
-// and the charts: first render of a cloud and re-render after a line move.
+// and the charts: first render of a cloud and re-render after a mark move.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cmath>
 #include <vector>
 
-#include "model/workspace.h"
-#include "model/chart_model.h"
-#include "data/presample.h"
-#include "engine/generation.h"
-#include "engine/generation_command.h"
+#include "analysis/generation.h"
+#include "commands/generate.h"
+#include "commands/pilot_commands.h"
 #include "platform/scripted/scripted_platform.h"
+#include "view/window_view.h"
 
 #ifdef VELTA_BENCH_GUI
 #include <QApplication>
@@ -44,16 +43,11 @@ void BM_Generate(benchmark::State& state) {
     const auto n = static_cast<int32_t>(state.range(0));
     const auto v = static_cast<int32_t>(state.range(1));
     const std::vector<double> p = PreSample(n);
-    Workspace ws;
-    ws.Jump = JumpFor(n);
-    BenchPlatform ui;
     RandomSource rng;
     for (auto _ : state) {
-        StatsTables out;
-        GenerateVirtualSamples(p, v, out, ws, ui, rng);
-        benchmark::DoNotOptimize(out.means.Row(0));
+        auto out = GenerateClouds(p, v, JumpFor(n), rng, NoProgress());
+        benchmark::DoNotOptimize(out->means.Row(0));
     }
-    state.counters["pauses"] = ui.processEventsCalls / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_Generate)
     ->Args({20, 250})
@@ -63,22 +57,24 @@ BENCHMARK(BM_Generate)
     ->Args({200, 10000})
     ->Unit(benchmark::kMillisecond);
 
-// The whole command headless: validation, generation, chart models, markers.
+// The whole command headless: validation, the progress window's pauses,
+// generation, value ranges, and the charts' pictures.
 void BM_GenerateCommand(benchmark::State& state) {
     const auto n = static_cast<int32_t>(state.range(0));
     const auto v = static_cast<int32_t>(state.range(1));
-    Workspace ws;
-    Form_Load(ws);
+    Session s;
     const std::vector<double> p = PreSample(n);
-    for (int32_t i = 1; i <= n; ++i) ws.sprMain.SetCell(1, i, p[static_cast<size_t>(i)]);
+    for (int32_t i = 1; i <= n; ++i) s.units.SetCell(1, i, p[static_cast<size_t>(i)]);
     BenchPlatform ui;
-    ComputePreSampleStats(ws, ui);
+    AcceptUnits(s, ui, PilotSource());
     RandomSource rng;
     for (auto _ : state) {
-        ws.txtLimite.text = std::to_string(v);
-        RunGeneration(ws, ui, rng);
-        benchmark::DoNotOptimize(ws.VtChart1.Data().Row(0));
+        s.inputs.virtualSamples = std::to_string(v);
+        Generate(s, ui, rng);
+        const WindowView view = WindowViewOf(s);
+        benchmark::DoNotOptimize(view.meansChart.cloud->Row(0));
     }
+    state.counters["pauses"] = ui.processEventsCalls / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_GenerateCommand)->Args({20, 184756})->Unit(benchmark::kMillisecond);
 
@@ -95,74 +91,58 @@ QApplication& App() {
     return *app;
 }
 
-StatsTables Tables(int32_t n, int32_t v) {
-    Workspace ws;
-    ws.Jump = JumpFor(n);
-    BenchPlatform ui;
+// The picture of a generated cloud as the window shows it.
+ChartPicture Picture(int32_t n, int32_t v) {
     RandomSource rng;
-    StatsTables out;
-    GenerateVirtualSamples(PreSample(n), v, out, ws, ui, rng);
-    return out;
-}
-
-// What the generation command puts into one chart.
-void LoadCloud(ChartModel& c, const Table2D& t, int32_t n, int32_t v, int32_t cols) {
-    c.SetDataGrid(n - 2, cols);
-    c.LoadBlock(t, n - 2, cols);
-    c.SetCloudSeries(v);
-    for (int32_t q = 1; q <= n - 2; ++q) c.SetRowLabel(q, std::to_string(q + 1));
-    c.Axis() = {false, 20.0, 30.0, "##0.0##"};
-    c.MarkCloudSeries(v, 1, n - 3, kCloudMarkerSize);
+    auto t = std::make_shared<const CloudTables>(
+        *GenerateClouds(PreSample(n), v, JumpFor(n), rng, NoProgress()));
+    ChartPicture c;
+    c.caption = "Means";
+    c.cloud = std::shared_ptr<const Table2D>(t, &t->means);
+    c.samples = v;
+    c.categories = n - 2;
+    c.lastPoint = n - 3;
+    c.axis = AxisRange{20, 30};
+    return c;
 }
 
 void BM_RenderFirst(benchmark::State& state) {
     App();
-    const int32_t n = 20;
     const auto v = static_cast<int32_t>(state.range(0));
-    const StatsTables t = Tables(n, v);
-    ChartModel model("Means");
-    qt::ChartView view(model);
+    const ChartPicture picture = Picture(20, v);
+    qt::ChartView view;
     view.resize(700, 500);
     view.show();
     QApplication::processEvents();
     for (auto _ : state) {
-        LoadCloud(model, t.means, n, v, v);
-        view.Render();
+        view.Show(ChartPicture());
+        view.Show(picture);
         QImage image = view.grab().toImage();
         benchmark::DoNotOptimize(image.bits());
     }
 }
 BENCHMARK(BM_RenderFirst)->Arg(250)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-// A manual line moved one category: clear the line columns, store the ladder,
-// reload the chart with V + 35 columns, format the line, re-render.
+// A manual size moved one category: the overlay layer re-rendered.
 void BM_RenderLineMove(benchmark::State& state) {
     App();
-    const int32_t n = 20;
     const auto v = static_cast<int32_t>(state.range(0));
-    StatsTables t = Tables(n, v);
-    WidenTable(t.means, v + kLineColumnCount);
-    ChartModel model("Means");
-    LoadCloud(model, t.means, n, v, v + kLineColumnCount);
-    qt::ChartView view(model);
+    ChartPicture picture = Picture(20, v);
+    qt::ChartView view;
     view.resize(700, 500);
     view.show();
     QApplication::processEvents();
-    view.Render();
+    view.Show(picture);
+    const int full = view.FullRedraws();
     int32_t point = 4;
     for (auto _ : state) {
-        RemoveVerticalLine(model, point);
         point = point == 4 ? 5 : 4;
-        for (int32_t r = 0; r <= n - 2; ++r)
-            for (int32_t c = v + 19; c <= v + 34; ++c) t.means(r, c) = 0.0;
-        StoreLadder(t.means, point - 1, v + 19, 20.0, 30.0);
-        model.LoadBlock(t.means, n - 2, v + kLineColumnCount);
-        FormatVerticalLine(model, point, kManualLineColour);
-        view.Render();
+        picture.marks = {{SizeMark::Kind::Manual, point}};
+        view.Show(picture);
         QImage image = view.grab().toImage();
         benchmark::DoNotOptimize(image.bits());
     }
-    state.counters["full_redraws"] = view.FullRedraws();
+    state.counters["full_redraws"] = view.FullRedraws() - full;
 }
 BENCHMARK(BM_RenderLineMove)->Arg(100000)->Unit(benchmark::kMillisecond);
 

@@ -1,15 +1,16 @@
-// Trimming both clouds, and one slider move: the line on both charts, the
-// statistics at the size and, with the window's chart views, the repaint.
+// Trimming both clouds, and one slider move: the statistics at the size, the
+// view of the session and, with the window's chart views, the repaint.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <string>
 
-#include "app/commands.h"
-#include "charts/trim.h"
-#include "data/presample.h"
-#include "engine/generation_command.h"
+#include "analysis/trimming.h"
+#include "commands/command_table.h"
+#include "commands/generate.h"
+#include "commands/pilot_commands.h"
 #include "platform/scripted/scripted_platform.h"
+#include "view/window_view.h"
 
 #ifdef VELTA_BENCH_GUI
 #include <QApplication>
@@ -22,29 +23,26 @@ namespace {
 
 using namespace velta;
 
-// A workspace after a generation of v virtual samples from n units.
-void Generated(Workspace& ws, ScriptedPlatform& ui, int32_t n, int32_t v) {
-    Form_Load(ws);
-    for (int32_t i = 1; i <= n; ++i) ws.sprMain.SetCell(1, i, 20.0 + std::fmod(i * 7.31, 9.7));
-    ComputePreSampleStats(ws, ui);
-    ws.txtLimite.text = std::to_string(v);
+// A session after a generation of v virtual samples from n units.
+void Generated(Session& s, ScriptedPlatform& ui, int32_t n, int32_t v) {
+    for (int32_t i = 1; i <= n; ++i) s.units.SetCell(1, i, 20.0 + std::fmod(i * 7.31, 9.7));
+    AcceptUnits(s, ui, PilotSource());
+    s.inputs.virtualSamples = std::to_string(v);
     ui.answers = {MsgAnswer::Yes};
     RandomSource rng;
-    RunGeneration(ws, ui, rng);
+    Generate(s, ui, rng);
     ui.messages.clear();
 }
 
 void BM_Trim(benchmark::State& state) {
     const auto n = static_cast<int32_t>(state.range(0));
     const auto v = static_cast<int32_t>(state.range(1));
-    Workspace ws;
+    Session s;
     ScriptedPlatform ui;
-    Generated(ws, ui, n, v);
-    const StatsTables& t = ws.VirtualSampleTable;
-    StatsTables out;
+    Generated(s, ui, n, v);
+    const CloudTables& t = *s.analysis.generation()->tables;
     for (auto _ : state) {
-        TrimTable(n, v, 5, t.means, out.means);
-        TrimTable(n, v, 5, t.sds, out.sds);
+        const CloudTables out = TrimClouds(t, 5);
         benchmark::DoNotOptimize(out.means.Row(0));
     }
 }
@@ -65,39 +63,43 @@ QApplication& App() {
 void BM_ManualSize(benchmark::State& state) {
     const auto n = static_cast<int32_t>(state.range(0));
     const auto v = static_cast<int32_t>(state.range(1));
-    Workspace ws;
+    Session s;
     ScriptedPlatform ui;
-    Generated(ws, ui, n, v);
-    ws.txtPerc.text = "5";
-    RunCommand(ws, ui, FormCommand::Trim);
-    RunSlider(ws, ui, n / 2);
+    Generated(s, ui, n, v);
+    RunCommand(s, ui, Command::Trim);
+    MoveSlider(s, ui, n / 2);
 #ifdef VELTA_BENCH_GUI
     App();
-    qt::ChartView means(ws.VtChart1), sds(ws.VtChart2);
+    qt::ChartView means, sds;
     for (qt::ChartView* view : {&means, &sds}) {
         view->resize(700, 400);
         view->show();
     }
     QApplication::processEvents();
+    means.Show(WindowViewOf(s).meansChart);
+    sds.Show(WindowViewOf(s).sdsChart);
     const int full = means.FullRedraws() + sds.FullRedraws();
 #endif
     int32_t size = n / 2;
+    std::string shown;
     for (auto _ : state) {
         size = size == n / 2 ? n / 2 + 1 : n / 2;
-        RunSlider(ws, ui, size);
+        MoveSlider(s, ui, size);
+        const WindowView view = WindowViewOf(s);
 #ifdef VELTA_BENCH_GUI
-        for (qt::ChartView* view : {&means, &sds}) {
-            view->Render();
-            QImage image = view->grab().toImage();
+        means.Show(view.meansChart);
+        sds.Show(view.sdsChart);
+        for (qt::ChartView* chart : {&means, &sds}) {
+            QImage image = chart->grab().toImage();
             benchmark::DoNotOptimize(image.bits());
         }
 #endif
-        benchmark::DoNotOptimize(ws.sprRep.Revision());
+        shown = view.manualSize;
     }
 #ifdef VELTA_BENCH_GUI
     state.counters["full_redraws"] = means.FullRedraws() + sds.FullRedraws() - full;
 #endif
-    if (!ui.messages.empty() || ws.Text4.text != std::to_string(size))
+    if (!ui.messages.empty() || shown != std::to_string(size))
         state.SkipWithError("the slider did not draw");
 }
 BENCHMARK(BM_ManualSize)->Args({20, 184756})->Unit(benchmark::kMillisecond);

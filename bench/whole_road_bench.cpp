@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "data/presample.h"
-#include "engine/generation_command.h"
 #include "analysis/random.h"
-#include "model/workspace.h"
+#include "commands/command_table.h"
+#include "commands/generate.h"
+#include "commands/pilot_commands.h"
 #include "platform/scripted/scripted_platform.h"
+#include "view/window_view.h"
 
 namespace {
 
@@ -29,22 +29,22 @@ void BM_WholeRoad(benchmark::State& state) {
     RandomSource rng;
     for (auto _ : state) {
         state.PauseTiming();
-        Workspace ws;
-        Form_Load(ws);
-        for (int32_t i = 1; i <= n; ++i) ws.sprMain.SetCell(1, i, 20.0 + std::fmod(i * 7.31, 9.7));
-        ComputePreSampleStats(ws, ui);
-        ws.txtLimite.text = std::to_string(v);
-        ws.Text1.text = "2";
+        Session s;
+        for (int32_t i = 1; i <= n; ++i) s.units.SetCell(1, i, 20.0 + std::fmod(i * 7.31, 9.7));
+        AcceptUnits(s, ui, PilotSource());
+        s.inputs.virtualSamples = std::to_string(v);
+        s.inputs.maxError = "2";
         ui.messages.clear();
         state.ResumeTiming();
 
-        RunGeneration(ws, ui, rng);
-        const bool trimmed = RunCommand(ws, ui, FormCommand::Trim);
-        const bool automatic = RunCommand(ws, ui, FormCommand::Automatic);
-        const bool moved = RunSlider(ws, ui, n / 2);
-        const bool student = RunCommand(ws, ui, FormCommand::StudentT);
+        Generate(s, ui, rng);
+        const bool trimmed = RunCommand(s, ui, Command::Trim);
+        const bool automatic = RunCommand(s, ui, Command::Automatic);
+        const bool moved = MoveSlider(s, ui, n / 2);
+        const bool student = RunCommand(s, ui, Command::StudentT);
         ui.files.push_back(report);
-        const bool saved = RunCommand(ws, ui, FormCommand::ConfigurationAndResults);
+        const bool saved = RunCommand(s, ui, Command::WriteReport);
+        const WindowView view = WindowViewOf(s);
 
         // The questions of a large generation and the guidance of Automatic
         // are expected; a warning or an error is not.
@@ -52,7 +52,7 @@ void BM_WholeRoad(benchmark::State& state) {
             return m.icon != MsgIcon::Critical && m.icon != MsgIcon::Exclamation;
         });
         if (!trimmed || !automatic || !moved || !student || !saved || !ui.messages.empty() ||
-            ws.Text3.text.empty() || ws.Text4.text.empty() || ws.Text5.text.empty()) {
+            view.automaticSize.empty() || view.manualSize.empty() || view.studentTSize.empty()) {
             // The benchmark library keeps the pointer, not the text.
             static std::string why;
             why = ui.messages.empty() ? "a step of the road was refused" : ui.LastMessage();

@@ -3,19 +3,19 @@
 #include <filesystem>
 #include <ostream>
 
-#include "app/commands.h"
+#include "commands/command_table.h"
+#include "commands/pilot_commands.h"
 #include "base/numbers.h"
-#include "charts/manual.h"
 #include "cli/output_file.h"
 #include "cli/tables.h"
-#include "data/presample.h"
+#include "view/window_view.h"
 #include "analysis/random.h"
 
 namespace velta::cli {
 
 namespace fs = std::filesystem;
 
-const StepRecord* Analysis::Step(const std::string& command) const {
+const StepRecord* ColumnRun::Step(const std::string& command) const {
     for (const StepRecord& s : steps)
         if (s.command == command) return &s;
     return nullptr;
@@ -25,8 +25,8 @@ namespace {
 
 // Runs one step: `run` returns the step's status.
 template <typename Run>
-StepRecord& Record(Analysis& a, BatchPlatform& ui, const std::string& command, Run run) {
-    ui.BeginStep(command, &a.ws);
+StepRecord& Record(ColumnRun& a, BatchPlatform& ui, const std::string& command, Run run) {
+    ui.BeginStep(command, &a.session);
     std::string status = run();
     ui.EndStep();
     a.steps.push_back({command, std::move(status), ui.StepMessages()});
@@ -34,18 +34,17 @@ StepRecord& Record(Analysis& a, BatchPlatform& ui, const std::string& command, R
 }
 
 // Runs a command of the table; "unavailable" or "refused" when it did not run.
-std::string RunTableCommand(Analysis& a, BatchPlatform& ui, FormCommand c) {
-    if (!HandlerOf(c)) return "unavailable";
-    return RunCommand(a.ws, ui, c) ? "ran" : "refused";
+std::string RunTableCommand(ColumnRun& a, BatchPlatform& ui, Command c) {
+    return RunCommand(a.session, ui, c) ? "ran" : "refused";
 }
 
-void Skip(Analysis& a, const std::string& command) {
+void Skip(ColumnRun& a, const std::string& command) {
     a.steps.push_back({command, "skipped", {}});
 }
 
 // Reports a step that did not produce its result, with the exit status it
 // means. Messages the command showed have been printed already.
-void StepFailed(Analysis& a, const StepRecord& s, int status, std::ostream& err) {
+void StepFailed(ColumnRun& a, const StepRecord& s, int status, std::ostream& err) {
     a.Fail(status);
     if (s.status == "unavailable")
         err << "velta-cli: " << s.command << " is not available in this build\n";
@@ -63,41 +62,42 @@ std::string WithSuffix(const std::string& path, const std::string& suffix) {
     return (p.parent_path() / (p.stem().string() + suffix + p.extension().string())).string();
 }
 
-bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& sheet) {
-    ResetWorkspace(a.ws);
+bool AcceptSheetColumn(ColumnRun& a, BatchPlatform& ui, const ImportedSheet& sheet) {
+    a.session = Session();
     a.file = sheet.fileName;
     a.column = sheet.data.column;
     if (IsColumnHeader(sheet.data)) a.header = sheet.data.Text(0);
     const StepRecord& s = Record(
-        a, ui, "Open", [&] { return AcceptImportedSheet(a.ws, ui, sheet) ? "done" : "failed"; });
+        a, ui, "Open", [&] { return AcceptSheet(a.session, ui, sheet) ? "done" : "failed"; });
     if (s.status != "done") a.Fail(kExitBadInput);
     return s.status == "done";
 }
 
-bool AcceptValues(Analysis& a, BatchPlatform& ui, const std::vector<std::string>& values) {
-    ResetWorkspace(a.ws);
+bool AcceptValues(ColumnRun& a, BatchPlatform& ui, const std::vector<std::string>& values) {
+    a.session = Session();
     // Typed values, as "Pre-sampling results" accepts them (without saving
     // them as .xls first).
     for (size_t i = 0; i < values.size(); ++i)
-        a.ws.sprMain.SetCell(1, static_cast<int32_t>(i + 1), values[i]);
-    const StepRecord& s =
-        Record(a, ui, "Open", [&] { return ComputePreSampleStats(a.ws, ui) ? "done" : "failed"; });
+        a.session.units.SetCell(1, static_cast<int32_t>(i + 1), values[i]);
+    const StepRecord& s = Record(a, ui, "Open", [&] {
+        return AcceptUnits(a.session, ui, PilotSource()) ? "done" : "failed";
+    });
     if (s.status != "done") a.Fail(kExitBadInput);
     return s.status == "done";
 }
 
-void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::string& suffix,
+void RunAnalysis(ColumnRun& a, BatchPlatform& ui, const Options& o, const std::string& suffix,
                  const ChartExporter& exportChart, std::ostream& err) {
-    Workspace& ws = a.ws;
+    Session& s = a.session;
+    const Analysis& analysis = s.analysis;
 
     // Generate, from the chosen start of the random source.
-    if (!o.virtualSamples.empty()) ws.txtLimite.text = o.virtualSamples;
+    if (!o.virtualSamples.empty()) s.inputs.virtualSamples = o.virtualSamples;
     SeedProcessRandomSource(o.seed);
     const StepRecord& gen = Record(a, ui, "Generate", [&] {
-        const std::string ran = RunTableCommand(a, ui, FormCommand::Generate);
+        const std::string ran = RunTableCommand(a, ui, Command::Generate);
         if (ran != "ran") return ran;
-        return ws.cmdFilter.enabled && !ws.VirtualSampleTable.Empty() ? std::string("done")
-                                                                      : std::string("failed");
+        return analysis.generation() ? std::string("done") : std::string("failed");
     });
     bool ok = gen.status == "done";
     if (!ok) {
@@ -112,27 +112,27 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
 
     // Trim.
     if (ok) {
-        ws.txtPerc.text = o.trim;
-        const StepRecord& s = Record(a, ui, "Trim", [&] {
-            const std::string ran = RunTableCommand(a, ui, FormCommand::Trim);
+        s.inputs.trimPercent = o.trim;
+        const StepRecord& step = Record(a, ui, "Trim", [&] {
+            const std::string ran = RunTableCommand(a, ui, Command::Trim);
             if (ran != "ran") return ran;
-            return ws.DataTrimmed ? std::string("done") : std::string("failed");
+            return analysis.trimming() ? std::string("done") : std::string("failed");
         });
-        ok = s.status == "done";
-        if (!ok) StepFailed(a, s, kExitFailed, err);
+        ok = step.status == "done";
+        if (!ok) StepFailed(a, step, kExitFailed, err);
     } else {
         Skip(a, "Trim");
     }
 
     // Automatic: its failure does not stop a manual size or Student-t.
     if (ok) {
-        const StepRecord& s = Record(a, ui, "Automatic", [&] {
-            const std::string ran = RunTableCommand(a, ui, FormCommand::Automatic);
+        const StepRecord& step = Record(a, ui, "Automatic", [&] {
+            const std::string ran = RunTableCommand(a, ui, Command::Automatic);
             if (ran != "ran") return ran;
-            return ws.SampleSizeM != 0 && !ws.Text3.text.empty() ? std::string("done")
-                                                                 : std::string("failed");
+            return analysis.automatic() && analysis.automatic()->succeeded ? std::string("done")
+                                                                           : std::string("failed");
         });
-        if (s.status != "done") StepFailed(a, s, kExitFailed, err);
+        if (step.status != "done") StepFailed(a, step, kExitFailed, err);
     } else {
         Skip(a, "Automatic");
     }
@@ -140,12 +140,12 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
     // Manual: the slider moved to the asked size.
     if (o.manual) {
         if (ok) {
-            const StepRecord& s = Record(a, ui, "Manual", [&] {
-                ws.Slider1.value = *o.manual;
-                Slider1_Change(ws, ui);
-                return ws.Text4.text == FormatInteger(*o.manual) ? "done" : "failed";
+            const StepRecord& step = Record(a, ui, "Manual", [&] {
+                MoveSlider(s, ui, *o.manual);
+                return analysis.manual() && analysis.manual()->size == *o.manual ? "done"
+                                                                                 : "failed";
             });
-            if (s.status != "done") StepFailed(a, s, kExitFailed, err);
+            if (step.status != "done") StepFailed(a, step, kExitFailed, err);
         } else {
             Skip(a, "Manual");
         }
@@ -154,15 +154,15 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
     // Student-t, only when a maximum difference is given.
     if (o.maxError) {
         if (ok) {
-            ws.cmbAlphaStud.text = o.alpha;
-            ws.Text1.text = *o.maxError;
-            if (o.sd) ws.Text2.text = *o.sd;
-            const StepRecord& s = Record(a, ui, "Student-t", [&] {
-                const std::string ran = RunTableCommand(a, ui, FormCommand::StudentT);
+            s.inputs.alpha = o.alpha;
+            s.inputs.maxError = *o.maxError;
+            if (o.sd) s.inputs.studentSd = *o.sd;
+            const StepRecord& step = Record(a, ui, "Student-t", [&] {
+                const std::string ran = RunTableCommand(a, ui, Command::StudentT);
                 if (ran != "ran") return ran;
-                return ws.Text5.text.empty() ? std::string("failed") : std::string("done");
+                return analysis.studentT() ? std::string("done") : std::string("failed");
             });
-            if (s.status != "done") StepFailed(a, s, kExitFailed, err);
+            if (step.status != "done") StepFailed(a, step, kExitFailed, err);
         } else {
             Skip(a, "Student-t");
         }
@@ -172,9 +172,9 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
     if (!o.report.empty()) {
         const std::string path = WithSuffix(o.report, suffix);
         const std::string temp = TempPathFor(path);
-        const StepRecord& s = Record(a, ui, "Configuration and Results", [&] {
+        const StepRecord& step = Record(a, ui, "Configuration and Results", [&] {
             ui.files = {temp};
-            const std::string ran = RunTableCommand(a, ui, FormCommand::ConfigurationAndResults);
+            const std::string ran = RunTableCommand(a, ui, Command::WriteReport);
             ui.files.clear();
             if (ran != "ran") return ran;
             std::error_code ec;
@@ -184,23 +184,23 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
                                                               : std::string("failed");
         });
         std::string why;
-        if (s.status == "done" && CommitTemp(temp, path, why)) {
+        if (step.status == "done" && CommitTemp(temp, path, why)) {
             a.outputs["report"] = path;
         } else {
             DiscardTemp(temp);
             if (!why.empty()) err << "velta-cli: " << why << '\n';
-            StepFailed(a, s, kExitFailed, err);
+            StepFailed(a, step, kExitFailed, err);
         }
     }
 
     // The tables as CSV.
     if (!o.tablesDir.empty()) {
-        if (ws.VirtualSampleTable.Empty()) {
+        if (!analysis.generation()) {
             a.Fail(kExitFailed);
             err << "velta-cli: no tables to write: the generation did not complete\n";
         } else {
             std::string why;
-            if (!WriteTables(ws, o.tablesDir, suffix.empty() ? "" : suffix.substr(1) + "-",
+            if (!WriteTables(analysis, o.tablesDir, suffix.empty() ? "" : suffix.substr(1) + "-",
                              a.outputs, why)) {
                 a.Fail(kExitFailed);
                 err << "velta-cli: " << why << '\n';
@@ -208,12 +208,13 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
         }
     }
 
-    // The charts, through the window's export.
-    const std::pair<const std::string*, const ChartModel*> charts[] = {
-        {&o.chartMeans, &ws.VtChart1}, {&o.chartSds, &ws.VtChart2}};
-    for (const auto& [name, chart] : charts) {
+    // The charts, through the window's export, as the window would show them.
+    const WindowView view = WindowViewOf(s);
+    const std::tuple<const std::string*, const ChartPicture*, const char*> charts[] = {
+        {&o.chartMeans, &view.meansChart, "chartMeans"},
+        {&o.chartSds, &view.sdsChart, "chartSds"}};
+    for (const auto& [name, chart, key] : charts) {
         if (name->empty()) continue;
-        const std::string key = chart == &ws.VtChart1 ? "chartMeans" : "chartSds";
         const std::string path = WithSuffix(*name, suffix);
         std::string why;
         if (!exportChart) {

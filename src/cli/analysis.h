@@ -1,6 +1,6 @@
 #pragma once
 // One analysis of one column: the window's commands run in the window's
-// order on a fresh workspace, through the command table, with the batch
+// order on a fresh session, through the command table, with the batch
 // platform. What each command did is recorded for the JSON document and the
 // exit status.
 #include <cstdint>
@@ -12,7 +12,8 @@
 #include "cli/batch_platform.h"
 #include "cli/options.h"
 #include "data/spreadsheet_commands.h"
-#include "model/workspace.h"
+#include "view/session.h"
+#include "view/chart_picture.h"
 
 namespace velta::cli {
 
@@ -29,8 +30,8 @@ struct StepRecord {
     std::vector<ShownMessage> messages;
 };
 
-struct Analysis {
-    Workspace ws;
+struct ColumnRun {
+    Session session;
     std::string file;    // input file, "" for values typed or piped in
     std::string sheet;   // name of the sheet read, "" when not known
     int32_t column = 0;  // 0-based column of the sheet
@@ -44,18 +45,18 @@ struct Analysis {
 };
 
 // Exports one chart to a file; false with the reason when it cannot.
-using ChartExporter = std::function<bool(const ChartModel& chart, const std::string& path,
+using ChartExporter = std::function<bool(const ChartPicture& chart, const std::string& path,
                                          int width, int height, std::string& why)>;
 
 // Accepts the pre-sample: the column read from a sheet (accepted as Open
 // accepts column 1), or typed values. Returns false when it was refused.
-bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& sheet);
-bool AcceptValues(Analysis& a, BatchPlatform& ui, const std::vector<std::string>& values);
+bool AcceptSheetColumn(ColumnRun& a, BatchPlatform& ui, const ImportedSheet& sheet);
+bool AcceptValues(ColumnRun& a, BatchPlatform& ui, const std::vector<std::string>& values);
 
 // Generate, Trim, Automatic, the manual size, Student-t and the report, as
 // the options ask; `suffix` is added to per-analysis output names (before
 // the extension) when several columns are sized in one run.
-void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::string& suffix,
+void RunAnalysis(ColumnRun& a, BatchPlatform& ui, const Options& o, const std::string& suffix,
                  const ChartExporter& exportChart, std::ostream& err);
 
 // `path` with `suffix` inserted before its extension.

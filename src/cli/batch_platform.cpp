@@ -39,10 +39,10 @@ BatchPlatform::~BatchPlatform() {
     EndStep();
 }
 
-void BatchPlatform::BeginStep(const std::string& step, const Workspace* ws) {
+void BatchPlatform::BeginStep(const std::string& step, const Session* session) {
     EndStep();
     step_ = step;
-    ws_ = ws;
+    session_ = session;
     stepFirst_ = messages.size();
     stepStart_ = MonotonicSeconds();
     shownPercent_ = -1;
@@ -60,7 +60,7 @@ void BatchPlatform::EndStep() {
     if (spinner_.joinable()) spinner_.join();
     std::lock_guard<std::mutex> lock(mu_);
     ClearBar();
-    ws_ = nullptr;
+    session_ = nullptr;
 }
 
 void BatchPlatform::Spin() {
@@ -162,13 +162,12 @@ std::string BatchPlatform::FileDialog(const FileDialogRequest& request) {
 }
 
 void BatchPlatform::ProcessEvents() {
-    if (!progress_ || !ws_) return;
+    if (!progress_ || !session_) return;
     if (MonotonicSeconds() - stepStart_ < 0.5) return;
-    const ProgressWindowState& w = ws_->frmAvanzamento;
+    const GenerationProgress& w = session_->progress;
     if (!w.shown) return;
-    // The three phases of the progress window as one bar: drawing, statistics
-    // and chart building.
-    const double done = (w.bars[1] + w.bars[2] + w.bars[3]) / 3.0;
+    // The two phases of the progress window as one bar: drawing and statistics.
+    const double done = (w.bars[0] + w.bars[1]) / 2.0;
     const int percent = std::clamp(static_cast<int>(done), 0, 100);
     std::lock_guard<std::mutex> lock(mu_);
     if (percent == shownPercent_) return;

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "model/workspace.h"
+#include "view/session.h"
 #include "platform/platform.h"
 
 namespace velta::cli {
@@ -51,10 +51,10 @@ class BatchPlatform : public Platform {
     bool unansweredQuestion = false;
 
     // Brackets one command: its messages are tagged with `step`, and the
-    // progress bar (if any) follows `ws` and is cleared at the end. A step
+    // progress bar (if any) follows `session` and is cleared at the end. A step
     // that reports no progress of its own (the trimming) gets a spinner once
     // it has run for half a second.
-    void BeginStep(const std::string& step, const Workspace* ws);
+    void BeginStep(const std::string& step, const Session* session);
     void EndStep();
     // Messages shown since the last BeginStep.
     std::vector<ShownMessage> StepMessages() const;
@@ -87,7 +87,7 @@ class BatchPlatform : public Platform {
     bool quiet_;
     bool progress_;
     std::string step_;
-    const Workspace* ws_ = nullptr;
+    const Session* session_ = nullptr;
     size_t stepFirst_ = 0;
     double stepStart_ = 0.0;
     int shownPercent_ = -1;

@@ -9,7 +9,7 @@
 #include "base/numbers.h"
 #include "cli/json_output.h"
 #include "cli/output_file.h"
-#include "data/presample.h"
+#include "view/window_view.h"
 
 namespace velta::cli {
 
@@ -70,19 +70,17 @@ struct SummaryRow {
     std::string column, n, mean, sd, automatic, manual, student;
 };
 
-SummaryRow Summarise(const Analysis& a, const Options& o) {
-    const Workspace& ws = a.ws;
+SummaryRow Summarise(const ColumnRun& a, const Options& o) {
+    const WindowView v = WindowViewOf(a.session);
     auto or_dash = [](const std::string& s) { return s.empty() ? std::string("-") : s; };
     SummaryRow r;
     r.column = ColumnLetter(a.column) + (a.header.empty() ? "" : " " + a.header);
-    r.n = or_dash(ws.txtSampleN.text);
-    r.mean = or_dash(ws.txtSampleMean.text);
-    r.sd = or_dash(ws.txtSampleStDev.text);
-    const StepRecord* aut = a.Step("Automatic");
-    r.automatic = aut && aut->status == "done" ? ws.Text3.text : "-";
-    r.manual = or_dash(ws.Text4.text);
-    const StepRecord* st = a.Step("Student-t");
-    r.student = o.maxError && st && st->status == "done" ? ws.Text5.text : "-";
+    r.n = or_dash(v.n);
+    r.mean = or_dash(v.mean);
+    r.sd = or_dash(v.sd);
+    r.automatic = or_dash(v.automaticSize);
+    r.manual = or_dash(v.manualSize);
+    r.student = o.maxError ? or_dash(v.studentTSize) : "-";
     return r;
 }
 
@@ -131,9 +129,9 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
 
     // Runs everything after the acceptance and keeps what the document needs,
     // so that each workspace (and its tables) is released after its column.
-    auto finish = [&](Analysis& a, bool accepted, const std::string& suffix) {
+    auto finish = [&](ColumnRun& a, bool accepted, const std::string& suffix) {
         if (accepted && o.manual) {
-            const int32_t n = a.ws.sprMain.DataRowCount();
+            const int32_t n = a.session.analysis.pilot()->Size();
             if (*o.manual < 2 || *o.manual > n - 1) {
                 io.err << "velta-cli: --manual " << *o.manual
                        << ": the manual sample size lies between 2 and N-1 = " << n - 1 << '\n';
@@ -148,7 +146,7 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
     };
 
     if (o.input.empty() || o.input == "-") {
-        auto a = std::make_unique<Analysis>();
+        auto a = std::make_unique<ColumnRun>();
         const bool accepted = AcceptValues(*a, ui, ReadValues(o, io.in));
         finish(*a, accepted, "");
     } else {
@@ -213,7 +211,7 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
                 }
                 const ImportedSheet& one = c == 0 ? sheet : next;
                 if (one.data.cells.empty() && one.data.notes.empty()) continue;  // a blank column
-                auto a = std::make_unique<Analysis>();
+                auto a = std::make_unique<ColumnRun>();
                 a->sheet = sheetName;
                 const bool accepted = AcceptSheetColumn(*a, ui, one);
                 finish(*a, accepted, "-" + ColumnLetter(c));
@@ -225,7 +223,7 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
                        << ColumnLetter(std::max(cols, 1) - 1) << ")\n";
                 return kExitBadInput;
             }
-            auto a = std::make_unique<Analysis>();
+            auto a = std::make_unique<ColumnRun>();
             a->sheet = sheetName;
             const bool accepted = AcceptSheetColumn(*a, ui, sheet);
             finish(*a, accepted, "");

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "base/numbers.h"
-#include "data/presample.h"
+#include "view/window_view.h"
 
 #ifndef VELTA_VERSION
 #define VELTA_VERSION "unknown"
@@ -13,17 +13,17 @@ namespace velta::cli {
 
 namespace {
 
-// A field's text as a number, or null when it is empty or not a number.
-Json Number(const std::string& text) {
-    const auto v = ParseNumber(text);
-    if (!v || !std::isfinite(*v)) return nullptr;
-    return *v;
-}
-
+// A box's text as a whole number, or null when it is not one.
 Json Integer(const std::string& text) {
     const auto v = ParseNumber(text);
     if (!v || !IsWholeNumber(text)) return nullptr;
     return RoundToInt32(*v);
+}
+
+Json Number(const std::string& text) {
+    const auto v = ParseNumber(text);
+    if (!v || !std::isfinite(*v)) return nullptr;
+    return *v;
 }
 
 Json Text(const std::string& text) {
@@ -44,30 +44,22 @@ Json Messages(const std::vector<ShownMessage>& messages) {
     return list;
 }
 
-// sprRep column `col`, rows 1 .. 6; null when the column is empty.
-Json Statistics(const Workspace& ws, int32_t col) {
-    static const char* const kNames[] = {"averageMean", "maximumMean", "minimumMean",
-                                         "averageSd",   "maximumSd",   "minimumSd"};
-    Json j;
-    bool any = false;
-    for (int32_t r = 1; r <= 6; ++r) {
-        const std::string& t = ws.sprRep.CellText(col, r);
-        any |= !t.empty();
-        j[kNames[r - 1]] = Number(t);
-    }
-    return any ? j : Json(nullptr);
+Json Statistics(const SizeStatistics& s) {
+    return {{"averageMean", s.meanA}, {"maximumMean", s.maxA},   {"minimumMean", s.minA},
+            {"averageSd", s.meanB},   {"maximumSd", s.maxB},     {"minimumSd", s.minNonZeroB}};
 }
 
-// The four lines of one chart from sprReport rows first .. first + 3.
-Json Lines(const Workspace& ws, int32_t first) {
-    const Grid& g = ws.sprReport;
+Json Coefficients(const std::optional<CoefficientsOfVariation>& cv) {
+    if (!cv) return {{"lower", nullptr}, {"upper", nullptr}};
+    return {{"lower", cv->lower}, {"upper", cv->upper}};
+}
+
+Json Lines(const FittedLines& f) {
     Json j;
-    j["upperLeft"] = {{"intercept", Number(g.CellText(2, first))},
-                      {"slope", Number(g.CellText(3, first))}};
-    j["lowerLeft"] = {{"intercept", Number(g.CellText(2, first + 1))},
-                      {"slope", Number(g.CellText(3, first + 1))}};
-    j["upperRight"] = {{"level", Number(g.CellText(2, first + 2))}};
-    j["lowerRight"] = {{"level", Number(g.CellText(2, first + 3))}};
+    j["upperLeft"] = {{"intercept", f.upperIntercept}, {"slope", f.upperSlope}};
+    j["lowerLeft"] = {{"intercept", f.lowerIntercept}, {"slope", f.lowerSlope}};
+    j["upperRight"] = {{"level", f.upperLevel}};
+    j["lowerRight"] = {{"level", f.lowerLevel}};
     return j;
 }
 
@@ -87,117 +79,115 @@ std::string ReasonOf(const StepRecord* s) {
 
 }  // namespace
 
-Json AnalysisJson(const Analysis& a, const Options& o) {
-    const Workspace& ws = a.ws;
+Json AnalysisJson(const ColumnRun& run, const Options& o) {
+    const Session& s = run.session;
+    const Analysis& a = s.analysis;
+    const WindowView view = WindowViewOf(s);
     Json j;
 
+    const Pilot* pilot = a.pilot();
     Json input;
-    input["file"] = Text(a.file);
-    input["sheet"] = Text(a.sheet);
-    input["column"] = ColumnLetter(a.column);
-    input["header"] = Text(a.header);
-    const auto x = ReadPreSample(ws.sprMain);
-    const bool accepted = ws.PreSampleReady == "1" && x;
-    input["N"] = accepted ? Json(static_cast<int32_t>(x->size()) - 1) : Json(nullptr);
-    Json values = Json::array();
-    if (accepted)
-        for (size_t i = 1; i < x->size(); ++i) values.push_back((*x)[i]);
-    input["values"] = std::move(values);
+    input["file"] = Text(run.file);
+    input["sheet"] = Text(run.sheet);
+    input["column"] = ColumnLetter(run.column);
+    input["header"] = Text(run.header);
+    input["N"] = pilot ? Json(pilot->Size()) : Json(nullptr);
+    input["values"] = pilot ? Json(pilot->values) : Json::array();
     j["input"] = std::move(input);
 
-    if (accepted) {
-        const SampleStats s = ComputeSampleStats(*x);
+    if (pilot) {
+        const SampleStats& st = pilot->stats;
         Json p;
-        p["mean"] = s.mean;
-        p["sd"] = s.sd;
-        p["n"] = s.n;
-        p["jackknifeSd"] = s.jackknifeSd;
-        p["jackknifeSeMean"] = s.jackknifeSeMean;
-        p["jackknifeSeSd"] = s.jackknifeSeSd;
-        p["maxVirtualSamples"] = MaxVirtualSamples(s.n);
-        p["texts"] = {{"mean", ws.txtSampleMean.text},
-                      {"sd", ws.txtSampleStDev.text},
-                      {"n", ws.txtSampleN.text},
-                      {"jackknifeSd", ws.txtOrvoStDev.text},
-                      {"jackknifeSeMean", ws.txtOrvoStErr.text},
-                      {"jackknifeSeSd", ws.txtOrvoStErrSD.text},
-                      {"maximumNumber", ws.Label17.text}};
+        p["mean"] = st.mean;
+        p["sd"] = st.sd;
+        p["n"] = st.n;
+        p["jackknifeSd"] = st.jackknifeSd;
+        p["jackknifeSeMean"] = st.jackknifeSeMean;
+        p["jackknifeSeSd"] = st.jackknifeSeSd;
+        p["maxVirtualSamples"] = pilot->maximumVirtualSamples;
+        p["texts"] = {{"mean", view.mean},
+                      {"sd", view.sd},
+                      {"n", view.n},
+                      {"jackknifeSd", view.jackknifeSd},
+                      {"jackknifeSeMean", view.jackknifeSeMean},
+                      {"jackknifeSeSd", view.jackknifeSeSd},
+                      {"maximumNumber", view.maximumNumber}};
         j["preSample"] = std::move(p);
     } else {
         j["preSample"] = nullptr;
     }
 
-    const bool generated = !ws.VirtualSampleTable.Empty();
-    Json g;
-    g["V"] = generated ? Json(ws.VirtualSampleTable.V) : Integer(ws.txtLimite.text);
-    g["Jump"] = generated ? Json(ws.Jump) : Json(nullptr);
-    g["seed"] = o.seed;
-    g["meansAxis"] = generated ? Json({ws.MeansLower, ws.MeansUpper}) : Json(nullptr);
-    g["sdsAxis"] = generated ? Json({ws.SDsLower, ws.SDsUpper}) : Json(nullptr);
-    j["generation"] = std::move(g);
+    const Generation* g = a.generation();
+    Json gen;
+    gen["V"] = g ? Json(g->samples) : Integer(s.inputs.virtualSamples);
+    gen["Jump"] = g ? Json(g->jump) : Json(nullptr);
+    gen["seed"] = o.seed;
+    gen["meansAxis"] = g ? Json({g->meansAxis.lower, g->meansAxis.upper}) : Json(nullptr);
+    gen["sdsAxis"] = g ? Json({g->sdsAxis.lower, g->sdsAxis.upper}) : Json(nullptr);
+    j["generation"] = std::move(gen);
 
-    j["trimming"] = {{"P", Integer(ws.txtPerc.text)}, {"done", ws.DataTrimmed}};
+    const Trimming* t = a.trimming();
+    j["trimming"] = {{"P", t ? Json(t->percent) : Integer(s.inputs.trimPercent)},
+                     {"done", t != nullptr}};
 
     Json aut;
-    const StepRecord* autoStep = a.Step("Automatic");
-    const bool autoDone = autoStep && autoStep->status == "done";
+    const AutomaticAnswer* automatic = a.automatic();
+    const bool autoDone = automatic && automatic->succeeded;
     aut["succeeded"] = autoDone;
     if (autoDone) {
-        aut["size"] = Integer(ws.Text3.text);
-        aut["row"] = ws.SampleSizeM;
-        aut["meansLines"] = Lines(ws, 3);
-        aut["sdsLines"] = Lines(ws, 7);
-        aut["cv"] = {{"lower", Number(ws.txtAutoMeanBasso.text)},
-                     {"upper", Number(ws.txtAutoMeanAlto.text)}};
-        aut["statistics"] = Statistics(ws, 2);
+        aut["size"] = automatic->size;
+        aut["row"] = automatic->row;
+        aut["meansLines"] = Lines(automatic->means);
+        aut["sdsLines"] = Lines(automatic->sds);
+        aut["cv"] = Coefficients(automatic->cv);
+        aut["statistics"] = Statistics(automatic->statistics);
         aut["reason"] = nullptr;
     } else {
-        aut["reason"] = ReasonOf(autoStep);
+        aut["reason"] = ReasonOf(run.Step("Automatic"));
     }
     j["automatic"] = std::move(aut);
 
-    if (!ws.Text4.text.empty()) {
-        Json m;
-        m["size"] = Integer(ws.Text4.text);
-        m["fromAutomatic"] = !o.manual.has_value();
-        m["cv"] = {{"lower", Number(ws.txtManualMeanBasso.text)},
-                   {"upper", Number(ws.txtManualMeanAlto.text)}};
-        m["statistics"] = Statistics(ws, 1);
-        j["manual"] = std::move(m);
+    if (const ManualAnswer* m = a.manual()) {
+        Json manual;
+        manual["size"] = m->size;
+        manual["fromAutomatic"] = m->fromAutomatic;
+        manual["cv"] = Coefficients(m->cv);
+        manual["statistics"] = Statistics(m->statistics);
+        j["manual"] = std::move(manual);
     } else {
         j["manual"] = nullptr;
     }
 
     if (o.maxError) {
-        Json t;
-        t["alpha"] = ws.cmbAlphaStud.text;
-        t["maxError"] = Number(ws.Text1.text);
-        t["sd"] = Number(ws.Text2.text);
-        t["texts"] = {{"maxError", ws.Text1.text}, {"sd", ws.Text2.text}};
-        const StepRecord* st = a.Step("Student-t");
-        const bool done = st && st->status == "done";
-        t["succeeded"] = done;
-        t["size"] = done ? Integer(ws.Text5.text) : Json(nullptr);
-        t["statistics"] = done ? Statistics(ws, 3) : Json(nullptr);
-        t["reason"] = done ? Json(nullptr) : Json(ReasonOf(st));
-        j["studentT"] = std::move(t);
+        const StudentTAnswer* st = a.studentT();
+        Json student;
+        student["alpha"] = st ? st->alpha : s.inputs.alpha;
+        student["maxError"] = st ? Json(st->maxError) : Number(s.inputs.maxError);
+        student["sd"] = st ? Json(st->sd) : Number(s.inputs.studentSd);
+        student["texts"] = {{"maxError", st ? st->maxErrorText : s.inputs.maxError},
+                            {"sd", st ? st->sdText : s.inputs.studentSd}};
+        student["succeeded"] = st != nullptr;
+        student["size"] = st ? Json(st->size) : Json(nullptr);
+        student["statistics"] = st ? Statistics(st->statistics) : Json(nullptr);
+        student["reason"] = st ? Json(nullptr) : Json(ReasonOf(run.Step("Student-t")));
+        j["studentT"] = std::move(student);
     } else {
         j["studentT"] = nullptr;
     }
 
     Json outputs = Json::object();
-    for (const auto& [key, path] : a.outputs) outputs[key] = path;
+    for (const auto& [key, path] : run.outputs) outputs[key] = path;
     j["outputs"] = std::move(outputs);
 
     Json steps = Json::array();
     std::vector<ShownMessage> all;
-    for (const StepRecord& s : a.steps) {
-        steps.push_back({{"command", s.command}, {"status", s.status}});
-        all.insert(all.end(), s.messages.begin(), s.messages.end());
+    for (const StepRecord& step : run.steps) {
+        steps.push_back({{"command", step.command}, {"status", step.status}});
+        all.insert(all.end(), step.messages.begin(), step.messages.end());
     }
     j["steps"] = std::move(steps);
     j["messages"] = Messages(all);
-    j["exitStatus"] = a.exitStatus;
+    j["exitStatus"] = run.exitStatus;
     return j;
 }
 

@@ -14,7 +14,7 @@ namespace velta::cli {
 
 using Json = nlohmann::ordered_json;
 
-Json AnalysisJson(const Analysis& a, const Options& o);
+Json AnalysisJson(const ColumnRun& run, const Options& o);
 Json DocumentJson(const std::vector<Json>& results, const Options& o, int exitStatus,
                   const std::vector<ShownMessage>& inputMessages);
 

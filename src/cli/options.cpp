@@ -5,8 +5,9 @@
 #include <charconv>
 
 #include "base/numbers.h"
-#include "charts/trim.h"
-#include "engine/generation_command.h"
+#include "commands/generate.h"
+#include "commands/student_t.h"
+#include "commands/trim.h"
 #include "analysis/random.h"
 
 #ifndef VELTA_VERSION
@@ -17,34 +18,25 @@ namespace velta::cli {
 
 namespace {
 
-// The Student-t command's own checks: a standard deviation that is a number
-// and not negative, a difference that is a number above 0.
-constexpr const char* kBadSdMessage = "The specified standard deviation is not valid";
-constexpr const char* kBadDifferenceMessage =
-    "The specified maximum difference between sample and population means is not valid";
-
 CLI::Validator Check(std::string (*test)(const std::string&), const char* name) {
     return CLI::Validator([test](std::string& s) { return test(s); }, "", name);
 }
 
+// The commands' own checks, with their messages.
 std::string CheckV(const std::string& s) {
-    if (!IsNumeric(s) || !IsWholeNumber(s) || *ParseNumber(s) < 1)
-        return kInvalidVirtualSamplesMessage;
-    return "";
+    return ParseVirtualSamples(s) == 0 ? kInvalidVirtualSamplesMessage : "";
 }
 
 std::string CheckP(const std::string& s) {
-    if (!IsNumeric(s) || !IsWholeNumber(s) || *ParseNumber(s) < 0 || *ParseNumber(s) >= 10)
-        return kInvalidPMessage;
-    return "";
+    return ParsePercent(s) < 0 ? kInvalidPMessage : "";
 }
 
 std::string CheckSd(const std::string& s) {
-    return IsNumeric(s) && *ParseNumber(s) >= 0 ? "" : kBadSdMessage;
+    return ParseStudentSd(s) ? "" : kInvalidStudentSdMessage;
 }
 
 std::string CheckDifference(const std::string& s) {
-    return IsNumeric(s) && *ParseNumber(s) > 0 ? "" : kBadDifferenceMessage;
+    return ParseMaxError(s) ? "" : kInvalidStudentDifferenceMessage;
 }
 
 std::string CheckSeed(const std::string& s) {

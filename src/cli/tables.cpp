@@ -29,30 +29,32 @@ std::string TableCsv(const Table2D& t, int32_t N, int32_t V, int32_t jump) {
     return s;
 }
 
-bool WriteTables(const Workspace& ws, const std::string& dir, const std::string& prefix,
+bool WriteTables(const Analysis& a, const std::string& dir, const std::string& prefix,
                  std::map<std::string, std::string>& outputs, std::string& why) {
     std::error_code ec;
     if (!fs::is_directory(dir, ec) && !fs::create_directory(dir, ec)) {
         why = "cannot create the folder " + dir + (ec ? ": " + ec.message() : "");
         return false;
     }
-    const int32_t N = ws.sprMain.DataRowCount();
+    const Generation* g = a.generation();
+    if (!g) return true;
+    const CloudTables* trimmed = a.trimming() ? a.trimming()->tables.get() : nullptr;
+    const int32_t N = g->tables->Rows();
     struct Entry {
         const char* key;
-        const StatsTables* tables;
+        const CloudTables* tables;
         bool means;
     };
-    const Entry entries[] = {{"means", &ws.VirtualSampleTable, true},
-                             {"sds", &ws.VirtualSampleTable, false},
-                             {"trimmed_means", &ws.TrimmedTable, true},
-                             {"trimmed_sds", &ws.TrimmedTable, false}};
+    const Entry entries[] = {{"means", g->tables.get(), true},
+                             {"sds", g->tables.get(), false},
+                             {"trimmed_means", trimmed, true},
+                             {"trimmed_sds", trimmed, false}};
     for (const Entry& e : entries) {
-        if (e.tables->Empty()) continue;
+        if (!e.tables) continue;
         const Table2D& t = e.means ? e.tables->means : e.tables->sds;
-        // The trimmed tables come from the virtual-sample tables: same V.
-        const int32_t V = ws.VirtualSampleTable.V;
         const std::string path = (fs::path(dir) / (prefix + e.key + ".csv")).string();
-        if (!WriteFileAtomically(path, TableCsv(t, N, V, ws.Jump), why)) return false;
+        if (!WriteFileAtomically(path, TableCsv(t, N, e.tables->samples, g->jump), why))
+            return false;
         outputs[std::string("table_") + e.key] = path;
     }
     return true;

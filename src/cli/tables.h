@@ -6,7 +6,7 @@
 #include <string>
 
 #include "base/table.h"
-#include "model/workspace.h"
+#include "analysis/analysis.h"
 
 namespace velta::cli {
 
@@ -18,7 +18,7 @@ std::string TableCsv(const Table2D& t, int32_t N, int32_t V, int32_t jump);
 // Writes means.csv, sds.csv and, once trimmed, trimmed_means.csv and
 // trimmed_sds.csv (each name after `prefix`) into `dir`, creating the folder
 // when its parent exists. Records what it wrote in `outputs`.
-bool WriteTables(const Workspace& ws, const std::string& dir, const std::string& prefix,
+bool WriteTables(const Analysis& a, const std::string& dir, const std::string& prefix,
                  std::map<std::string, std::string>& outputs, std::string& why);
 
 }  // namespace velta::cli

@@ -12,6 +12,14 @@
 
 namespace velta {
 
+int32_t ParseVirtualSamples(const std::string& text) {
+    const auto v = ParseNumber(text);
+    // V + 1 columns must fit a 32-bit count.
+    if (!v || !IsWholeNumber(text) || *v < 1 || *v >= std::numeric_limits<int32_t>::max())
+        return 0;
+    return RoundToInt32(*v);
+}
+
 double GenerationBytes(int32_t N, int32_t V) {
     return (2.0 + 4 * 8.0) * N * (static_cast<double>(V) + 1);
 }
@@ -37,15 +45,11 @@ bool EnoughMemory(Platform& ui, int32_t N, int32_t V) {
 
 // V, or 0 when the entry is refused or a question is answered No.
 int32_t AskForV(const Session& s, const Pilot& pilot, Platform& ui) {
-    const std::string& t = s.inputs.virtualSamples;
-    const auto parsed = ParseNumber(t);
-    // V + 1 columns must fit a 32-bit count.
-    if (!parsed || !IsWholeNumber(t) || *parsed < 1 ||
-        *parsed >= std::numeric_limits<int32_t>::max()) {
+    const int32_t v = ParseVirtualSamples(s.inputs.virtualSamples);
+    if (v == 0) {
         ShowCritical(ui, kInvalidVirtualSamplesMessage);
         return 0;
     }
-    const int32_t v = RoundToInt32(*parsed);
     if (!EnoughMemory(ui, pilot.Size(), v)) return 0;
     // The exact maximum, not the rounded one the window shows: a V between
     // the two is not redundant.

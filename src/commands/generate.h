@@ -5,6 +5,7 @@
 // clears the trimming and every answer of the previous one. An abort or an
 // error leaves the analysis as it was.
 #include <cstdint>
+#include <string>
 
 #include "analysis/random.h"
 #include "platform/platform.h"
@@ -22,6 +23,10 @@ inline constexpr const char* kHighSamplesQuestion =
     "generation.\rDo you want to continue anyway?";
 // Above this many virtual samples the command asks before going on.
 inline constexpr int32_t kRecommendedVirtualSamples = 250;
+
+// The number of virtual samples typed, when it is valid (a whole number from
+// 1 whose tables can be counted in 32 bits), else 0.
+int32_t ParseVirtualSamples(const std::string& text);
 
 // Bytes a generation of V virtual samples of N units holds at its peak over
 // the whole analysis: the unit numbers (2 bytes a value) and the four tables

@@ -2,10 +2,13 @@
 // Messages and titles that several commands share.
 #include <string>
 
-#include "model/messages.h"
 #include "platform/platform.h"
 
 namespace velta {
+
+inline constexpr const char* kVeltaTitle = "VELTA";
+inline constexpr const char* kUnexpectedErrorMessage =
+    "An unexpected error occurred. Try to change settings or contact the software developer";
 
 inline void ShowCritical(Platform& ui, const std::string& text) {
     ui.MessageBox(text, MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);

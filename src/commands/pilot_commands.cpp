@@ -19,9 +19,9 @@ bool ReadUnits(const Grid& grid, Platform& ui, std::vector<std::string>& texts,
         if (!v) {
             // A value with a thousands separator gets its two readings; other
             // texts the plain message.
-            ShowCritical(ui, IsAmbiguousComma(text) ? std::string(kBadPilotMessage) + "\r\r" +
+            ShowCritical(ui, IsAmbiguousComma(text) ? std::string(kBadPreSampleMessage) + "\r\r" +
                                                           BadCellDetail("A" + std::to_string(r), text)
-                                                    : std::string(kBadPilotMessage));
+                                                    : std::string(kBadPreSampleMessage));
             return false;
         }
         texts.push_back(text);
@@ -74,8 +74,12 @@ void UnitsEdited(Session& s) {
 void Open(Session& s, Platform& ui) {
     ImportedSheet sheet;
     if (ImportSpreadsheet(ui, sheet) != ImportStatus::Imported) return;
+    AcceptSheet(s, ui, sheet);
+}
+
+bool AcceptSheet(Session& s, Platform& ui, const ImportedSheet& sheet) {
     Grid grid;
-    if (!CheckedSheetGrid(sheet, ui, grid)) return;
+    if (!CheckedSheetGrid(sheet, ui, grid)) return false;
 
     // Work on a candidate so that a refused pilot leaves everything as it was.
     // A session that held a pilot starts afresh, as New leaves it.
@@ -85,9 +89,10 @@ void Open(Session& s, Platform& ui) {
     source.file = sheet.fileName;
     source.column = sheet.data.column;
     if (IsColumnHeader(sheet.data)) source.header = sheet.data.Text(0);
-    if (!AcceptUnits(next, ui, source)) return;
+    if (!AcceptUnits(next, ui, source)) return false;
     FormatOpenedGrid(next.units);
     s = std::move(next);
+    return true;
 }
 
 void SaveTypedValues(Session& s, Platform& ui) {

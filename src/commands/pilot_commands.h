@@ -4,13 +4,11 @@
 // ending in the acceptance of the values in the grid; and what an edit of
 // the grid means for the analysis.
 #include "analysis/pilot.h"
+#include "data/spreadsheet_commands.h"
 #include "platform/platform.h"
 #include "view/session.h"
 
 namespace velta {
-
-inline constexpr const char* kBadPilotMessage =
-    "There is something wrong with the file you are trying to open. Please, check";
 
 // Accepts the values of the grid's column 1 as the pilot, from `source`.
 // Refuses a bad cell or a size outside 3 .. 1000 with a message and leaves
@@ -29,6 +27,11 @@ void UnitsEdited(Session& s);
 // as a pilot replaces the session (started afresh when it held a pilot).
 // Anything else leaves the session as it was.
 void Open(Session& s, Platform& ui);
+
+// The second half of Open: puts a sheet read by ImportSpreadsheet into the
+// grid and accepts its column as the pilot. True when it was accepted;
+// otherwise the session is as it was and the user has been told.
+bool AcceptSheet(Session& s, Platform& ui, const ImportedSheet& sheet);
 
 // "Pre-sampling results": save the typed values as .xls, then accept them.
 void SaveTypedValues(Session& s, Platform& ui);

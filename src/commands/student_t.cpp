@@ -9,14 +9,24 @@
 
 namespace velta {
 
+std::optional<double> ParseStudentSd(const std::string& text) {
+    const auto v = ParseNumber(text);
+    return v && *v >= 0 ? v : std::nullopt;
+}
+
+std::optional<double> ParseMaxError(const std::string& text) {
+    const auto v = ParseNumber(text);
+    return v && *v > 0 ? v : std::nullopt;
+}
+
 void StudentT(Session& s, Platform& ui) {
-    const auto sd = ParseNumber(s.inputs.studentSd);
-    if (!sd || *sd < 0) {
+    const auto sd = ParseStudentSd(s.inputs.studentSd);
+    if (!sd) {
         ShowCritical(ui, kInvalidStudentSdMessage);
         return;
     }
-    const auto d = ParseNumber(s.inputs.maxError);
-    if (!d || *d <= 0) {
+    const auto d = ParseMaxError(s.inputs.maxError);
+    if (!d) {
         ShowCritical(ui, kInvalidStudentDifferenceMessage);
         return;
     }

@@ -5,7 +5,7 @@
 #include "base/errors.h"
 #include "commands/messages.h"
 #include "io/report.h"
-#include "report/report.h"
+#include "io/replace_file.h"
 
 namespace velta {
 

@@ -8,10 +8,11 @@
 #include <fstream>
 
 #include "base/numbers.h"
+#include "analysis/pilot.h"
 #include "data/presample.h"
 #include "data/sheet_reader.h"
 #include "data/xls_writer.h"
-#include "model/messages.h"
+#include "commands/messages.h"
 
 namespace velta {
 
@@ -143,12 +144,6 @@ bool IsColumnHeader(const SheetColumn& sheet) {
     return !first.empty() && first.find_first_of("0123456789") == std::string::npos;
 }
 
-void mnuOpen_Click(Workspace& ws, Platform& ui) {
-    ImportedSheet sheet;
-    if (ImportSpreadsheet(ui, sheet) != ImportStatus::Imported) return;
-    AcceptImportedSheet(ws, ui, sheet);
-}
-
 bool CheckedSheetGrid(const ImportedSheet& sheet, Platform& ui, Grid& grid) {
     const int32_t header = LoadSheetIntoGrid(sheet.data, grid);
     // With too many rows every kept row is checked, so that a gap is named.
@@ -185,28 +180,6 @@ void FormatOpenedGrid(Grid& g) {
     g.SetCell(1, 0, "Sampling units");
     if (g.MaxRows() >= 1000) g.SetColWidth(0, 8);
     g.Redraw();
-}
-
-bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet) {
-    Grid grid;
-    if (!CheckedSheetGrid(sheet, ui, grid)) return false;
-
-    // Work on a candidate so that a refused pre-sample leaves everything as it was.
-    Workspace next;
-    // A pre-sample accepted once and edited since is no longer "ready", but
-    // the workspace still holds what was computed from it.
-    if (ws.PreSampleReady == "1" || !ws.txtSampleN.text.empty())
-        ResetWorkspace(next);
-    else
-        next = ws;
-    next.sprMain = std::move(grid);
-    next.StatusBar1[1].enabled = true;
-    next.StatusBar1[2].text = sheet.fileName;
-    next.StatusBar1[2].enabled = true;
-    if (!ComputePreSampleStats(next, ui)) return false;
-    FormatOpenedGrid(next.sprMain);
-    ws = std::move(next);
-    return true;
 }
 
 bool SaveGridAsXls(const Grid& grid, Platform& ui) {
@@ -259,18 +232,6 @@ bool SaveGridAsXls(const Grid& grid, Platform& ui) {
         return false;
     }
     return true;
-}
-
-void ExportSpreadsheet(Workspace& ws, Platform& ui) {
-    if (SaveGridAsXls(ws.sprMain, ui)) ws.PreSampleSaved = "1";
-}
-
-void SaveSU_Click(Workspace& ws, Platform& ui) {
-    if (ws.sprMain.CellText(1, 1).empty()) return;
-    ExportSpreadsheet(ws, ui);
-    if (ws.PreSampleSaved == "0") return;
-    // Generate becomes available only when the statistics accept the values.
-    ComputePreSampleStats(ws, ui);
 }
 
 }  // namespace velta

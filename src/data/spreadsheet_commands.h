@@ -5,7 +5,7 @@
 #include <string>
 
 #include "data/spreadsheet.h"
-#include "model/workspace.h"
+#include "model/grid.h"
 #include "platform/platform.h"
 
 namespace velta {
@@ -51,11 +51,6 @@ int32_t LoadSheetIntoGrid(const SheetColumn& sheet, Grid& grid);
 // The first cell of the column is a text without any digit: a header.
 bool IsColumnHeader(const SheetColumn& sheet);
 
-// Open: the file is read first; only a sheet read successfully and accepted
-// as a pre-sample replaces the workspace (reset first when a pre-sample was
-// ready). Anything else leaves the workspace as it was.
-void mnuOpen_Click(Workspace& ws, Platform& ui);
-
 // Puts the sheet into a fresh grid and checks every cell of its column;
 // false after telling the user what is wrong.
 bool CheckedSheetGrid(const ImportedSheet& sheet, Platform& ui, Grid& grid);
@@ -64,17 +59,5 @@ void FormatOpenedGrid(Grid& g);
 // Asks for a file name and saves column 1 of the grid (and its header text)
 // as sheet "sheet1" of an .xls file; true when written.
 bool SaveGridAsXls(const Grid& grid, Platform& ui);
-
-// The second half of Open: puts a sheet read by ImportSpreadsheet into
-// sprMain and accepts column 1 as the pre-sample. Returns true when it was
-// accepted; otherwise the workspace is as it was and the user has been told.
-bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet);
-
-// Saves sprMain column 1 (and its header text) as sheet "sheet1" of an .xls
-// file and sets PreSampleSaved on success.
-void ExportSpreadsheet(Workspace& ws, Platform& ui);
-
-// "Pre-sampling results": save, then accept the typed values.
-void SaveSU_Click(Workspace& ws, Platform& ui);
 
 }  // namespace velta

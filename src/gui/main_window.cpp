@@ -16,13 +16,11 @@
 #include <QScreen>
 #include <QSettings>
 #include <QShortcut>
-#include <QSlider>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "data/presample.h"
+#include "commands/pilot_commands.h"
 #include "gui/about_window.h"
 #include "gui/help_window.h"
 #include "gui/marked_slider.h"
@@ -40,15 +38,12 @@ QString Q(const std::string& s) {
 }
 
 QGroupBox* Frame(const QString& caption) {
-    auto* box = new QGroupBox(caption);
-    return box;
+    return new QGroupBox(caption);
 }
 
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), platform_(this) {
-    Form_Load(ws_);
-    setWindowTitle(Q(ws_.caption));
     setWindowIcon(Picture("velta"));
     platform_.onRefresh = [this] { Render(); };
     platform_.onHelp = [this] { ShowHelp(); };
@@ -68,7 +63,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), platform_(this) {
     // F1 anywhere in the window opens the guide.
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WindowShortcut);
-    connect(f1, &QShortcut::activated, this, [this] { Run(FormCommand::Contents); });
+    connect(f1, &QShortcut::activated, this, [this] { Run(Command::Help); });
 
     // Compact frames: the window must fit a 1280x800 screen with its panels.
     for (QGroupBox* box : findChildren<QGroupBox*>()) {
@@ -108,35 +103,50 @@ void MainWindow::SaveGeometry() {
 }
 
 MainWindow::~MainWindow() {
-    // The views read the workspace, which goes before QWidget deletes its
-    // children: delete them while it still exists.
     platform_.onRefresh = nullptr;
+    // The grid views read the session's grids: delete them while they exist.
     delete takeCentralWidget();
     if (about_) about_->deleteLater();
     if (help_) help_->deleteLater();
 }
 
-QLineEdit* MainWindow::AddField(Field& field, const QString& name, bool editable) {
+QLineEdit* MainWindow::AddField(const QString& name, std::string WindowView::*text) {
     auto* edit = new QLineEdit;
     edit->setObjectName(name);
-    edit->setReadOnly(!editable);
+    edit->setReadOnly(true);
     edit->setAlignment(Qt::AlignRight);
-    if (editable)
-        connect(edit, &QLineEdit::textEdited, this,
-                [&field](const QString& t) { field.text = t.toStdString(); });
-    fields_.emplace_back(edit, &field);
+    fields_.emplace_back(edit, text);
     controls_[name] = edit;
     return edit;
 }
 
-QPushButton* MainWindow::AddButton(Field& field, const QString& name, const QString& caption,
-                                   FormCommand c) {
+QLineEdit* MainWindow::AddInput(const QString& name, std::string TypedInputs::*input) {
+    auto* edit = new QLineEdit;
+    edit->setObjectName(name);
+    edit->setAlignment(Qt::AlignRight);
+    connect(edit, &QLineEdit::textEdited, this,
+            [this, input](const QString& t) { session_.inputs.*input = t.toStdString(); });
+    inputs_.emplace_back(edit, input);
+    controls_[name] = edit;
+    return edit;
+}
+
+QPushButton* MainWindow::AddButton(const QString& name, const QString& caption, Command c,
+                                   bool WindowView::*enabled) {
     auto* button = new QPushButton(caption);
     button->setObjectName(name);
     connect(button, &QPushButton::clicked, this, [this, c] { Run(c); });
-    buttons_.emplace_back(button, &field);
+    buttons_.emplace_back(button, enabled);
     controls_[name] = button;
     return button;
+}
+
+QLabel* MainWindow::AddLabel(const QString& name, std::string WindowView::*text) {
+    auto* label = new QLabel;
+    label->setObjectName(name);
+    labels_.emplace_back(label, text);
+    controls_[name] = label;
+    return label;
 }
 
 QWidget* MainWindow::BuildLeft() {
@@ -144,32 +154,32 @@ QWidget* MainWindow::BuildLeft() {
     auto* v = new QVBoxLayout(w);
     v->setContentsMargins(0, 0, 0, 0);
 
-    auto* units = new qt::GridView(ws_.sprMain, true);
-    units->setObjectName("sprMain");
+    auto* units = new qt::GridView(session_.units, true);
+    units->setObjectName("unitsGrid");
     connect(units->gridModel(), &qt::GridModel::cellsEdited, this, [this](int first, int) {
         if (first != 1) return;
-        UnitsEdited(ws_);
+        UnitsEdited(session_);
         Render();
     });
     units->setMinimumHeight(90);
     grids_.push_back(units);
-    controls_["sprMain"] = units;
+    controls_["unitsGrid"] = units;
     v->addWidget(units, 1);
 
     auto* stats = Frame("Sample statistics");
     auto* fs = new QFormLayout(stats);
-    fs->addRow("mean", AddField(ws_.txtSampleMean, "txtSampleMean", false));
-    fs->addRow("st. dev.", AddField(ws_.txtSampleStDev, "txtSampleStDev", false));
-    fs->addRow("number", AddField(ws_.txtSampleN, "txtSampleN", false));
+    fs->addRow("mean", AddField("meanField", &WindowView::mean));
+    fs->addRow("st. dev.", AddField("sdField", &WindowView::sd));
+    fs->addRow("number", AddField("nField", &WindowView::n));
     v->addWidget(stats);
 
     auto* jack = Frame("Jackknife statistics");
     auto* fj = new QFormLayout(jack);
-    fj->addRow("st. dev.", AddField(ws_.txtOrvoStDev, "txtOrvoStDev", false));
-    QLineEdit* se = AddField(ws_.txtOrvoStErr, "txtOrvoStErr", false);
+    fj->addRow("st. dev.", AddField("jackknifeSdField", &WindowView::jackknifeSd));
+    QLineEdit* se = AddField("jackknifeSeMeanField", &WindowView::jackknifeSeMean);
     se->setToolTip("Standard error of the mean");
     fj->addRow("st. err. m.", se);
-    QLineEdit* sesd = AddField(ws_.txtOrvoStErrSD, "txtOrvoStErrSD", false);
+    QLineEdit* sesd = AddField("jackknifeSeSdField", &WindowView::jackknifeSeSd);
     sesd->setToolTip("Standard error of the standard deviation");
     fj->addRow("st. err. sd.", sesd);
     v->addWidget(jack);
@@ -177,36 +187,30 @@ QWidget* MainWindow::BuildLeft() {
     auto* virt = Frame("Virtual samples");
     auto* vv = new QVBoxLayout(virt);
     auto* row = new QHBoxLayout;
-    auto* label1 = new QLabel("Recommended number:");
-    label1->setObjectName("Label1");
-    row->addWidget(label1);
-    row->addWidget(AddField(ws_.txtLimite, "txtLimite", true));
+    row->addWidget(new QLabel("Recommended number:"));
+    row->addWidget(AddInput("virtualSamplesField", &TypedInputs::virtualSamples));
     vv->addLayout(row);
-    auto* label17 = new QLabel;
-    label17->setObjectName("Label17");
-    labels_.emplace_back(label17, &ws_.Label17);
-    controls_["Label17"] = label17;
-    vv->addWidget(label17);
-    vv->addWidget(
-        AddButton(ws_.cmdEsegui, "cmdEsegui", "Generate the virtual samples", FormCommand::Generate));
+    vv->addWidget(AddLabel("maximumNumberLabel", &WindowView::maximumNumber));
+    vv->addWidget(AddButton("generateButton", "Generate the virtual samples", Command::Generate,
+                            &WindowView::canGenerate));
     v->addWidget(virt);
 
     auto* trim = Frame("Trimming");
     auto* tv = new QVBoxLayout(trim);
     auto* trow = new QHBoxLayout;
     trow->addWidget(new QLabel("P value (0 - 10 %):"));
-    txtPerc_ = AddField(ws_.txtPerc, "txtPerc", true);
-    trow->addWidget(txtPerc_);
+    trimPercent_ = AddInput("trimPercentField", &TypedInputs::trimPercent);
+    trow->addWidget(trimPercent_);
     tv->addLayout(trow);
-    tv->addWidget(
-        AddButton(ws_.cmdFilter, "cmdFilter", "Trim the generated samples", FormCommand::Trim));
+    tv->addWidget(AddButton("trimButton", "Trim the generated samples", Command::Trim,
+                            &WindowView::canTrim));
     v->addWidget(trim);
 
     auto* autoFrame = Frame("Automatic sample size determination");
     auto* ah = new QHBoxLayout(autoFrame);
     ah->addWidget(
-        AddButton(ws_.cmdAutoSampleSize, "cmdAutoSampleSize", "Automatic", FormCommand::Automatic));
-    ah->addWidget(AddButton(ws_.Command1, "Command1", "Manual", FormCommand::Manual));
+        AddButton("automaticButton", "Automatic", Command::Automatic, &WindowView::canAutomatic));
+    ah->addWidget(AddButton("manualButton", "Manual", Command::Manual, &WindowView::canManual));
     v->addWidget(autoFrame);
 
     // Fixed column widths: texts arriving in the fields must not shift the
@@ -222,23 +226,19 @@ QWidget* MainWindow::BuildCharts() {
 
     // Each chart with its two average labels in a row above it; the row
     // keeps its height while they are hidden, so the chart never jumps.
-    auto addChart = [&](ChartModel& model, const QString& name, Field& automatic, Field& manual,
-                        const QString& autoName, const QString& manualName) {
+    auto addChart = [&](const QString& name, const QString& automaticName,
+                        std::string WindowView::*automatic, const QString& manualName,
+                        std::string WindowView::*manual) {
         auto* averages = new QWidget;
         auto* row = new QHBoxLayout(averages);
         row->setContentsMargins(6, 0, 6, 0);
-        for (auto [field, fname] :
-             {std::pair{&automatic, autoName}, std::pair{&manual, manualName}}) {
-            auto* l = new QLabel;
-            l->setObjectName(fname);
-            labels_.emplace_back(l, field);
-            controls_[fname] = l;
-            row->addWidget(l);
-            row->addStretch();
-        }
+        row->addWidget(AddLabel(automaticName, automatic));
+        row->addStretch();
+        row->addWidget(AddLabel(manualName, manual));
+        row->addStretch();
         averages->setFixedHeight(averages->fontMetrics().height() + 2);
         v->addWidget(averages);
-        auto* chart = new qt::ChartView(model);
+        auto* chart = new qt::ChartView;
         chart->setObjectName(name);
         chart->setMinimumSize(360, 190);
         chart->chooseFile = [this](const std::string& title, const std::string& filter) {
@@ -248,32 +248,32 @@ QWidget* MainWindow::BuildCharts() {
         controls_[name] = chart;
         v->addWidget(chart, 1);
     };
-    // Each chart shows its own averages: of the means (Label29 automatic,
-    // Label31 manual) and of the standard deviations (Label30, Label28).
-    addChart(ws_.VtChart1, "VtChart1", ws_.Label29, ws_.Label31, "Label29", "Label31");
+    addChart("meansChart", "meansAverageAutomatic", &WindowView::meansAverageAutomatic,
+             "meansAverageManual", &WindowView::meansAverageManual);
 
     auto* manual = Frame("Manual sample size determination");
     auto* mh = new QHBoxLayout(manual);
-    slider_ = new MarkedSlider(ws_);
-    slider_->setObjectName("Slider1");
-    // A drag draws the line as it goes; before a trimming the slider only
-    // answers, once, when it is let go.
-    connect(slider_, &QSlider::valueChanged, this, [this](int v) {
-        if (slider_->isSliderDown() && !ws_.DataTrimmed) return;
-        RunSlider(ws_, platform_, v);
+    slider_ = new MarkedSlider;
+    slider_->setObjectName("slider");
+    // A drag moves the manual size as it goes; before a trimming the slider
+    // only answers, once, when it is let go.
+    connect(slider_, &QSlider::valueChanged, this, [this](int value) {
+        if (slider_->isSliderDown() && !view_.trimmed) return;
+        MoveSlider(session_, platform_, value);
         Render();
     });
     connect(slider_, &QSlider::sliderReleased, this, [this] {
-        if (ws_.DataTrimmed || slider_->value() == ws_.Slider1.value) return;
-        RunSlider(ws_, platform_, slider_->value());
+        if (view_.trimmed || slider_->value() == view_.slider.position) return;
+        MoveSlider(session_, platform_, slider_->value());
         Render();
     });
     slider_->setTickPosition(QSlider::TicksBelow);
-    controls_["Slider1"] = slider_;
+    controls_["slider"] = slider_;
     mh->addWidget(slider_);
     v->addWidget(manual);
 
-    addChart(ws_.VtChart2, "VtChart2", ws_.Label30, ws_.Label28, "Label30", "Label28");
+    addChart("sdsChart", "sdsAverageAutomatic", &WindowView::sdsAverageAutomatic,
+             "sdsAverageManual", &WindowView::sdsAverageManual);
     return w;
 }
 
@@ -284,23 +284,22 @@ QWidget* MainWindow::BuildRight() {
 
     auto* rep = Frame("Visual jackknife");
     auto* rv = new QVBoxLayout(rep);
-    auto* sprRep = new qt::GridView(ws_.sprRep, false);
-    sprRep->setObjectName("sprRep");
-    grids_.push_back(sprRep);
-    controls_["sprRep"] = sprRep;
-    sprRep->gridModel()->SetShownLimit(3, 6);
-    sprRep->gridModel()->SetHeaders(
-        {"Manual", "Automatic", "Student-t"},
-        {"Average mean", "Maximum mean", "Minimum mean", "Average standard deviation",
-         "Maximum standard deviation", "Minimum standard deviation"});
+    auto* statistics = new qt::GridView(statistics_, false);
+    statistics->setObjectName("statisticsGrid");
+    grids_.push_back(statistics);
+    controls_["statisticsGrid"] = statistics;
+    statistics->gridModel()->SetShownLimit(3, 6);
+    QStringList rowTitles;
+    for (const char* title : kStatisticsRows) rowTitles << title;
+    statistics->gridModel()->SetHeaders({"Manual", "Automatic", "Student-t"}, rowTitles);
     // The three columns share the width; the six rows show without scrolling.
-    sprRep->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    sprRep->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sprRep->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sprRep->setFixedHeight(sprRep->horizontalHeader()->sizeHint().height() +
-                           6 * sprRep->verticalHeader()->defaultSectionSize() +
-                           2 * sprRep->frameWidth() + 2);
-    rv->addWidget(sprRep);
+    statistics->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    statistics->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    statistics->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    statistics->setFixedHeight(statistics->horizontalHeader()->sizeHint().height() +
+                               6 * statistics->verticalHeader()->defaultSectionSize() +
+                               2 * statistics->frameWidth() + 2);
+    rv->addWidget(statistics);
     v->addWidget(rep);
 
     auto* cv = Frame("Coefficients of variation");
@@ -313,50 +312,56 @@ QWidget* MainWindow::BuildRight() {
     };
     cg->setColumnStretch(1, 1);
     cg->setColumnStretch(3, 1);
-    cg->addWidget(new QLabel("Automatic sample size:"), 0, 0);
-    cg->addWidget(AddField(ws_.txtAutoMeanBasso, "txtAutoMeanBasso", false), 0, 1);
-    cg->addWidget(cvLabel(), 0, 2);
-    cg->addWidget(AddField(ws_.txtAutoMeanAlto, "txtAutoMeanAlto", false), 0, 3);
-    cg->addWidget(new QLabel("Manual sample size:"), 1, 0);
-    cg->addWidget(AddField(ws_.txtManualMeanBasso, "txtManualMeanBasso", false), 1, 1);
-    cg->addWidget(cvLabel(), 1, 2);
-    cg->addWidget(AddField(ws_.txtManualMeanAlto, "txtManualMeanAlto", false), 1, 3);
-    for (const char* name :
-         {"txtAutoMeanBasso", "txtAutoMeanAlto", "txtManualMeanBasso", "txtManualMeanAlto"})
-        controls_[name]->setMinimumWidth(56);
+    const std::tuple<const char*, const char*, std::string WindowView::*, const char*,
+                     std::string WindowView::*>
+        rows[] = {{"Automatic sample size:", "cvAutomaticLower", &WindowView::cvAutomaticLower,
+                   "cvAutomaticUpper", &WindowView::cvAutomaticUpper},
+                  {"Manual sample size:", "cvManualLower", &WindowView::cvManualLower,
+                   "cvManualUpper", &WindowView::cvManualUpper}};
+    int r = 0;
+    for (const auto& [caption, lowerName, lower, upperName, upper] : rows) {
+        cg->addWidget(new QLabel(caption), r, 0);
+        cg->addWidget(AddField(lowerName, lower), r, 1);
+        cg->addWidget(cvLabel(), r, 2);
+        cg->addWidget(AddField(upperName, upper), r, 3);
+        controls_[lowerName]->setMinimumWidth(56);
+        controls_[upperName]->setMinimumWidth(56);
+        ++r;
+    }
     v->addWidget(cv);
 
     auto* student = Frame("Student-t sample size determination");
     auto* sf = new QFormLayout(student);
     alpha_ = new QComboBox;
-    alpha_->setObjectName("cmbAlphaStud");
-    controls_["cmbAlphaStud"] = alpha_;
+    alpha_->setObjectName("alphaBox");
+    for (const char* a : kAlphaChoices) alpha_->addItem(a);
+    controls_["alphaBox"] = alpha_;
     connect(alpha_, &QComboBox::textActivated, this,
-            [this](const QString& t) { ws_.cmbAlphaStud.text = t.toStdString(); });
+            [this](const QString& t) { session_.inputs.alpha = t.toStdString(); });
     sf->addRow("Alpha:", alpha_);
-    sf->addRow("Max. accepted error:", AddField(ws_.Text1, "Text1", true));
-    sf->addRow("Standard deviation:", AddField(ws_.Text2, "Text2", true));
+    sf->addRow("Max. accepted error:", AddInput("maxErrorField", &TypedInputs::maxError));
+    sf->addRow("Standard deviation:", AddInput("studentSdField", &TypedInputs::studentSd));
     sf->addRow(
-        AddButton(ws_.tStudentSampleSize, "tStudentSampleSize", "Student-t", FormCommand::StudentT));
+        AddButton("studentTButton", "Student-t", Command::StudentT, &WindowView::canStudentT));
     v->addWidget(student);
 
-    auto* results = Frame("Results");
-    auto* rf = new QFormLayout(results);
-    rf->addRow("Visual jackknife (auto):", AddField(ws_.Text3, "Text3", false));
-    rf->addRow("Visual jackknife (manual):", AddField(ws_.Text4, "Text4", false));
-    rf->addRow("Student-t based:", AddField(ws_.Text5, "Text5", false));
-    auto* sprReport = new qt::GridView(ws_.sprReport, false);
-    sprReport->setObjectName("sprReport");
-    // Column 1 holds the row titles the commands write.
-    sprReport->gridModel()->SetShownLimit(3, 12);
-    sprReport->gridModel()->SetHeaders({"Item", "Intercept or value", "Slope"}, {});
-    sprReport->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    sprReport->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    sprReport->setMinimumHeight(50);
-    grids_.push_back(sprReport);
-    controls_["sprReport"] = sprReport;
-    rf->addRow(sprReport);
-    v->addWidget(results, 1);
+    auto* resultsFrame = Frame("Results");
+    auto* rf = new QFormLayout(resultsFrame);
+    rf->addRow("Visual jackknife (auto):",
+               AddField("automaticSizeField", &WindowView::automaticSize));
+    rf->addRow("Visual jackknife (manual):", AddField("manualSizeField", &WindowView::manualSize));
+    rf->addRow("Student-t based:", AddField("studentTSizeField", &WindowView::studentTSize));
+    auto* results = new qt::GridView(results_, false);
+    results->setObjectName("resultsGrid");
+    results->gridModel()->SetShownLimit(3, 12);
+    results->gridModel()->SetHeaders({"Item", "Intercept or value", "Slope"}, {});
+    results->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    results->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    results->setMinimumHeight(50);
+    grids_.push_back(results);
+    controls_["resultsGrid"] = results;
+    rf->addRow(results);
+    v->addWidget(resultsFrame, 1);
 
     w->setFixedWidth(450);
     return w;
@@ -364,46 +369,45 @@ QWidget* MainWindow::BuildRight() {
 
 void MainWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu("File");
-    QAction* open = file->addAction("Open", this, [this] { Run(FormCommand::Open); });
-    open->setObjectName("mnuOpen");
+    QAction* open = file->addAction("Open", this, [this] { Run(Command::Open); });
+    open->setObjectName("openAction");
     open->setShortcut(QKeySequence("Ctrl+O"));
-    QAction* newAct = file->addAction("New", this, [this] { Run(FormCommand::New); });
-    newAct->setObjectName("mnuNew");
+    QAction* newAct = file->addAction("New", this, [this] { Run(Command::New); });
+    newAct->setObjectName("newAction");
     newAct->setShortcut(QKeySequence("Ctrl+N"));
     QMenu* save = file->addMenu("Save");
-    save->setObjectName("mnuSave");
-    save->addAction("Pre-sampling results", this, [this] { Run(FormCommand::PreSamplingResults); })
-        ->setObjectName("SaveSU");
+    save->setObjectName("saveMenu");
+    save->addAction("Pre-sampling results", this, [this] { Run(Command::SaveTypedValues); })
+        ->setObjectName("saveTypedValuesAction");
     QMenu* exportChart = file->addMenu("Export chart...");
-    exportChart->setObjectName("mnuExportChart");
+    exportChart->setObjectName("exportChartMenu");
     exportChart->addAction("Means...", this, [this] { charts_[0]->SaveImageAs(QString()); })
-        ->setObjectName("mnuExportChart1");
+        ->setObjectName("exportMeansChartAction");
     exportChart
         ->addAction("Standard deviations...", this, [this] { charts_[1]->SaveImageAs(QString()); })
-        ->setObjectName("mnuExportChart2");
+        ->setObjectName("exportSdsChartAction");
     file->addSeparator();
-    QAction* exitAct = file->addAction("Exit", this, [this] { Run(FormCommand::Exit); });
-    exitAct->setObjectName("mnuExit");
+    QAction* exitAct = file->addAction("Exit", this, [this] { Run(Command::Exit); });
+    exitAct->setObjectName("exitAction");
     exitAct->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* exportMenu = menuBar()->addMenu("Export");
     exportMenu
-        ->addAction("Configuration and Results", this,
-                    [this] { Run(FormCommand::ConfigurationAndResults); })
-        ->setObjectName("SaveConfRes");
+        ->addAction("Configuration and Results", this, [this] { Run(Command::WriteReport); })
+        ->setObjectName("writeReportAction");
 
     QMenu* help = menuBar()->addMenu("?");
-    help->setObjectName("mnuHelp");
+    help->setObjectName("helpMenu");
     // The caption carries "F1" itself; F1 is a window-wide shortcut.
-    help->addAction("Contents...       F1", this, [this] { Run(FormCommand::Contents); })
-        ->setObjectName("cmdContents");
-    help->addAction("About VELTA", this, [this] { Run(FormCommand::About); })
-        ->setObjectName("cmdAboutVELTA");
+    help->addAction("Contents...       F1", this, [this] { Run(Command::Help); })
+        ->setObjectName("contentsAction");
+    help->addAction("About VELTA", this, [this] { Run(Command::About); })
+        ->setObjectName("aboutAction");
 }
 
 void MainWindow::BuildToolbar() {
-    toolbar_ = addToolBar("Toolbar1");
-    toolbar_->setObjectName("Toolbar1");
+    toolbar_ = addToolBar("Toolbar");
+    toolbar_->setObjectName("toolbar");
     toolbar_->setMovable(false);
     toolbar_->setIconSize(QSize(24, 24));
     const std::pair<const char*, const char*> buttons[] = {{"Open", "Open"},
@@ -415,68 +419,77 @@ void MainWindow::BuildToolbar() {
         const QString k = key;
         QAction* a = toolbar_->addAction(Picture(k.toLower()), hint);
         a->setData(k);
-        a->setObjectName("Toolbar1_" + k);
+        a->setObjectName("toolbar" + k);
         a->setToolTip(hint);
         connect(a, &QAction::triggered, this, [this, k] { RunToolbar(k); });
     }
 }
 
 void MainWindow::BuildStatusBar() {
-    for (int i = 1; i <= 8; ++i) {
-        panels_[i] = new QLabel;
-        panels_[i]->setObjectName(QString("StatusBar1_%1").arg(i));
-        if (i == 2) panels_[i]->setMinimumWidth(260);
-        if (i == 5 || i == 8) panels_[i]->setMinimumWidth(80);
-        if (i == 3 || i == 6) panels_[i]->setMinimumWidth(30);
-        statusBar()->addWidget(panels_[i], i == 2 ? 1 : 0);
-    }
+    auto add = [this](const QString& caption, QLabel*& value, const QString& name, int width) {
+        statusBar()->addWidget(new QLabel(caption));
+        value = new QLabel;
+        value->setObjectName(name);
+        value->setMinimumWidth(width);
+        controls_[name] = value;
+        statusBar()->addWidget(value, name == "fileNamePanel" ? 1 : 0);
+    };
+    add("File name:", fileName_, "fileNamePanel", 260);
+    add("Generation started:", generationStarted_, "generationStartedPanel", 80);
+    add("Generation completed:", generationCompleted_, "generationCompletedPanel", 80);
     statusNote_ = new QLabel;
     statusNote_->setObjectName("statusNote");
     statusNote_->setStyleSheet("QLabel { color: #9a3412; }");
     statusBar()->addPermanentWidget(statusNote_);
 }
 
-bool MainWindow::Run(FormCommand c) {
-    // The clouds shown stay, greyed, while a generation replaces them; if it
-    // ends without new ones (Abort), the old ones stay as they were.
-    const bool generating = c == FormCommand::Generate && !ws_.generationRunning;
-    if (generating)
-        for (qt::ChartView* chart : charts_) chart->HoldGhost(true);
-    const bool ran = RunCommand(ws_, platform_, c);
-    if (generating)
-        for (qt::ChartView* chart : charts_) chart->ReleaseGhost();
+bool MainWindow::Run(Command c) {
+    const bool ran = RunCommand(session_, platform_, c);
     Render();
-    if (ws_.exitRequested || (closeAfterGeneration_ && !ws_.generationRunning)) close();
+    if (session_.exitRequested || (closeAfterGeneration_ && !session_.generationRunning)) close();
     return ran;
 }
 
 bool MainWindow::RunToolbar(const QString& key) {
-    const bool ran = Toolbar1_ButtonClick(ws_, platform_, key.toStdString());
+    const bool ran = RunToolbarKey(session_, platform_, key.toStdString());
     Render();
     return ran;
 }
 
-void MainWindow::Render() {
-    for (auto& [edit, field] : fields_) {
-        const QString t = Q(field->text);
-        if (edit->text() != t) edit->setText(t);
-        edit->setEnabled(field->enabled);
-        edit->setVisible(field->visible);
-    }
-    for (auto& [button, field] : buttons_) {
-        button->setEnabled(field->enabled && !ws_.generationRunning);
-        button->setVisible(field->visible);
-    }
-    for (auto& [label, field] : labels_) {
-        label->setText(Q(field->text));
-        label->setVisible(field->visible);
-    }
+void MainWindow::ShowGrids() {
+    for (int32_t c = 0; c < 3; ++c)
+        for (int32_t r = 0; r < 6; ++r)
+            statistics_.SetCell(c + 1, r + 1, view_.statistics[static_cast<size_t>(c)][static_cast<size_t>(r)]);
+    for (int32_t r = 0; r < 12; ++r)
+        for (int32_t c = 0; c < 3; ++c)
+            results_.SetCell(c + 1, r + 1, view_.results[static_cast<size_t>(r)][static_cast<size_t>(c)]);
     for (qt::GridView* g : grids_) g->Sync();
-    for (qt::ChartView* c : charts_) c->Render();
+}
+
+void MainWindow::Render() {
+    view_ = WindowViewOf(session_);
+    const WindowView& v = view_;
+    for (auto& [edit, text] : fields_) {
+        const QString t = Q(v.*text);
+        if (edit->text() != t) edit->setText(t);
+    }
+    for (auto& [edit, input] : inputs_) {
+        const QString t = Q(v.inputs.*input);
+        if (edit->text() != t) edit->setText(t);
+    }
+    for (auto& [button, enabled] : buttons_) button->setEnabled(v.*enabled);
+    for (auto& [label, text] : labels_) {
+        label->setText(Q(v.*text));
+        label->setVisible(!(v.*text).empty());
+    }
+    ShowGrids();
+    charts_[0]->Show(v.meansChart);
+    charts_[1]->Show(v.sdsChart);
+
     // The progress window lives exactly as long as the generation shows it.
-    if (ws_.frmAvanzamento.shown) {
+    if (v.progress.shown) {
         if (!progress_) {
-            progress_ = new ProgressWindow(ws_, this);
+            progress_ = new ProgressWindow(session_, this);
             // Over the middle of the main window, not at the screen's edge.
             progress_->adjustSize();
             QRect r = progress_->frameGeometry();
@@ -491,41 +504,32 @@ void MainWindow::Render() {
         progress_ = nullptr;
     }
 
-    QStringList items;
-    for (const auto& i : ws_.cmbAlphaStud.items) items << Q(i);
-    QStringList shown;
-    for (int i = 0; i < alpha_->count(); ++i) shown << alpha_->itemText(i);
-    if (shown != items) {
-        alpha_->clear();
-        alpha_->addItems(items);
-    }
-    alpha_->setCurrentText(Q(ws_.cmbAlphaStud.text));
+    alpha_->setCurrentText(Q(v.inputs.alpha));
 
     slider_->blockSignals(true);
-    slider_->setRange(ws_.Slider1.min, ws_.Slider1.max);
-    slider_->setSingleStep(ws_.Slider1.step);
-    slider_->setPageStep(ws_.Slider1.step);
-    slider_->setTickInterval(ws_.Slider1.step);
-    slider_->setValue(ws_.Slider1.value);
-    slider_->setEnabled(ws_.Slider1.enabled && !ws_.generationRunning);
+    slider_->setRange(v.slider.minimum, v.slider.maximum);
+    slider_->setSingleStep(v.slider.step);
+    slider_->setPageStep(v.slider.step);
+    slider_->setTickInterval(v.slider.step);
+    slider_->setValue(v.slider.position);
+    slider_->setEnabled(v.slider.enabled);
+    slider_->SetMark(v.slider.mark);
     slider_->blockSignals(false);
-    slider_->update();  // the automatic size's mark
 
     // The trimmed state shows as a tinted P value field.
-    txtPerc_->setStyleSheet(ws_.DataTrimmed ? "QLineEdit { background: #fff3c4; }" : QString());
+    trimPercent_->setStyleSheet(v.trimmed ? "QLineEdit { background: #fff3c4; }" : QString());
 
-    for (int i = 1; i <= 8; ++i) {
-        panels_[i]->setText(Q(ws_.StatusBar1[i].text));
-        panels_[i]->setEnabled(ws_.StatusBar1[i].enabled);
-    }
-    statusNote_->setText(Q(ws_.statusNote));
-    statusNote_->setVisible(!ws_.statusNote.empty());
-    setWindowTitle(Q(ws_.caption));
+    fileName_->setText(Q(v.fileName));
+    generationStarted_->setText(Q(v.generationStarted));
+    generationCompleted_->setText(Q(v.generationCompleted));
+    statusNote_->setText(Q(v.note));
+    statusNote_->setVisible(!v.note.empty());
+    setWindowTitle(Q(v.caption));
 
-    // The request is consumed here, so a fresh workspace (New, Open) never
+    // The request is consumed here, so a fresh session (New, Open) never
     // brings the window back by itself.
-    if (ws_.aboutRequests > 0) {
-        ws_.aboutRequests = 0;
+    if (session_.aboutRequests > 0) {
+        session_.aboutRequests = 0;
         ShowAbout();
     }
 }
@@ -552,8 +556,8 @@ void MainWindow::ShowAbout() {
 void MainWindow::closeEvent(QCloseEvent* e) {
     // A running generation is aborted first; the window closes once the
     // generation has unwound.
-    if (ws_.generationRunning) {
-        ws_.AbortRequested = "1";
+    if (session_.generationRunning) {
+        session_.abortRequested = true;
         closeAfterGeneration_ = true;
         e->ignore();
         return;

@@ -1,22 +1,23 @@
 #pragma once
-// The main window: renders the Workspace and runs the commands of the
-// command table. It holds no logic of its own.
+// The main window: draws the view of its session and sends the user's
+// actions to the command table. It holds no logic of its own.
 #include <QMainWindow>
 #include <QPointer>
 #include <map>
 
-#include "app/commands.h"
+#include "commands/command_table.h"
 #include "gui/about_window.h"
 #include "gui/help_window.h"
 #include "gui/progress_window.h"
-#include "model/workspace.h"
+#include "model/grid.h"
 #include "platform/qt/qt_platform.h"
+#include "view/session.h"
+#include "view/window_view.h"
 
 class QLabel;
 class QLineEdit;
 class QComboBox;
 class QPushButton;
-class QSlider;
 class QToolBar;
 
 namespace velta::qt {
@@ -26,33 +27,36 @@ class GridView;
 
 namespace velta::gui {
 
+class MarkedSlider;
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    Workspace& workspace() { return ws_; }
+    Session& session() { return session_; }
     Platform& platform() { return platform_; }
 
-    // Runs a command and shows the workspace afterwards; false when refused.
-    bool Run(FormCommand c);
+    // Runs a command and shows the session afterwards; false when refused.
+    bool Run(Command c);
     bool RunToolbar(const QString& key);
-    // Shows every field, grid and chart as the workspace holds them now.
+    // Shows the view of the session as it is now.
     void Render();
+    // What the window shows now (the last rendering).
+    const WindowView& view() const { return view_; }
 
     // Where the window opens without remembered geometry: the preferred size
     // cut to the available area of the screen, centred in it. The frame
     // (title bar, borders) is allowed for.
     static QRect DefaultGeometry(const QRect& available);
 
-    // Widgets by the workspace's control names, for tests and screenshots.
+    // Widgets by name, for tests and screenshots.
     QWidget* control(const QString& name) const;
     QToolBar* toolbar() const { return toolbar_; }
     AboutWindow* aboutWindow() const { return about_; }
     HelpWindow* helpWindow() const { return help_; }
     ProgressWindow* progressWindow() const { return progress_; }
-
     qt::ChartView* chart(int i) const { return charts_.at(static_cast<size_t>(i)); }
 
   protected:
@@ -61,8 +65,11 @@ class MainWindow : public QMainWindow {
   private:
     void PlaceOnScreen();
     void SaveGeometry();
-    QLineEdit* AddField(Field& field, const QString& name, bool editable);
-    QPushButton* AddButton(Field& field, const QString& name, const QString& caption, FormCommand c);
+    QLineEdit* AddField(const QString& name, std::string WindowView::*text);
+    QLineEdit* AddInput(const QString& name, std::string TypedInputs::*input);
+    QPushButton* AddButton(const QString& name, const QString& caption, Command c,
+                           bool WindowView::*enabled);
+    QLabel* AddLabel(const QString& name, std::string WindowView::*text);
     QWidget* BuildLeft();
     QWidget* BuildCharts();
     QWidget* BuildRight();
@@ -71,21 +78,29 @@ class MainWindow : public QMainWindow {
     void BuildStatusBar();
     void ShowHelp();
     void ShowAbout();
+    void ShowGrids();
 
-    Workspace ws_;
+    Session session_;
     qt::QtPlatform platform_;
+    WindowView view_;
+    // The two result grids, filled from the view at every rendering.
+    Grid statistics_{3, 6};
+    Grid results_{3, 12};
 
     std::map<QString, QWidget*> controls_;
-    std::vector<std::pair<QLineEdit*, Field*>> fields_;
-    std::vector<std::pair<QPushButton*, Field*>> buttons_;
-    std::vector<std::pair<QLabel*, Field*>> labels_;
+    std::vector<std::pair<QLineEdit*, std::string WindowView::*>> fields_;
+    std::vector<std::pair<QLineEdit*, std::string TypedInputs::*>> inputs_;
+    std::vector<std::pair<QPushButton*, bool WindowView::*>> buttons_;
+    std::vector<std::pair<QLabel*, std::string WindowView::*>> labels_;
     std::vector<qt::GridView*> grids_;
     std::vector<qt::ChartView*> charts_;
     QComboBox* alpha_ = nullptr;
-    QSlider* slider_ = nullptr;
-    QLineEdit* txtPerc_ = nullptr;
+    MarkedSlider* slider_ = nullptr;
+    QLineEdit* trimPercent_ = nullptr;
     QToolBar* toolbar_ = nullptr;
-    QLabel* panels_[9] = {};
+    QLabel* fileName_ = nullptr;
+    QLabel* generationStarted_ = nullptr;
+    QLabel* generationCompleted_ = nullptr;
     QLabel* statusNote_ = nullptr;
     bool closeAfterGeneration_ = false;
     QPointer<AboutWindow> about_;

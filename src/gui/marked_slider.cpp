@@ -4,23 +4,24 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 
-#include "model/chart_model.h"
+#include "platform/qt/chart_view.h"
 
 namespace velta::gui {
 
-MarkedSlider::MarkedSlider(const Workspace& ws, QWidget* parent)
-    : QSlider(Qt::Horizontal, parent), ws_(ws) {}
+MarkedSlider::MarkedSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
 
 QColor MarkedSlider::MarkColour() {
-    return QColor(kAutoLineColour.r, kAutoLineColour.g, kAutoLineColour.b);
+    return qt::ChartView::MarkColour(SizeMark::Kind::Automatic);
+}
+
+void MarkedSlider::SetMark(int position) {
+    if (position == mark_) return;
+    mark_ = position;
+    update();
 }
 
 int MarkedSlider::Mark() const {
-    // A new generation leaves the flag as it was but the size belongs to
-    // clouds no longer shown.
-    if (ws_.AutoSizeDone != "1" || !ws_.DataTrimmed) return -1;
-    const int v = ws_.Slider1.selStart;
-    return v >= minimum() && v <= maximum() ? v : -1;
+    return mark_ >= 2 && mark_ >= minimum() && mark_ <= maximum() ? mark_ : -1;
 }
 
 int MarkedSlider::PixelOf(int value) const {

@@ -1,19 +1,20 @@
 #pragma once
 // The slider between the charts. A plain slider cannot highlight a position,
-// so this one draws the automatic sample size (the slider's selection start)
-// as a coloured tick across its track once an automatic size exists.
+// so this one draws the automatic sample size as a coloured tick across its
+// track once there is one.
 #include <QSlider>
-
-#include "model/workspace.h"
 
 namespace velta::gui {
 
 class MarkedSlider : public QSlider {
     Q_OBJECT
   public:
-    explicit MarkedSlider(const Workspace& ws, QWidget* parent = nullptr);
+    explicit MarkedSlider(QWidget* parent = nullptr);
 
-    // The position marked on the track, or -1 when there is none.
+    // The position marked on the track; 0 or a position outside the range
+    // for none.
+    void SetMark(int position);
+    // The position marked, or -1 when there is none.
     int Mark() const;
     // Horizontal pixel of a slider value's centre on the track.
     int PixelOf(int value) const;
@@ -23,7 +24,7 @@ class MarkedSlider : public QSlider {
     void paintEvent(QPaintEvent* e) override;
 
   private:
-    const Workspace& ws_;
+    int mark_ = 0;
 };
 
 }  // namespace velta::gui

@@ -1,10 +1,10 @@
 #pragma once
 // The progress window of a generation: four bars, three phase captions and
-// Abort. It shows the workspace's progress state and writes nothing but the
+// Abort. It shows the session's progress state and writes nothing but the
 // abort request; the generation opens and closes it through that state.
 #include <QWidget>
 
-#include "model/workspace.h"
+#include "view/session.h"
 
 class QLabel;
 class QProgressBar;
@@ -16,7 +16,7 @@ namespace velta::gui {
 class ProgressWindow : public QWidget {
     Q_OBJECT
   public:
-    explicit ProgressWindow(Workspace& ws, QWidget* parent = nullptr);
+    explicit ProgressWindow(Session& s, QWidget* parent = nullptr);
 
     // Shows the state as it is now (bars, captions).
     void Sync();
@@ -26,7 +26,7 @@ class ProgressWindow : public QWidget {
     QPushButton* abortButton() const { return abort_; }
 
   private:
-    Workspace& ws_;
+    Session& session_;
     QProgressBar* bars_[5] = {};
     QLabel* captions_[4] = {};  // by phase 1 .. 3
     QPushButton* abort_ = nullptr;

@@ -9,27 +9,27 @@
 namespace velta::gui {
 
 SplashWindow::SplashWindow(QWidget* parent)
-    : QWidget(parent, Qt::FramelessWindowHint), command1_(new QPushButton(this)) {
+    : QWidget(parent, Qt::FramelessWindowHint), button_(new QPushButton(this)) {
     setWindowTitle(QString());
     const QPixmap face = PicturePixmap("splash");
-    command1_->setObjectName("Command1");
-    command1_->setIcon(face);
-    command1_->setIconSize(face.size());
-    command1_->setFlat(true);
-    command1_->setCursor(Qt::PointingHandCursor);
-    command1_->setStyleSheet("QPushButton { border: none; padding: 0; }");
+    button_->setObjectName("splashButton");
+    button_->setIcon(face);
+    button_->setIconSize(face.size());
+    button_->setFlat(true);
+    button_->setCursor(Qt::PointingHandCursor);
+    button_->setStyleSheet("QPushButton { border: none; padding: 0; }");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(command1_);
+    layout->addWidget(button_);
     setFixedSize(face.size());
-    connect(command1_, &QPushButton::clicked, this, &SplashWindow::Command1_Click);
+    connect(button_, &QPushButton::clicked, this, &SplashWindow::OpenMainWindow);
 }
 
 MainWindow* SplashWindow::mainWindow() const {
     return main_;
 }
 
-void SplashWindow::Command1_Click() {
+void SplashWindow::OpenMainWindow() {
     main_ = new MainWindow;
     main_->setAttribute(Qt::WA_DeleteOnClose);
     main_->show();

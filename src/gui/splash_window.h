@@ -13,13 +13,13 @@ class SplashWindow : public QWidget {
     Q_OBJECT
   public:
     explicit SplashWindow(QWidget* parent = nullptr);
-    QPushButton* button() const { return command1_; }
+    QPushButton* button() const { return button_; }
     // The main window opened by the click, for tests.
     MainWindow* mainWindow() const;
 
   private:
-    void Command1_Click();
-    QPushButton* command1_;
+    void OpenMainWindow();
+    QPushButton* button_;
     QPointer<MainWindow> main_;
 };
 

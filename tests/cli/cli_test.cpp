@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/commands.h"
-#include "charts/manual.h"
+#include "commands/command_table.h"
+#include "view/window_view.h"
 #include "cli/batch_platform.h"
 #include "cli/options.h"
 #include "cli/tables.h"
@@ -87,12 +87,12 @@ std::string ReadFile(const std::string& path) {
 }
 
 // The window: Open the pilot sample, then Generate from a fresh program's random source.
-void OpenAndGenerate(Workspace& ws, ScriptedPlatform& ui) {
-    ResetWorkspace(ws);
+void OpenAndGenerate(Session& s, ScriptedPlatform& ui) {
+    s = Session();
     ui.files = {kPilot};
-    ASSERT_TRUE(RunCommand(ws, ui, FormCommand::Open));
+    ASSERT_TRUE(RunCommand(s, ui, Command::Open));
     ResetProcessRandomSource();
-    ASSERT_TRUE(RunCommand(ws, ui, FormCommand::Generate));
+    ASSERT_TRUE(RunCommand(s, ui, Command::Generate));
 }
 
 }  // namespace
@@ -261,12 +261,12 @@ TEST(Cli, SeedsRepeatAndTheDefaultIsTheWindowsFirstGeneration) {
     EXPECT_EQ(tables({"--seed", "5489"}, "same"), plain);
     EXPECT_NE(tables({"--seed", "7"}, "other"), plain);
 
-    Workspace ws;
+    Session s;
     ScriptedPlatform ui;
-    ASSERT_NO_FATAL_FAILURE(OpenAndGenerate(ws, ui));
-    const StatsTables& t = ws.VirtualSampleTable;
-    EXPECT_EQ(plain, TableCsv(t.means, 24, t.V, ws.Jump));
-    EXPECT_EQ(ReadFile(tmp / "plain/sds.csv"), TableCsv(t.sds, 24, t.V, ws.Jump));
+    ASSERT_NO_FATAL_FAILURE(OpenAndGenerate(s, ui));
+    const Generation& g = *s.analysis.generation();
+    EXPECT_EQ(plain, TableCsv(g.tables->means, 24, g.samples, g.jump));
+    EXPECT_EQ(ReadFile(tmp / "plain/sds.csv"), TableCsv(g.tables->sds, 24, g.samples, g.jump));
 }
 
 TEST(Cli, TablesHaveOneLinePerGeneratedSizeAndOneColumnPerSample) {
@@ -283,28 +283,30 @@ TEST(Cli, ResultsEqualTheWindowsForTheSameSteps) {
     const json cli = CliJson({kPilot, "--trim", "5", "--max-error", "1", "-q"}, -1);
     const json& r = cli["results"][0];
 
-    Workspace ws;
+    Session s;
     ScriptedPlatform ui;
-    ASSERT_NO_FATAL_FAILURE(OpenAndGenerate(ws, ui));
-    ws.txtPerc.text = "5";
-    RunCommand(ws, ui, FormCommand::Trim);
-    RunCommand(ws, ui, FormCommand::Automatic);
-    ws.Text1.text = "1";
-    RunCommand(ws, ui, FormCommand::StudentT);
+    ASSERT_NO_FATAL_FAILURE(OpenAndGenerate(s, ui));
+    s.inputs.trimPercent = "5";
+    RunCommand(s, ui, Command::Trim);
+    RunCommand(s, ui, Command::Automatic);
+    s.inputs.maxError = "1";
+    RunCommand(s, ui, Command::StudentT);
 
-    EXPECT_EQ(r["preSample"]["texts"]["mean"], ws.txtSampleMean.text);
-    EXPECT_EQ(r["preSample"]["texts"]["sd"], ws.txtSampleStDev.text);
-    EXPECT_EQ(r["generation"]["Jump"], ws.Jump);
-    EXPECT_EQ(r["generation"]["meansAxis"], json({ws.MeansLower, ws.MeansUpper}));
-    EXPECT_EQ(r["generation"]["sdsAxis"], json({ws.SDsLower, ws.SDsUpper}));
-    EXPECT_EQ(r["trimming"]["done"], ws.DataTrimmed);
+    const WindowView v = WindowViewOf(s);
+    const Generation& g = *s.analysis.generation();
+    EXPECT_EQ(r["preSample"]["texts"]["mean"], v.mean);
+    EXPECT_EQ(r["preSample"]["texts"]["sd"], v.sd);
+    EXPECT_EQ(r["generation"]["Jump"], g.jump);
+    EXPECT_EQ(r["generation"]["meansAxis"], json({g.meansAxis.lower, g.meansAxis.upper}));
+    EXPECT_EQ(r["generation"]["sdsAxis"], json({g.sdsAxis.lower, g.sdsAxis.upper}));
+    EXPECT_EQ(r["trimming"]["done"], v.trimmed);
     auto sizeOf = [](const json& j) {
         return j.is_null() ? std::string() : std::to_string(j.get<int>());
     };
-    EXPECT_EQ(sizeOf(r["automatic"].value("size", json())), ws.Text3.text);
-    EXPECT_EQ(r["manual"].is_null() ? std::string() : sizeOf(r["manual"]["size"]), ws.Text4.text);
+    EXPECT_EQ(sizeOf(r["automatic"].value("size", json())), v.automaticSize);
+    EXPECT_EQ(r["manual"].is_null() ? std::string() : sizeOf(r["manual"]["size"]), v.manualSize);
     EXPECT_EQ(r["studentT"]["succeeded"] == true ? sizeOf(r["studentT"]["size"]) : "",
-              ws.Text5.text);
+              v.studentTSize);
     // Every message the window showed, in order, with its title.
     std::vector<std::string> windowTexts, cliTexts;
     for (const auto& m : ui.messages) windowTexts.push_back(PlainText(m.text));

@@ -11,9 +11,10 @@
 #include <fstream>
 #include <new>
 
-#include "app/commands.h"
+#include "commands/command_table.h"
+#include "commands/messages.h"
+#include "commands/pilot_commands.h"
 #include "data/presample.h"
-#include "model/messages.h"
 #include "platform/scripted/scripted_platform.h"
 
 namespace velta {
@@ -119,10 +120,9 @@ struct ThrowingPlatform : ScriptedPlatform {
 };
 
 TEST(RunCommand, AnyExceptionEndsInTheUnexpectedErrorMessage) {
-    for (const FormCommand c : {FormCommand::Open, FormCommand::PreSamplingResults}) {
-        Workspace ws;
-        Form_Load(ws);
-        ws.sprMain.SetCell(1, 1, "3");
+    for (const Command c : {Command::Open, Command::SaveTypedValues}) {
+        Session ws;
+        ws.units.SetCell(1, 1, "3");
         ThrowingPlatform ui;
         EXPECT_TRUE(RunCommand(ws, ui, c));
         ASSERT_EQ(ui.messages.size(), 1u);
@@ -130,7 +130,7 @@ TEST(RunCommand, AnyExceptionEndsInTheUnexpectedErrorMessage) {
         EXPECT_EQ(m.title + ": " + m.text, "VELTA: " + std::string(kUnexpectedErrorMessage));
         EXPECT_EQ(m.icon, MsgIcon::Critical);
         EXPECT_FALSE(ui.busy);
-        EXPECT_EQ(ws.sprMain.CellText(1, 1), "3");
+        EXPECT_EQ(ws.units.CellText(1, 1), "3");
     }
 }
 
@@ -150,17 +150,16 @@ TEST(TypedValues, AmbiguousThousandsSeparatorIsRefusedWithBothReadings) {
     };
     for (const auto& [text, detail] : cases) {
         SCOPED_TRACE(text);
-        Workspace ws;
-        Form_Load(ws);
-        for (int32_t r = 1; r <= 4; ++r) ws.sprMain.SetCell(1, r, r == 2 ? text : "7");
+        Session ws;
+        for (int32_t r = 1; r <= 4; ++r) ws.units.SetCell(1, r, r == 2 ? text : "7");
         ScriptedPlatform ui;
-        EXPECT_EQ(ComputePreSampleStats(ws, ui), detail.empty());
+        EXPECT_EQ(AcceptUnits(ws, ui, PilotSource()), detail.empty());
         ASSERT_EQ(ui.messages.size(), detail.empty() ? 0u : 1u);
         if (detail.empty()) continue;
         EXPECT_EQ(ui.messages[0].text.rfind(std::string(kBadPreSampleMessage) + "\r\r" + detail, 0),
                   0u)
             << ui.messages[0].text;
-        EXPECT_EQ(ws.PreSampleReady, "0");
+        EXPECT_FALSE(ws.analysis.pilot());
     }
 }
 

@@ -15,7 +15,9 @@
 #include <sstream>
 #include <tuple>
 
-#include "app/commands.h"
+#include "commands/command_table.h"
+#include "commands/pilot_commands.h"
+#include "view/window_view.h"
 #include "base/numbers.h"
 #include "data/presample.h"
 #include "data/sheet_reader.h"
@@ -107,39 +109,42 @@ std::string Column(const SheetColumn& d) {
 }
 
 // Everything Open or Save may change, as one text, to prove "untouched".
-std::string Snapshot(const Workspace& ws) {
+std::string Snapshot(const Session& session) {
+    const WindowView v = WindowViewOf(session);
     std::ostringstream s;
-    for (const Field* f :
-         {&ws.txtSampleMean, &ws.txtSampleStDev, &ws.txtSampleN, &ws.txtOrvoStDev, &ws.txtOrvoStErr,
-          &ws.txtOrvoStErrSD, &ws.txtLimite, &ws.Label17, &ws.Text1, &ws.Text2})
-        s << f->text << '|';
-    s << ws.cmdEsegui.enabled << ws.PreSampleReady << ws.PreSampleSaved << '|';
-    for (int i = 1; i <= 8; ++i) s << ws.StatusBar1[i].text << ws.StatusBar1[i].enabled << '|';
-    s << ws.sprMain.MaxCols() << ',' << ws.sprMain.MaxRows() << '|';
+    for (const std::string* t :
+         {&v.mean, &v.sd, &v.n, &v.jackknifeSd, &v.jackknifeSeMean, &v.jackknifeSeSd,
+          &v.inputs.virtualSamples, &v.maximumNumber, &v.inputs.maxError, &v.inputs.studentSd,
+          &v.fileName})
+        s << *t << '|';
+    s << v.canGenerate << session.typedValuesSaved << '|';
+    const Grid& g = session.units;
+    s << g.MaxCols() << ',' << g.MaxRows() << '|';
     for (int32_t c = 0; c <= 3; ++c)
-        for (int32_t r = 0; r <= ws.sprMain.DataRowCount() + 1; ++r)
-            s << ws.sprMain.CellText(c, r) << ';';
+        for (int32_t r = 0; r <= g.DataRowCount() + 1; ++r) s << g.CellText(c, r) << ';';
     return s.str();
 }
 
-// A workspace with typed values that have not been accepted yet.
-Workspace TypedWorkspace(const Texts& values = {}) {
-    Workspace ws;
-    Form_Load(ws);
+// A session with typed values that have not been accepted yet.
+Session TypedSession(const Texts& values = {}) {
+    Session s;
     for (size_t i = 0; i < values.size(); ++i)
-        ws.sprMain.SetCell(1, static_cast<int32_t>(i + 1), values[i]);
-    ws.Text1.text = "0.5";
-    return ws;
+        s.units.SetCell(1, static_cast<int32_t>(i + 1), values[i]);
+    s.inputs.maxError = "0.5";
+    return s;
 }
 
 // Runs a command with its dialogs answered from the given queues.
-ScriptedPlatform RunCommand(CommandHandler command, Workspace& ws, std::deque<std::string> files,
-                            std::deque<std::string> inputs = {},
-                            std::deque<MsgAnswer> answers = {}) {
+ScriptedPlatform RunWith(Command command, Session& s, std::deque<std::string> files,
+                         std::deque<std::string> inputs = {}, std::deque<MsgAnswer> answers = {}) {
     ScriptedPlatform ui;
     std::tie(ui.files, ui.inputs, ui.answers) = std::tie(files, inputs, answers);
-    command(ws, ui);
+    EXPECT_TRUE(RunCommand(s, ui, command));
     return ui;
+}
+
+std::string ShownN(const Session& s) {
+    return WindowViewOf(s).n;
 }
 
 // The messages shown, one a line: "title [icon] [buttons]: text", without
@@ -244,14 +249,14 @@ TEST(XlsWriter, GnumericReadsOurFile) {
 // Both commands
 
 TEST(Commands, WiredDialogsAndCancelChangesNothing) {
-    for (const FormCommand command : {FormCommand::Open, FormCommand::PreSamplingResults}) {
-        const bool save = command == FormCommand::PreSamplingResults;
+    for (const Command command : {Command::Open, Command::SaveTypedValues}) {
+        const bool save = command == Command::SaveTypedValues;
         // A cancelled dialog hands back its starting name, or nothing.
         for (const std::string answer : {"*.xls", ""}) {
             SCOPED_TRACE(std::string(save ? "save" : "open") + " answered '" + answer + "'");
-            Workspace ws = TypedWorkspace({"3", "4", "5"});
+            Session ws = TypedSession({"3", "4", "5"});
             const std::string before = Snapshot(ws);
-            const ScriptedPlatform ui = RunCommand(HandlerOf(command), ws, {answer});
+            const ScriptedPlatform ui = RunWith(command, ws, {answer});
             ASSERT_EQ(ui.fileRequests.size(), 1u);
             const FileDialogRequest& r = ui.fileRequests[0];
             EXPECT_EQ(r.title, save ? "VELTA - Save an EXCEL FILE" : "VELTA - Open an EXCEL FILE");
@@ -267,17 +272,16 @@ TEST(Commands, WiredDialogsAndCancelChangesNothing) {
 
 // Open
 
-TEST(OpenCommand, AcceptedFilesAndFreshWorkspaceOnSecondOpen) {
-    Workspace ws = TypedWorkspace();
-    ScriptedPlatform ui = RunCommand(mnuOpen_Click, ws, {Fixture("one_sheet.xls")});
+TEST(OpenCommand, AcceptedFilesAndFreshSessionOnSecondOpen) {
+    Session ws = TypedSession();
+    ScriptedPlatform ui = RunWith(Command::Open, ws, {Fixture("one_sheet.xls")});
     EXPECT_TRUE(ui.inputRequests.empty());  // one sheet: no question
     EXPECT_EQ(Shown(ui), "");
     EXPECT_FALSE(ui.busy);
-    EXPECT_EQ(ws.sprMain.CellText(1, 0) + "|" + ws.sprMain.CellText(1, 7), "Sampling units|12");
-    EXPECT_EQ(ws.sprMain.MaxCols(), 1);
-    EXPECT_EQ(ws.StatusBar1[2].text, Fixture("one_sheet.xls"));
-    EXPECT_TRUE(ws.StatusBar1[1].enabled && ws.StatusBar1[2].enabled && ws.cmdEsegui.enabled);
-    EXPECT_EQ(ws.PreSampleReady, "1");
+    EXPECT_EQ(ws.units.CellText(1, 0) + "|" + ws.units.CellText(1, 7), "Sampling units|12");
+    EXPECT_EQ(ws.units.MaxCols(), 1);
+    EXPECT_EQ(WindowViewOf(ws).fileName, Fixture("one_sheet.xls"));
+    EXPECT_TRUE(WindowViewOf(ws).canGenerate);
 
     // Each open over an accepted pre-sample starts from a fresh workspace.
     const std::string pilot = std::string(VELTA_SOURCE_DIR) + "/examples/pilot_sample.";
@@ -289,15 +293,15 @@ TEST(OpenCommand, AcceptedFilesAndFreshWorkspaceOnSecondOpen) {
                                       {pilot + "csv", "24", "41.704"}};
     for (const Texts& c : cases) {
         SCOPED_TRACE(c[0]);
-        ws.Text1.text = "0.7";
-        ws.txtPerc.text = "8";
-        ui = RunCommand(mnuOpen_Click, ws, {c[0]});
+        ws.inputs.maxError = "0.7";
+        ws.inputs.trimPercent = "8";
+        ui = RunWith(Command::Open, ws, {c[0]});
         EXPECT_EQ(Shown(ui), "");
-        EXPECT_EQ(ws.Text1.text + "|" + ws.txtPerc.text, "|5");
-        EXPECT_EQ(ws.txtSampleN.text, c[1]);  // a header row is not a sampling unit
-        EXPECT_EQ(ws.txtSampleMean.text, c[2]);
+        EXPECT_EQ(ws.inputs.maxError + "|" + ws.inputs.trimPercent, "|5");
+        EXPECT_EQ(ShownN(ws), c[1]);  // a header row is not a sampling unit
+        EXPECT_EQ(WindowViewOf(ws).mean, c[2]);
         // The row numbers are widened from 1000 rows.
-        EXPECT_EQ(ws.sprMain.ColWidths().count(0), c[1] == "1000" ? 1u : 0u);
+        EXPECT_EQ(ws.units.ColWidths().count(0), c[1] == "1000" ? 1u : 0u);
     }
 }
 
@@ -306,10 +310,9 @@ TEST(OpenCommand, SheetChoice) {
     for (const Texts& c : {Texts{"2", "4"}, Texts{"1", "3"}, Texts{"0", "3"}, Texts{"-3", "3"},
                            Texts{" 3 ", "5"}, Texts{"", ""}, Texts{"abc", ""}}) {
         SCOPED_TRACE("answer '" + c[0] + "'");
-        Workspace ws = TypedWorkspace({"1", "2"});
+        Session ws = TypedSession({"1", "2"});
         const std::string before = Snapshot(ws);
-        const ScriptedPlatform ui =
-            RunCommand(mnuOpen_Click, ws, {Fixture("three_sheets.xls")}, {c[0]});
+        const ScriptedPlatform ui = RunWith(Command::Open, ws, {Fixture("three_sheets.xls")}, {c[0]});
         ASSERT_EQ(ui.inputRequests.size(), 1u);
         EXPECT_EQ(ui.inputRequests[0].prompt,
                   "Found 3 sheets\r\r1)  Données\r2)  Größe Ø\r3)  Δείγμα 試料\r\r\rplease, select "
@@ -318,13 +321,13 @@ TEST(OpenCommand, SheetChoice) {
         EXPECT_EQ(ui.inputRequests[0].defaultText, "1");
         EXPECT_FALSE(ui.busy);
         EXPECT_EQ(Shown(ui), "");
-        EXPECT_EQ(c[1].empty() ? Snapshot(ws) : ws.txtSampleN.text, c[1].empty() ? before : c[1]);
+        EXPECT_EQ(c[1].empty() ? Snapshot(ws) : ShownN(ws), c[1].empty() ? before : c[1]);
     }
 }
 
-// Every kind of bad input: one message, no crash, the workspace untouched,
+// Every kind of bad input: one message, no crash, the session untouched,
 // whether or not a pre-sample was already accepted.
-TEST(OpenCommand, BadInputOneMessageWorkspaceUntouched) {
+TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
     TempDir dir;
     {
         std::ofstream big(dir / "rows_70000.csv");
@@ -382,11 +385,11 @@ TEST(OpenCommand, BadInputOneMessageWorkspaceUntouched) {
         if (c[0][0] != '/') c[0] = Fixture(c[0]);
         for (bool ready : {false, true}) {
             SCOPED_TRACE(c[0] + (ready ? " over an accepted pre-sample" : ""));
-            Workspace ws = TypedWorkspace({"3", "4", "5"});
+            Session ws = TypedSession({"3", "4", "5"});
             ScriptedPlatform setup;
-            if (ready) ComputePreSampleStats(ws, setup);
+            if (ready) AcceptUnits(ws, setup, PilotSource());
             const std::string before = Snapshot(ws);
-            const ScriptedPlatform ui = RunCommand(mnuOpen_Click, ws, {c[0]}, {"9"});
+            const ScriptedPlatform ui = RunWith(Command::Open, ws, {c[0]}, {"9"});
             const std::string shown = Shown(ui);
             EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 1) << shown;
             EXPECT_EQ(shown.rfind(c[1], 0), 0u) << shown;
@@ -400,25 +403,25 @@ TEST(OpenCommand, BadInputOneMessageWorkspaceUntouched) {
 TEST(OpenCommand, OneColumnKeptAndFormulaTailsAlikeInEveryFormat) {
     // Other columns are neither shown nor counted: deleting the last value
     // of column 1 afterwards leaves a pre-sample that is still accepted.
-    Workspace ws = TypedWorkspace();
-    ScriptedPlatform ui = RunCommand(mnuOpen_Click, ws, {Fixture("header_text.xls")});
+    Session ws = TypedSession();
+    ScriptedPlatform ui = RunWith(Command::Open, ws, {Fixture("header_text.xls")});
     EXPECT_EQ(Shown(ui), "");
-    EXPECT_EQ(ws.sprMain.UsedCols(), 1);
-    EXPECT_EQ(ws.sprMain.DataRowCount(), 6);
-    ws.sprMain.SetCell(1, 6, "");
+    EXPECT_EQ(ws.units.UsedCols(), 1);
+    EXPECT_EQ(ws.units.DataRowCount(), 6);
+    ws.units.SetCell(1, 6, "");
     ui = ScriptedPlatform();
-    EXPECT_TRUE(ComputePreSampleStats(ws, ui)) << Shown(ui);
-    EXPECT_EQ(ws.txtSampleN.text, "5");
+    EXPECT_TRUE(AcceptUnits(ws, ui, PilotSource())) << Shown(ui);
+    EXPECT_EQ(ShownN(ws), "5");
 
     // Cached formula results are the numbers the sheet shows, in .xls too.
     for (const char* file : {"tail_formula.xls", "tail_formula.xlsx", "tail_formula.ods"}) {
         SCOPED_TRACE(file);
-        ws = TypedWorkspace();
-        ui = RunCommand(mnuOpen_Click, ws, {Fixture(file)});
+        ws = TypedSession();
+        ui = RunWith(Command::Open, ws, {Fixture(file)});
         EXPECT_EQ(Shown(ui), "");
-        EXPECT_EQ(ws.txtSampleN.text, "6");
+        EXPECT_EQ(ShownN(ws), "6");
         std::string column;
-        for (int32_t r = 1; r <= 6; ++r) column += ws.sprMain.CellText(1, r) + ";";
+        for (int32_t r = 1; r <= 6; ++r) column += ws.units.CellText(1, r) + ";";
         EXPECT_EQ(column, "12.5;13.1;14.2;11.8;25.6;12.9;");
     }
 }
@@ -441,24 +444,22 @@ TEST(OpenCommand, SavedValuesComeBackBitForBit) {
         std::snprintf(text, sizeof text, "%.17g", v);
         typed.push_back(text);
     }
-    Workspace ws = TypedWorkspace(typed);
-    ScriptedPlatform ui = RunCommand(SaveSU_Click, ws, {dir / "exact.xls"});
+    Session ws = TypedSession(typed);
+    ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {dir / "exact.xls"});
     ASSERT_EQ(Shown(ui), "");
-    Workspace opened = TypedWorkspace();
-    ui = RunCommand(mnuOpen_Click, opened, {dir / "exact.xls"});
+    Session opened = TypedSession();
+    ui = RunWith(Command::Open, opened, {dir / "exact.xls"});
     ASSERT_EQ(Shown(ui), "");
-    ASSERT_EQ(opened.txtSampleN.text, "24");
-    for (int32_t r = 1; r <= 24; ++r) {
-        const auto v = ParseNumber(opened.sprMain.CellText(1, r));
-        ASSERT_TRUE(v.has_value()) << opened.sprMain.CellText(1, r);
-        EXPECT_EQ(std::bit_cast<uint64_t>(*v), std::bit_cast<uint64_t>(values[r - 1]))
-            << opened.sprMain.CellText(1, r);
-    }
-    EXPECT_EQ(opened.sprMain.CellText(1, 23), "0.30000000000000004");
+    ASSERT_EQ(ShownN(opened), "24");
+    for (int32_t r = 1; r <= 24; ++r)
+        EXPECT_EQ(std::bit_cast<uint64_t>(opened.analysis.pilot()->values[size_t(r - 1)]),
+                  std::bit_cast<uint64_t>(values[size_t(r - 1)]))
+            << opened.units.CellText(1, r);
+    EXPECT_EQ(opened.units.CellText(1, 23), "0.30000000000000004");
     // Short values keep their short text.
     const std::string pilot = std::string(VELTA_SOURCE_DIR) + "/examples/pilot_sample.xls";
-    ui = RunCommand(mnuOpen_Click, opened, {pilot});
-    EXPECT_EQ(opened.sprMain.CellText(1, 1), "41.2");
+    ui = RunWith(Command::Open, opened, {pilot});
+    EXPECT_EQ(opened.units.CellText(1, 1), "41.2");
 }
 
 TEST(OpenCommand, UnreadableFolder) {
@@ -469,9 +470,9 @@ TEST(OpenCommand, UnreadableFolder) {
     fs::create_directory(dir / "closed");
     fs::copy_file(Fixture("one_sheet.xls"), dir / "closed/one.xls");
     fs::permissions(dir / "closed", fs::perms::none);
-    Workspace ws = TypedWorkspace({"3", "4", "5"});
+    Session ws = TypedSession({"3", "4", "5"});
     const std::string before = Snapshot(ws);
-    const ScriptedPlatform ui = RunCommand(mnuOpen_Click, ws, {dir / "closed/one.xls"});
+    const ScriptedPlatform ui = RunWith(Command::Open, ws, {dir / "closed/one.xls"});
     fs::permissions(dir / "closed", fs::perms::owner_all);
     EXPECT_EQ(Shown(ui).rfind("Invalid File Type or Locked: ", 0), 0u) << Shown(ui);
     EXPECT_EQ(Snapshot(ws), before);
@@ -481,64 +482,64 @@ TEST(OpenCommand, UnreadableFolder) {
 
 TEST(SaveCommand, SavesAcceptsOrRefusesAndXlrdReadsTheFile) {
     TempDir dir;
-    Workspace ws = TypedWorkspace();
-    ws.sprMain.SetCell(1, 2, "4");  // nothing in the first cell: no dialog
-    EXPECT_TRUE(RunCommand(SaveSU_Click, ws, {}).fileRequests.empty());
+    Session ws = TypedSession();
+    ws.units.SetCell(1, 2, "4");  // nothing in the first cell: no dialog
+    EXPECT_TRUE(RunWith(Command::SaveTypedValues, ws, {}).fileRequests.empty());
 
-    ws = TypedWorkspace({"1", "2", "3", "4", "5"});
-    ScriptedPlatform ui = RunCommand(SaveSU_Click, ws, {dir / "data"});
+    ws = TypedSession({"1", "2", "3", "4", "5"});
+    ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {dir / "data"});
     EXPECT_EQ(Shown(ui), "");
-    EXPECT_EQ(ws.PreSampleSaved + ws.PreSampleReady, "11");
-    EXPECT_TRUE(ws.cmdEsegui.enabled);
-    EXPECT_EQ(ws.Text1.text, "0.5");  // no reset
+    EXPECT_TRUE(ws.typedValuesSaved && ws.analysis.pilot());
+    EXPECT_TRUE(WindowViewOf(ws).canGenerate);
+    EXPECT_EQ(ws.inputs.maxError, "0.5");  // no reset
     EXPECT_EQ(XlrdDump(dir / "data.xls"), "sheet1\n2 1.0\n2 2.0\n2 3.0\n2 4.0\n2 5.0\n");
     EXPECT_EQ(dir.Files(), Texts{"data.xls"});
 
     // Any case of the extension is kept; our file opens again, its header
     // taken as the header.
-    ws.sprMain.SetCell(1, 0, "Sampling units");
-    ws.sprMain.SetCell(1, 6, "6,5");
-    RunCommand(SaveSU_Click, ws, {dir / "again.xLs"});
+    ws.units.SetCell(1, 0, "Sampling units");
+    ws.units.SetCell(1, 6, "6,5");
+    RunWith(Command::SaveTypedValues, ws, {dir / "again.xLs"});
     EXPECT_EQ(XlrdDump(dir / "again.xLs"),
               "sheet1\n1 'Sampling units'\n2 1.0\n2 2.0\n2 3.0\n2 4.0\n2 5.0\n2 6.5\n");
-    Workspace opened = TypedWorkspace();
-    ui = RunCommand(mnuOpen_Click, opened, {dir / "again.xLs"});
+    Session opened = TypedSession();
+    ui = RunWith(Command::Open, opened, {dir / "again.xLs"});
     EXPECT_EQ(Shown(ui), "");
-    EXPECT_EQ(opened.txtSampleN.text, "6");
-    EXPECT_EQ(opened.sprMain.CellText(1, 6), "6.5");
+    EXPECT_EQ(ShownN(opened), "6");
+    EXPECT_EQ(opened.units.CellText(1, 6), "6.5");
 
     // Values the statistics refuse are saved all the same, but not accepted.
-    ws = TypedWorkspace({"1", "two", "3"});
-    ui = RunCommand(SaveSU_Click, ws, {dir / "t.xls"});
+    ws = TypedSession({"1", "two", "3"});
+    ui = RunWith(Command::SaveTypedValues, ws, {dir / "t.xls"});
     EXPECT_EQ(Shown(ui), "VELTA [critical]: " + std::string(kBadPreSampleMessage) + "\n");
-    EXPECT_EQ(ws.PreSampleSaved, "1");
-    EXPECT_FALSE(ws.cmdEsegui.enabled);
+    EXPECT_TRUE(ws.typedValuesSaved);
+    EXPECT_FALSE(WindowViewOf(ws).canGenerate);
     EXPECT_EQ(XlrdDump(dir / "t.xls"), "sheet1\n2 1.0\n1 'two'\n2 3.0\n");
 }
 
 TEST(SaveCommand, ReplacingAnExistingFile) {
     TempDir dir;
     std::ofstream(dir / "old.xls") << "keep me";
-    Workspace ws = TypedWorkspace({"1", "2", "3"});
+    Session ws = TypedSession({"1", "2", "3"});
     // The question is about the final name, with the extension added.
-    ScriptedPlatform ui = RunCommand(SaveSU_Click, ws, {dir / "old"}, {}, {MsgAnswer::No});
+    ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {dir / "old"}, {}, {MsgAnswer::No});
     EXPECT_EQ(Shown(ui), "Orvo [yes/no]: FIle Already exist  \r\r" + (dir / "old.xls") +
                              "\r\r\rConfirm, please (Y/N)\n");
     // Never saved: the command stops.
-    EXPECT_EQ(ws.PreSampleSaved + ws.PreSampleReady, "00");
+    EXPECT_FALSE(ws.typedValuesSaved || ws.analysis.pilot());
     EXPECT_EQ(FileText(dir / "old.xls"), "keep me");
 
-    ui = RunCommand(SaveSU_Click, ws, {dir / "old.xls"}, {}, {MsgAnswer::Yes});
+    ui = RunWith(Command::SaveTypedValues, ws, {dir / "old.xls"}, {}, {MsgAnswer::Yes});
     EXPECT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ws.PreSampleSaved, "1");
+    EXPECT_TRUE(ws.typedValuesSaved);
     EXPECT_EQ(XlrdDump(dir / "old.xls"), "sheet1\n2 1.0\n2 2.0\n2 3.0\n");
 
-    // A second export cancelled keeps the flag; the statistics run again.
-    ws.sprMain.SetCell(1, 4, "4");
-    ui = RunCommand(SaveSU_Click, ws, {"*.xls"});
+    // A second export cancelled keeps the flag; the values are accepted again.
+    ws.units.SetCell(1, 4, "4");
+    ui = RunWith(Command::SaveTypedValues, ws, {"*.xls"});
     EXPECT_EQ(Shown(ui), "");
-    EXPECT_EQ(ws.PreSampleSaved, "1");
-    EXPECT_EQ(ws.txtSampleN.text, "4");
+    EXPECT_TRUE(ws.typedValuesSaved);
+    EXPECT_EQ(ShownN(ws), "4");
 }
 
 TEST(SaveCommand, FailedWriteIsReportedAndLeavesNoFile) {
@@ -546,9 +547,9 @@ TEST(SaveCommand, FailedWriteIsReportedAndLeavesNoFile) {
     fs::create_directory(dir / "taken.xls");
     for (const std::string& target : {dir / "no/such/folder/x.xls", dir / "taken.xls"}) {
         SCOPED_TRACE(target);
-        Workspace ws = TypedWorkspace({"1", "2", "3"});
+        Session ws = TypedSession({"1", "2", "3"});
         const std::string before = Snapshot(ws);
-        const ScriptedPlatform ui = RunCommand(SaveSU_Click, ws, {target}, {}, {MsgAnswer::Yes});
+        const ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {target}, {}, {MsgAnswer::Yes});
         const std::string shown = Shown(ui);
         EXPECT_NE(shown.find("VELTA [critical]: The pre-sampling values could not be saved in\r" +
                              target + "\r\r"),

@@ -1,5 +1,7 @@
 // A whole analysis in the window; the charts keep their width through it.
 // Also the README's picture (scripts/screenshot.sh sets VELTA_SCREENSHOT_DIR).
+#include <QSlider>
+
 #include "platform/qt/grid_view.h"
 #include "window_test_support.h"
 
@@ -16,30 +18,26 @@ class AnalysisWindowTest : public QObject {
         MainWindow w;
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        velta::Workspace& ws = w.workspace();
         LoadExample(w);
-        w.Render();
         QTest::qWait(20);
-        QWidget* chart = w.control("VtChart1");
+        QWidget* chart = w.control("meansChart");
         const int width = chart->width();
 
-        QVERIFY(w.Run(velta::FormCommand::Generate));
-        QVERIFY(ws.VtChart1.CloudSeries() == 250);
-        QVERIFY(w.Run(velta::FormCommand::Trim));
-        QVERIFY(ws.DataTrimmed);
-        ws.Slider1.value = 9;
-        QVERIFY(w.Run(velta::FormCommand::Slider));
-        QVERIFY(!ws.Text4.text.empty());
-        ws.Text1.text = "1";
-        w.Render();
-        w.Run(velta::FormCommand::Automatic);
-        w.Run(velta::FormCommand::StudentT);
+        QVERIFY(w.Run(velta::Command::Generate));
+        QCOMPARE(w.view().meansChart.samples, 250);
+        QVERIFY(w.Run(velta::Command::Trim));
+        QVERIFY(w.view().trimmed);
+        Control<QSlider>(w, "slider")->setValue(9);
+        QCOMPARE(FieldText(w, "manualSizeField"), QString("9"));
+        QTest::keyClicks(Control<QLineEdit>(w, "maxErrorField"), "1");
+        w.Run(velta::Command::Automatic);
+        w.Run(velta::Command::StudentT);
         QTest::qWait(50);
         QCOMPARE(chart->width(), width);
-        auto* rep = Control<velta::qt::GridView>(w, "sprRep");
-        QCOMPARE(rep->model()->index(0, 0).data().toString(),
-                 QString::fromStdString(ws.sprRep.CellText(1, 1)));
-        QVERIFY(!ws.sprRep.CellText(1, 1).empty());
+        auto* statistics = Control<velta::qt::GridView>(w, "statisticsGrid");
+        QCOMPARE(statistics->model()->index(0, 0).data().toString(),
+                 QString::fromStdString(w.view().statistics[0][0]));
+        QVERIFY(!w.view().statistics[0][0].empty());
         SaveScreenshot(w, "analysis.png");
     }
 };

@@ -7,7 +7,6 @@
 #include <QSvgRenderer>
 #include <QWheelEvent>
 
-#include "model/chart_model.h"
 #include "platform/qt/chart_export.h"
 #include "window_test_support.h"
 
@@ -15,24 +14,31 @@ using velta::gui::test::ReadAll;
 
 namespace {
 
-// Marks `v` samples as the cloud on rows 1 .. rows - 1, range 10 .. 20.
-void FinishCloud(velta::ChartModel& c, int32_t v, int32_t rows) {
-    c.SetCloudSeries(v);
-    c.MarkCloudSeries(v, 1, rows - 1, velta::kCloudMarkerSize);
-    c.Axis() = {false, 10.0, 20.0, "##0.0##"};
-    c.Touch();
+// A cloud of `v` virtual samples over `rows` categories (sizes 2 .. rows +
+// 1), range 10 .. 20, markers on every category but the last.
+velta::ChartPicture Picture(int32_t rows, int32_t v, const char* caption = "Means") {
+    velta::ChartPicture p;
+    p.caption = caption;
+    p.cloud = std::make_shared<velta::Table2D>(rows, v + 1);
+    p.samples = v;
+    p.categories = rows;
+    p.step = 1;
+    p.lastPoint = rows - 1;
+    p.axis = velta::AxisRange{10, 20};
+    return p;
 }
 
-// A small cloud of `v` virtual samples over sizes 2 .. rows + 1, values in
-// 10 .. 20, every row holding data.
-void FillCloud(velta::ChartModel& c, int32_t rows, int32_t v) {
-    c.SetDataGrid(rows, v);
-    for (int32_t r = 1; r <= rows; ++r) {
-        c.SetRowLabel(r, std::to_string(r + 1));
+velta::Table2D& Values(velta::ChartPicture& p) {
+    return const_cast<velta::Table2D&>(*p.cloud);
+}
+
+// The same with values in 10 .. 20 on every category.
+velta::ChartPicture FilledPicture(int32_t rows, int32_t v) {
+    velta::ChartPicture p = Picture(rows, v);
+    for (int32_t r = 1; r <= rows; ++r)
         for (int32_t s = 1; s <= v; ++s)
-            c.SetValue(r, s, 15.0 + 5.0 * ((s * 37 + r * 11) % 101 - 50) / 50.0 / r);
-    }
-    FinishCloud(c, v, rows);
+            Values(p)(r - 1, s - 1) = 15.0 + 5.0 * ((s * 37 + r * 11) % 101 - 50) / 50.0 / r;
+    return p;
 }
 
 // Relative luminance and contrast ratio as the web's accessibility rules
@@ -50,11 +56,11 @@ double Contrast(const QColor& a, const QColor& b) {
 }
 
 // Darkness (0 white .. 255 black) of the 600x400 plot at values on a category.
-std::vector<int> DarknessAt(velta::ChartModel& model, int32_t category,
+std::vector<int> DarknessAt(const velta::ChartPicture& picture, int32_t category,
                             std::initializer_list<double> values) {
-    velta::qt::ChartView view(model);
+    velta::qt::ChartView view;
     view.resize(600, 400);
-    view.Render();
+    view.Show(picture);
     QCustomPlot* plot = view.Plot();
     const QImage img = plot->toPixmap(600, 400).toImage();
     std::vector<int> dark;
@@ -71,8 +77,8 @@ class ChartViewTest : public QObject {
     Q_OBJECT
   private slots:
     void exportWritesValidFiles() {
-        velta::ChartModel model("Means");
-        FillCloud(model, 12, 300);
+        velta::ChartPicture model = FilledPicture(12, 300);
+        model.marks = {{velta::SizeMark::Kind::Manual, 5}};
         QTemporaryDir dir;
         std::string why;
         for (const char* name : {"c.png", "c.svg", "c.PDF"})
@@ -89,8 +95,7 @@ class ChartViewTest : public QObject {
     }
 
     void exportRefusesWithAReason() {
-        velta::ChartModel model("Means");
-        FillCloud(model, 5, 10);
+        const velta::ChartPicture model = FilledPicture(5, 10);
         QTemporaryDir dir;
         const std::tuple<const char*, int, const char*> cases[] = {
             {"c.bmp", 100, "unknown image format"},
@@ -111,10 +116,10 @@ class ChartViewTest : public QObject {
         using velta::qt::ChartView;
         const std::tuple<const char*, QColor, double> cases[] = {
             {"cloud", ChartView::CloudColour(), 7.0},
-            {"automatic", ChartView::DisplayColour(velta::kAutoLineColour), 4.5},
-            {"manual", ChartView::DisplayColour(velta::kManualLineColour), 3.0},
-            {"Student-t", ChartView::DisplayColour(velta::kStudentLineColour), 3.0},
-            {"fitted", ChartView::DisplayColour(velta::kFittedLineColour), 3.0}};
+            {"automatic", ChartView::MarkColour(velta::SizeMark::Kind::Automatic), 4.5},
+            {"manual", ChartView::MarkColour(velta::SizeMark::Kind::Manual), 3.0},
+            {"Student-t", ChartView::MarkColour(velta::SizeMark::Kind::StudentT), 3.0},
+            {"fitted", ChartView::FittedLineColour(), 3.0}};
         for (const auto& [name, colour, least] : cases) {
             const double c = Contrast(colour, ChartView::Background());
             QVERIFY2(c >= least, qPrintable(QString("%1: %2").arg(name).arg(c)));
@@ -132,12 +137,10 @@ class ChartViewTest : public QObject {
         QCOMPARE(ChartView::CloudOpacity(0, 100000), 0.0);
 
         // 20,000 samples on 12.0, 20 on 16.0, one on 18.0, at category 2.
-        velta::ChartModel model("Means");
         const int32_t v = 20021;
-        model.SetDataGrid(3, v);
+        velta::ChartPicture model = Picture(3, v);
         for (int32_t s = 1; s <= v; ++s)
-            model.SetValue(2, s, s <= 20000 ? 12.0 : s < v ? 16.0 : 18.0);
-        FinishCloud(model, v, 3);
+            Values(model)(1, s - 1) = s <= 20000 ? 12.0 : s < v ? 16.0 : 18.0;
         const std::vector<int> d = DarknessAt(model, 2, {12.0, 16.0, 18.0, 14.0});
         const int dense = d[0], some = d[1], lone = d[2], empty = d[3];
         QVERIFY2(dense > some && some > lone && lone > empty + 30,
@@ -145,14 +148,12 @@ class ChartViewTest : public QObject {
     }
 
     void pointsOnTheLimitsAreDrawn() {
-        velta::ChartModel model("Standard deviations");
-        model.SetDataGrid(3, 2);
-        model.SetValue(1, 1, 10.0);  // the lower limit
-        model.SetValue(1, 2, 20.0);  // the upper limit
-        FinishCloud(model, 2, 3);
+        velta::ChartPicture model = Picture(3, 2, "Standard deviations");
+        Values(model)(0, 0) = 10.0;  // the lower limit
+        Values(model)(0, 1) = 20.0;  // the upper limit
         for (int dark : DarknessAt(model, 1, {10.0, 20.0})) QVERIFY(dark > 40);
-        velta::qt::ChartView view(model);
-        view.Render();
+        velta::qt::ChartView view;
+        view.Show(model);
         QCOMPARE(view.Plot()->yAxis->label(), QString("Standard deviation"));
     }
 
@@ -164,24 +165,22 @@ class ChartViewTest : public QObject {
             {13, 3, {"4", "7", "10", "13"}},
             {98, 1, {"2", "12", "22", "32", "42", "52", "62", "72", "82", "92"}}};
         for (const auto& [rows, jump, labels] : cases) {
-            velta::ChartModel model("Means");
-            FillCloud(model, rows, 5);
-            model.MarkCloudSeries(5, jump, rows - 1, velta::kCloudMarkerSize);
-            velta::qt::ChartView view(model);
-            view.Render();
+            velta::ChartPicture model = FilledPicture(rows, 5);
+            model.step = jump;
+            velta::qt::ChartView view;
+            view.Show(model);
             auto ticker = qSharedPointerCast<QCPAxisTickerText>(view.Plot()->xAxis->ticker());
             QCOMPARE(QStringList(ticker->ticks().values()), labels);
         }
     }
 
-    void wheelZoomStaysUntilTheCommandsSetARange() {
-        velta::ChartModel model("Means");
-        FillCloud(model, 12, 100);
-        velta::qt::ChartView view(model);
+    void wheelZoomStaysUntilTheRangeChanges() {
+        velta::ChartPicture model = FilledPicture(12, 100);
+        velta::qt::ChartView view;
         view.resize(600, 400);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        view.Render();
+        view.Show(model);
         const QCPRange fixed = view.Plot()->yAxis->range();
         const QPointF centre = view.Plot()->axisRect()->rect().center();
         QWheelEvent wheel(centre, view.Plot()->mapToGlobal(centre), QPoint(), QPoint(0, 120),
@@ -190,56 +189,30 @@ class ChartViewTest : public QObject {
         const QCPRange zoomed = view.Plot()->yAxis->range();
         QVERIFY(zoomed.size() < fixed.size() * 0.95);
         QVERIFY(view.ViewChanged());
-        // A line drawn meanwhile keeps the zoom.
-        model.SetPenColour(1, velta::kManualLineColour);
-        view.Render();
+        // A mark drawn meanwhile keeps the zoom.
+        model.marks = {{velta::SizeMark::Kind::Manual, 4}};
+        view.Show(model);
         QCOMPARE(view.Plot()->yAxis->range(), zoomed);
         view.ResetView();
         QCOMPARE(view.Plot()->yAxis->range(), fixed);
-        // A new fixed range from a command replaces any zoom.
+        // A new value range replaces any zoom.
         QApplication::sendEvent(view.Plot(), &wheel);
-        model.Axis() = {false, 0.0, 30.0, "##0.0##"};
-        model.Touch();
-        view.Render();
+        model.axis = velta::AxisRange{0, 30};
+        view.Show(model);
         QVERIFY(view.Plot()->yAxis->range().contains(0.0));
         QVERIFY(view.Plot()->yAxis->range().contains(30.0));
         QVERIFY(!view.ViewChanged());
     }
 
-    void previousCloudsStayWhileAGenerationReplacesThem() {
-        velta::ChartModel model("Means");
-        FillCloud(model, 12, 100);
-        velta::qt::ChartView view(model);
-        view.resize(600, 400);
-        view.Render();
-        auto emptied = [&] {
-            model.LoadPlaceholder();
-            model.SetCloudSeries(0);
-            model.MarkCloudSeries(0, 1, 0, velta::kCloudMarkerSize);
-            view.Render();
-        };
-        // A generation that completes: greyed meanwhile, then the new cloud.
-        view.HoldGhost(true);
-        emptied();
-        QVERIFY(view.GhostShown());
-        FillCloud(model, 12, 80);
-        view.Render();
-        QVERIFY(!view.GhostShown());
-        view.ReleaseGhost();
-        QVERIFY(!view.GhostShown());
-        // An aborted one: the old picture stays until the model changes again.
-        view.HoldGhost(true);
-        emptied();
-        view.ReleaseGhost();
-        view.Render();
-        QVERIFY(view.GhostShown());
-        model.Touch();  // New, Open, ...
-        view.Render();
-        QVERIFY(!view.GhostShown());
-        // Nothing to keep when there was no cloud.
-        view.HoldGhost(true);
-        QVERIFY(!view.GhostShown());
-        view.ReleaseGhost();
+    void aGreyedPictureIsWashedOut() {
+        // What a generation shows while it replaces the clouds: the same
+        // picture, paler.
+        velta::ChartPicture model = FilledPicture(3, 400);
+        for (int32_t s = 0; s < 400; ++s) Values(model)(1, s) = 15.0;
+        const int dark = DarknessAt(model, 2, {15.0})[0];
+        model.greyed = true;
+        const int pale = DarknessAt(model, 2, {15.0})[0];
+        QVERIFY2(pale < dark - 40 && pale > 10, qPrintable(QString("%1 %2").arg(dark).arg(pale)));
     }
 };
 

@@ -1,6 +1,6 @@
-// Generation in the window offscreen: the progress window from workspace
-// state, its Abort, the clouds drawn after a generation, a line move that
-// repaints only the line layer, and closing the window mid-generation.
+// Generation in the window offscreen: the progress window from session
+// state, its Abort, the clouds drawn after a generation, a mark move that
+// repaints only the overlay layer, and closing the window mid-generation.
 #include <qcustomplot.h>
 
 #include <QLabel>
@@ -9,7 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "engine/progress.h"
+#include "commands/generate.h"
 #include "gui/main_window.h"
 #include "gui/progress_window.h"
 #include "platform/qt/chart_view.h"
@@ -24,14 +24,16 @@ class GenerationWindowTest : public QObject {
     void initTestCase() { UseTestSettings(); }
 
     void progressWindowShowsStateAndAborts() {
-        velta::Workspace ws;
-        velta::ShowProgressWindow(ws, 4);
-        ws.frmAvanzamento.Label2 = {true, false};
-        ws.frmAvanzamento.Label1 = {true, true};
-        ws.DrawProgress = 4;
-        ws.StatsProgress = 1;
-        velta::TickProgressWindow(ws);
-        velta::gui::ProgressWindow win(ws);
+        velta::Session s;
+        velta::GenerationProgress& p = s.progress;
+        p.shown = true;
+        p.samples = 4;
+        p.phases[0] = {true, false};
+        p.phases[1] = {true, true};
+        p.drawn = 4;
+        p.summarised = 1;
+        velta::UpdateProgressBars(p);
+        velta::gui::ProgressWindow win(s);
         win.Sync();
         const std::pair<int, const char*> bars[] = {
             {100, "Generation of the virtual samples"},
@@ -47,29 +49,29 @@ class GenerationWindowTest : public QObject {
         QVERIFY(win.windowTitle().isEmpty());
         QCOMPARE(win.abortButton()->text(), QString("Abort"));
         QTest::mouseClick(win.abortButton(), Qt::LeftButton);
-        QCOMPARE(ws.AbortRequested, std::string("1"));
+        QVERIFY(s.abortRequested);
     }
 
     void generationDrawsTheClouds() {
         MainWindow w;
         w.show();
         LoadExample(w);
-        velta::Workspace& ws = w.workspace();
-        QCOMPARE(ws.txtLimite.text, std::string("250"));
+        QCOMPARE(FieldText(w, "virtualSamplesField"), QString("250"));
         bool progressSeen = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] { progressSeen |= w.progressWindow() != nullptr; });
         poll.start(0);
-        QVERIFY(w.Run(velta::FormCommand::Generate));
+        QVERIFY(w.Run(velta::Command::Generate));
         QVERIFY(progressSeen);
         QVERIFY(w.progressWindow() == nullptr);
-        QVERIFY(ws.cmdFilter.enabled && w.control("cmdFilter")->isEnabled());
-        auto* chart = Control<velta::qt::ChartView>(w, "VtChart1");
+        QVERIFY(w.control("trimButton")->isEnabled());
+        auto* chart = Control<velta::qt::ChartView>(w, "meansChart");
         // The fixed range, padded a little so points on its limits show whole.
         const QCPRange range = chart->Plot()->yAxis->range();
-        const double span = ws.MeansUpper - ws.MeansLower;
-        QVERIFY(range.lower < ws.MeansLower && range.lower > ws.MeansLower - 0.1 * span);
-        QVERIFY(range.upper > ws.MeansUpper && range.upper < ws.MeansUpper + 0.1 * span);
+        const velta::AxisRange axis = w.session().analysis.generation()->meansAxis;
+        const double span = axis.upper - axis.lower;
+        QVERIFY(range.lower < axis.lower && range.lower > axis.lower - 0.1 * span);
+        QVERIFY(range.upper > axis.upper && range.upper < axis.upper + 0.1 * span);
         QCOMPARE(chart->Plot()->xAxis->label(), QString("Sample size"));
         QCOMPARE(chart->Plot()->yAxis->label(), QString("Mean"));
         QTest::qWait(50);
@@ -86,23 +88,19 @@ class GenerationWindowTest : public QObject {
         QVERIFY(cloud > 50);
         SaveScreenshot(w, "generated.png");
 
-        // A vertical line drawn on the chart repaints only the line layer.
-        velta::ChartModel& model = ws.VtChart1;
-        const int32_t V = model.CloudSeries();
-        velta::Table2D t = ws.VirtualSampleTable.means;
-        velta::WidenTable(t, V + velta::kLineColumnCount);
-        velta::StoreLadder(t, 9, V + 19, ws.MeansLower, ws.MeansUpper);
+        // A size mark drawn on the chart repaints only the overlay layer.
+        velta::ChartPicture picture = chart->Picture();
         const int full = chart->FullRedraws();
-        model.SetDataGrid(model.RowCount(), V + velta::kLineColumnCount);
-        model.LoadBlock(t, model.RowCount(), V + velta::kLineColumnCount);
-        velta::FormatVerticalLine(model, 10, velta::kManualLineColour);
-        w.Render();
-        QCOMPARE(chart->FullRedraws(), full + 1);  // resizing the grid is a new cloud
-        velta::StoreLadder(t, 9, V + 19, 0, 0);
-        velta::StoreLadder(t, 11, V + 19, ws.MeansLower, ws.MeansUpper);
-        model.LoadBlock(t, model.RowCount(), V + velta::kLineColumnCount);
-        velta::FormatVerticalLine(model, 12, velta::kManualLineColour);
-        w.Render();
+        picture.marks = {{velta::SizeMark::Kind::Manual, 10}};
+        chart->Show(picture);
+        picture.marks = {{velta::SizeMark::Kind::Manual, 12}};
+        chart->Show(picture);
+        QCOMPARE(chart->FullRedraws(), full);
+        const QColor manual = velta::qt::ChartView::MarkColour(velta::SizeMark::Kind::Manual);
+        QVERIFY(CountPixels(chart->Plot()->toPixmap(700, 500).toImage(), manual) > 10);
+        // A greyed picture (a generation running) is a new picture of the cloud.
+        picture.greyed = true;
+        chart->Show(picture);
         QCOMPARE(chart->FullRedraws(), full + 1);
     }
 
@@ -111,9 +109,9 @@ class GenerationWindowTest : public QObject {
         w.show();
         LoadExample(w);
         QTimer::singleShot(0, &w, [&] { w.close(); });
-        QVERIFY(w.Run(velta::FormCommand::Generate));
-        QVERIFY(w.workspace().VirtualSampleTable.Empty() && !w.workspace().generationRunning);
-        QCOMPARE(w.workspace().AbortRequested, std::string("0"));
+        QVERIFY(w.Run(velta::Command::Generate));
+        QVERIFY(!w.session().analysis.generation() && !w.session().generationRunning);
+        QVERIFY(!w.session().abortRequested);
         QVERIFY(!w.isVisible());
     }
 };

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QSlider>
 #include <QTextBrowser>
@@ -31,34 +32,34 @@ class MainWindowTest : public QObject {
         MainWindow* w = splash.mainWindow();
         QVERIFY(w != nullptr && w->isVisible() && !splash.isVisible());
         QCOMPARE(w->windowTitle(), QString("VELTA 1.00"));
-        QCOMPARE(FieldText(*w, "txtLimite"), QString("250"));
+        QCOMPARE(FieldText(*w, "virtualSamplesField"), QString("250"));
         w->close();
     }
 
     void loadStateOfEveryControl() {
         MainWindow w;
         w.show();
-        QCOMPARE(FieldText(w, "txtLimite"), QString("250"));
-        QCOMPARE(FieldText(w, "txtPerc"), QString("5"));
-        for (const char* f : {"txtSampleMean", "txtSampleStDev", "txtSampleN", "txtOrvoStDev",
-                              "txtOrvoStErr", "txtOrvoStErrSD", "Text1", "Text2", "Text3", "Text4",
-                              "Text5", "txtAutoMeanAlto", "txtManualMeanBasso"})
+        QCOMPARE(FieldText(w, "virtualSamplesField"), QString("250"));
+        QCOMPARE(FieldText(w, "trimPercentField"), QString("5"));
+        for (const char* f : {"meanField", "sdField", "nField", "jackknifeSdField",
+                              "jackknifeSeMeanField", "jackknifeSeSdField", "maxErrorField", "studentSdField", "automaticSizeField", "manualSizeField",
+                              "studentTSizeField", "cvAutomaticUpper", "cvManualLower"})
             QVERIFY2(FieldText(w, f).isEmpty(), f);
-        QCOMPARE(Control<QLabel>(w, "Label17")->text(), QString("Maximum number: "));
+        QCOMPARE(Control<QLabel>(w, "maximumNumberLabel")->text(), QString("Maximum number: "));
         for (const char* b :
-             {"cmdEsegui", "cmdFilter", "cmdAutoSampleSize", "Command1", "tStudentSampleSize"})
+             {"generateButton", "trimButton", "automaticButton", "manualButton", "studentTButton"})
             QVERIFY2(!w.control(b)->isEnabled(), b);
-        auto* alpha = Control<QComboBox>(w, "cmbAlphaStud");
+        auto* alpha = Control<QComboBox>(w, "alphaBox");
         QCOMPARE(alpha->count(), 3);
         QCOMPARE(alpha->itemText(0), QString("0.01"));
         QCOMPARE(alpha->itemText(2), QString("0.10"));
         QCOMPARE(alpha->currentText(), QString("0.05"));
-        auto* slider = Control<QSlider>(w, "Slider1");
+        auto* slider = Control<QSlider>(w, "slider");
         QCOMPARE(QPoint(slider->minimum(), slider->maximum()), QPoint(2, 4));
-        for (auto [name, text] : {std::pair{"StatusBar1_1", "File name:"},
-                                  {"StatusBar1_4", "Generation started:"},
-                                  {"StatusBar1_7", "Generation completed:"}})
-            QCOMPARE(w.findChild<QLabel*>(name)->text(), QString(text));
+        QStringList captions;
+        for (QLabel* l : w.statusBar()->findChildren<QLabel*>()) captions << l->text();
+        for (const char* text : {"File name:", "Generation started:", "Generation completed:"})
+            QVERIFY2(captions.contains(text), text);
         QTest::qWait(50);
         SaveScreenshot(w, "main_window.png");
     }
@@ -68,10 +69,10 @@ class MainWindowTest : public QObject {
         QStringList menus;
         for (QAction* a : w.menuBar()->actions()) menus << a->text();
         QCOMPARE(menus, (QStringList{"File", "Export", "?"}));
-        QCOMPARE(w.findChild<QAction*>("mnuOpen")->shortcut(), QKeySequence("Ctrl+O"));
-        QCOMPARE(w.findChild<QAction*>("mnuNew")->shortcut(), QKeySequence("Ctrl+N"));
-        QCOMPARE(w.findChild<QAction*>("cmdContents")->text(), QString("Contents...       F1"));
-        QCOMPARE(w.findChild<QAction*>("SaveSU")->text(), QString("Pre-sampling results"));
+        QCOMPARE(w.findChild<QAction*>("openAction")->shortcut(), QKeySequence("Ctrl+O"));
+        QCOMPARE(w.findChild<QAction*>("newAction")->shortcut(), QKeySequence("Ctrl+N"));
+        QCOMPARE(w.findChild<QAction*>("contentsAction")->text(), QString("Contents...       F1"));
+        QCOMPARE(w.findChild<QAction*>("saveTypedValuesAction")->text(), QString("Pre-sampling results"));
         QStringList hints;
         for (QAction* a : w.toolbar()->actions()) {
             hints << a->toolTip();
@@ -80,34 +81,34 @@ class MainWindowTest : public QObject {
         QCOMPARE(hints, (QStringList{"Open", "Save pre-sampling results", "New",
                                      "Configuration and Results", "Help"}));
         w.show();
-        w.findChild<QAction*>("mnuExit")->trigger();
+        w.findChild<QAction*>("exitAction")->trigger();
         QVERIFY(!w.isVisible());
     }
 
     void newRestoresTheLoadState() {
         MainWindow w;
         w.show();
-        auto* limit = Control<QLineEdit>(w, "txtLimite");
+        auto* limit = Control<QLineEdit>(w, "virtualSamplesField");
         limit->selectAll();
         QTest::keyClicks(limit, "1234");
-        QCOMPARE(w.workspace().txtLimite.text, std::string("1234"));
-        w.workspace().sprMain.SetCell(1, 1, "42");
+        QCOMPARE(w.session().inputs.virtualSamples, std::string("1234"));
+        w.session().units.SetCell(1, 1, "42");
         w.Render();
-        w.findChild<QAction*>("mnuNew")->trigger();
+        w.findChild<QAction*>("newAction")->trigger();
         QCOMPARE(limit->text(), QString("250"));
-        QVERIFY(w.workspace().sprMain.CellText(1, 1).empty());
+        QVERIFY(w.session().units.CellText(1, 1).empty());
     }
 
     void aboutIsOneWindowAndHelpOpensTheGuide() {
         MainWindow w;
         w.show();
-        w.findChild<QAction*>("cmdAboutVELTA")->trigger();
+        w.findChild<QAction*>("aboutAction")->trigger();
         auto* about = w.aboutWindow();
         QVERIFY(about && about->isVisible());
         QCOMPARE(about->windowTitle(), QString("About VELTA"));
-        QCOMPARE(about->findChild<QLabel*>("Label2")->text(),
+        QCOMPARE(about->findChild<QLabel*>("versionLabel")->text(),
                  QString("Version 1.01       (September 2006)"));
-        w.findChild<QAction*>("cmdAboutVELTA")->trigger();
+        w.findChild<QAction*>("aboutAction")->trigger();
         QCOMPARE(w.aboutWindow(), about);
 
         QVERIFY(w.RunToolbar("Help"));
@@ -118,7 +119,7 @@ class MainWindowTest : public QObject {
 
         // F1 and "Contents..." open the guide too.
         w.helpWindow()->close();
-        w.findChild<QAction*>("cmdContents")->trigger();
+        w.findChild<QAction*>("contentsAction")->trigger();
         QVERIFY(w.helpWindow()->isVisible());
         w.helpWindow()->close();
         w.activateWindow();
@@ -126,12 +127,12 @@ class MainWindowTest : public QObject {
         QTest::keyClick(&w, Qt::Key_F1);
         QVERIFY(w.helpWindow()->isVisible());
 
-        // The About request is consumed: a fresh workspace (New) or any
+        // The About request is consumed: a fresh session (New) or any
         // later command never brings the window back by itself.
         about->close();
-        w.findChild<QAction*>("mnuNew")->trigger();
+        w.findChild<QAction*>("newAction")->trigger();
         QVERIFY(!about->isVisible());
-        w.Run(velta::FormCommand::New);
+        w.Run(velta::Command::New);
         w.Render();
         QVERIFY(!about->isVisible());
     }
@@ -139,30 +140,30 @@ class MainWindowTest : public QObject {
     void editingAcceptedUnitsAsksForAcceptanceAgain() {
         MainWindow w;
         w.show();
-        auto& ws = w.workspace();
-        for (int i = 1; i <= 6; ++i) ws.sprMain.SetCell(1, i, 10.0 + i * 1.5);
-        QVERIFY(velta::ComputePreSampleStats(ws, w.platform()));
+        auto& s = w.session();
+        for (int i = 1; i <= 6; ++i) s.units.SetCell(1, i, 10.0 + i * 1.5);
+        QVERIFY(velta::AcceptUnits(s, w.platform(), velta::PilotSource()));
         w.Render();
-        auto* generate = w.findChild<QPushButton*>("cmdEsegui");
+        auto* generate = w.findChild<QPushButton*>("generateButton");
         QVERIFY(generate->isEnabled());
-        auto* grid = Control<velta::qt::GridView>(w, "sprMain");
+        auto* grid = Control<velta::qt::GridView>(w, "unitsGrid");
         QVERIFY(grid->model()->setData(grid->model()->index(2, 0), "99", Qt::EditRole));
-        QCOMPARE(ws.PreSampleReady, std::string("0"));
+        QVERIFY(s.unitsChanged);
         QVERIFY(!generate->isEnabled());
         auto* note = w.findChild<QLabel*>("statusNote");
         QVERIFY(note->isVisible() && note->text().contains("Pre-sampling results"));
         // Accepting again clears the note and enables Generate.
-        QVERIFY(velta::ComputePreSampleStats(ws, w.platform()));
+        QVERIFY(velta::AcceptUnits(s, w.platform(), velta::PilotSource()));
         w.Render();
         QVERIFY(generate->isEnabled() && !note->isVisible());
-        QCOMPARE(ws.txtSampleN.text, std::string("6"));
+        QCOMPARE(FieldText(w, "nField"), QString("6"));
     }
 
     void pastingIntoTheUnitsGridNeverCrashes() {
         MainWindow w;
         w.show();
-        auto* grid = Control<velta::qt::GridView>(w, "sprMain");
-        const velta::Grid& units = w.workspace().sprMain;
+        auto* grid = Control<velta::qt::GridView>(w, "unitsGrid");
+        const velta::Grid& units = w.session().units;
         QString column;
         for (int i = 1; i <= 1000; ++i) column += QString::number(i * 0.25) + "\r\n";
         grid->setCurrentIndex(grid->model()->index(0, 0));
@@ -176,7 +177,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(units.CellText(1, 3), std::string("nan"));
         QCOMPARE(units.CellText(2, 3), std::string("1e999"));
         QCOMPARE(units.CellText(1, 4), std::string(""));
-        // Typing into a cell writes the workspace.
+        // Typing into a cell writes the session.
         QVERIFY(grid->model()->setData(grid->model()->index(9, 0), "3,5", Qt::EditRole));
         QCOMPARE(units.CellText(1, 10), std::string("3,5"));
     }
@@ -184,10 +185,10 @@ class MainWindowTest : public QObject {
     void exitDuringAGenerationAbortsItAndCloses() {
         MainWindow w;
         w.show();
-        auto& ws = w.workspace();
-        for (int i = 1; i <= 20; ++i) ws.sprMain.SetCell(1, i, 10.0 + (i * 7) % 11);
-        QVERIFY(velta::ComputePreSampleStats(ws, w.platform()));
-        ws.txtLimite.text = "200000";
+        auto& s = w.session();
+        for (int i = 1; i <= 20; ++i) s.units.SetCell(1, i, 10.0 + (i * 7) % 11);
+        QVERIFY(velta::AcceptUnits(s, w.platform(), velta::PilotSource()));
+        s.inputs.virtualSamples = "200000";
         // Exit from the menu while the generation lets events run.
         bool asked = false;
         QTimer::singleShot(0, &w, [&] {
@@ -195,12 +196,12 @@ class MainWindowTest : public QObject {
                 QMessageBox* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
                 if (box) box->button(QMessageBox::Yes)->click();
                 asked = true;
-                QTimer::singleShot(5, &w, [&] { w.findChild<QAction*>("mnuExit")->trigger(); });
+                QTimer::singleShot(5, &w, [&] { w.findChild<QAction*>("exitAction")->trigger(); });
             });
         });
-        w.Run(velta::FormCommand::Generate);
+        w.Run(velta::Command::Generate);
         QVERIFY(asked);
-        QVERIFY(!ws.generationRunning);
+        QVERIFY(!s.generationRunning);
         QVERIFY(!w.isVisible());
     }
 };

@@ -3,7 +3,7 @@
 #include <QSlider>
 #include <QTextBrowser>
 
-#include "app/commands.h"
+#include "commands/command_table.h"
 #include "gui/help_window.h"
 #include "window_test_support.h"
 
@@ -22,37 +22,33 @@ class WholeRoadWindowTest : public QObject {
 
         MainWindow w;
         w.show();
-        velta::Workspace& ws = w.workspace();
-        QVERIFY(w.Run(velta::FormCommand::Open));
-        const int N = ws.sprMain.DataRowCount();
+        QVERIFY(w.Run(velta::Command::Open));
+        const int N = w.session().units.DataRowCount();
         QCOMPARE(N, 24);
-        QVERIFY(w.Run(velta::FormCommand::Generate));
-        QVERIFY(w.Run(velta::FormCommand::Trim));
-        QVERIFY(ws.DataTrimmed);
-        Control<QSlider>(w, "Slider1")->setValue(10);
-        QCOMPARE(ws.Text4.text, std::string("10"));
+        QVERIFY(w.Run(velta::Command::Generate));
+        QVERIFY(w.Run(velta::Command::Trim));
+        QVERIFY(w.view().trimmed);
+        auto* slider = Control<QSlider>(w, "slider");
+        slider->setValue(10);
+        QCOMPARE(FieldText(w, "manualSizeField"), QString("10"));
 
-        QVERIFY(w.Run(velta::FormCommand::Automatic));
-        QVERIFY(!ws.Text3.text.empty());
+        QVERIFY(w.Run(velta::Command::Automatic));
+        const QString automatic = FieldText(w, "automaticSizeField");
+        QVERIFY(!automatic.isEmpty());
         // Automatic ends with its guidance; nothing else may have been said.
         answers.messages.removeAll(
             "You may try to select alternative sample sizes using the slider between the charts");
-        ws.Text1.text = "2";
-        w.Render();
-        QVERIFY(w.Run(velta::FormCommand::StudentT));
+        QTest::keyClicks(Control<QLineEdit>(w, "maxErrorField"), "2");
+        QVERIFY(w.Run(velta::Command::StudentT));
         QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join(" | ")));
-        QVERIFY(!ws.Text5.text.empty());
-        QCOMPARE(ws.StudentMarkDrawn, std::string("1"));
-        const int studentPoint = std::stoi(ws.Text5.text) - 1;
-        // Another manual size clears the shared line columns; the green mark
-        // comes back at once.
-        QVERIFY(velta::RunSlider(ws, w.platform(), 14));
-        w.Render();
-        QCOMPARE(ws.Text4.text, std::string("14"));
-        for (velta::ChartModel* c : {&ws.VtChart1, &ws.VtChart2}) {
-            const velta::Marker m = c->PointMarker(c->ColumnCount(), studentPoint);
-            QVERIFY(m.visible && m.fill == velta::kStudentLineColour);
-        }
+        const QString student = FieldText(w, "studentTSizeField");
+        QVERIFY(!student.isEmpty());
+        // Another manual size leaves the Student-t mark where it is.
+        slider->setValue(14);
+        QCOMPARE(FieldText(w, "manualSizeField"), QString("14"));
+        const velta::SizeMark studentMark{velta::SizeMark::Kind::StudentT, student.toInt() - 1};
+        for (const velta::ChartPicture* c : {&w.view().meansChart, &w.view().sdsChart})
+            QVERIFY(std::find(c->marks.begin(), c->marks.end(), studentMark) != c->marks.end());
         SaveScreenshot(w, "whole_road.png");
 
         QVERIFY(w.RunToolbar("Export"));
@@ -64,8 +60,8 @@ class WholeRoadWindowTest : public QObject {
         QCOMPARE(lines, 62 + N);
         QVERIFY(text.ends_with(std::string(156, '*') + "\r\n"));
         for (const std::string& s : {std::string("Name of the opened file: "),
-                                     "Automatic sample size: " + ws.Text3.text + "\r\n",
-                                     "Student-t sample size: " + ws.Text5.text + "\r\n"})
+                                     "Automatic sample size: " + automatic.toStdString() + "\r\n",
+                                     "Student-t sample size: " + student.toStdString() + "\r\n"})
             QVERIFY2(text.find(s) != std::string::npos, s.c_str());
         QVERIFY(text.find("not calculated") == std::string::npos);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"road.dat"});

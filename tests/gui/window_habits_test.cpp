@@ -19,7 +19,7 @@ using namespace velta::gui::test;
 namespace {
 
 GridView* Units(MainWindow& w) {
-    return Control<GridView>(w, "sprMain");
+    return Control<GridView>(w, "unitsGrid");
 }
 
 // Types `text` as keys into whatever has the focus, as a person would.
@@ -58,7 +58,7 @@ void PasteWhileEditing(const QString& clipboard, const QStringList& column1,
     QApplication::clipboard()->setText(clipboard);
     QTest::keySequence(editor, QKeySequence::Paste);
     if (grid->Editing()) PressEnter();
-    const velta::Grid& units = w.workspace().sprMain;
+    const velta::Grid& units = w.session().units;
     for (int r = 0; r < 3; ++r) {
         QCOMPARE(QString::fromStdString(units.CellText(1, 5 + r)), column1[r]);
         QCOMPARE(QString::fromStdString(units.CellText(2, 5 + r)), column2[r]);
@@ -84,7 +84,7 @@ class WindowHabitsTest : public QObject {
             TypeKeys(typed[i]);
             PressEnter(i % 2 ? Qt::Key_Enter : Qt::Key_Return);
         }
-        const velta::Grid& units = w.workspace().sprMain;
+        const velta::Grid& units = w.session().units;
         QCOMPARE(units.DataRowCount(), 12);
         for (int i = 0; i < typed.size(); ++i)
             QCOMPARE(QString::fromStdString(units.CellText(1, i + 1)), typed[i]);
@@ -121,14 +121,14 @@ class WindowHabitsTest : public QObject {
             QItemSelection(grid->model()->index(1, 0), grid->model()->index(3, 0)),
             QItemSelectionModel::ClearAndSelect);
         QTest::keyClick(grid, Qt::Key_Delete);
-        const velta::Grid& units = w.workspace().sprMain;
+        const velta::Grid& units = w.session().units;
         QCOMPARE(units.CellText(1, 1), std::string("1"));
         QVERIFY(units.CellText(1, 2).empty() && units.CellText(1, 4).empty());
         QCOMPARE(units.CellText(1, 5), std::string("5"));
 
         grid->scrollTo(grid->model()->index(280, 0));
         QVERIFY(grid->rowAt(0) > 100);
-        w.findChild<QAction*>("mnuNew")->trigger();
+        w.findChild<QAction*>("newAction")->trigger();
         QCOMPARE(grid->rowAt(0), 0);
         QCOMPARE(grid->currentIndex(), grid->model()->index(0, 0));
     }
@@ -162,14 +162,14 @@ class WindowHabitsTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(w.size(), g.size());
         for (const char* name :
-             {"cmdEsegui", "cmdFilter", "cmdAutoSampleSize", "Command1", "tStudentSampleSize",
-              "VtChart1", "VtChart2", "Slider1", "sprRep", "sprReport", "txtPerc", "Text5"}) {
+             {"generateButton", "trimButton", "automaticButton", "manualButton", "studentTButton",
+              "meansChart", "sdsChart", "slider", "statisticsGrid", "resultsGrid", "trimPercentField", "studentTSizeField"}) {
             QWidget* c = w.control(name);
             QVERIFY2(c && c->isVisible(), name);
             const QRect inWindow(c->mapTo(&w, QPoint(0, 0)), c->size());
             QVERIFY2(w.rect().contains(inWindow), name);
         }
-        QWidget* status = w.findChild<QWidget*>("StatusBar1_7");
+        QWidget* status = w.control("generationCompletedPanel");
         QVERIFY(w.rect().contains(QRect(status->mapTo(&w, QPoint(0, 0)), status->size())));
     }
 
@@ -190,15 +190,15 @@ class WindowHabitsTest : public QObject {
     void escapeClosesAboutAndHelpAndCtrlQQuits() {
         MainWindow w;
         ShowActive(w);
-        w.Run(velta::FormCommand::About);
+        w.Run(velta::Command::About);
         QWidget* about = w.aboutWindow();
         QVERIFY(about && about->isVisible());
         ShowActive(*about);
         QTest::keyClick(about, Qt::Key_Escape);
         QVERIFY(!about->isVisible());
-        w.Run(velta::FormCommand::About);
+        w.Run(velta::Command::About);
         QVERIFY(about->isVisible());
-        QTest::mouseClick(about->findChild<QPushButton*>("cmdClose"), Qt::LeftButton);
+        QTest::mouseClick(about->findChild<QPushButton*>("closeButton"), Qt::LeftButton);
         QVERIFY(!about->isVisible());
 
         QVERIFY(w.RunToolbar("Help"));
@@ -207,7 +207,7 @@ class WindowHabitsTest : public QObject {
         QTest::keyClick(help->findChild<QTextBrowser*>(), Qt::Key_Escape);
         QVERIFY(!help->isVisible());
 
-        QCOMPARE(w.findChild<QAction*>("mnuExit")->shortcut(), QKeySequence("Ctrl+Q"));
+        QCOMPARE(w.findChild<QAction*>("exitAction")->shortcut(), QKeySequence("Ctrl+Q"));
         ShowActive(w);
         QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!w.isVisible());
@@ -221,40 +221,31 @@ class WindowHabitsTest : public QObject {
         };
         const QStringList columns = {"Manual", "Automatic", "Student-t"};
         for (int c = 0; c < columns.size(); ++c)
-            QCOMPARE(header("sprRep", Qt::Horizontal, c), columns[c]);
+            QCOMPARE(header("statisticsGrid", Qt::Horizontal, c), columns[c]);
         const QStringList rows = {"Average mean",
                                   "Maximum mean",
                                   "Minimum mean",
                                   "Average standard deviation",
                                   "Maximum standard deviation",
                                   "Minimum standard deviation"};
-        for (int r = 0; r < rows.size(); ++r) QCOMPARE(header("sprRep", Qt::Vertical, r), rows[r]);
-        // The cells are the commands' own, shown as written.
-        w.workspace().sprRep.SetCell(2, 5, "12.5");
-        w.workspace().sprReport.SetCell(1, 3, "Int,Slo AS");
-        w.Render();
-        QCOMPARE(Control<GridView>(w, "sprRep")->model()->index(4, 1).data().toString(),
-                 QString("12.5"));
-        auto* report = Control<GridView>(w, "sprReport");
-        QCOMPARE(report->model()->index(2, 0).data().toString(), QString("Int,Slo AS"));
+        for (int r = 0; r < rows.size(); ++r) QCOMPARE(header("statisticsGrid", Qt::Vertical, r), rows[r]);
+        auto* report = Control<GridView>(w, "resultsGrid");
         QCOMPARE(report->model()->rowCount(), 12);
-        QCOMPARE(w.workspace().sprRep.CellText(2, 5), std::string("12.5"));
+        // The cells show the view's texts.
+        LoadExample(w);
+        DialogAnswerer answers;
+        QVERIFY(w.Run(velta::Command::Generate) && w.Run(velta::Command::Trim));
+        QVERIFY(w.Run(velta::Command::Automatic));
+        QCOMPARE(Control<GridView>(w, "statisticsGrid")->model()->index(4, 1).data().toString(),
+                 QString::fromStdString(w.view().statistics[1][4]));
+        QCOMPARE(report->model()->index(2, 0).data().toString(), QString("M Int,Slo AS"));
     }
 
     void chartMenuSavesPngSvgAndPdf() {
         MainWindow w;
         w.show();
-        velta::ChartModel& m = w.workspace().VtChart1;
-        m.SetDataGrid(6, 50);
-        for (int32_t r = 1; r <= 6; ++r) {
-            m.SetRowLabel(r, std::to_string(r + 1));
-            for (int32_t s = 1; s <= 50; ++s) m.SetValue(r, s, 20.0 + (s % 7) / (r + 1.0));
-        }
-        m.SetCloudSeries(50);
-        m.MarkCloudSeries(50, 1, 5, velta::kCloudMarkerSize);
-        m.Axis() = {false, 20.0, 24.0, "##0.0##"};
-        m.Touch();
-        w.Render();
+        LoadExample(w);
+        QVERIFY(w.Run(velta::Command::Generate));
         velta::qt::ChartView* chart = w.chart(0);
         QTemporaryDir dir;
         QString next;
@@ -285,7 +276,7 @@ class WindowHabitsTest : public QObject {
 
         // File > Export chart... reaches the same save, any of the formats.
         next = dir.filePath("sds.svg");
-        w.findChild<QAction*>("mnuExportChart2")->trigger();
+        w.findChild<QAction*>("exportSdsChartAction")->trigger();
         QVERIFY(QSvgRenderer(ReadAll(next)).isValid());
         next.clear();
 

@@ -19,7 +19,7 @@
 #include <fstream>
 #include <string>
 
-#include "data/presample.h"
+#include "commands/pilot_commands.h"
 #include "gui/main_window.h"
 
 namespace velta::gui::test {
@@ -73,8 +73,9 @@ inline void LoadExample(MainWindow& w) {
     std::getline(in, line);
     int row = 0;
     while (std::getline(in, line))
-        if (!line.empty()) w.workspace().sprMain.SetCell(1, ++row, line);
-    QVERIFY(velta::ComputePreSampleStats(w.workspace(), w.platform()));
+        if (!line.empty()) w.session().units.SetCell(1, ++row, line);
+    QVERIFY(velta::AcceptUnits(w.session(), w.platform(), velta::PilotSource()));
+    w.Render();
 }
 
 // Answers the modal dialogs as they come: a file dialog gets the next file

@@ -80,12 +80,12 @@ bool ExportPlot(QCustomPlot& plot, const std::string& path, int width, int heigh
     return ok;
 }
 
-bool ExportChart(const ChartModel& model, const std::string& path, int width, int height,
+bool ExportChart(const ChartPicture& picture, const std::string& path, int width, int height,
                  std::string& why) {
     EnsureApplication();
-    ChartView view(model);
+    ChartView view;
     view.resize(std::clamp(width, 1, kMaxSide), std::clamp(height, 1, kMaxSide));
-    view.Render();
+    view.Show(picture);
     return ExportPlot(*view.Plot(), path, width, height, why);
 }
 

@@ -5,17 +5,17 @@
 // the command line.
 #include <string>
 
-#include "model/chart_model.h"
+#include "view/chart_picture.h"
 
 class QCustomPlot;
 
 namespace velta::qt {
 
-// Renders `model` at width x height pixels (points for .pdf) into `path`.
+// Draws `picture` at width x height pixels (points for .pdf) into `path`.
 // False, with the reason in `why`, for an unknown extension, a size out of
 // 1 .. 20000, or a file that cannot be written. Creates an offscreen
 // QApplication when the process has none.
-bool ExportChart(const ChartModel& model, const std::string& path, int width, int height,
+bool ExportChart(const ChartPicture& picture, const std::string& path, int width, int height,
                  std::string& why);
 
 // The same for a plot already on screen (the view's current zoom is kept).

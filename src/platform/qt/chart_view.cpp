@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFileDialog>
-#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QVBoxLayout>
@@ -45,8 +44,16 @@ class FormattedTicker : public QCPAxisTicker {
     }
 };
 
-int DiameterOf(int16_t size) {
-    return std::max<int>(3, size);
+constexpr int kCloudMarkerSize = 5;
+constexpr int kMarkSize = 7;
+
+int DiameterOf(int size) {
+    return std::max(3, size);
+}
+
+// A colour washed toward white: an older picture, plainly not the current one.
+QColor Washed(QColor c) {
+    return QColor((c.red() + 2 * 255) / 3, (c.green() + 2 * 255) / 3, (c.blue() + 2 * 255) / 3);
 }
 
 }  // namespace
@@ -65,14 +72,14 @@ double ChartView::CloudOpacity(double count, double densest) {
 // range the data; neither takes part in selection.
 class ModelPlottable : public QCPAbstractPlottable {
   public:
-    ModelPlottable(QCPAxis* key, QCPAxis* value, const ChartModel& model)
-        : QCPAbstractPlottable(key, value), model_(model) {
+    ModelPlottable(QCPAxis* key, QCPAxis* value, const ChartPicture& picture)
+        : QCPAbstractPlottable(key, value), picture_(picture) {
         setSelectable(QCP::stNone);
     }
     double selectTest(const QPointF&, bool, QVariant*) const override { return -1; }
     QCPRange getKeyRange(bool& found, QCP::SignDomain) const override {
-        found = model_.RowCount() > 0;
-        return QCPRange(0.5, model_.RowCount() + 0.5);
+        found = picture_.categories > 0;
+        return QCPRange(0.5, picture_.categories + 0.5);
     }
     QCPRange getValueRange(bool& found, QCP::SignDomain, const QCPRange&) const override {
         found = false;
@@ -88,10 +95,10 @@ class ModelPlottable : public QCPAbstractPlottable {
         scale = valueAxis()->coordToPixel(1.0) - offset;
     }
 
-    const ChartModel& model_;
+    const ChartPicture& picture_;
 };
 
-// The cloud: every marker the cloud rule shows, as a density. The samples of
+// The cloud: every marker of the categories that hold data, as a density. The samples of
 // one category are counted per pixel row, the counts spread over a disc of
 // the marker's size, and each pixel of the category's strip is written once
 // with an opacity that grows with the spread count. The cost follows the
@@ -103,21 +110,21 @@ class CloudPlottable : public ModelPlottable {
 
   protected:
     void draw(QCPPainter* painter) override {
-        const CloudMarkers& rule = model_.CloudRule();
-        const int32_t series = std::min(rule.series, model_.ColumnCount());
-        if (series <= 0 || rule.lastPoint <= 0) return;
+        if (!picture_.HasCloud() || picture_.lastPoint <= 0) return;
+        const int32_t series = std::min(picture_.samples, picture_.cloud->Cols());
         const QRect clip = clipRect();
         const int top = clip.top();
         const int height = clip.height();
         if (height <= 0) return;
-        const int diameter = DiameterOf(rule.size);
+        const int diameter = DiameterOf(kCloudMarkerSize);
         const int radius = diameter / 2;
         double offset, scale;
         Mapping(offset, scale);
 
         // Counts per pixel row, category by category.
         std::vector<int32_t> points;
-        for (int32_t d = rule.step; d <= rule.lastPoint && d <= model_.RowCount(); d += rule.step)
+        const int32_t rows = std::min(picture_.categories, picture_.cloud->Rows());
+        for (int32_t d = picture_.step; d <= picture_.lastPoint && d <= rows; d += picture_.step)
             points.push_back(d);
         if (points.empty()) return;
         const auto h = static_cast<size_t>(height);
@@ -134,7 +141,7 @@ class CloudPlottable : public ModelPlottable {
         };
         for (size_t p = 0; p < points.size(); ++p) {
             std::fill(four.begin(), four.end(), 0);
-            const double* row = model_.Data().Row(points[p] - 1);
+            const double* row = picture_.cloud->Row(points[p] - 1);
             int32_t s = 0;
             for (; s + 4 <= series; s += 4) {
                 ++four[slot(row[s])];
@@ -185,7 +192,9 @@ class CloudPlottable : public ModelPlottable {
             }
         }
 
-        const QColor colour = ChartView::CloudColour();
+        // An older picture shown while a generation runs is washed out.
+        QColor colour = ChartView::CloudColour();
+        if (picture_.greyed) colour = Washed(colour);
         const bool vector = painter->modes().testFlag(QCPPainter::pmVectorized);
         // Opacity levels, computed once per chart rather than per pixel.
         constexpr int kLevels = 64;
@@ -231,44 +240,49 @@ class CloudPlottable : public ModelPlottable {
     }
 };
 
-// The series after the cloud: connecting lines of the series that carry
-// data, and the single markers (vertical lines). All-zero series carry no
-// information and are not drawn.
+// The overlays: the four fitted lines across the categories, then the
+// marks of the sizes, each a ladder of discs up the value range.
 class LinesPlottable : public ModelPlottable {
   public:
     using ModelPlottable::ModelPlottable;
 
   protected:
     void draw(QCPPainter* painter) override {
-        const int32_t rows = model_.RowCount();
-        const int32_t cols = model_.ColumnCount();
-        const Table2D& data = model_.Data();
         painter->setRenderHint(QPainter::Antialiasing);
-        for (int32_t c = model_.CloudSeries() + 1; c <= cols; ++c) {
-            if (!model_.ShowLine(c)) continue;
-            QPolygonF line;
-            bool any = false;
-            for (int32_t r = 1; r <= rows; ++r) {
-                const double v = data(r - 1, c - 1);
-                any = any || v != 0.0;
-                line << QPointF(keyAxis()->coordToPixel(r), valueAxis()->coordToPixel(v));
-            }
-            if (!any || line.size() < 2) continue;
+        auto colour = [&](QColor c) { return picture_.greyed ? Washed(c) : c; };
+        if (const auto& f = picture_.lines) {
+            const double jump = std::max(picture_.jump, 1);
+            const std::pair<double, double> lines[] = {{f->upperIntercept, f->upperSlope},
+                                                       {f->lowerIntercept, f->lowerSlope},
+                                                       {f->upperLevel, 0.0},
+                                                       {f->lowerLevel, 0.0}};
             // At least two pixels: a hairline is lost over the cloud.
-            painter->setPen(QPen(ChartView::DisplayColour(model_.PenColour(c)),
-                                 std::max<int>(2, model_.PenWidth(c))));
+            painter->setPen(QPen(colour(ChartView::FittedLineColour()), 2));
             painter->setBrush(Qt::NoBrush);
-            painter->drawPolyline(line);
+            for (const auto& [intercept, slope] : lines) {
+                QPolygonF line;
+                for (int32_t c = 1; c <= picture_.categories; ++c)
+                    line << QPointF(keyAxis()->coordToPixel(c),
+                                    valueAxis()->coordToPixel(intercept + slope * (c / jump)));
+                if (line.size() >= 2) painter->drawPolyline(line);
+            }
         }
-        for (const auto& [where, m] : model_.MarkerOverrides()) {
-            if (!m.visible) continue;
-            const auto [series, point] = where;
-            const double v = data(point - 1, series - 1);
-            const QPointF at(keyAxis()->coordToPixel(point), valueAxis()->coordToPixel(v));
-            const double r = DiameterOf(m.size) / 2.0;
-            painter->setPen(QPen(ChartView::DisplayColour(m.border), 1));
-            painter->setBrush(ChartView::DisplayColour(m.fill));
-            painter->drawEllipse(at, r, r);
+        if (!picture_.axis) return;
+        // Sixteen discs: one at 0, then from the lower bound up in fifteenths
+        // of the range.
+        const double lower = picture_.axis->lower, upper = picture_.axis->upper;
+        const double step = (upper - lower) / 15.0;
+        const double r = DiameterOf(kMarkSize) / 2.0;
+        for (const SizeMark& m : picture_.marks) {
+            if (m.category < 1 || m.category > picture_.categories) continue;
+            const QColor c = colour(ChartView::MarkColour(m.kind));
+            painter->setPen(QPen(c, 1));
+            painter->setBrush(c);
+            const double x = keyAxis()->coordToPixel(m.category);
+            double v = lower;
+            painter->drawEllipse(QPointF(x, valueAxis()->coordToPixel(0.0)), r, r);
+            for (int k = 1; k <= 15; ++k, v += step)
+                painter->drawEllipse(QPointF(x, valueAxis()->coordToPixel(v)), r, r);
         }
     }
 };
@@ -280,27 +294,34 @@ QColor ChartView::CloudColour() {
     return QColor(38, 62, 96);
 }
 
-QColor ChartView::DisplayColour(Rgb c) {
-    if (c == kFittedLineColour) return QColor(224, 104, 0);  // orange, not white
-    if (c == kStudentLineColour) return QColor(0, 150, 48);  // a green that reads on white
-    return QColor(c.r, c.g, c.b);
+QColor ChartView::FittedLineColour() {
+    return QColor(224, 104, 0);  // orange: reads over the dark cloud and the light plot
 }
 
-ChartView::ChartView(const ChartModel& model, QWidget* parent)
-    : QWidget(parent), model_(model), plot_(new QCustomPlot(this)) {
+QColor ChartView::MarkColour(SizeMark::Kind kind) {
+    switch (kind) {
+        case SizeMark::Kind::Automatic:
+            return QColor(50, 0, 255);
+        case SizeMark::Kind::Manual:
+            return QColor(255, 0, 100);
+        case SizeMark::Kind::StudentT:
+            return QColor(0, 150, 48);  // a green that reads on white
+    }
+    return Qt::black;
+}
+
+ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(plot_);
     plot_->plotLayout()->insertRow(0);
     plot_->plotLayout()->addElement(
         0, 0,
-        new QCPTextElement(plot_, QString::fromStdString(model_.Caption()),
-                           QFont("sans", 10, QFont::Bold)));
+        new QCPTextElement(plot_, QString(), QFont("sans", 10, QFont::Bold)));
     plot_->setNoAntialiasingOnDrag(true);
     plot_->setBackground(Qt::white);
     plot_->axisRect()->setBackground(Background());
     plot_->xAxis->setLabel("Sample size");
-    plot_->yAxis->setLabel(AxisTitle(model_.Caption()));
     plot_->xAxis->grid()->setVisible(false);
     plot_->yAxis->grid()->setPen(QPen(QColor(218, 220, 224), 0, Qt::DotLine));
     plot_->xAxis->setTicker(QSharedPointer<QCPAxisTickerText>(new QCPAxisTickerText));
@@ -315,9 +336,9 @@ ChartView::ChartView(const ChartModel& model, QWidget* parent)
     linesLayer_ = plot_->layer("lines");
     cloudLayer_->setMode(QCPLayer::lmBuffered);
     linesLayer_->setMode(QCPLayer::lmBuffered);
-    cloud_ = new CloudPlottable(plot_->xAxis, plot_->yAxis, model_);
+    cloud_ = new CloudPlottable(plot_->xAxis, plot_->yAxis, picture_);
     cloud_->setLayer(cloudLayer_);
-    lines_ = new LinesPlottable(plot_->xAxis, plot_->yAxis, model_);
+    lines_ = new LinesPlottable(plot_->xAxis, plot_->yAxis, picture_);
     lines_->setLayer(linesLayer_);
 
     // Zoom and drag the value axis only: the categories are fixed.
@@ -335,12 +356,6 @@ ChartView::ChartView(const ChartModel& model, QWidget* parent)
     connect(plot_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { menu_->popup(plot_->mapToGlobal(at)); });
 
-    ghost_ = new QLabel(this);
-    ghost_->setObjectName("ghost");
-    ghost_->setScaledContents(true);
-    ghost_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    ghost_->hide();
-
     chooseFile = [this](const std::string& title, const std::string& filter) {
         const QString name = QFileDialog::getSaveFileName(
             this, QString::fromStdString(title), QString(), QString::fromStdString(filter));
@@ -349,7 +364,7 @@ ChartView::ChartView(const ChartModel& model, QWidget* parent)
     showError = [this](const std::string& why) {
         QMessageBox::warning(this, "VELTA", QString::fromStdString(why));
     };
-    Render();
+    Show(ChartPicture());
 }
 
 void ChartView::BuildMenu() {
@@ -378,7 +393,7 @@ void ChartView::SaveImageAs(const QString& ext) {
         filter += std::string(filter.empty() ? "" : ";;") + "SVG image (*.svg)";
     if (ext == "pdf" || ext.isEmpty())
         filter += std::string(filter.empty() ? "" : ";;") + "PDF document (*.pdf)";
-    const std::string title = "Save the " + model_.Caption() + " chart";
+    const std::string title = "Save the " + picture_.caption + " chart";
     std::string path = chooseFile ? chooseFile(title, filter) : std::string();
     if (path.empty()) return;
     // A name typed without an extension gets the chosen format's.
@@ -397,35 +412,25 @@ void ChartView::ResetView() {
 }
 
 void ChartView::ApplyValueRange() {
-    const ValueAxis& axis = model_.Axis();
-    double lo = 0.0, hi = 0.0;
-    if (!axis.autoScale && axis.maximum > axis.minimum) {
-        lo = axis.minimum;
-        hi = axis.maximum;
-    } else {
-        const Table2D& d = model_.Data();
-        for (int32_t r = 0; r < d.Rows(); ++r)
-            for (int32_t c = 0; c < d.Cols(); ++c) {
-                lo = std::min(lo, d(r, c));
-                hi = std::max(hi, d(r, c));
-            }
-        if (hi <= lo) hi = lo + 1.0;
+    double lo = 0.0, hi = 1.0;
+    if (picture_.axis && picture_.axis->upper > picture_.axis->lower) {
+        lo = picture_.axis->lower;
+        hi = picture_.axis->upper;
     }
     const double pad = (hi - lo) * kValuePadding;
     plot_->yAxis->setRange(lo - pad, hi + pad);
 }
 
 void ChartView::UpdateAxes() {
-    const int32_t rows = model_.RowCount();
+    const int32_t rows = picture_.categories;
     plot_->xAxis->setRange(0.5, rows + 0.5);
-    // Ticks on the categories that hold data (every Jump-th with a cloud),
+    // Ticks on the categories that hold data (every step-th with a cloud),
     // every k-th of them labelled, always the first; a label per category is
     // unreadable beyond a few dozen.
-    const CloudMarkers& rule = model_.CloudRule();
-    const bool cloud = rule.series > 0 && rule.lastPoint > 0 && rule.step >= 1;
-    const int32_t first = cloud ? std::min(rule.step, rows) : 1;
-    const int32_t step = cloud ? rule.step : 1;
-    const int32_t last = cloud ? std::min(rule.lastPoint, rows) : rows;
+    const bool cloud = picture_.HasCloud() && picture_.lastPoint > 0 && picture_.step >= 1;
+    const int32_t first = cloud ? std::min(picture_.step, rows) : 1;
+    const int32_t step = cloud ? picture_.step : 1;
+    const int32_t last = cloud ? std::min(picture_.lastPoint, rows) : rows;
     const int32_t count = last >= first ? (last - first) / step + 1 : 0;
     auto ticker = qSharedPointerCast<QCPAxisTickerText>(plot_->xAxis->ticker());
     ticker->clear();
@@ -434,80 +439,45 @@ void ChartView::UpdateAxes() {
         k = nice;
         if (count / nice <= 12) break;
     }
-    for (int32_t r = first; r <= last; r += step * k)
-        ticker->addTick(r, QString::fromStdString(model_.RowLabel(r)));
-    if (count == 0 && rows >= 1) ticker->addTick(1, QString::fromStdString(model_.RowLabel(1)));
+    auto label = [&](int32_t r) {
+        return picture_.HasCloud() ? QString::fromStdString(picture_.CategoryLabel(r)) : QString();
+    };
+    if (cloud)
+        for (int32_t r = first; r <= last; r += step * k) ticker->addTick(r, label(r));
+    else if (rows >= 1)
+        ticker->addTick(1, label(1));
 
-    const ValueAxis& axis = model_.Axis();
     auto yTicker = qSharedPointerCast<FormattedTicker>(plot_->yAxis->ticker());
-    yTicker->formatted = !axis.labelFormat.empty();
-    // A zoom of the user's stays until the commands set another range.
-    if (!(renderedAxis_ == axis)) userView_ = false;
+    yTicker->formatted = picture_.axis.has_value();
     if (!userView_) ApplyValueRange();
-    renderedAxis_ = axis;
 }
 
-bool ChartView::ModelEmpty() const {
-    return model_.CloudSeries() <= 0 || model_.CloudRule().series <= 0;
+bool ChartView::SameCloud(const ChartPicture& p) const {
+    return p.cloud == picture_.cloud && p.samples == picture_.samples &&
+           p.categories == picture_.categories && p.step == picture_.step &&
+           p.lastPoint == picture_.lastPoint && p.axis == picture_.axis &&
+           p.greyed == picture_.greyed && p.caption == picture_.caption;
 }
 
-void ChartView::HoldGhost(bool greyed) {
-    if (!ghostHeld_ && !GhostShown()) {
-        ghostPicture_ = ModelEmpty() ? QPixmap() : plot_->toPixmap();
-    }
-    ghostHeld_ = !ghostPicture_.isNull();
-    ghostGreyed_ = greyed;
-    ShowGhost();
-}
-
-void ChartView::ReleaseGhost() {
-    ghostHeld_ = false;
-    ghostGreyed_ = false;
-    ghostRevision_ = ModelEmpty() ? model_.Revision() : UINT64_MAX;
-    if (ghostRevision_ == UINT64_MAX) ghostPicture_ = QPixmap();
-    ShowGhost();
-}
-
-bool ChartView::GhostShown() const {
-    return !ghostPicture_.isNull() && ModelEmpty() &&
-           (ghostHeld_ || model_.Revision() == ghostRevision_);
-}
-
-void ChartView::ShowGhost() {
-    if (!GhostShown()) {
-        if (!ghostHeld_ && model_.Revision() != ghostRevision_) ghostPicture_ = QPixmap();
-        ghost_->hide();
+void ChartView::Show(const ChartPicture& picture) {
+    const bool sameCloud = shownOnce_ && SameCloud(picture);
+    const bool sameOverlays =
+        sameCloud && picture.lines == picture_.lines && picture.marks == picture_.marks;
+    if (sameOverlays) return;
+    // A zoom of the user's stays until the value range changes.
+    if (!shownOnce_ || picture.axis != picture_.axis) userView_ = false;
+    picture_ = picture;
+    shownOnce_ = true;
+    if (sameCloud) {
+        linesLayer_->replot();
         return;
     }
-    QPixmap shown = ghostPicture_;
-    if (ghostGreyed_) {
-        // Faded toward white: the old picture, plainly not the current one.
-        QPainter p(&shown);
-        p.fillRect(shown.rect(), QColor(255, 255, 255, 170));
-    }
-    ghost_->setPixmap(shown);
-    ghost_->setGeometry(plot_->geometry());
-    ghost_->raise();
-    ghost_->show();
-}
-
-void ChartView::resizeEvent(QResizeEvent* e) {
-    QWidget::resizeEvent(e);
-    if (!ghost_->isHidden()) ghost_->setGeometry(plot_->geometry());
-}
-
-void ChartView::Render() {
-    if (renderedRevision_ == model_.Revision()) return;
-    renderedRevision_ = model_.Revision();
-    if (renderedCloud_ != model_.CloudRevision() || !(renderedAxis_ == model_.Axis())) {
-        renderedCloud_ = model_.CloudRevision();
-        UpdateAxes();
-        ++fullRedraws_;
-        plot_->replot();
-    } else {
-        linesLayer_->replot();
-    }
-    if (ghost_->isHidden() == GhostShown()) ShowGhost();
+    auto* title = static_cast<QCPTextElement*>(plot_->plotLayout()->element(0, 0));
+    title->setText(QString::fromStdString(picture_.caption));
+    plot_->yAxis->setLabel(AxisTitle(picture_.caption));
+    UpdateAxes();
+    ++fullRedraws_;
+    plot_->replot();
 }
 
 }  // namespace velta::qt

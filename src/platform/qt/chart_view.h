@@ -1,8 +1,7 @@
 #pragma once
-// Renders one ChartModel with QCustomPlot. The cloud is one plottable on its
-// own buffered layer and the lines (fitted lines, vertical marker lines) are
-// another on a second buffered layer, so moving a line repaints only the
-// line layer.
+// Draws one ChartPicture with QCustomPlot. The cloud is one plottable on its
+// own buffered layer and the overlays (fitted lines, size marks) are another
+// on a second buffered layer, so moving a mark repaints only that layer.
 //
 // The look is the view's own: a light plot area, the cloud in one colour
 // whose opacity follows how many samples fall on each spot, value-axis
@@ -13,11 +12,10 @@
 #include <functional>
 #include <string>
 
-#include "model/chart_model.h"
+#include "view/chart_picture.h"
 
 class QCustomPlot;
 class QCPLayer;
-class QLabel;
 class QMenu;
 class QAction;
 
@@ -29,27 +27,19 @@ class LinesPlottable;
 class ChartView : public QWidget {
     Q_OBJECT
   public:
-    ChartView(const ChartModel& model, QWidget* parent = nullptr);
+    explicit ChartView(QWidget* parent = nullptr);
 
-    // Redraws from the model when it changed since the last call: the whole
-    // plot when the cloud, its axes or labels changed, else the line layer.
-    void Render();
+    // Shows `picture`: the whole plot is redrawn when the cloud, its shape,
+    // its value range or its greying changed, else only the overlay layer.
+    void Show(const ChartPicture& picture);
+    const ChartPicture& Picture() const { return picture_; }
     QCustomPlot* Plot() const { return plot_; }
-    // Full redraws so far (for tests: a line move must not cause one).
+    // Full redraws so far (for tests: a mark move must not cause one).
     int FullRedraws() const { return fullRedraws_; }
 
-    // Back to the value range the model sets, after zooming or dragging.
+    // Back to the picture's value range, after zooming or dragging.
     void ResetView();
     bool ViewChanged() const { return userView_; }
-
-    // Keeps the picture shown now while the model is emptied and refilled
-    // (a generation): greyed while `greyed`, as it was otherwise. The
-    // picture goes as soon as the model holds a cloud again or changes in
-    // any other way after ReleaseGhost.
-    void HoldGhost(bool greyed);
-    // The command is over: the ghost stays only if the model was left empty.
-    void ReleaseGhost();
-    bool GhostShown() const;
 
     // The context menu: Copy image, Save image as PNG / SVG / PDF, Reset view.
     QMenu* ContextMenu() const { return menu_; }
@@ -66,38 +56,26 @@ class ChartView : public QWidget {
     // Colours of the plot.
     static QColor Background();
     static QColor CloudColour();
-    // The colour a model colour is drawn in: the model's white fitted lines
-    // and bright green would vanish on the light plot area.
-    static QColor DisplayColour(Rgb c);
+    static QColor FittedLineColour();
+    static QColor MarkColour(SizeMark::Kind kind);
     // Opacity (0 .. 1) of a spot that `count` samples cover when the densest
     // spot of the chart is covered by `densest`.
     static double CloudOpacity(double count, double densest);
-
-  protected:
-    void resizeEvent(QResizeEvent* e) override;
 
   private:
     void UpdateAxes();
     void ApplyValueRange();
     void BuildMenu();
-    void ShowGhost();
-    bool ModelEmpty() const;
+    bool SameCloud(const ChartPicture& p) const;
 
-    const ChartModel& model_;
+    ChartPicture picture_;
     QCustomPlot* plot_;
     QCPLayer* cloudLayer_ = nullptr;
     QCPLayer* linesLayer_ = nullptr;
     CloudPlottable* cloud_ = nullptr;
     LinesPlottable* lines_ = nullptr;
     QMenu* menu_ = nullptr;
-    QLabel* ghost_ = nullptr;
-    QPixmap ghostPicture_;
-    bool ghostHeld_ = false;
-    bool ghostGreyed_ = false;
-    uint64_t ghostRevision_ = UINT64_MAX;
-    uint64_t renderedRevision_ = UINT64_MAX;
-    uint64_t renderedCloud_ = UINT64_MAX;
-    ValueAxis renderedAxis_;
+    bool shownOnce_ = false;
     bool userView_ = false;
     int fullRedraws_ = 0;
 };
