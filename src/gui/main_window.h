@@ -38,6 +38,10 @@ class MainWindow : public QMainWindow {
     // Runs a command and shows the workspace afterwards; false when refused.
     bool Run(Command c);
     bool RunToolbar(const QString& key);
+    // Opens `path` as File > Open does, its file dialog answered with the
+    // path (velta FILE, a file manager's "Open with"): the same checks, sheet
+    // question and messages. False when Open was refused.
+    bool OpenAtStart(const QString& path);
     // Shows every field, grid and chart as the workspace holds them now.
     void Render();
 
