@@ -110,7 +110,7 @@ for _ in $(seq 600); do
   sleep 0.1
 done
 [ -d "$tmp/reader-ran" ] || { cat "$tmp/velta.log"; fail "velta FILE did not read the file through the installed reader"; }
-sleep 2
+sleep 1
 kill -0 "$window" 2>/dev/null || { cat "$tmp/velta.log"; fail "velta FILE ended by itself"; }
 # Open took the file as the dialog's answer: its folder is the last one used.
 grep -qx "lastFolder=$docs/examples" "$tmp/home/.config/VELTA/VELTA.conf" ||
