@@ -44,11 +44,11 @@ TEST_F(InstalledTree, ReaderBesideThenInstalledNeverTheBuildTrees) {
     // reader, which an installed program must never run.
     EXPECT_FALSE(RunsFromBuildTree(program));
     EXPECT_EQ(SheetReaderProgramFor(program), installed.string());
-    Put("lib/velta/velta-sheet-reader", 0644);  // not executable: not taken
+    Put("lib/velta/velta-sheet-reader", 0755);
     EXPECT_EQ(SheetReaderProgramFor(program), installed.string());
-    chmod(installed.c_str(), 0755);
+    const fs::path beside = Put("bin/velta-sheet-reader", 0644);  // not executable: not taken
     EXPECT_EQ(SheetReaderProgramFor(program), installed.string());
-    const fs::path beside = Put("bin/velta-sheet-reader", 0755);
+    chmod(beside.c_str(), 0755);
     EXPECT_EQ(SheetReaderProgramFor(program), beside.string());
 }
 
