@@ -11,6 +11,9 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   python3-xlrd python3-xlwt python3-jsonschema xvfb xauth
+  # The Debian package and its checks: dpkg-shlibdeps and file compute its
+  # dependencies; the desktop entry and AppStream metadata are validated.
+  dpkg-dev file desktop-file-utils appstream shared-mime-info
 )
 
 missing=()

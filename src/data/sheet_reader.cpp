@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <new>
 
+#include "base/install_layout.h"
+
 namespace velta {
 
 namespace {
@@ -188,17 +190,27 @@ bool ParseSheetText(std::string_view text, SheetReadResult& out) {
 
 std::string SheetReaderProgram() {
     if (const char* env = std::getenv("VELTA_SHEET_READER"); env && *env) return env;
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        const fs::path beside = self.parent_path() / "velta-sheet-reader";
-        if (access(beside.c_str(), X_OK) == 0) return beside.string();
-    }
+    return SheetReaderProgramFor(RunningProgram());
+}
+
+std::string SheetReaderProgramFor(const fs::path& program) {
+    constexpr const char* kName = "velta-sheet-reader";
+    if (program.empty()) {
 #ifdef VELTA_SHEET_READER_BUILD_PATH
-    return VELTA_SHEET_READER_BUILD_PATH;
+        return VELTA_SHEET_READER_BUILD_PATH;
 #else
-    return "velta-sheet-reader";
+        return kName;
 #endif
+    }
+    const fs::path installed = InstalledReaderFolder(program) / kName;
+    for (const fs::path& candidate : {program.parent_path() / kName, installed})
+        if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+#ifdef VELTA_SHEET_READER_BUILD_PATH
+    if (RunsFromBuildTree(program)) return VELTA_SHEET_READER_BUILD_PATH;
+#endif
+    // Not there: still the installed place, so that an installed program
+    // never starts a build tree's reader (Open then reports a stopped reader).
+    return installed.string();
 }
 
 namespace {

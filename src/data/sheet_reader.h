@@ -5,6 +5,7 @@
 // analysis in progress. The reader writes the sheet names and column 1 of
 // one sheet in a small text form that the calling process checks.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,9 +46,13 @@ struct ReaderLimits {
 SheetReadResult ReadSheetColumn(const std::string& path, int32_t sheetIndex,
                                 const ReaderLimits& limits = {}, int32_t column = 0);
 
-// The reader program: VELTA_SHEET_READER when set, else velta-sheet-reader
-// beside the running program, else the one of the build tree.
+// The reader program: VELTA_SHEET_READER when set, else the one for the
+// running program (SheetReaderProgramFor).
 std::string SheetReaderProgram();
+// The reader for `program`: velta-sheet-reader beside it, else where the
+// install rules put it relative to it (../lib/velta), else, for a program of
+// the build tree, the build tree's; else that installed place.
+std::string SheetReaderProgramFor(const std::filesystem::path& program);
 
 // What the reader process does, in process: reads and writes the result in
 // the exchange form. Used by velta-sheet-reader and by the fuzz target.

@@ -3,7 +3,9 @@
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+#include <filesystem>
 
+#include "base/install_layout.h"
 #include "gui/pictures.h"
 
 namespace velta::gui {
@@ -15,7 +17,12 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
     browser_->setOpenExternalLinks(false);
-    browser_->setSource(QUrl("qrc:/docs/user_guide.html"));
+    // The installed guide (or the source tree's, run from the build tree),
+    // whose links to its other pages work; else the copy built in.
+    const std::filesystem::path guide = UserGuideFile(RunningProgram());
+    browser_->setSource(guide.empty()
+                            ? QUrl("qrc:/docs/user_guide.html")
+                            : QUrl::fromLocalFile(QString::fromStdString(guide.string())));
     resize(760, 680);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &QWidget::close);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -447,6 +448,14 @@ bool MainWindow::Run(Command c) {
     const bool ran = RunCommand(session_, platform_, c);
     Render();
     if (session_.exitRequested || (closeAfterGeneration_ && !session_.generationRunning)) close();
+    return ran;
+}
+
+bool MainWindow::OpenAtStart(const QString& path) {
+    if (path.isEmpty()) return false;
+    platform_.PreAnswerOpenDialog(QFileInfo(path).absoluteFilePath().toStdString());
+    const bool ran = Run(Command::Open);
+    platform_.PreAnswerOpenDialog(std::nullopt);  // still there when Open was refused
     return ran;
 }
 

@@ -41,6 +41,10 @@ class MainWindow : public QMainWindow {
     // Runs a command and shows the session afterwards; false when refused.
     bool Run(Command c);
     bool RunToolbar(const QString& key);
+    // Opens `path` as File > Open does, its file dialog answered with the
+    // path (velta FILE, a file manager's "Open with"): the same checks, sheet
+    // question and messages. False when Open was refused.
+    bool OpenAtStart(const QString& path);
     // Shows the view of the session as it is now.
     void Render();
     // What the window shows now (the last rendering).

@@ -146,6 +146,12 @@ std::string QtPlatform::InputBox(const std::string& prompt, const std::string& t
 }
 
 std::string QtPlatform::FileDialog(const FileDialogRequest& request) {
+    if (openAnswer_ && !request.save) {
+        const std::string chosen = std::move(*openAnswer_);
+        openAnswer_.reset();
+        RememberFolder(Q(chosen));
+        return chosen;
+    }
     const QString filter = QtFilterFromPairs(request.filter);
     QString start = DialogStartPath(Q(request.fileName), LastFolder());
     if (start.contains('*')) start.clear();

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -38,8 +40,13 @@ class QtPlatform : public Platform {
     QString LastFolder() const;
     void RememberFolder(const QString& chosenFile);
 
+    // The next open-file dialog is not shown but answered with `file`, as if
+    // it had been chosen there (a file given at start); nullopt withdraws it.
+    void PreAnswerOpenDialog(std::optional<std::string> file) { openAnswer_ = std::move(file); }
+
   private:
     QPointer<QWidget> parent_;
+    std::optional<std::string> openAnswer_;
     int busyDepth_ = 0;
 };
 

@@ -1,0 +1,86 @@
+// Where an installed program finds the reader process and the user guide:
+// relative to itself in the installed layout wherever the tree was put, and
+// the build tree's copies only for the build tree's own programs.
+#include "base/install_layout.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "data/sheet_reader.h"
+
+namespace velta {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A prefix such as a package unpacked into a temporary folder.
+class InstalledTree : public ::testing::Test {
+  protected:
+    fs::path prefix =
+        fs::temp_directory_path() / ("velta-installed-" + std::to_string(getpid())) / "usr";
+    fs::path program = prefix / "bin" / "velta-cli";
+    void SetUp() override { fs::create_directories(prefix / "bin"); }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(prefix.parent_path(), ec);
+    }
+    fs::path Put(const fs::path& relative, mode_t mode) {
+        const fs::path p = prefix / relative;
+        fs::create_directories(p.parent_path());
+        std::ofstream(p) << "#!/bin/sh\n";
+        chmod(p.c_str(), mode);
+        return p;
+    }
+};
+
+TEST_F(InstalledTree, ReaderBesideThenInstalledNeverTheBuildTrees) {
+    const fs::path installed = prefix / "lib/velta/velta-sheet-reader";
+    // Nothing installed: the installed place is named, not the build tree's
+    // reader, which an installed program must never run.
+    EXPECT_FALSE(RunsFromBuildTree(program));
+    EXPECT_EQ(SheetReaderProgramFor(program), installed.string());
+    Put("lib/velta/velta-sheet-reader", 0755);
+    EXPECT_EQ(SheetReaderProgramFor(program), installed.string());
+    const fs::path beside = Put("bin/velta-sheet-reader", 0644);  // not executable: not taken
+    EXPECT_EQ(SheetReaderProgramFor(program), installed.string());
+    chmod(beside.c_str(), 0755);
+    EXPECT_EQ(SheetReaderProgramFor(program), beside.string());
+}
+
+TEST_F(InstalledTree, UserGuideInstalledElseNone) {
+    EXPECT_EQ(UserGuideFile(program), fs::path());
+    EXPECT_EQ(InstalledDocFolder(program), prefix / "share/doc/velta");
+    const fs::path guide = Put("share/doc/velta/user_guide.html", 0644);
+    EXPECT_EQ(UserGuideFile(program), guide);
+    EXPECT_EQ(UserGuideFile(prefix / "bin" / "velta"), guide);
+}
+
+TEST(BuildTree, ItsOwnProgramsFallBackOnItsCopies) {
+    // This test program is one of the build tree's.
+    const fs::path self = RunningProgram();
+    ASSERT_FALSE(self.empty());
+    EXPECT_TRUE(RunsFromBuildTree(self));
+    const std::string reader = SheetReaderProgramFor(self);
+    EXPECT_EQ(access(reader.c_str(), X_OK), 0) << reader;
+    EXPECT_EQ(fs::path(reader).filename(), "velta-sheet-reader");
+    EXPECT_EQ(UserGuideFile(self), fs::path(VELTA_SOURCE_DIR) / "docs" / "user_guide.html");
+
+    const fs::path build = VELTA_TEST_BUILD_DIR;
+    for (const auto& [program, inside] : std::vector<std::pair<fs::path, bool>>{
+             {build / "src" / "velta", true},
+             {build / "velta", true},
+             {fs::path(build.string() + "2") / "src" / "velta", false},  // a sibling folder
+             {build.parent_path() / "velta", false},
+             {"/usr/bin/velta", false},
+             {fs::path(), false},
+         })
+        EXPECT_EQ(RunsFromBuildTree(program), inside) << program;
+}
+
+}  // namespace
+}  // namespace velta
