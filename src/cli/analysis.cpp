@@ -1,5 +1,6 @@
 #include "cli/analysis.h"
 
+#include <cctype>
 #include <filesystem>
 #include <ostream>
 
@@ -58,9 +59,17 @@ void StepFailed(Analysis& a, const StepRecord& s, int status, std::ostream& err)
 }  // namespace
 
 std::string WithSuffix(const std::string& path, const std::string& suffix) {
-    if (suffix.empty()) return path;
+    if (suffix.empty() || IsStandardOutput(path)) return path;
     const fs::path p(path);
     return (p.parent_path() / (p.stem().string() + suffix + p.extension().string())).string();
+}
+
+std::string ChartFormat(const std::string& path) {
+    if (IsStandardOutput(path)) return "png";
+    std::string ext = fs::path(path).extension().string();
+    if (!ext.empty()) ext.erase(0, 1);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
 }
 
 bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& sheet) {
@@ -87,7 +96,7 @@ bool AcceptValues(Analysis& a, BatchPlatform& ui, const std::vector<std::string>
 }
 
 void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::string& suffix,
-                 const ChartExporter& exportChart, std::ostream& err) {
+                 const ChartRenderer& renderChart, std::ostream& err) {
     Workspace& ws = a.ws;
 
     // Generate, from the chosen start of the random source.
@@ -168,29 +177,23 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
         }
     }
 
-    // The report, written by the window's command under a temporary name.
+    // The report, written by the window's command (the batch platform sends
+    // "-" to standard output).
     if (!o.report.empty()) {
         const std::string path = WithSuffix(o.report, suffix);
-        const std::string temp = TempPathFor(path);
         const StepRecord& s = Record(a, ui, "Configuration and Results", [&] {
-            ui.files = {temp};
+            ui.files = {path};
             const std::string ran = RunTableCommand(a, ui, Command::ConfigurationAndResults);
             ui.files.clear();
             if (ran != "ran") return ran;
-            std::error_code ec;
             bool critical = false;
             for (const ShownMessage& m : ui.StepMessages()) critical |= m.kind == "critical";
-            return fs::is_regular_file(temp, ec) && !critical ? std::string("done")
-                                                              : std::string("failed");
+            return critical ? std::string("failed") : std::string("done");
         });
-        std::string why;
-        if (s.status == "done" && CommitTemp(temp, path, why)) {
+        if (s.status == "done")
             a.outputs["report"] = path;
-        } else {
-            DiscardTemp(temp);
-            if (!why.empty()) err << "velta-cli: " << why << '\n';
+        else
             StepFailed(a, s, kExitFailed, err);
-        }
     }
 
     // The tables as CSV.
@@ -208,25 +211,25 @@ void RunAnalysis(Analysis& a, BatchPlatform& ui, const Options& o, const std::st
         }
     }
 
-    // The charts, through the window's export.
+    // The charts, drawn as the window draws them.
     const std::pair<const std::string*, const ChartModel*> charts[] = {
         {&o.chartMeans, &ws.VtChart1}, {&o.chartSds, &ws.VtChart2}};
     for (const auto& [name, chart] : charts) {
         if (name->empty()) continue;
         const std::string key = chart == &ws.VtChart1 ? "chartMeans" : "chartSds";
         const std::string path = WithSuffix(*name, suffix);
-        std::string why;
-        if (!exportChart) {
+        std::string why, bytes;
+        if (!renderChart) {
             why = "chart export is not available in this build";
-        } else {
-            const std::string temp = TempPathFor(path);
-            if (exportChart(*chart, temp, o.chartWidth, o.chartHeight, why) &&
-                CommitTemp(temp, path, why)) {
+        } else if (renderChart(*chart, ChartFormat(path), o.chartWidth, o.chartHeight, bytes,
+                               why)) {
+            why = ui.WriteFile(path, bytes);
+            if (why.empty()) {
                 a.outputs[key] = path;
                 continue;
             }
-            DiscardTemp(temp);
-            if (why.empty()) why = "the chart could not be exported";
+        } else if (why.empty()) {
+            why = "the chart could not be exported";
         }
         a.Fail(kExitFailed);
         err << "velta-cli: " << path << ": " << why << '\n';

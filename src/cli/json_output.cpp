@@ -152,6 +152,7 @@ Json AnalysisJson(const Analysis& a, const Options& o) {
         aut["statistics"] = Statistics(ws, 2);
         aut["reason"] = nullptr;
     } else {
+        aut["size"] = nullptr;
         aut["reason"] = ReasonOf(autoStep);
     }
     j["automatic"] = std::move(aut);

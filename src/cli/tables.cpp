@@ -3,7 +3,7 @@
 #include <charconv>
 #include <filesystem>
 
-#include "cli/output_file.h"
+#include "base/file_output.h"
 
 namespace velta::cli {
 
@@ -29,6 +29,10 @@ std::string TableCsv(const Table2D& t, int32_t N, int32_t V, int32_t jump) {
     return s;
 }
 
+std::string TablePath(const std::string& dir, const std::string& prefix, const std::string& name) {
+    return (fs::path(dir) / (prefix + name + ".csv")).string();
+}
+
 bool WriteTables(const Workspace& ws, const std::string& dir, const std::string& prefix,
                  std::map<std::string, std::string>& outputs, std::string& why) {
     std::error_code ec;
@@ -42,17 +46,21 @@ bool WriteTables(const Workspace& ws, const std::string& dir, const std::string&
         const StatsTables* tables;
         bool means;
     };
-    const Entry entries[] = {{"means", &ws.VirtualSampleTable, true},
-                             {"sds", &ws.VirtualSampleTable, false},
-                             {"trimmed_means", &ws.TrimmedTable, true},
-                             {"trimmed_sds", &ws.TrimmedTable, false}};
+    const Entry entries[] = {{kTableNames[0], &ws.VirtualSampleTable, true},
+                             {kTableNames[1], &ws.VirtualSampleTable, false},
+                             {kTableNames[2], &ws.TrimmedTable, true},
+                             {kTableNames[3], &ws.TrimmedTable, false}};
     for (const Entry& e : entries) {
         if (e.tables->Empty()) continue;
         const Table2D& t = e.means ? e.tables->means : e.tables->sds;
         // The trimmed tables come from the virtual-sample tables: same V.
         const int32_t V = ws.VirtualSampleTable.V;
-        const std::string path = (fs::path(dir) / (prefix + e.key + ".csv")).string();
-        if (!WriteFileAtomically(path, TableCsv(t, N, V, ws.Jump), why)) return false;
+        const std::string path = TablePath(dir, prefix, e.key);
+        if (const std::string reason = WriteOutputFile(path, TableCsv(t, N, V, ws.Jump));
+            !reason.empty()) {
+            why = path + ": " + reason;
+            return false;
+        }
         outputs[std::string("table_") + e.key] = path;
     }
     return true;

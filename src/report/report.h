@@ -3,7 +3,6 @@
 // (.dat), built only from what the window shows.
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "model/workspace.h"
 #include "platform/platform.h"
@@ -27,12 +26,9 @@ void AskReportFile(const Workspace& ws, Platform& ui, std::string& fileName, int
 std::string BuildReport(const Workspace& ws, const std::string& dateText,
                         const std::string& timeText);
 
-// Replaces the file's contents with `bytes` through a temporary file in the
-// same folder renamed into place, so a failed write leaves neither a partial
-// file nor a damaged old one. Returns "" on success, else the reason.
-// Links are followed; devices, pipes and folders are refused.
-std::string ReplaceFileContents(const std::string& fileName, std::string_view bytes);
-
+// "Configuration and Results": asks for the file, then writes the report
+// through the platform, by the program's rules for files (base/file_output.h); a file that cannot
+// be written is reported with kReportNotWrittenMessage, the name and the reason.
 void SaveConfRes_Click(Workspace& ws, Platform& ui);
 
 }  // namespace velta

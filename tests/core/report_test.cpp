@@ -1,24 +1,21 @@
 // The report: its text byte for byte after a real road, its line rules, the
-// dialog and completeness check, and writes that fail leaving no trace.
+// dialog and completeness check, and the file written onto every kind of
+// target or refused with the reason.
 #include "report/report.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iostream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "engine/random.h"
 #include "headless.h"
+#include "output_targets.h"
 
 using namespace velta;
 namespace fs = std::filesystem;
@@ -141,35 +138,7 @@ TEST(Report, LineCountFollowsTheUnits) {
     }
 }
 
-// A folder of its own for each test that writes files.
-struct Folder {
-    fs::path path;
-    Folder() {
-        path = fs::temp_directory_path() /
-               ("velta_report_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path, ec);
-    }
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(path)) names.push_back(e.path().filename());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-};
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using Folder = test::TestFolder;
 
 TEST(ReportCommand, DialogThenCompletenessCheck) {
     Folder dir;
@@ -202,90 +171,51 @@ TEST(ReportCommand, DialogThenCompletenessCheck) {
         EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage();
         EXPECT_EQ(fs::exists(file), c.written);
         if (c.written) {
-            EXPECT_EQ(ReadAll(file), BuildReport(ws, ui.dateText, ui.timeText));
+            EXPECT_EQ(test::ReadAllBytes(file), BuildReport(ws, ui.dateText, ui.timeText));
         }
     }
 }
 
-TEST(ReportCommand, ToolbarExportWritesOverAnExistingFile) {
-    Folder dir;
-    const fs::path file = dir.path / "r.dat";
-    std::ofstream(file) << "old report, much longer than nothing";
-    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    Workspace ws = ManualOnly();
-    ScriptedPlatform ui;
-    ui.dateText = "7/12/26";
-    ui.timeText = "01:02:03";
-    ui.files.push_back(file.string());
-    ASSERT_TRUE(Toolbar1_ButtonClick(ws, ui, "Export"));
-    EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage();
-    EXPECT_EQ(ReadAll(file), BuildReport(ws, "7/12/26", "01:02:03"));
-    EXPECT_EQ(fs::status(file).permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"r.dat"});
-}
-
-TEST(ReportCommand, FailedWritesSayWhyAndLeaveNoTrace) {
-    struct Case {
-        const char* name;
-        bool readOnlyFile;
-        bool missingFolder;
-        bool folderTarget;
-        const char* reason;
-    } cases[] = {
-        {"ro.dat", true, false, false, "Permission denied"},
-        {"none/r.dat", false, true, false, "No such file or directory"},
-        {"adir", false, false, true, "Is a directory"},
-    };
-    for (const auto& c : cases) {
+// Through the toolbar's Export, onto every kind of target: the report lands,
+// or the window says why and the target is left as it was.
+TEST(ReportCommand, ExportWritesEveryKindOfTargetOrSaysWhy) {
+    for (test::TargetKind kind : test::kTargetKinds) {
+        SCOPED_TRACE(test::KindName(kind));
         Folder dir;
-        const fs::path file = dir.path / c.name;
-        if (c.readOnlyFile) {
-            std::ofstream(file) << "keep me";
-            fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);
+        test::OutputTarget target(kind, dir.path / "r.dat");
+        if (!target.Skip().empty()) {
+            std::cout << "[  SKIPPED ] " << test::KindName(kind) << ": " << target.Skip() << '\n';
+            continue;
         }
-        if (c.folderTarget) fs::create_directory(file);
-        const auto before = dir.Names();
         Workspace ws = ManualOnly();
         ScriptedPlatform ui;
-        ui.files.push_back(file.string());
-        ASSERT_TRUE(RunCommand(ws, ui, Command::ConfigurationAndResults));
-        test::ExpectOnlyMessage(
-            ui, "The report file could not be written.\r\r" + file.string() + "\r" + c.reason,
-            MsgIcon::Critical, c.name);
-        EXPECT_EQ(dir.Names(), before) << c.name;
-        if (c.readOnlyFile) {
-            EXPECT_EQ(ReadAll(file), "keep me");
+        ui.dateText = "7/12/26";
+        ui.timeText = "01:02:03";
+        ui.files.push_back(target.Path());
+        ASSERT_TRUE(Toolbar1_ButtonClick(ws, ui, "Export"));
+        if (target.Refused()) {
+            test::ExpectOnlyMessage(ui,
+                                    std::string(kReportNotWrittenMessage) + "\r\r" + target.Path() +
+                                        "\r" + test::ExpectedRefusal(kind),
+                                    MsgIcon::Critical);
+        } else if (target.Readable()) {
+            EXPECT_EQ(target.Landed(), BuildReport(ws, "7/12/26", "01:02:03"));
         }
+        EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage();
+        target.ExpectIntact();
     }
-}
-
-TEST(ReportCommand, ReplaceFileContentsKeepsTheOldFileFollowsLinksRefusesDevices) {
-    // A file-size limit makes the write fail part-way, as a full disk does.
+    // A folder that does not exist is named.
     Folder dir;
-    const fs::path file = dir.path / "r.dat";
-    std::ofstream(file) << "old";
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const std::string reason = ReplaceFileContents(file.string(), std::string(100000, 'x'));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(reason, "File too large");
-    EXPECT_EQ(ReadAll(file), "old");
-    EXPECT_EQ(dir.Names(), std::vector<std::string>{"r.dat"});
-
-    const fs::path target = dir.path / "real.dat", link = dir.path / "link.dat";
-    std::ofstream(target) << "old";
-    fs::create_symlink(target, link);
-    EXPECT_EQ(ReplaceFileContents(link.string(), "new\r\n"), "");
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(ReadAll(target), "new\r\n");
-    EXPECT_EQ(ReplaceFileContents("/dev/null", "x"), "Not a regular file");
-    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    Workspace ws = ManualOnly();
+    ScriptedPlatform ui;
+    const std::string file = (dir.path / "none" / "r.dat").string();
+    ui.files.push_back(file);
+    ASSERT_TRUE(RunCommand(ws, ui, Command::ConfigurationAndResults));
+    test::ExpectOnlyMessage(ui,
+                            std::string(kReportNotWrittenMessage) + "\r\r" + file +
+                                "\rThe folder " + (dir.path / "none").string() + " does not exist",
+                            MsgIcon::Critical);
+    EXPECT_TRUE(dir.Names().empty());
 }
 
 TEST(ReportCommand, UnreadableManualSizeIsAnUnexpectedError) {
@@ -322,7 +252,7 @@ struct Road {
         const fs::path file = dir.path / name;
         ui.files.push_back(file.string());
         EXPECT_TRUE(RunCommand(ws, ui, Command::ConfigurationAndResults));
-        return ReadAll(file);
+        return test::ReadAllBytes(file);
     }
 };
 
@@ -331,7 +261,7 @@ struct Road {
 std::string Golden(const std::string& name, const std::string& made) {
     if (const char* out = std::getenv("VELTA_WRITE_GOLDEN"))
         std::ofstream(fs::path(out) / name, std::ios::binary) << made;
-    return ReadAll(fs::path(VELTA_TEST_DATA_DIR) / "reports" / name);
+    return test::ReadAllBytes(fs::path(VELTA_TEST_DATA_DIR) / "reports" / name);
 }
 
 }  // namespace

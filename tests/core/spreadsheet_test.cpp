@@ -12,6 +12,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <tuple>
 
@@ -21,6 +22,7 @@
 #include "data/sheet_reader.h"
 #include "data/spreadsheet_commands.h"
 #include "data/xls_writer.h"
+#include "output_targets.h"
 #include "platform/scripted/scripted_platform.h"
 
 namespace velta {
@@ -372,7 +374,8 @@ TEST(OpenCommand, BadInputOneMessageWorkspaceUntouched) {
          "Cell A3 holds \"1,234\", which reads as 1234 with a thousands separator or as "
          "1.234 with a decimal comma"},
         {dir / "rows_70000.csv", "VELTA [critical]: The pre-sample holds more than 1000", ""},
-        {dir / "missing.xls", "Orvo: File not exit", ""}};
+        {dir / "missing.xls",
+         "VELTA [critical]: The file " + (dir / "missing.xls") + " does not exist.", ""}};
     for (const char* f : {"date_cell.xls", "date_cell.xlsx", "datetime_cell.xlsx", "date_cell.ods"})
         cases.push_back(
             {f, bad, "Cell A3 cannot be used: it holds a date or a time, not a number."});
@@ -541,22 +544,49 @@ TEST(SaveCommand, ReplacingAnExistingFile) {
     EXPECT_EQ(ws.txtSampleN.text, "4");
 }
 
-TEST(SaveCommand, FailedWriteIsReportedAndLeavesNoFile) {
-    TempDir dir;
-    fs::create_directory(dir / "taken.xls");
-    for (const std::string& target : {dir / "no/such/folder/x.xls", dir / "taken.xls"}) {
-        SCOPED_TRACE(target);
+// The save onto every kind of target: the workbook lands (after the
+// question when the name exists), or the window says why and the target,
+// like the workspace, is left as it was.
+TEST(SaveCommand, WritesEveryKindOfTargetOrSaysWhy) {
+    const std::vector<uint8_t> book =
+        BuildXlsWorkbook(kSavedSheetName, {Cell(0, 1), Cell(1, 2), Cell(2, 3)});
+    for (test::TargetKind kind : test::kTargetKinds) {
+        SCOPED_TRACE(test::KindName(kind));
+        TempDir dir;
+        test::OutputTarget target(kind, dir / "t.xls");
+        if (!target.Skip().empty()) {
+            std::cout << "[  SKIPPED ] " << test::KindName(kind) << ": " << target.Skip() << '\n';
+            continue;
+        }
         Workspace ws = TypedWorkspace({"1", "2", "3"});
         const std::string before = Snapshot(ws);
-        const ScriptedPlatform ui = RunCommand(SaveSU_Click, ws, {target}, {}, {MsgAnswer::Yes});
-        const std::string shown = Shown(ui);
-        EXPECT_NE(shown.find("VELTA [critical]: The pre-sampling values could not be saved in\r" +
-                             target + "\r\r"),
-                  std::string::npos)
-            << shown;
-        EXPECT_EQ(Snapshot(ws), before);
-        EXPECT_EQ(dir.Files(), Texts{"taken.xls"});
+        const bool asked = fs::exists(target.Path());
+        const ScriptedPlatform ui =
+            RunCommand(SaveSU_Click, ws, {target.Path()}, {}, {MsgAnswer::Yes});
+        std::string expected;
+        if (asked)
+            expected = "Orvo [yes/no]: FIle Already exist  \r\r" + target.Path() +
+                       "\r\r\rConfirm, please (Y/N)\n";
+        if (target.Refused()) {
+            expected += "VELTA [critical]: The pre-sampling values could not be saved in\r" +
+                        target.Path() + "\r\r" + test::ExpectedRefusal(kind) + "\n";
+            EXPECT_EQ(Snapshot(ws), before);
+        } else {
+            EXPECT_EQ(ws.PreSampleSaved + ws.PreSampleReady, "11");
+            if (target.Readable()) {
+                EXPECT_EQ(target.Landed(), std::string(book.begin(), book.end()));
+            }
+        }
+        EXPECT_EQ(Shown(ui), expected);
+        target.ExpectIntact();
     }
+    TempDir dir;
+    Workspace ws = TypedWorkspace({"1", "2", "3"});
+    const ScriptedPlatform ui = RunCommand(SaveSU_Click, ws, {dir / "no/such/folder/x.xls"});
+    EXPECT_EQ(Shown(ui), "VELTA [critical]: The pre-sampling values could not be saved in\r" +
+                             (dir / "no/such/folder/x.xls") + "\r\rThe folder " +
+                             (dir / "no/such/folder") + " does not exist\n");
+    EXPECT_TRUE(dir.Files().empty());
 }
 
 }  // namespace
