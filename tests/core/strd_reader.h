@@ -13,7 +13,7 @@
 namespace velta::reference {
 
 struct StrdFile {
-    std::vector<std::vector<double>> rows;                 // data rows, in file order
+    std::vector<std::vector<double>> rows;               // data rows, in file order
     std::map<std::string, std::vector<double>> certified;  // key -> values
     double Certified(const std::string& key, size_t i = 0) const { return certified.at(key).at(i); }
     std::vector<double> Column(size_t c) const {
