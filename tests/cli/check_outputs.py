@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Runs the velta-cli executable as a user would and checks what it writes:
 the JSON of several runs against docs/velta-result.schema.json (one of them
-sent to /dev/stdout), the .dat report, and the exported charts (PNG of the requested size, SVG that parses
-as XML, PDF with its header).
+sent to its own standard output by the name /dev/stdout), the .dat report,
+and the exported charts (PNG of the requested size, SVG that parses as XML,
+PDF with its header).
 
 usage: check_outputs.py VELTA_CLI SOURCE_DIR HAVE_WINDOW(0|1)
 """

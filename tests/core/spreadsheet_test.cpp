@@ -74,7 +74,7 @@ std::string Shell(const std::string& command) {
 std::string XlrdDump(const std::string& file) {
     std::string py;
     for (const char* p : {"python3", "/usr/bin/python3"})
-        if (Shell(std::string(p) + " -c 'import xlrd; print(1)' 2>/dev/null") == "1\n") py = p;
+        if (Shell(std::string(p) + " -c 'import xlrd; print(1)' 2>&1") == "1\n") py = p;
     if (py.empty()) return "xlrd missing";
     std::ofstream(file + ".py") << "import sys, xlrd\n"
                                    "b = xlrd.open_workbook(sys.argv[1])\n"
