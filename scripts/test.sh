@@ -2,6 +2,22 @@
 # Installs what is missing, builds everything and runs the whole test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# The tests must leave the machine's own devices alone (a test once turned
+# /dev/null into a regular file): whatever else happened, the run fails if one
+# of them is no longer a character device at the end.
+check_devices() {
+  local status=$? device
+  for device in /dev/null /dev/full /dev/zero; do
+    if [ ! -c "$device" ]; then
+      echo "test.sh: $device is no longer a character device" >&2
+      status=1
+    fi
+  done
+  exit "$status"
+}
+trap check_devices EXIT
+
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2

@@ -1,5 +1,6 @@
 #include "cli/analysis.h"
 
+#include <cctype>
 #include <filesystem>
 #include <ostream>
 
@@ -57,9 +58,17 @@ void StepFailed(ColumnRun& a, const StepRecord& s, int status, std::ostream& err
 }  // namespace
 
 std::string WithSuffix(const std::string& path, const std::string& suffix) {
-    if (suffix.empty()) return path;
+    if (suffix.empty() || IsStandardOutput(path)) return path;
     const fs::path p(path);
     return (p.parent_path() / (p.stem().string() + suffix + p.extension().string())).string();
+}
+
+std::string ChartFormat(const std::string& path) {
+    if (IsStandardOutput(path)) return "png";
+    std::string ext = fs::path(path).extension().string();
+    if (!ext.empty()) ext.erase(0, 1);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
 }
 
 bool AcceptSheetColumn(ColumnRun& a, BatchPlatform& ui, const ImportedSheet& sheet) {
@@ -87,7 +96,7 @@ bool AcceptValues(ColumnRun& a, BatchPlatform& ui, const std::vector<std::string
 }
 
 void RunAnalysis(ColumnRun& a, BatchPlatform& ui, const Options& o, const std::string& suffix,
-                 const ChartExporter& exportChart, std::ostream& err) {
+                 const ChartRenderer& renderChart, std::ostream& err) {
     Session& s = a.session;
     const Analysis& analysis = s.analysis;
 
@@ -168,29 +177,23 @@ void RunAnalysis(ColumnRun& a, BatchPlatform& ui, const Options& o, const std::s
         }
     }
 
-    // The report, written by the window's command under a temporary name.
+    // The report, written by the window's command (the batch platform sends
+    // "-" to standard output).
     if (!o.report.empty()) {
         const std::string path = WithSuffix(o.report, suffix);
-        const std::string temp = TempPathFor(path);
         const StepRecord& step = Record(a, ui, "Configuration and Results", [&] {
-            ui.files = {temp};
+            ui.files = {path};
             const std::string ran = RunTableCommand(a, ui, Command::WriteReport);
             ui.files.clear();
             if (ran != "ran") return ran;
-            std::error_code ec;
             bool critical = false;
             for (const ShownMessage& m : ui.StepMessages()) critical |= m.kind == "critical";
-            return fs::is_regular_file(temp, ec) && !critical ? std::string("done")
-                                                              : std::string("failed");
+            return critical ? std::string("failed") : std::string("done");
         });
-        std::string why;
-        if (step.status == "done" && CommitTemp(temp, path, why)) {
+        if (step.status == "done")
             a.outputs["report"] = path;
-        } else {
-            DiscardTemp(temp);
-            if (!why.empty()) err << "velta-cli: " << why << '\n';
+        else
             StepFailed(a, step, kExitFailed, err);
-        }
     }
 
     // The tables as CSV.
@@ -208,7 +211,7 @@ void RunAnalysis(ColumnRun& a, BatchPlatform& ui, const Options& o, const std::s
         }
     }
 
-    // The charts, through the window's export, as the window would show them.
+    // The charts, drawn as the window draws them.
     const WindowView view = WindowViewOf(s);
     const std::tuple<const std::string*, const ChartPicture*, const char*> charts[] = {
         {&o.chartMeans, &view.meansChart, "chartMeans"},
@@ -216,18 +219,18 @@ void RunAnalysis(ColumnRun& a, BatchPlatform& ui, const Options& o, const std::s
     for (const auto& [name, chart, key] : charts) {
         if (name->empty()) continue;
         const std::string path = WithSuffix(*name, suffix);
-        std::string why;
-        if (!exportChart) {
+        std::string why, bytes;
+        if (!renderChart) {
             why = "chart export is not available in this build";
-        } else {
-            const std::string temp = TempPathFor(path);
-            if (exportChart(*chart, temp, o.chartWidth, o.chartHeight, why) &&
-                CommitTemp(temp, path, why)) {
+        } else if (renderChart(*chart, ChartFormat(path), o.chartWidth, o.chartHeight, bytes,
+                               why)) {
+            why = ui.WriteFile(path, bytes);
+            if (why.empty()) {
                 a.outputs[key] = path;
                 continue;
             }
-            DiscardTemp(temp);
-            if (why.empty()) why = "the chart could not be exported";
+        } else if (why.empty()) {
+            why = "the chart could not be exported";
         }
         a.Fail(kExitFailed);
         err << "velta-cli: " << path << ": " << why << '\n';

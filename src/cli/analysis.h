@@ -44,9 +44,15 @@ struct ColumnRun {
     const StepRecord* Step(const std::string& command) const;
 };
 
-// Exports one chart to a file; false with the reason when it cannot.
-using ChartExporter = std::function<bool(const ChartPicture& chart, const std::string& path,
-                                         int width, int height, std::string& why)>;
+// Draws one chart as the bytes of a "png", "svg" or "pdf" file; false with
+// the reason when it cannot. The bytes are written like every other output.
+using ChartRenderer =
+    std::function<bool(const ChartPicture& chart, const std::string& format, int width,
+                       int height, std::string& bytes, std::string& why)>;
+
+// The image format of a chart output: its extension in lower case; PNG for
+// standard output.
+std::string ChartFormat(const std::string& path);
 
 // Accepts the pre-sample: the column read from a sheet (accepted as Open
 // accepts column 1), or typed values. Returns false when it was refused.
@@ -57,9 +63,10 @@ bool AcceptValues(ColumnRun& a, BatchPlatform& ui, const std::vector<std::string
 // the options ask; `suffix` is added to per-analysis output names (before
 // the extension) when several columns are sized in one run.
 void RunAnalysis(ColumnRun& a, BatchPlatform& ui, const Options& o, const std::string& suffix,
-                 const ChartExporter& exportChart, std::ostream& err);
+                 const ChartRenderer& renderChart, std::ostream& err);
 
-// `path` with `suffix` inserted before its extension.
+// `path` with `suffix` inserted before its extension; standard output stays
+// standard output.
 std::string WithSuffix(const std::string& path, const std::string& suffix);
 
 }  // namespace velta::cli

@@ -4,7 +4,12 @@
 #include <chrono>
 #include <ctime>
 
+#include "base/file_output.h"
 #include "base/numbers.h"
+#include "cli/output_file.h"
+#include "commands/automatic.h"
+#include "commands/write_report.h"
+#include "commands/student_t.h"
 
 namespace velta::cli {
 
@@ -30,6 +35,22 @@ std::string PlainText(const std::string& text) {
     std::replace(s.begin(), s.end(), '\r', '\n');
     while (!s.empty() && s.back() == '\n') s.pop_back();
     return s;
+}
+
+std::string CommandLineText(const std::string& plainText, const Session* session) {
+    if (plainText == kTrySliderMessage) {
+        std::string text = "You may try other sample sizes with --manual SIZE";
+        const Pilot* pilot = session ? session->analysis.pilot() : nullptr;
+        if (pilot && pilot->Size() > 3) text += " (2 .. " + FormatInteger(pilot->Size() - 1) + ")";
+        return text;
+    }
+    if (plainText == kIncompleteResultsMessage)
+        return "The report needs a manual sample size: Automatic gave none; choose one with "
+               "--manual SIZE";
+    if (plainText == kIncoherentErrorMessage)
+        return "The Max. accepted error is incoherent with the pre-sampling data. Try a higher "
+               "--max-error";
+    return plainText;
 }
 
 BatchPlatform::BatchPlatform(std::ostream& err, bool answerYes, bool quiet, bool progress)
@@ -109,10 +130,10 @@ MsgAnswer BatchPlatform::MessageBox(const std::string& text, MsgButtons buttons,
     if (show) {
         std::lock_guard<std::mutex> lock(mu_);
         ClearBar();
-        std::string body = m.text;
+        std::string body = CommandLineText(m.text, session_);
         for (size_t at = body.find('\n'); at != std::string::npos; at = body.find('\n', at + 1))
             body.insert(at + 1, "    ");
-        err_ << m.title << " (" << m.kind << "): " << body;
+        err_ << messagePrefix << m.title << " (" << m.kind << "): " << body;
         if (!m.answer.empty()) err_ << "\n    -> " << m.answer << (answerYes_ ? " (--yes)" : "");
         err_ << '\n';
         err_.flush();
@@ -159,6 +180,12 @@ std::string BatchPlatform::FileDialog(const FileDialogRequest& request) {
     std::string s = files.front();
     files.pop_front();
     return s;
+}
+
+std::string BatchPlatform::WriteFile(const std::string& path, std::string_view bytes) {
+    if (!IsStandardOutput(path)) return WriteOutputFile(path, bytes);
+    if (!standardOutput) return "standard output is not available";
+    return WriteOutput(path, bytes, *standardOutput);
 }
 
 void BatchPlatform::ProcessEvents() {

@@ -2,8 +2,10 @@
 // The Platform of the batch command line. File dialogs are answered with the
 // paths given on the command line, the sheet question with --sheet, and the
 // generation's Yes/No questions with Yes only under --yes. Every message box
-// goes to standard error with its title and kind and is kept for the JSON
-// document. A long generation shows a progress bar on a terminal.
+// goes to standard error with its title and kind (reworded where the window's
+// text points at a control) and is kept, as the window words it, for the JSON
+// document. A long generation shows a progress bar on a terminal. Files the
+// commands write go through the program's file writer; "-" is standard output.
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -30,6 +32,11 @@ struct ShownMessage {
 std::string MessageKind(MsgButtons buttons, MsgIcon icon);
 // A message text with its carriage returns as line feeds.
 std::string PlainText(const std::string& text);
+// The text printed on standard error for a message the window shows as
+// `plainText`: the same, except where the window's wording names one of its
+// controls (the slider, the procedures to run), which the command line
+// replaces by its options. `ws` (may be null) gives the range of sizes.
+std::string CommandLineText(const std::string& plainText, const Session* session);
 
 class BatchPlatform : public Platform {
   public:
@@ -47,6 +54,11 @@ class BatchPlatform : public Platform {
     bool sheetNotFound = false;
 
     std::vector<ShownMessage> messages;
+    // Printed before each message on standard error: which column it is
+    // about when several are sized ("column B: "), else "".
+    std::string messagePrefix;
+    // Where "-" sends a file the commands write; none refuses it.
+    std::ostream* standardOutput = nullptr;
     // A Yes/No question was answered No because --yes was not given.
     bool unansweredQuestion = false;
 
@@ -71,6 +83,7 @@ class BatchPlatform : public Platform {
     std::string DateTimeText() override;
     double MonotonicSeconds() override;
     void ShowHelp() override {}
+    std::string WriteFile(const std::string& path, std::string_view bytes) override;
 
   private:
     void ClearBar();  // with mu_ held

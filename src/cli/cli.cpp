@@ -5,10 +5,12 @@
 #include <iomanip>
 #include <memory>
 #include <sstream>
+#include <streambuf>
 
 #include "base/numbers.h"
 #include "cli/json_output.h"
 #include "cli/output_file.h"
+#include "cli/tables.h"
 #include "view/window_view.h"
 
 namespace velta::cli {
@@ -21,31 +23,83 @@ namespace fs = std::filesystem;
 // thousands of columns is refused rather than read thousands of times.
 constexpr int32_t kMaxAllColumns = 256;
 
-// Every output the options name must be creatable before any work is done.
+// Every output the options name must be writable before any work is done:
+// a refusal (a folder, a read-only file, a missing folder...) costs nothing.
+// The per-column files of --all-columns are checked under column A's name.
 bool CheckOutputs(const Options& o, std::ostream& err) {
-    std::vector<std::pair<std::string, std::string>> files = {
-        {"--report", o.report}, {"--chart-means", o.chartMeans}, {"--chart-sds", o.chartSds}};
-    if (o.json != "-") files.emplace_back("--json", o.json);
     bool ok = true;
+    auto refuse = [&](const std::string& option, const std::string& path, const std::string& why) {
+        err << "velta-cli: " << option << " " << path << ": " << why << '\n';
+        ok = false;
+    };
+    const std::string suffix = o.allColumns ? "-A" : "";
+    const std::pair<std::string, const std::string*> files[] = {{"--report", &o.report},
+                                                                {"--json", &o.json},
+                                                                {"--chart-means", &o.chartMeans},
+                                                                {"--chart-sds", &o.chartSds}};
+    int toStandardOutput = 0;
     for (const auto& [option, path] : files) {
-        if (path.empty()) continue;
-        if (const std::string why = CheckOutputPath(path); !why.empty()) {
-            err << "velta-cli: " << option << ": " << why << '\n';
-            ok = false;
+        if (path->empty()) continue;
+        const bool perColumn = option != "--json";
+        if (IsStandardOutput(*path)) {
+            ++toStandardOutput;
+            if (o.allColumns && perColumn)
+                refuse(option, *path, "--all-columns writes one file per column: give a file name");
+            continue;
         }
+        const std::string name = perColumn ? WithSuffix(*path, suffix) : *path;
+        if (const std::string why = CheckOutput(name); !why.empty()) refuse(option, name, why);
+    }
+    if (toStandardOutput > 1) {
+        err << "velta-cli: only one output can go to standard output\n";
+        ok = false;
     }
     if (!o.tablesDir.empty()) {
         std::error_code ec;
         const fs::path dir(o.tablesDir);
         const fs::path parent = dir.has_parent_path() ? dir.parent_path() : fs::path(".");
-        if (fs::exists(dir, ec) ? !fs::is_directory(dir, ec) : !fs::is_directory(parent, ec)) {
-            err << "velta-cli: --tables: " << o.tablesDir
-                << " is not a folder and cannot be created\n";
-            ok = false;
+        if (IsStandardOutput(o.tablesDir)) {
+            refuse("--tables", o.tablesDir,
+                   "it names a folder for four files, not standard output");
+        } else if (fs::is_directory(dir, ec)) {
+            for (const char* table : kTableNames) {
+                const std::string name = TablePath(o.tablesDir, o.allColumns ? "A-" : "", table);
+                if (const std::string why = CheckOutput(name); !why.empty())
+                    refuse("--tables", name, why);
+            }
+        } else if (fs::exists(fs::symlink_status(dir, ec))) {
+            refuse("--tables", o.tablesDir, "It is not a folder");
+        } else if (!fs::is_directory(parent, ec)) {
+            refuse("--tables", o.tablesDir, "The folder " + parent.string() + " does not exist");
         }
     }
     return ok;
 }
+
+// A stream buffer that starts every line with a prefix before passing it on:
+// with --all-columns each line on standard error names its column.
+class PrefixedLines : public std::streambuf {
+  public:
+    PrefixedLines(std::ostream& to, std::string prefix) : to_(to), prefix_(std::move(prefix)) {}
+
+  protected:
+    int overflow(int c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        if (lineStart_) to_ << prefix_;
+        to_.put(traits_type::to_char_type(c));
+        lineStart_ = c == '\n';
+        return c;
+    }
+    int sync() override {
+        to_.flush();
+        return 0;
+    }
+
+  private:
+    std::ostream& to_;
+    std::string prefix_;
+    bool lineStart_ = true;
+};
 
 // Numbers typed or piped in: one per line (blank lines skipped), or the
 // --values arguments. Texts are kept as typed: the acceptance checks them.
@@ -109,7 +163,7 @@ void PrintSummary(const std::vector<SummaryRow>& rows, std::ostream& out) {
 
 }  // namespace
 
-int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& exportChart) {
+int RunCli(int argc, const char* const* argv, Streams io, const ChartRenderer& renderChart) {
     Options o;
     switch (ParseOptions(argc, argv, o, io.out, io.err)) {
         case ParseOutcome::Exit0:
@@ -122,6 +176,7 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
     if (!CheckOutputs(o, io.err)) return kExitBadInput;
 
     BatchPlatform ui(io.err, o.yes, o.quiet, io.errIsTerminal);
+    ui.standardOutput = &io.out;
     std::vector<ShownMessage> inputMessages;
     std::vector<Json> results;
     std::vector<SummaryRow> summary;
@@ -130,16 +185,19 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
     // Runs everything after the acceptance and keeps what the document needs,
     // so that each workspace (and its tables) is released after its column.
     auto finish = [&](ColumnRun& a, bool accepted, const std::string& suffix) {
+        PrefixedLines prefixed(io.err, ui.messagePrefix);
+        std::ostream err(&prefixed);
         if (accepted && o.manual) {
             const int32_t n = a.session.analysis.pilot()->Size();
             if (*o.manual < 2 || *o.manual > n - 1) {
-                io.err << "velta-cli: --manual " << *o.manual
-                       << ": the manual sample size lies between 2 and N-1 = " << n - 1 << '\n';
+                err << "velta-cli: --manual " << *o.manual
+                    << ": the manual sample size lies between 2 and N-1 = " << n - 1 << '\n';
                 a.Fail(kExitBadInput);
                 accepted = false;
             }
         }
-        if (accepted) RunAnalysis(a, ui, o, suffix, exportChart, io.err);
+        if (accepted) RunAnalysis(a, ui, o, suffix, renderChart, err);
+        err.flush();
         exitStatus = std::max(exitStatus, a.exitStatus);
         results.push_back(AnalysisJson(a, o));
         summary.push_back(Summarise(a, o));
@@ -204,6 +262,7 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
                 return kExitBadInput;
             }
             for (int32_t c = 0; c < cols; ++c) {
+                ui.messagePrefix = "column " + ColumnLetter(c) + ": ";
                 ImportedSheet next;
                 if (c > 0 && import(c, next) != ImportStatus::Imported) {
                     exitStatus = std::max(exitStatus, kExitBadInput);
@@ -216,6 +275,7 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
                 const bool accepted = AcceptSheetColumn(*a, ui, one);
                 finish(*a, accepted, "-" + ColumnLetter(c));
             }
+            ui.messagePrefix.clear();
         } else {
             if (first >= std::max(cols, 1)) {
                 io.err << "velta-cli: --column " << o.column << ": the sheet has " << cols
@@ -232,15 +292,15 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& e
 
     if (!o.json.empty()) {
         const std::string text = DocumentJson(results, o, exitStatus, inputMessages).dump(2) + "\n";
-        if (o.json == "-") {
-            io.out << text;
-            io.out.flush();
-        } else if (std::string why; !WriteFileAtomically(o.json, text, why)) {
-            io.err << "velta-cli: " << why << '\n';
+        if (const std::string why = WriteOutput(o.json, text, io.out); !why.empty()) {
+            io.err << "velta-cli: --json " << o.json << ": " << why << '\n';
             exitStatus = std::max(exitStatus, kExitFailed);
         }
     }
-    if (o.json != "-") PrintSummary(summary, io.out);
+    // The short table, unless standard output already carries an output.
+    if (!IsStandardOutput(o.json) && !IsStandardOutput(o.report) &&
+        !IsStandardOutput(o.chartMeans) && !IsStandardOutput(o.chartSds))
+        PrintSummary(summary, io.out);
     return exitStatus;
 }
 

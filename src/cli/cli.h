@@ -16,8 +16,8 @@ struct Streams {
     bool errIsTerminal = false;
 };
 
-// Runs velta-cli; returns its exit status (0, 1 or 2). `exportChart` is the
-// window's chart export, or empty in a build without it.
-int RunCli(int argc, const char* const* argv, Streams io, const ChartExporter& exportChart);
+// Runs velta-cli; returns its exit status (0, 1 or 2). `renderChart` draws
+// the window's charts, or is empty in a build without them.
+int RunCli(int argc, const char* const* argv, Streams io, const ChartRenderer& renderChart);
 
 }  // namespace velta::cli

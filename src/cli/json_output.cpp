@@ -143,6 +143,7 @@ Json AnalysisJson(const ColumnRun& run, const Options& o) {
         aut["statistics"] = Statistics(automatic->statistics);
         aut["reason"] = nullptr;
     } else {
+        aut["size"] = nullptr;
         aut["reason"] = ReasonOf(run.Step("Automatic"));
     }
     j["automatic"] = std::move(aut);

@@ -1,4 +1,4 @@
-// velta-cli: the batch command line. Chart export, the only part that needs
+// velta-cli: the batch command line. Chart drawing, the only part that needs
 // Qt, is the window's own, linked in when the build has the window; it starts
 // an offscreen Qt application on the first chart only.
 #include <unistd.h>
@@ -12,13 +12,13 @@
 #endif
 
 int main(int argc, char** argv) {
-    velta::cli::ChartExporter exporter;
+    velta::cli::ChartRenderer renderer;
 #ifdef VELTA_CLI_CHARTS
-    exporter = velta::qt::ExportChart;
+    renderer = velta::qt::RenderChart;
 #endif
     try {
         return velta::cli::RunCli(
-            argc, argv, {std::cin, std::cout, std::cerr, isatty(STDERR_FILENO) == 1}, exporter);
+            argc, argv, {std::cin, std::cout, std::cerr, isatty(STDERR_FILENO) == 1}, renderer);
     } catch (const std::exception& e) {
         std::cerr << "velta-cli: unexpected error: " << e.what() << '\n';
         return velta::cli::kExitFailed;

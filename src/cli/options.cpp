@@ -5,10 +5,11 @@
 #include <charconv>
 
 #include "base/numbers.h"
+#include "analysis/random.h"
+#include "cli/output_file.h"
 #include "commands/generate.h"
 #include "commands/student_t.h"
 #include "commands/trim.h"
-#include "analysis/random.h"
 
 #ifndef VELTA_VERSION
 #define VELTA_VERSION "unknown"
@@ -55,13 +56,44 @@ std::string CheckColumn(const std::string& s) {
     return ColumnFromText(s) >= 0 ? "" : "a column is a letter (A, B, ... AB) or a number from 1";
 }
 
+// "-q" or "--quiet" given where a value belongs: the option before it has
+// swallowed it. "-" alone (standard output) and negative numbers are values.
+bool LooksLikeOption(const std::string& s) {
+    return s.size() >= 2 && s[0] == '-' && !std::isdigit(static_cast<unsigned char>(s[1])) &&
+           s[1] != '.';
+}
+
+CLI::Validator NotAnOption() {
+    return CLI::Validator(
+        [](std::string& s) {
+            return LooksLikeOption(s)
+                       ? "the value \"" + s + "\" looks like an option: give this option its value"
+                       : std::string();
+        },
+        "", "");
+}
+
+// The same for a file name, which may start with "-" when written ./-q.
+CLI::Validator NotAnOptionFile() {
+    return CLI::Validator(
+        [](std::string& s) {
+            return LooksLikeOption(s) ? "the value \"" + s +
+                                            "\" looks like an option, not a file name (a file "
+                                            "of that name is written ./" +
+                                            s + ")"
+                                      : std::string();
+        },
+        "", "");
+}
+
 std::string CheckChartPath(const std::string& s) {
+    if (IsStandardOutput(s)) return "";
     std::string ext;
     if (const size_t dot = s.rfind('.'); dot != std::string::npos) ext = s.substr(dot);
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return ext == ".png" || ext == ".svg" || ext == ".pdf"
                ? ""
-               : "a chart file ends in .png, .svg or .pdf";
+               : "a chart file ends in .png, .svg or .pdf (- writes PNG to standard output)";
 }
 
 }  // namespace
@@ -96,10 +128,28 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
     CLI::App app{
         "velta-cli: sample-size determination of a pilot sample without a window.\n"
         "Runs the window's commands in order: Open, Generate, Trim, Automatic, the manual\n"
-        "size, Student-t, Configuration and Results; messages go to standard error.\n"
-        "Exit status: 0 every requested result produced, 1 a procedure could not succeed,\n"
-        "2 bad input or options.",
+        "size, Student-t, Configuration and Results.",
         "velta-cli"};
+    app.footer(
+        "Outputs: a file is written whole under a temporary name and renamed over the old\n"
+        "one (its permissions kept; through a symbolic link to the file it points to); a\n"
+        "device or a named pipe is written in place. A folder, a read-only file or a\n"
+        "missing folder is refused before any work. - means standard output (a chart as\n"
+        "PNG); only one output can go there.\n"
+        "\n"
+        "Standard output: the output named -, otherwise a table of one line per column.\n"
+        "Standard error: every message the window would show, as TITLE (KIND): TEXT,\n"
+        "velta-cli's own errors, and a progress bar on a terminal; with --all-columns each\n"
+        "line starts with its column.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  every requested result was produced and written;\n"
+        "  1  a procedure could not succeed (Automatic, the manual size, Student-t, a\n"
+        "     report without a manual size) or an output could not be written; the\n"
+        "     other results are still written;\n"
+        "  2  bad options or input: an invalid value, an output that cannot be written,\n"
+        "     an unreadable file, values that are not a pre-sample, or a question\n"
+        "     answered No because --yes was not given.");
     app.set_version_flag("--version", std::string("velta-cli ") + VELTA_VERSION);
     app.get_formatter()->column_width(32);
 
@@ -108,9 +158,11 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
                                  "standard input, one per line");
     app.add_option("--values", o.values, "The pre-sample's values on the command line")
         ->excludes(input);
-    app.add_option("--sheet", o.sheet, "Sheet of a workbook, by name or number (default 1)");
+    app.add_option("--sheet", o.sheet, "Sheet of a workbook, by name or number (default 1)")
+        ->check(NotAnOption());
     auto* column = app.add_option("--column", o.column,
                                   "Column holding the values, letter or number (default A)")
+                       ->check(NotAnOption())
                        ->check(Check(CheckColumn, "COLUMN"));
     app.add_flag("--all-columns", o.allColumns,
                  "Size every column of the sheet: one result per column")
@@ -118,14 +170,19 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
     app.add_option("--virtual-samples,-V", o.virtualSamples,
                    "Number of virtual samples V (default 250, or the number of distinct "
                    "samples when smaller)")
+        ->check(NotAnOption())
         ->check(Check(CheckV, "V"));
     app.add_option("--trim,-P", o.trim, "P value of the trimming, 0 .. 9 (%)")
+        ->check(NotAnOption())
         ->check(Check(CheckP, "P"))
         ->capture_default_str();
     int32_t manual = 0;
-    auto* manualOpt = app.add_option(
-        "--manual", manual, "Manual sample size, 2 .. N-1 (default: the automatic size, if any)");
+    auto* manualOpt =
+        app.add_option("--manual", manual,
+                       "Manual sample size, 2 .. N-1 (default: the automatic size, if any)")
+            ->check(NotAnOption());
     app.add_option("--alpha", o.alpha, "Alpha of the Student-t size: 0.01, 0.05 or 0.10")
+        ->check(NotAnOption())
         ->check(Check(CheckAlpha, "ALPHA"))
         ->capture_default_str();
     std::string maxError, sd;
@@ -133,32 +190,45 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
         app.add_option("--max-error", maxError,
                        "Maximum accepted difference between sample and population means; "
                        "the Student-t size is computed only when given")
+            ->check(NotAnOption())
             ->check(Check(CheckDifference, "D"));
     auto* sdOpt = app.add_option("--sd", sd,
                                  "Standard deviation of the Student-t size (default: the pilot's)")
+                      ->check(NotAnOption())
                       ->check(Check(CheckSd, "S"));
     std::string seed = std::to_string(kDefaultSeed);
     app.add_option("--seed", seed,
                    "Seed of the random source (default: the window's fixed start, so a "
                    "plain run repeats the window's first generation)")
+        ->check(NotAnOption())
         ->check(Check(CheckSeed, "SEED"))
         ->capture_default_str();
-    app.add_option("--report", o.report, "Write the .dat report to this file");
+    app.add_option("--report", o.report,
+                   "Write the .dat report to this file, or - for "
+                   "standard output")
+        ->check(NotAnOptionFile());
     app.add_option("--json", o.json,
-                   "Write every result as JSON to this file, or - for "
-                   "standard output");
+                   "Write every result as JSON to this file, or - for standard output")
+        ->check(NotAnOptionFile());
     app.add_option("--tables", o.tablesDir,
                    "Write the virtual-sample and trimmed tables of means and standard "
-                   "deviations as CSV files into this folder");
-    app.add_option("--chart-means", o.chartMeans, "Export the means chart (.png, .svg, .pdf)")
+                   "deviations as CSV files into this folder")
+        ->check(NotAnOptionFile());
+    app.add_option("--chart-means", o.chartMeans,
+                   "Export the means chart (.png, .svg, .pdf; - for PNG on standard output)")
+        ->check(NotAnOptionFile())
         ->check(Check(CheckChartPath, "FILE"));
     app.add_option("--chart-sds", o.chartSds,
-                   "Export the standard-deviations chart (.png, .svg, .pdf)")
+                   "Export the standard-deviations chart (.png, .svg, .pdf; - for PNG on "
+                   "standard output)")
+        ->check(NotAnOptionFile())
         ->check(Check(CheckChartPath, "FILE"));
     app.add_option("--chart-width", o.chartWidth, "Chart width in pixels (points for PDF)")
+        ->check(NotAnOption())
         ->check(CLI::Range(100, 10000))
         ->capture_default_str();
     app.add_option("--chart-height", o.chartHeight, "Chart height in pixels (points for PDF)")
+        ->check(NotAnOption())
         ->check(CLI::Range(100, 10000))
         ->capture_default_str();
     app.add_flag("--yes,-y", o.yes,

@@ -1,21 +1,24 @@
 #pragma once
-// Output files are written whole or not at all: each is written under a
-// temporary name in its own folder and renamed into place only once it is
-// complete, so a failed run never leaves a partial file under the asked name.
+// Where an output of the command line goes. "-" means standard output, and
+// so do the names of this process's standard output (/dev/stdout,
+// /dev/fd/1, /proc/self/fd/1), so that the text arrives in order with the
+// rest of standard output. Any other name is written by the program's one
+// file writer (base/file_output.h): whole or not at all for a file, in place
+// for a device or a pipe, never over a folder or a read-only file.
+#include <ostream>
 #include <string>
+#include <string_view>
 
 namespace velta::cli {
 
-// A fresh temporary name in the folder of `path`, with the same extension.
-std::string TempPathFor(const std::string& path);
-// Renames a complete temporary file to `path`; on failure removes it.
-bool CommitTemp(const std::string& temp, const std::string& path, std::string& why);
-// Removes a temporary file that is not to be kept (no error if absent).
-void DiscardTemp(const std::string& temp);
-// Writes `content` to `path` through a temporary file.
-bool WriteFileAtomically(const std::string& path, const std::string& content, std::string& why);
-// "" when a file can be created at `path` (its folder exists, the path is not
-// a folder); otherwise why not.
-std::string CheckOutputPath(const std::string& path);
+bool IsStandardOutput(const std::string& path);
+
+// Writes an output to `out` when it names standard output, else to its file.
+// "" on success, otherwise why not.
+std::string WriteOutput(const std::string& path, std::string_view bytes, std::ostream& out);
+
+// Why an output could not be written, found before any work is done; "" when
+// it can be (or goes to standard output).
+std::string CheckOutput(const std::string& path);
 
 }  // namespace velta::cli

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <filesystem>
 
-#include "cli/output_file.h"
+#include "base/file_output.h"
 
 namespace velta::cli {
 
@@ -29,6 +29,10 @@ std::string TableCsv(const Table2D& t, int32_t N, int32_t V, int32_t jump) {
     return s;
 }
 
+std::string TablePath(const std::string& dir, const std::string& prefix, const std::string& name) {
+    return (fs::path(dir) / (prefix + name + ".csv")).string();
+}
+
 bool WriteTables(const Analysis& a, const std::string& dir, const std::string& prefix,
                  std::map<std::string, std::string>& outputs, std::string& why) {
     std::error_code ec;
@@ -45,16 +49,20 @@ bool WriteTables(const Analysis& a, const std::string& dir, const std::string& p
         const CloudTables* tables;
         bool means;
     };
-    const Entry entries[] = {{"means", g->tables.get(), true},
-                             {"sds", g->tables.get(), false},
-                             {"trimmed_means", trimmed, true},
-                             {"trimmed_sds", trimmed, false}};
+    const Entry entries[] = {{kTableNames[0], g->tables.get(), true},
+                             {kTableNames[1], g->tables.get(), false},
+                             {kTableNames[2], trimmed, true},
+                             {kTableNames[3], trimmed, false}};
     for (const Entry& e : entries) {
         if (!e.tables) continue;
         const Table2D& t = e.means ? e.tables->means : e.tables->sds;
-        const std::string path = (fs::path(dir) / (prefix + e.key + ".csv")).string();
-        if (!WriteFileAtomically(path, TableCsv(t, N, e.tables->samples, g->jump), why))
+        const std::string path = TablePath(dir, prefix, e.key);
+        if (const std::string reason =
+                WriteOutputFile(path, TableCsv(t, N, e.tables->samples, g->jump));
+            !reason.empty()) {
+            why = path + ": " + reason;
             return false;
+        }
         outputs[std::string("table_") + e.key] = path;
     }
     return true;

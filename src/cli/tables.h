@@ -15,9 +15,15 @@ namespace velta::cli {
 // labelled with its sample size, row + 2.
 std::string TableCsv(const Table2D& t, int32_t N, int32_t V, int32_t jump);
 
+// The four tables' names, without the prefix and ".csv".
+inline constexpr const char* kTableNames[] = {"means", "sds", "trimmed_means", "trimmed_sds"};
+// Where table `name` is written in `dir`.
+std::string TablePath(const std::string& dir, const std::string& prefix, const std::string& name);
+
 // Writes means.csv, sds.csv and, once trimmed, trimmed_means.csv and
 // trimmed_sds.csv (each name after `prefix`) into `dir`, creating the folder
-// when its parent exists. Records what it wrote in `outputs`.
+// when its parent exists; each file by the program's one file writer.
+// Records what it wrote in `outputs`.
 bool WriteTables(const Analysis& a, const std::string& dir, const std::string& prefix,
                  std::map<std::string, std::string>& outputs, std::string& why);
 

@@ -5,7 +5,6 @@
 #include "base/errors.h"
 #include "commands/messages.h"
 #include "io/report.h"
-#include "io/replace_file.h"
 
 namespace velta {
 
@@ -29,7 +28,7 @@ void WriteReport(Session& s, Platform& ui) {
         ShowCritical(ui, kUnexpectedErrorMessage);
         return;
     }
-    const std::string reason = ReplaceFileContents(fileName, text);
+    const std::string reason = ui.WriteFile(fileName, text);
     if (!reason.empty())
         ShowCritical(ui, std::string(kReportNotWrittenMessage) + "\r\r" + fileName + "\r" + reason);
 }

@@ -49,6 +49,10 @@ std::string AskFileName(Platform& ui, const char* title, const char* filter, boo
 
 }  // namespace
 
+std::string FileMissingMessage(const std::string& fileName) {
+    return "The file " + fileName + " does not exist.";
+}
+
 std::string SheetChoicePrompt(const std::vector<std::string>& names) {
     std::string p = "Found " + std::to_string(names.size()) + " sheets\r\r";
     for (size_t i = 0; i < names.size(); ++i) p += std::to_string(i + 1) + ")  " + names[i] + "\r";
@@ -63,7 +67,7 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column)
     std::error_code ec;
     const fs::file_status st = fs::status(name, ec);
     if (st.type() == fs::file_type::not_found) {
-        ui.MessageBox(kFileMissingMessage, MsgButtons::Ok, MsgIcon::None, kApplicationTitle);
+        ui.MessageBox(FileMissingMessage(name), MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);
         return ImportStatus::Failed;
     }
     if (ec) {

@@ -23,9 +23,11 @@ inline constexpr const char* kNotSpreadsheetTitle = "Invalid File Type or Locked
 inline constexpr const char* kNoSheetInfoMessage = "Cannot return information for Excel file.";
 inline constexpr const char* kImportFailedMessage = "Import did not succeed.";
 inline constexpr const char* kResultTitle = "Result";
-inline constexpr const char* kFileMissingMessage = "File not exit";
 inline constexpr const char* kSheetChoiceTitle = "selection of sheet";
 inline constexpr const char* kSavedSheetName = "sheet1";
+
+// Open's message for a name that leads to no file.
+std::string FileMissingMessage(const std::string& fileName);
 
 enum class ImportStatus { Imported, Cancelled, Failed };
 

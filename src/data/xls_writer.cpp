@@ -1,15 +1,12 @@
 #include "data/xls_writer.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <stdexcept>
-#include <system_error>
+#include <string_view>
+
+#include "base/file_output.h"
 
 namespace velta {
 
@@ -358,49 +355,14 @@ std::vector<uint8_t> BuildXlsWorkbook(const std::string& sheetName, std::vector<
 
 std::string WriteXlsWorkbook(const std::string& path, const std::string& sheetName,
                              const std::vector<XlsCell>& cells) {
-    namespace fs = std::filesystem;
     Bytes data;
     try {
         data = BuildXlsWorkbook(sheetName, cells);
     } catch (const std::exception& e) {
         return e.what();
     }
-
-    const fs::path target(path);
-    std::error_code ec;
-    if (fs::is_directory(target, ec)) return "A folder of that name exists.";
-
-    std::random_device rd;
-    const fs::path temp = target.parent_path() / (target.filename().string() + ".velta-" +
-                                                  std::to_string(rd() % 1000000) + ".tmp");
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            const int err = errno;
-            return err ? std::strerror(err) : "The file cannot be created.";
-        }
-        out.write(reinterpret_cast<const char*>(data.data()),
-                  static_cast<std::streamsize>(data.size()));
-        out.flush();
-        if (!out) {
-            const int err = errno;
-            out.close();
-            fs::remove(temp, ec);
-            return err ? std::strerror(err) : "The file could not be written completely.";
-        }
-        out.close();
-        if (!out) {
-            fs::remove(temp, ec);
-            return "The file could not be written completely.";
-        }
-    }
-    fs::rename(temp, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        return ec.message();
-    }
-    return "";
+    return WriteOutputFile(
+        path, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
 }
 
 }  // namespace velta

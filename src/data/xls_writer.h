@@ -27,9 +27,10 @@ inline constexpr size_t kXlsMaxTextUnits = 255;
 // number, and for a sheet name that is empty or longer than 31 characters.
 std::vector<uint8_t> BuildXlsWorkbook(const std::string& sheetName, std::vector<XlsCell> cells);
 
-// Writes the workbook to a temporary file beside `path` and renames it over
-// `path`, so a failed write leaves no partial file and an existing file
-// intact. Returns "" on success, otherwise the reason in plain words.
+// Writes the workbook to `path` by the program's rules for files
+// (base/file_output.h): a failed write leaves no partial file and an
+// existing file intact. Returns "" on success, otherwise the reason in plain
+// words.
 std::string WriteXlsWorkbook(const std::string& path, const std::string& sheetName,
                              const std::vector<XlsCell>& cells);
 

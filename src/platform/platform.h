@@ -1,11 +1,14 @@
 #pragma once
 // Everything outside the program's logic: dialogs, the busy pointer, letting
-// pending events run, the clock and the help viewer. The window uses the Qt
-// implementation; tests and the command line use the scripted one.
+// pending events run, the clock, the help viewer and writing a named file.
+// The window uses the Qt implementation; tests and the command line use the
+// scripted one.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "base/file_output.h"
 #include "base/system_memory.h"
 
 namespace velta {
@@ -53,6 +56,12 @@ class Platform {
     virtual void ShowHelp() = 0;
     // Bytes of memory the machine can still give the program (0: unknown).
     virtual uint64_t AvailableMemory() { return SystemAvailableMemory(); }
+    // Writes a file the user named (the report) by the program's rules for
+    // files; "" on success, else why not. The command line sends "-" to its
+    // standard output.
+    virtual std::string WriteFile(const std::string& path, std::string_view bytes) {
+        return WriteOutputFile(path, bytes);
+    }
 };
 
 }  // namespace velta

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Runs the velta-cli executable as a user would and checks what it writes:
-the JSON of several runs against docs/velta-result.schema.json, the .dat
-report, and the exported charts (PNG of the requested size, SVG that parses
-as XML, PDF with its header).
+the JSON of several runs against docs/velta-result.schema.json (one of them
+sent to its own standard output by the name /dev/stdout), the .dat report,
+and the exported charts (PNG of the requested size, SVG that parses as XML,
+PDF with its header).
 
 usage: check_outputs.py VELTA_CLI SOURCE_DIR HAVE_WINDOW(0|1)
 """
@@ -63,6 +64,16 @@ with tempfile.TemporaryDirectory() as tmp:
             check(len(doc["results"]) == 3, "campaign: three results")
         if name == "question":
             check(code == 2, "question without --yes: status 2")
+
+    # /dev/stdout names the run's own standard output, a pipe of this script:
+    # the JSON arrives there alone, without the table.
+    code, out, err = run([pilot, "-q", "--json", "/dev/stdout"])
+    try:
+        doc = json.loads(out)
+        check(not list(validator.iter_errors(doc)), "--json /dev/stdout: schema")
+        check(doc["exitStatus"] == code == 0, f"--json /dev/stdout: status {code} {err}")
+    except ValueError as e:
+        check(False, f"--json /dev/stdout is not the JSON alone: {e}\n{out[:300]}")
 
     # The report through the window's command.
     report = os.path.join(tmp, "report.dat")

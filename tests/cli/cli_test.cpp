@@ -1,7 +1,9 @@
 // velta-cli run in-process: option checking (every bad value ends in status
 // 2 and no output file), input from files, sheets, columns and standard
-// input, --yes and the generation's questions, seeds, the CSV tables, and
-// results equal to those of the window's commands driven the same way.
+// input, --yes and the generation's questions, seeds, the CSV tables, every
+// output onto every kind of target, standard output, the exit status of a
+// failed procedure, the messages on standard error, and results equal to
+// those of the window's commands driven the same way.
 #include "cli/cli.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -22,6 +25,9 @@
 #include "cli/options.h"
 #include "cli/tables.h"
 #include "analysis/random.h"
+#include "commands/automatic.h"
+#include "commands/student_t.h"
+#include "output_targets.h"
 #include "platform/scripted/scripted_platform.h"
 
 using namespace velta;
@@ -41,14 +47,23 @@ struct CliRun {
     std::string out, err;
 };
 
-CliRun Cli(std::vector<std::string> args, const std::string& input = "") {
+// Stands in for the window's chart drawing: the bytes name the format.
+bool FakeChart(const ChartPicture&, const std::string& format, int, int, std::string& bytes,
+               std::string&) {
+    bytes = "chart as " + format;
+    return true;
+}
+
+CliRun Cli(std::vector<std::string> args, const std::string& input = "",
+           const ChartRenderer& renderChart = {}) {
     args.insert(args.begin(), "velta-cli");
     std::vector<const char*> argv;
     for (const std::string& a : args) argv.push_back(a.c_str());
     std::istringstream in(input);
     std::ostringstream out, err;
     CliRun r;
-    r.status = RunCli(static_cast<int>(argv.size()), argv.data(), {in, out, err, false}, {});
+    r.status =
+        RunCli(static_cast<int>(argv.size()), argv.data(), {in, out, err, false}, renderChart);
     r.out = out.str();
     r.err = err.str();
     return r;
@@ -127,12 +142,23 @@ TEST(Cli, EveryBadOptionOrInputEndsWithStatus2AndWritesNothing) {
         {{kPilot, "--chart-width", "5"}, "--chart-width"},
         {{kPilot, "--seed", "-1"}, "--seed"},
         {{kPilot, "--bogus"}, "bogus"},
-        {{kPilot, "--json", kRoot + "/no/such/folder/x.json"}, "does not exist"},
-        {{kPilot, "--report", kRoot}, "is a folder"},
-        {{kPilot, "--tables", kRoot + "/README.md"}, "cannot be created"},
+        {{kPilot, "--json", kRoot + "/no/such/folder/x.json"},
+         "--json " + kRoot + "/no/such/folder/x.json: The folder " + kRoot +
+             "/no/such/folder does not exist"},
+        {{kPilot, "--report", kRoot}, "--report " + kRoot + ": It is a folder, not a file"},
+        {{kPilot, "--tables", kRoot + "/README.md"}, "README.md: It is not a folder"},
+        {{kPilot, "--tables", "-"}, "--tables -: it names a folder"},
+        // A value that looks like an option is not taken as one's value.
+        {{kPilot, "--json", "-q"}, "--json: the value \"-q\" looks like an option, not a file"},
+        {{kPilot, "--report", "--quiet"}, "(a file of that name is written ./--quiet)"},
+        {{kPilot, "-V", "-y"}, "--virtual-samples: the value \"-y\" looks like an option"},
+        // Standard output takes one output; per-column files need names.
+        {{kPilot, "--json", "-", "--report", "-"}, "only one output can go to standard output"},
+        {{kCampaign, "--all-columns", "--report", "-"}, "writes one file per column"},
         {{}, "give an INPUT file"},
         {{"-", "--all-columns"}, "--all-columns needs a spreadsheet file", "1\n2\n3\n"},
-        {{kRoot + "/no_such_file.xls"}, "File not exit"},
+        {{kRoot + "/no_such_file.xls"},
+         "VELTA (critical): The file " + kRoot + "/no_such_file.xls does not exist."},
         {{kSheets + "/truncated.xls"}, "Invalid File Type or Locked"},
         {{kSheets + "/three_sheets.xls", "--sheet", "Nope"}, "no such sheet; the workbook has 1)"},
         {{kSheets + "/three_sheets.xls", "--sheet", "4"}, "no such sheet"},
@@ -158,6 +184,7 @@ TEST(Cli, EveryBadOptionOrInputEndsWithStatus2AndWritesNothing) {
         // Nothing but, once the input was read, a whole JSON document that
         // tells the same status.
         EXPECT_FALSE(fs::exists(rep)) << all;
+        EXPECT_FALSE(fs::exists("-q") || fs::exists("--quiet")) << all;
         EXPECT_EQ(tmp.Files(), fs::exists(out) ? 1u : 0u) << all;
         if (fs::exists(out)) {
             EXPECT_EQ(json::parse(ReadFile(out))["exitStatus"], 2) << all;
@@ -314,21 +341,126 @@ TEST(Cli, ResultsEqualTheWindowsForTheSameSteps) {
     EXPECT_EQ(cliTexts, windowTexts);
 }
 
-TEST(Cli, ReportIsWrittenWholeOrNotAtAll) {
-    Scratch tmp;
-    const CliRun r = Cli({kPilot, "-q", "--report", tmp / "r.dat", "--json", tmp / "r.json"});
-    // The report needs a manual size; without one the run fails and leaves
-    // no report (and no temporary file) behind, but the JSON says why.
-    if (r.status != 0) {
-        EXPECT_EQ(r.status, 1) << r.err;
-        EXPECT_FALSE(fs::exists(tmp / "r.dat"));
-        EXPECT_EQ(tmp.Files(), 1u);
-    } else {
-        EXPECT_NE(ReadFile(tmp / "r.dat").find("SAMPLING UNITS:"), std::string::npos);
-        EXPECT_EQ(tmp.Files(), 2u);
+// Every output of the command line onto every kind of target: the right
+// content lands, or the run stops before any work (status 2) saying why and
+// the target is left as it was. The tables' target is means.csv in the folder.
+TEST(Cli, EveryOutputWritesEveryKindOfTargetOrRefusesIt) {
+    const struct {
+        std::string option;
+        std::string name;
+        bool (*content)(const std::string&);
+    } writers[] = {
+        {"--report", "r.dat",
+         [](const std::string& t) { return t.rfind(std::string(156, '*') + "\r\n", 0) == 0; }},
+        {"--json", "r.json",
+         [](const std::string& t) { return json::parse(t)["exitStatus"] == 0; }},
+        {"--tables", "means.csv", [](const std::string& t) { return t.rfind("size,v1,", 0) == 0; }},
+        {"--chart-means", "m.png", [](const std::string& t) { return t == "chart as png"; }},
+    };
+    for (const auto& w : writers) {
+        for (test::TargetKind kind : test::kTargetKinds) {
+            SCOPED_TRACE(w.option + " onto a " + test::KindName(kind));
+            Scratch tmp;
+            test::OutputTarget target(kind, tmp / w.name);
+            if (!target.Skip().empty()) {
+                std::cout << "[  SKIPPED ] " << test::KindName(kind) << ": " << target.Skip()
+                          << '\n';
+                continue;
+            }
+            const std::string given = w.option == "--tables" ? tmp.dir.string() : target.Path();
+            const CliRun r = Cli({kPilot, "-q", w.option, given}, "", FakeChart);
+            if (target.Refused()) {
+                EXPECT_EQ(r.status, 2) << r.err;
+                EXPECT_EQ(r.err, "velta-cli: " + w.option + " " + target.Path() + ": " +
+                                     test::ExpectedRefusal(kind) + "\n");
+            } else {
+                EXPECT_EQ(r.status, 0) << r.err;
+                if (target.Readable()) {
+                    EXPECT_TRUE(w.content(target.Landed()));
+                }
+            }
+            target.ExpectIntact();
+        }
     }
-    const json j = json::parse(ReadFile(tmp / "r.json"));
-    EXPECT_EQ(j["exitStatus"], r.status);
+}
+
+// "-" sends an output to standard output, which then carries nothing else.
+TEST(Cli, StandardOutputTakesOneOutputAndNoTable) {
+    const struct {
+        std::vector<std::string> args;
+        std::string starts;
+    } cases[] = {
+        {{"--report", "-"}, std::string(156, '*') + "\r\n"},
+        {{"--chart-sds", "-"}, "chart as png"},
+        {{"--json", "-", "--chart-means", "m.svg"}, "{"},
+        {{}, "column "},
+    };
+    for (const auto& c : cases) {
+        Scratch tmp;
+        std::vector<std::string> args = {kPilot, "-q"};
+        for (const std::string& a : c.args) args.push_back(a == "m.svg" ? tmp / a : a);
+        const CliRun r = Cli(args, "", FakeChart);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out.rfind(c.starts, 0), 0u) << r.out.substr(0, 200);
+        const bool table = r.out.find("\nA Leaf length (mm)  24  ") != std::string::npos;
+        EXPECT_EQ(table, c.args.empty()) << r.out.substr(0, 200);
+    }
+}
+
+// Automatic fails on a pilot too small for two breakpoints: status 1, a
+// null size in the JSON, and a report that needs --manual is not written.
+TEST(Cli, FailedAutomaticIsStatus1WithANullSize) {
+    Scratch tmp;
+    const CliRun r =
+        Cli({"--values", "1", "2", "3", "4", "5", "6", "--report", tmp / "r.dat", "--json", "-"});
+    EXPECT_EQ(r.status, 1) << r.err;
+    const json doc = json::parse(r.out);
+    EXPECT_EQ(doc["exitStatus"], 1);
+    const json& automatic = doc["results"][0]["automatic"];
+    EXPECT_EQ(automatic["succeeded"], false);
+    ASSERT_TRUE(automatic.contains("size"));
+    EXPECT_TRUE(automatic["size"].is_null());
+    EXPECT_EQ(automatic["reason"], "The automatic procedure cannot succeed.");
+    EXPECT_NE(r.err.find("VELTA (critical): The report needs a manual sample size: Automatic "
+                         "gave none; choose one with --manual SIZE"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(tmp.Files(), 0u);
+    // Given a manual size, the report is written; Automatic still failed.
+    EXPECT_EQ(Cli({"--values", "1", "2", "3", "4", "5", "6", "--manual", "3", "-q", "--report",
+                   tmp / "r.dat"})
+                  .status,
+              1);
+    EXPECT_TRUE(fs::exists(tmp / "r.dat"));
+}
+
+// With --all-columns every line on standard error names its column; texts
+// that point at the window's controls point at options there, while the
+// JSON keeps the window's words.
+TEST(Cli, AllColumnsMessagesNameTheirColumnInTheCommandLinesWords) {
+    const CliRun r = Cli({kCampaign, "--all-columns", "--max-error", "2", "--json", "-"});
+    EXPECT_EQ(r.status, 1);
+    std::istringstream lines(r.err);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        if (line.rfind("    ", 0) == 0) continue;  // a message's second line
+        EXPECT_TRUE(line.rfind("column A: ", 0) == 0 || line.rfind("column B: ", 0) == 0 ||
+                    line.rfind("column C: ", 0) == 0)
+            << line;
+    }
+    EXPECT_GE(count, 4);
+    EXPECT_NE(r.err.find("column A: VELTA (information): You may try other sample sizes with "
+                         "--manual SIZE (2 .. 19)\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("column B: VELTA (critical): The Max. accepted error is incoherent "
+                         "with the pre-sampling data. Try a higher --max-error\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("slider"), std::string::npos);
+    const json doc = json::parse(r.out);
+    EXPECT_EQ(doc["results"][0]["messages"][0]["text"], kTrySliderMessage);
+    EXPECT_EQ(doc["results"][1]["studentT"]["reason"], kIncoherentErrorMessage);
 }
 
 TEST(BatchPlatform, PrintsEachMessageWithTitleAndKindAndAnswersQuestionsPerYes) {

@@ -9,12 +9,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "commands/write_report.h"
+#include "output_targets.h"
 #include "road.h"
 
 using namespace velta;
@@ -159,35 +161,15 @@ TEST(ReportLines, LineCountFollowsTheUnits) {
 
 namespace {
 
-// A folder of its own for each test that writes files.
-struct Folder {
-    fs::path path;
-    Folder() {
-        path = fs::temp_directory_path() /
-               ("velta_report_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-    }
-    ~Folder() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
-
-std::string ReadAll(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using Folder = test::TestFolder;
+using test::ReadAllBytes;
 
 // The stored report; with VELTA_WRITE_GOLDEN set to a folder, the report
 // made now is also written there, for review when the output changes.
 std::string Golden(const std::string& name, const std::string& made) {
     if (const char* out = std::getenv("VELTA_WRITE_GOLDEN"))
         std::ofstream(fs::path(out) / name, std::ios::binary) << made;
-    return ReadAll(fs::path(VELTA_TEST_DATA_DIR) / "reports" / name);
+    return ReadAllBytes(fs::path(VELTA_TEST_DATA_DIR) / "reports" / name);
 }
 
 }  // namespace
@@ -223,9 +205,51 @@ TEST(WriteReport, DialogThenCompletenessCheck) {
         EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage();
         EXPECT_EQ(fs::exists(file), c.written);
         if (c.written) {
-            EXPECT_EQ(ReadAll(file), BuildReport(s.analysis, s.inputs, ui.dateText, ui.timeText));
+            EXPECT_EQ(ReadAllBytes(file), BuildReport(s.analysis, s.inputs, ui.dateText, ui.timeText));
         }
     }
+}
+
+// Through the toolbar's Export, onto every kind of target: the report lands,
+// or the window says why and the target is left as it was.
+TEST(WriteReport, ExportWritesEveryKindOfTargetOrSaysWhy) {
+    for (test::TargetKind kind : test::kTargetKinds) {
+        SCOPED_TRACE(test::KindName(kind));
+        Folder dir;
+        test::OutputTarget target(kind, dir.path / "r.dat");
+        if (!target.Skip().empty()) {
+            std::cout << "[  SKIPPED ] " << test::KindName(kind) << ": " << target.Skip() << '\n';
+            continue;
+        }
+        Session s = ManualOnly();
+        ScriptedPlatform ui;
+        ui.dateText = "7/12/26";
+        ui.timeText = "01:02:03";
+        ui.files.push_back(target.Path());
+        ASSERT_TRUE(RunToolbarKey(s, ui, "Export"));
+        if (target.Refused()) {
+            test::ExpectOnlyMessage(ui,
+                                    std::string(kReportNotWrittenMessage) + "\r\r" + target.Path() +
+                                        "\r" + test::ExpectedRefusal(kind),
+                                    MsgIcon::Critical);
+        } else if (target.Readable()) {
+            EXPECT_EQ(target.Landed(), BuildReport(s.analysis, s.inputs, "7/12/26", "01:02:03"));
+        }
+        EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage();
+        target.ExpectIntact();
+    }
+    // A folder that does not exist is named.
+    Folder dir;
+    Session s = ManualOnly();
+    ScriptedPlatform ui;
+    const std::string file = (dir.path / "none" / "r.dat").string();
+    ui.files.push_back(file);
+    ASSERT_TRUE(RunCommand(s, ui, Command::WriteReport));
+    test::ExpectOnlyMessage(ui,
+                            std::string(kReportNotWrittenMessage) + "\r\r" + file +
+                                "\rThe folder " + (dir.path / "none").string() + " does not exist",
+                            MsgIcon::Critical);
+    EXPECT_TRUE(dir.Names().empty());
 }
 
 // A small typed pilot taken down the whole road; the reports after the
@@ -247,7 +271,7 @@ TEST(WriteReport, WholeRoadOfATypedPilotAgainstTheStoredReports) {
         const fs::path file = dir.path / name;
         ui.files.push_back(file.string());
         EXPECT_TRUE(RunCommand(s, ui, Command::WriteReport));
-        return ReadAll(file);
+        return ReadAllBytes(file);
     };
     Generate(s, ui, rng);
     ASSERT_TRUE(RunCommand(s, ui, Command::Trim));

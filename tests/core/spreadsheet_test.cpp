@@ -12,6 +12,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 #include <tuple>
 
@@ -23,6 +24,7 @@
 #include "data/sheet_reader.h"
 #include "data/spreadsheet_commands.h"
 #include "data/xls_writer.h"
+#include "output_targets.h"
 #include "platform/scripted/scripted_platform.h"
 
 namespace velta {
@@ -74,7 +76,7 @@ std::string Shell(const std::string& command) {
 std::string XlrdDump(const std::string& file) {
     std::string py;
     for (const char* p : {"python3", "/usr/bin/python3"})
-        if (Shell(std::string(p) + " -c 'import xlrd; print(1)' 2>/dev/null") == "1\n") py = p;
+        if (Shell(std::string(p) + " -c 'import xlrd; print(1)' 2>&1") == "1\n") py = p;
     if (py.empty()) return "xlrd missing";
     std::ofstream(file + ".py") << "import sys, xlrd\n"
                                    "b = xlrd.open_workbook(sys.argv[1])\n"
@@ -375,7 +377,8 @@ TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
          "Cell A3 holds \"1,234\", which reads as 1234 with a thousands separator or as "
          "1.234 with a decimal comma"},
         {dir / "rows_70000.csv", "VELTA [critical]: The pre-sample holds more than 1000", ""},
-        {dir / "missing.xls", "Orvo: File not exit", ""}};
+        {dir / "missing.xls",
+         "VELTA [critical]: The file " + (dir / "missing.xls") + " does not exist.", ""}};
     for (const char* f : {"date_cell.xls", "date_cell.xlsx", "datetime_cell.xlsx", "date_cell.ods"})
         cases.push_back(
             {f, bad, "Cell A3 cannot be used: it holds a date or a time, not a number."});
@@ -542,22 +545,49 @@ TEST(SaveCommand, ReplacingAnExistingFile) {
     EXPECT_EQ(ShownN(ws), "4");
 }
 
-TEST(SaveCommand, FailedWriteIsReportedAndLeavesNoFile) {
-    TempDir dir;
-    fs::create_directory(dir / "taken.xls");
-    for (const std::string& target : {dir / "no/such/folder/x.xls", dir / "taken.xls"}) {
-        SCOPED_TRACE(target);
+// The save onto every kind of target: the workbook lands (after the
+// question when the name exists), or the window says why and the target,
+// like the session, is left as it was.
+TEST(SaveCommand, WritesEveryKindOfTargetOrSaysWhy) {
+    const std::vector<uint8_t> book =
+        BuildXlsWorkbook(kSavedSheetName, {Cell(0, 1), Cell(1, 2), Cell(2, 3)});
+    for (test::TargetKind kind : test::kTargetKinds) {
+        SCOPED_TRACE(test::KindName(kind));
+        TempDir dir;
+        test::OutputTarget target(kind, dir / "t.xls");
+        if (!target.Skip().empty()) {
+            std::cout << "[  SKIPPED ] " << test::KindName(kind) << ": " << target.Skip() << '\n';
+            continue;
+        }
         Session ws = TypedSession({"1", "2", "3"});
         const std::string before = Snapshot(ws);
-        const ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {target}, {}, {MsgAnswer::Yes});
-        const std::string shown = Shown(ui);
-        EXPECT_NE(shown.find("VELTA [critical]: The pre-sampling values could not be saved in\r" +
-                             target + "\r\r"),
-                  std::string::npos)
-            << shown;
-        EXPECT_EQ(Snapshot(ws), before);
-        EXPECT_EQ(dir.Files(), Texts{"taken.xls"});
+        const bool asked = fs::exists(target.Path());
+        const ScriptedPlatform ui =
+            RunWith(Command::SaveTypedValues, ws, {target.Path()}, {}, {MsgAnswer::Yes});
+        std::string expected;
+        if (asked)
+            expected = "Orvo [yes/no]: FIle Already exist  \r\r" + target.Path() +
+                       "\r\r\rConfirm, please (Y/N)\n";
+        if (target.Refused()) {
+            expected += "VELTA [critical]: The pre-sampling values could not be saved in\r" +
+                        target.Path() + "\r\r" + test::ExpectedRefusal(kind) + "\n";
+            EXPECT_EQ(Snapshot(ws), before);
+        } else {
+            EXPECT_TRUE(ws.typedValuesSaved && ws.analysis.pilot());
+            if (target.Readable()) {
+                EXPECT_EQ(target.Landed(), std::string(book.begin(), book.end()));
+            }
+        }
+        EXPECT_EQ(Shown(ui), expected);
+        target.ExpectIntact();
     }
+    TempDir dir;
+    Session ws = TypedSession({"1", "2", "3"});
+    const ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {dir / "no/such/folder/x.xls"});
+    EXPECT_EQ(Shown(ui), "VELTA [critical]: The pre-sampling values could not be saved in\r" +
+                             (dir / "no/such/folder/x.xls") + "\r\rThe folder " +
+                             (dir / "no/such/folder") + " does not exist\n");
+    EXPECT_TRUE(dir.Files().empty());
 }
 
 }  // namespace

@@ -118,7 +118,8 @@ class OpenAtStartTest : public QObject {
         MainWindow w;
         w.show();
         QVERIFY(w.OpenAtStart(dir.filePath("gone.xls")));
-        QCOMPARE(answers.messages, QStringList{"File not exit"});
+        QCOMPARE(answers.messages,
+                 QStringList{"The file " + dir.filePath("gone.xls") + " does not exist."});
         QVERIFY(FieldText(w, "nField").isEmpty());
         QVERIFY(!w.control("generateButton")->isEnabled());
     }

@@ -23,7 +23,8 @@ def help_facts(cli):
         options.update(names)
         if m.group(2) and "=" in m.group(2):
             defaults[names[-1]] = m.group(2).rsplit("=", 1)[1]
-    statuses = set(re.findall(r"\b([0-9]) [a-z]", text.split("Exit status:", 1)[1].split("Usage:")[0]))
+    exits = text.split("Exit status:", 1)[1].split("Usage:")[0]
+    statuses = set(re.findall(r"^\s*([0-9])\s+[a-z]", exits, re.M))
     return options, defaults, statuses, version
 
 

@@ -3,11 +3,13 @@
 #include <qcustomplot.h>
 
 #include <QApplication>
-#include <QFile>
+#include <QBuffer>
 #include <QFileInfo>
+#include <QPdfWriter>
 #include <QSvgGenerator>
 #include <algorithm>
 
+#include "base/file_output.h"
 #include "platform/qt/chart_view.h"
 
 namespace velta::qt {
@@ -28,65 +30,115 @@ void EnsureApplication() {
     new QApplication(argc, argv);
 }
 
-bool SaveSvg(QCustomPlot& plot, const QString& path, int width, int height) {
-    QSvgGenerator svg;
-    svg.setFileName(path);
-    svg.setSize(QSize(width, height));
-    svg.setViewBox(QRect(0, 0, width, height));
-    svg.setTitle(QStringLiteral("VELTA chart"));
+bool RenderPng(QCustomPlot& plot, QBuffer& out, int width, int height) {
+    QImage image = plot.toPixmap(width, height, 1.0).toImage();
+    if (image.isNull()) return false;
+    // 96 dots per inch, as a screen shows it.
+    const int dotsPerMeter = static_cast<int>(96 / 0.0254);
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    return image.save(&out, "PNG");
+}
+
+// Vector mode makes the cloud draw discs rather than stamped pixmaps.
+bool PaintVector(QCustomPlot& plot, QPaintDevice& device, int width, int height, bool scaleToPage) {
     QCPPainter painter;
-    if (!painter.begin(&svg)) return false;
-    // Vector mode makes the cloud draw discs rather than stamped pixmaps.
+    if (!painter.begin(&device)) return false;
     painter.setMode(QCPPainter::pmVectorized);
     painter.setMode(QCPPainter::pmNoCaching);
+    if (scaleToPage) painter.setWindow(QRect(0, 0, width, height));
     plot.toPainter(&painter, width, height);
     return painter.end();
 }
 
+bool RenderSvg(QCustomPlot& plot, QBuffer& out, int width, int height) {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&out);
+    svg.setSize(QSize(width, height));
+    svg.setViewBox(QRect(0, 0, width, height));
+    svg.setTitle(QStringLiteral("VELTA chart"));
+    return PaintVector(plot, svg, width, height, false);
+}
+
+bool RenderPdf(QCustomPlot& plot, QBuffer& out, int width, int height) {
+    QPdfWriter pdf(&out);
+    pdf.setCreator(QStringLiteral("VELTA"));
+    pdf.setTitle(QStringLiteral("VELTA chart"));
+    // A page of width x height points filled by the drawing, at the plot's
+    // own resolution so that its texts keep their size against the lines.
+    pdf.setResolution(plot.logicalDpiX());
+    QPageLayout page(
+        QPageSize(QSizeF(width, height), QPageSize::Point, QString(), QPageSize::ExactMatch),
+        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+    page.setMode(QPageLayout::FullPageMode);
+    if (!pdf.setPageLayout(page)) return false;
+    return PaintVector(plot, pdf, width, height, true);
+}
+
+// The format a file name asks for: its extension in lower case.
+std::string FormatOf(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
+}
+
+bool WriteImage(const std::string& path, const std::string& bytes, std::string& why) {
+    const std::string reason = WriteOutputFile(path, bytes);
+    if (reason.empty()) return true;
+    why = "cannot write " + path + ": " + reason;
+    return false;
+}
+
 }  // namespace
 
-bool ExportPlot(QCustomPlot& plot, const std::string& path, int width, int height,
-                std::string& why) {
+bool RenderPlot(QCustomPlot& plot, const std::string& format, int width, int height,
+                std::string& bytes, std::string& why) {
     if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) {
         why = "image size must be between 1 and " + std::to_string(kMaxSide) + " pixels";
         return false;
     }
-    const QString file = QString::fromStdString(path);
-    const QString ext = QFileInfo(file).suffix().toLower();
-    if (ext != "png" && ext != "svg" && ext != "pdf") {
-        why = "unknown image format \"" + ext.toStdString() + "\" (use .png, .svg or .pdf)";
+    if (format != "png" && format != "svg" && format != "pdf") {
+        why = "unknown image format \"" + format + "\" (use .png, .svg or .pdf)";
         return false;
     }
-    // The writers report failure only vaguely; try the file first for a
-    // clear reason.
-    {
-        QFile probe(file);
-        const bool existed = probe.exists();
-        if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) {
-            why = "cannot write " + path + ": " + probe.errorString().toStdString();
-            return false;
-        }
-        probe.close();
-        if (!existed) probe.remove();
-    }
+    QByteArray data;
+    QBuffer out(&data);
+    out.open(QIODevice::WriteOnly);
     bool ok = false;
-    if (ext == "png")
-        ok = plot.savePng(file, width, height);
-    else if (ext == "pdf")
-        ok = plot.savePdf(file, width, height, QCP::epAllowCosmetic, QStringLiteral("VELTA"));
+    if (format == "png")
+        ok = RenderPng(plot, out, width, height);
+    else if (format == "svg")
+        ok = RenderSvg(plot, out, width, height);
     else
-        ok = SaveSvg(plot, file, width, height);
-    if (!ok) why = "writing " + path + " failed";
-    return ok;
+        ok = RenderPdf(plot, out, width, height);
+    out.close();
+    if (!ok || data.isEmpty()) {
+        why = "the " + format + " image could not be made";
+        return false;
+    }
+    bytes.assign(data.constData(), static_cast<size_t>(data.size()));
+    return true;
 }
 
-bool ExportChart(const ChartPicture& picture, const std::string& path, int width, int height,
-                 std::string& why) {
+bool RenderChart(const ChartPicture& picture, const std::string& format, int width, int height,
+                 std::string& bytes, std::string& why) {
     EnsureApplication();
     ChartView view;
     view.resize(std::clamp(width, 1, kMaxSide), std::clamp(height, 1, kMaxSide));
     view.Show(picture);
-    return ExportPlot(*view.Plot(), path, width, height, why);
+    return RenderPlot(*view.Plot(), format, width, height, bytes, why);
+}
+
+bool ExportPlot(QCustomPlot& plot, const std::string& path, int width, int height,
+                std::string& why) {
+    std::string bytes;
+    return RenderPlot(plot, FormatOf(path), width, height, bytes, why) &&
+           WriteImage(path, bytes, why);
+}
+
+bool ExportChart(const ChartPicture& picture, const std::string& path, int width, int height,
+                 std::string& why) {
+    std::string bytes;
+    return RenderChart(picture, FormatOf(path), width, height, bytes, why) &&
+           WriteImage(path, bytes, why);
 }
 
 }  // namespace velta::qt

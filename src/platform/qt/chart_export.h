@@ -1,8 +1,9 @@
 #pragma once
-// Writes one chart to an image file without showing any window: the format
-// follows the extension (.png raster; .svg and .pdf vector, every marker a
-// real disc). Used by the chart's context menu, File > Export chart... and
-// the command line.
+// Draws one chart as an image without showing any window: PNG (raster), SVG
+// and PDF (vector, every marker a real disc). The image is made in memory and
+// written by the program's one file writer (base/file_output.h), so a chart
+// follows the same rules as every other file. Used by the chart's context
+// menu, File > Export chart... and the command line.
 #include <string>
 
 #include "view/chart_picture.h"
@@ -11,10 +12,19 @@ class QCustomPlot;
 
 namespace velta::qt {
 
-// Draws `picture` at width x height pixels (points for .pdf) into `path`.
-// False, with the reason in `why`, for an unknown extension, a size out of
-// 1 .. 20000, or a file that cannot be written. Creates an offscreen
+// The bytes of `plot` drawn at width x height pixels (points for PDF) as
+// `format`: "png", "svg" or "pdf". False, with the reason in `why`, for an
+// unknown format or a size out of 1 .. 20000.
+bool RenderPlot(QCustomPlot& plot, const std::string& format, int width, int height,
+                std::string& bytes, std::string& why);
+
+// The same for a chart picture, drawn offscreen. Creates an offscreen
 // QApplication when the process has none.
+bool RenderChart(const ChartPicture& picture, const std::string& format, int width, int height,
+                 std::string& bytes, std::string& why);
+
+// Renders `picture` in the format of the extension of `path` and writes it
+// there. False, with the reason in `why`, when it cannot be made or written.
 bool ExportChart(const ChartPicture& picture, const std::string& path, int width, int height,
                  std::string& why);
 
