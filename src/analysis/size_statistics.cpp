@@ -9,67 +9,67 @@ namespace velta {
 
 namespace {
 
-// The rows the generation fills: q*jump - 1 for q = 1, 2, ... while the
-// prefix size q*jump + 1 does not exceed N.
-int32_t LastGeneratedQ(int32_t N, int32_t J) {
-    return (N - 1) / J;
+// Where the values of row value s lie: one generated row, or two around it
+// to interpolate between (abscissae lo and hi).
+struct SizeRows {
+    int32_t row = 0;
+    bool interpolated = false;
+    int32_t lo = 0, hi = 0;
+};
+
+SizeRows RowsOf(int32_t N, int32_t J, int32_t s) {
+    const int32_t q = s / J;
+    // The rows the generation fills: q*J - 1 while the prefix size q*J + 1
+    // does not exceed N.
+    const int32_t lastQ = (N - 1) / J;
+    if (q * J == s) return {s - 1};
+    // Below the first generated row there is nothing to interpolate from,
+    // and above the last one only empty rows: take the nearest generated row.
+    if (q == 0) return {J - 1};
+    if (q >= lastQ) return {std::min(q, lastQ) * J - 1};
+    return {0, true, q * J, (q + 1) * J};
 }
 
-void CopyRow(const Table2D& means, const Table2D& sds, int32_t row, int32_t V,
-             std::vector<double>& a, std::vector<double>& b) {
-    if (row < 0 || row >= means.Rows() || row >= sds.Rows())
-        throw SubscriptOutOfRange("VectorsAtSize");
-    std::copy(means.Row(row), means.Row(row) + V, a.begin() + 1);
-    std::copy(sds.Row(row), sds.Row(row) + V, b.begin() + 1);
+const double* RowAt(const Table2D& t, int32_t r) {
+    if (r < 0 || r >= t.Rows()) throw SubscriptOutOfRange("statistics at a size");
+    return t.Row(r);
 }
 
 }  // namespace
 
 void VectorsAtSize(const Table2D& means, const Table2D& sds, int32_t V, int32_t J, int32_t s,
                    std::vector<double>& a, std::vector<double>& b) {
-    const int32_t N = means.Rows();
     if (means.Empty() || V < 1 || J < 1 || s < 1 || means.Cols() < V || sds.Cols() < V)
         throw SubscriptOutOfRange("VectorsAtSize");
     a.assign(static_cast<size_t>(V) + 1, 0.0);
     b.assign(static_cast<size_t>(V) + 1, 0.0);
-    const int32_t q = s / J;
-    if (q * J == s) {
-        CopyRow(means, sds, s - 1, V, a, b);
+    const SizeRows at = RowsOf(means.Rows(), J, s);
+    if (!at.interpolated) {
+        std::copy_n(RowAt(means, at.row), V, a.begin() + 1);
+        std::copy_n(RowAt(sds, at.row), V, b.begin() + 1);
         return;
     }
-    // Below the first generated row there is nothing to interpolate from,
-    // and above the last one only empty rows: take the nearest generated row.
-    const int32_t lastQ = LastGeneratedQ(N, J);
-    if (q == 0) {
-        CopyRow(means, sds, J - 1, V, a, b);
-        return;
-    }
-    if (q >= lastQ) {
-        CopyRow(means, sds, std::min(q, lastQ) * J - 1, V, a, b);
-        return;
-    }
-    const int32_t lo = q * J, hi = (q + 1) * J;
-    const double* mLo = means.Row(lo - 1);
-    const double* mHi = means.Row(hi - 1);
-    const double* sLo = sds.Row(lo - 1);
-    const double* sHi = sds.Row(hi - 1);
+    const double *mLo = RowAt(means, at.lo - 1), *mHi = RowAt(means, at.hi - 1);
+    const double *sLo = RowAt(sds, at.lo - 1), *sHi = RowAt(sds, at.hi - 1);
     for (int32_t j = 1; j <= V; ++j) {
-        a[static_cast<size_t>(j)] = Interpolate(lo, hi, mLo[j - 1], mHi[j - 1], s);
-        b[static_cast<size_t>(j)] = Interpolate(lo, hi, sLo[j - 1], sHi[j - 1], s);
+        a[static_cast<size_t>(j)] = Interpolate(at.lo, at.hi, mLo[j - 1], mHi[j - 1], s);
+        b[static_cast<size_t>(j)] = Interpolate(at.lo, at.hi, sLo[j - 1], sHi[j - 1], s);
     }
 }
 
-SizeStatistics StatisticsAtSize(const std::vector<double>& a, const std::vector<double>& b) {
-    if (a.size() < 2 || a.size() != b.size()) throw SubscriptOutOfRange("StatisticsAtSize");
-    const size_t n = a.size() - 1;
+namespace {
+
+// One pass over the values a(j), b(j), j = 1 .. n.
+template <class A, class B>
+SizeStatistics StatisticsOf(size_t n, A a, B b) {
     SizeStatistics st;
-    st.maxA = st.minA = a[1];
-    st.maxB = st.minB = b[1];
+    st.maxA = st.minA = a(1);
+    st.maxB = st.minB = b(1);
     // Sums from 0 in position order, as the array mean adds them.
     double sumA = 0.0, sumB = 0.0;
     bool nonZeroSeen = false;
     for (size_t i = 1; i <= n; ++i) {
-        const double x = a[i], y = b[i];
+        const double x = a(i), y = b(i);
         sumA += x;
         sumB += y;
         if (x > st.maxA) st.maxA = x;
@@ -90,10 +90,33 @@ SizeStatistics StatisticsAtSize(const std::vector<double>& a, const std::vector<
     return st;
 }
 
+}  // namespace
+
+SizeStatistics StatisticsAtSize(const std::vector<double>& a, const std::vector<double>& b) {
+    if (a.size() < 2 || a.size() != b.size()) throw SubscriptOutOfRange("StatisticsAtSize");
+    return StatisticsOf(
+        a.size() - 1, [&](size_t i) { return a[i]; }, [&](size_t i) { return b[i]; });
+}
+
 SizeStatistics StatisticsAtSize(const CloudTables& t, int32_t jump, int32_t size) {
-    std::vector<double> a, b;
-    VectorsAtSize(t.means, t.sds, t.samples, jump, size - 1, a, b);
-    return StatisticsAtSize(a, b);
+    // The rows around the size, read where they lie: a copy of V values per
+    // cloud would cost more than the statistics.
+    const int32_t V = t.samples, s = size - 1;
+    if (t.Empty() || V < 1 || jump < 1 || s < 1 || t.means.Cols() < V || t.sds.Cols() < V)
+        throw SubscriptOutOfRange("StatisticsAtSize");
+    const auto n = static_cast<size_t>(V);
+    const SizeRows at = RowsOf(t.Rows(), jump, s);
+    // Position j (from 1) is column j - 1.
+    if (!at.interpolated) {
+        const double* a = RowAt(t.means, at.row) - 1;
+        const double* b = RowAt(t.sds, at.row) - 1;
+        return StatisticsOf(n, [&](size_t i) { return a[i]; }, [&](size_t i) { return b[i]; });
+    }
+    const double *aLo = RowAt(t.means, at.lo - 1) - 1, *aHi = RowAt(t.means, at.hi - 1) - 1;
+    const double *bLo = RowAt(t.sds, at.lo - 1) - 1, *bHi = RowAt(t.sds, at.hi - 1) - 1;
+    return StatisticsOf(
+        n, [&](size_t i) { return Interpolate(at.lo, at.hi, aLo[i], aHi[i], s); },
+        [&](size_t i) { return Interpolate(at.lo, at.hi, bLo[i], bHi[i], s); });
 }
 
 std::optional<CoefficientsOfVariation> CoefficientsAt(const SizeStatistics& s, bool skipZeroSds) {

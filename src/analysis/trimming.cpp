@@ -265,8 +265,14 @@ void TrimTable(int32_t N, int32_t V, int32_t P, const Table2D& source, Table2D& 
     destination.Resize(N, V + 1);
     RowScratch scratch;
     for (int32_t r = 0; r < N; ++r) {
+        // A row of zeros (the sizes a generation leaves out) trims to zeros:
+        // every pass finds a constant row. It is left as the fresh table
+        // has it, which keeps its memory untouched.
+        const double* from = source.Row(r);
+        if (std::all_of(from, from + V, [](double v) { return std::bit_cast<uint64_t>(v) == 0; }))
+            continue;
         double* x = destination.Row(r);
-        std::copy(source.Row(r), source.Row(r) + V, x);
+        std::copy(from, from + V, x);
         TrimRow(x, V, passes, scratch);
     }
 }

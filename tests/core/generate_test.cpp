@@ -58,7 +58,9 @@ TEST(Generate, ValidatesTheNumberAndAsksAboutRedundantOrManySamples) {
                  {24, "2704156", kHigh},      {24, "2704157", kExceeds}};
     for (const auto& c : cases) {
         Road r(c.n, c.v);
-        if (c.n == 24) EXPECT_EQ(r.View().maximumNumber, "Maximum number: 2.70E+06");
+        if (c.n == 24) {
+            EXPECT_EQ(r.View().maximumNumber, "Maximum number: 2.70E+06");
+        }
         r.ui.answers = {MsgAnswer::No};
         r.Generate();
         EXPECT_EQ(r.analysis().generation() == nullptr, !c.message.empty()) << c.v;
