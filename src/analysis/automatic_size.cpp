@@ -5,13 +5,13 @@
 #include "base/errors.h"
 #include "base/numbers.h"
 #include "base/numeric.h"
-#include "regression/trovaretta.h"
+#include "analysis/line_finding.h"
 
 namespace velta {
 
 namespace {
 
-// A piece of the cloud as Inviluppo reads it, reduced to what its envelopes
+// A piece of the cloud as Envelope reads it, reduced to what its envelopes
 // depend on: row k holds the largest (column 0) and the smallest (column 1)
 // value of table row tableRow(k); column 2 is the unread column after the
 // samples. A table row outside the table reads as zeros.
@@ -67,16 +67,16 @@ BrokenStick FitBrokenStick(const RowExtremes& cloud, int32_t K, int32_t N, int32
 
     BrokenStick f;
     Table2D env;
-    Inviluppo(true, kPieceSamples, K, left, env, true, N, J);
-    f.r2[1] = AdattaRetta(env, 2, f.upper, true, K, 0.0);
-    Inviluppo(false, kPieceSamples, K, left, env, true, N, J);
-    f.r2[2] = AdattaRetta(env, 2, f.lower, true, K, 0.0);
+    Envelope(true, kPieceSamples, K, left, env, true, N, J);
+    f.r2[1] = FitLine(env, 2, f.upper, true, K, 0.0);
+    Envelope(false, kPieceSamples, K, left, env, true, N, J);
+    f.r2[2] = FitLine(env, 2, f.lower, true, K, 0.0);
     // A right piece judges a given level and leaves its coefficients alone.
     std::array<double, 3> unused{};
-    Inviluppo(true, kPieceSamples, K, right, env, false, N, J);
-    f.r2[3] = AdattaRetta(env, 2, unused, false, K, f.UpperLevel(K));
-    Inviluppo(false, kPieceSamples, K, right, env, false, N, J);
-    f.r2[4] = AdattaRetta(env, 2, unused, false, K, f.LowerLevel(K));
+    Envelope(true, kPieceSamples, K, right, env, false, N, J);
+    f.r2[3] = FitLine(env, 2, unused, false, K, f.UpperLevel(K));
+    Envelope(false, kPieceSamples, K, right, env, false, N, J);
+    f.r2[4] = FitLine(env, 2, unused, false, K, f.LowerLevel(K));
     return f;
 }
 

@@ -1,5 +1,5 @@
 // Envelopes of a cloud piece and the lines judged against them.
-#include "regression/trovaretta.h"
+#include "analysis/line_finding.h"
 
 #include <gtest/gtest.h>
 
@@ -32,50 +32,50 @@ Table2D Env(const std::vector<double>& values) {
     return e;
 }
 
-class TrovaRettaTest : public ::testing::Test {
+class LineFindingTest : public ::testing::Test {
   protected:
     std::vector<double> a{0, 0, 0};
     double Left(const Table2D& e) {
-        return AdattaRetta(e, 2, a, true, e.Rows() - 1, 0.0);
+        return FitLine(e, 2, a, true, e.Rows() - 1, 0.0);
     }
 };
 
 }  // namespace
 
-TEST_F(TrovaRettaTest, LeftEnvelopesAndTheirLines) {
+TEST_F(LineFindingTest, LeftEnvelopesAndTheirLines) {
     // Row 0 is never read on the left; column 2 (= V) holds a fitted line.
     const Table2D c = Cloud({{50, -50}, {1, 0.5}, {2, 1.5}, {3.5, 4}});
     Table2D env;
-    Inviluppo(true, 2, 3, c, env, true, 0, 1);
+    Envelope(true, 2, 3, c, env, true, 0, 1);
     EXPECT_EQ(env, Env({0, 1, 2, 4}));
     // Envelope 1, 2, 4 at x = 1, 2, 3: explained 4.5 of 14/3.
     EXPECT_NEAR(Left(env), 27.0 / 28.0, 1e-15);
     EXPECT_NEAR(a[1], -2.0 / 3.0, 1e-15);
     EXPECT_NEAR(a[2], 1.5, 1e-15);
-    Inviluppo(false, 2, 3, c, env, true, 0, 1);
+    Envelope(false, 2, 3, c, env, true, 0, 1);
     EXPECT_EQ(env, Env({0, 0.5, 1.5, 3.5}));
 }
 
-TEST_F(TrovaRettaTest, RightPiecesFollowJumpAndScoreZero) {
+TEST_F(LineFindingTest, RightPiecesFollowJumpAndScoreZero) {
     // N = 10, Jump = 1, breakpoint K = 3: rows 0 .. 6 of the piece are read
     // (slots 3 .. 9), the last row of the envelope stays 0.
     std::vector<std::vector<double>> rows;
     for (int r = 0; r < 8; ++r) rows.push_back({10.0 + r, 20.0 - r, 15.0});
     Table2D env;
-    Inviluppo(true, 3, 3, Cloud(rows), env, false, 10, 1);
+    Envelope(true, 3, 3, Cloud(rows), env, false, 10, 1);
     EXPECT_EQ(env, Env({20, 19, 18, 17, 16, 15, 16, 0}));
     // Jump = 2: slots up to round(10 / 2 - 1) = 4, so rows 0 .. 1.
-    Inviluppo(false, 3, 3, Cloud(rows), env, false, 10, 2);
+    Envelope(false, 3, 3, Cloud(rows), env, false, 10, 2);
     EXPECT_EQ(env, Env({10, 11, 0, 0, 0, 0, 0, 0}));
     // An empty right range reads nothing.
-    Inviluppo(true, 2, 9, Cloud({{1, 2}, {3, 4}, {5, 6}}), env, false, 5, 1);
+    Envelope(true, 2, 9, Cloud({{1, 2}, {3, 4}, {5, 6}}), env, false, 5, 1);
     EXPECT_EQ(env.Rows(), 3);
 
     // A horizontal line explains nothing, and a right piece leaves a alone.
     a = {0, 11, 22};
     for (double level : {0.1, 3.3, -7.0, 1e6})
         EXPECT_NEAR(
-            AdattaRetta(Env({3.1, 0.2, 7.7, 2.9, 4.4, 5.0}), 2, a, false, 4, level), 0.0,
+            FitLine(Env({3.1, 0.2, 7.7, 2.9, 4.4, 5.0}), 2, a, false, 4, level), 0.0,
             1e-15)
             << level;
     EXPECT_EQ(a, (std::vector<double>{0, 11, 22}));
@@ -84,35 +84,35 @@ TEST_F(TrovaRettaTest, RightPiecesFollowJumpAndScoreZero) {
     // instead of 0 / 0.
     const Table2D flat = Cloud(std::vector<std::vector<double>>(9, std::vector<double>(4, 0.3)));
     for (bool alto : {true, false}) {
-        Inviluppo(alto, 4, 8, flat, env, true, 0, 1);
+        Envelope(alto, 4, 8, flat, env, true, 0, 1);
         EXPECT_NEAR(Left(env), 0.0, 1e-12);
         EXPECT_NEAR(a[1], 0.3, 1e-15);
         EXPECT_NEAR(a[2], 0.0, 1e-15);
-        Inviluppo(alto, 4, 3, flat, env, false, 9, 1);
-        EXPECT_NEAR(AdattaRetta(env, 2, a, false, 3, 0.3), 0.0, 1e-12);
+        Envelope(alto, 4, 3, flat, env, false, 9, 1);
+        EXPECT_NEAR(FitLine(env, 2, a, false, 3, 0.3), 0.0, 1e-12);
     }
 }
 
-TEST_F(TrovaRettaTest, BadArgumentsRaiseRunTimeErrors) {
+TEST_F(LineFindingTest, BadArgumentsRaiseRunTimeErrors) {
     EXPECT_THROW(Left(Env({0, 1, 2, 3})), DivisionByZero);  // perfect fit, R2 = 1
     EXPECT_THROW(Left(Env({0, 1, 5})), DivisionByZero);     // n = ma
     EXPECT_THROW(Left(Env({0, 4})), DivisionByZero);        // one point
-    EXPECT_THROW(AdattaRetta(Env({0, 4}), 2, a, false, 1, 4.0), DivisionByZero);
+    EXPECT_THROW(FitLine(Env({0, 4}), 2, a, false, 1, 4.0), DivisionByZero);
     EXPECT_THROW(Left(Env({0})), DivisionByZero);
 
     const Table2D c = Cloud({{1, 2}, {3, 4}, {5, 6}});
     Table2D env;
-    EXPECT_THROW(Inviluppo(true, 0, 2, c, env, true, 0, 1), SubscriptOutOfRange);  // no samples
-    EXPECT_THROW(Inviluppo(true, 2, 3, c, env, true, 0, 1), SubscriptOutOfRange);  // row 3
-    EXPECT_THROW(Inviluppo(true, 2, -1, c, env, true, 0, 1), SubscriptOutOfRange);
-    EXPECT_THROW(Inviluppo(true, 4, 2, c, env, true, 0, 1), SubscriptOutOfRange);  // columns
-    EXPECT_THROW(Inviluppo(true, 2, 1, c, env, false, 10, 1), SubscriptOutOfRange);
-    EXPECT_THROW(Inviluppo(true, 2, 1, c, env, false, 10, 0), DivisionByZero);
-    EXPECT_THROW(Inviluppo(true, 2, 1, Table2D(), env, false, 10, 1), SubscriptOutOfRange);
-    EXPECT_THROW(AdattaRetta(Table2D(4, 1), 2, a, true, 3, 0.0), SubscriptOutOfRange);
+    EXPECT_THROW(Envelope(true, 0, 2, c, env, true, 0, 1), SubscriptOutOfRange);  // no samples
+    EXPECT_THROW(Envelope(true, 2, 3, c, env, true, 0, 1), SubscriptOutOfRange);  // row 3
+    EXPECT_THROW(Envelope(true, 2, -1, c, env, true, 0, 1), SubscriptOutOfRange);
+    EXPECT_THROW(Envelope(true, 4, 2, c, env, true, 0, 1), SubscriptOutOfRange);  // columns
+    EXPECT_THROW(Envelope(true, 2, 1, c, env, false, 10, 1), SubscriptOutOfRange);
+    EXPECT_THROW(Envelope(true, 2, 1, c, env, false, 10, 0), DivisionByZero);
+    EXPECT_THROW(Envelope(true, 2, 1, Table2D(), env, false, 10, 1), SubscriptOutOfRange);
+    EXPECT_THROW(FitLine(Table2D(4, 1), 2, a, true, 3, 0.0), SubscriptOutOfRange);
 }
 
-TEST_F(TrovaRettaTest, ExtremeMagnitudesAndNaN) {
+TEST_F(LineFindingTest, ExtremeMagnitudesAndNaN) {
     // Tiny values: the fit scales, the total variation underflows to 0 and the
     // stand-in makes R2 0.
     EXPECT_EQ(Left(Env({0, 1e-300, 3e-300, 2e-300, 5e-300})), 0.0);
@@ -120,9 +120,9 @@ TEST_F(TrovaRettaTest, ExtremeMagnitudesAndNaN) {
     // Huge values overflow the residual sums.
     const Table2D huge = Env({0, 1e300, 3e300, 2e300, 5e300});
     EXPECT_THROW(Left(huge), OverflowError);
-    EXPECT_THROW(AdattaRetta(huge, 2, a, false, 4, 1e300), OverflowError);
+    EXPECT_THROW(FitLine(huge, 2, a, false, 4, 1e300), OverflowError);
     // A huge level over a flat envelope: nothing to explain.
-    EXPECT_EQ(AdattaRetta(Env(std::vector<double>(5, 1e300)), 2, a, false, 4, 1e300),
+    EXPECT_EQ(FitLine(Env(std::vector<double>(5, 1e300)), 2, a, false, 4, 1e300),
               0.0);
 
     // NaN in the first virtual sample becomes the envelope and is refused; in
@@ -130,11 +130,11 @@ TEST_F(TrovaRettaTest, ExtremeMagnitudesAndNaN) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const Table2D first = Cloud({{0, 0}, {nan, 1}, {2, 3}, {4, 4.5}, {5, 7}});
     Table2D e;
-    Inviluppo(true, 2, 4, first, e, true, 0, 1);
+    Envelope(true, 2, 4, first, e, true, 0, 1);
     EXPECT_THROW(Left(e), OverflowError);
-    Inviluppo(true, 2, 3, first, e, false, 5, 1);
-    EXPECT_THROW(AdattaRetta(e, 2, a, false, 1, 2.0), OverflowError);
-    Inviluppo(true, 2, 4, Cloud({{0, 0}, {1, nan}, {2, 3}, {4, 4.5}, {5, 7}}), e, true, 0, 1);
+    Envelope(true, 2, 3, first, e, false, 5, 1);
+    EXPECT_THROW(FitLine(e, 2, a, false, 1, 2.0), OverflowError);
+    Envelope(true, 2, 4, Cloud({{0, 0}, {1, nan}, {2, 3}, {4, 4.5}, {5, 7}}), e, true, 0, 1);
     EXPECT_EQ(e(1, 1), 1.0);
     const double r2 = Left(e);
     EXPECT_GT(r2, 0.9);

@@ -1,7 +1,7 @@
-// RegPol: least squares and analysis of variance against hand-checked fits
+// LeastSquares: least squares and analysis of variance against hand-checked fits
 // and the NIST StRD linear regression data sets, the upper-tail F probability
 // against an independent table, and bad input.
-#include "regression/regpol.h"
+#include "analysis/least_squares.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +29,12 @@ struct Fit {
     double chisq = -1.0;
 };
 
-// Fits the parameters lista(1 .. mfit) (all ma by default) of
+// Fits the parameters order(1 .. mfit) (all ma by default) of
 // y = a1 + a2 x + ... with every sig 0; the others keep their values from a.
-Fit Lfit(RegPol& r, const V& x, const V& y, int ma, V lista = {0, 1, 2, 3, 4, 5, 6}, int mfit = 0,
+Fit Lfit(LeastSquares& r, const V& x, const V& y, int ma, V order = {0, 1, 2, 3, 4, 5, 6}, int mfit = 0,
          V a = V(7, 0.0)) {
     Fit f{std::move(a), V(x.size(), 0.0)};
-    r.LFIT(x, y, f.sig, static_cast<int32_t>(x.size()) - 1, f.a, ma, lista, mfit ? mfit : ma,
+    r.Fit(x, y, f.sig, static_cast<int32_t>(x.size()) - 1, f.a, ma, order, mfit ? mfit : ma,
            f.covar, f.chisq);
     return f;
 }
@@ -54,9 +54,9 @@ struct Strd {
 class RegPolTest : public ::testing::Test {
   protected:
     // Analysis of variance of the line a(1) + a(2) x over x = 1, 2, 3.
-    AnovaResult Line(const V& y, const V& a) { return reg.ANOVARegPol(xs, y, 2, a, true, 0.0); }
+    AnovaResult Line(const V& y, const V& a) { return reg.AnalyseVariance(xs, y, 2, a, true, 0.0); }
     std::vector<std::string> messages;
-    RegPol reg{[this](const std::string& m) { messages.push_back(m); }};
+    LeastSquares reg{[this](const std::string& m) { messages.push_back(m); }};
     const V xs{0, 1, 2, 3};
 };
 
@@ -70,9 +70,9 @@ TEST_F(RegPolTest, StraightLinesByHand) {
 
     // Zero sig becomes 0.0001 in the caller's array: an unweighted fit with
     // slope Sxy / Sxx = 11 / 5 and chisq = RSS (residuals .3 -.9 .9 -.3) / 1e-8.
-    // lista (2, 1) gives the same fit with covar still in parameter order.
-    for (V lista : {V{0, 1, 2}, V{0, 2, 1}}) {
-        f = Lfit(reg, {0, 1, 2, 3, 4}, {0, 2, 3, 7, 8}, 2, lista);
+    // order (2, 1) gives the same fit with covar still in parameter order.
+    for (V order : {V{0, 1, 2}, V{0, 2, 1}}) {
+        f = Lfit(reg, {0, 1, 2, 3, 4}, {0, 2, 3, 7, 8}, 2, order);
         EXPECT_EQ(f.sig, (V{0, 1e-4, 1e-4, 1e-4, 1e-4}));
         EXPECT_NEAR(f.a[1], -0.5, 1e-15);
         EXPECT_NEAR(f.a[2], 2.2, 1e-15);
@@ -81,7 +81,7 @@ TEST_F(RegPolTest, StraightLinesByHand) {
         const double expected[2][2] = {{30, -10}, {-10, 4}};
         for (int i = 1; i <= 2; ++i)
             for (int j = 1; j <= 2; ++j)
-                EXPECT_NEAR(f.covar(i, j), 1e-8 * expected[i - 1][j - 1] / 20, 1e-22) << lista[1];
+                EXPECT_NEAR(f.covar(i, j), 1e-8 * expected[i - 1][j - 1] / 20, 1e-22) << order[1];
     }
 
     // A held parameter keeps its value: slope = sum x (y - 1.5) / sum x^2.
@@ -95,9 +95,9 @@ TEST_F(RegPolTest, StraightLinesByHand) {
 
 TEST_F(RegPolTest, ImproperListaShowsTheMessageAndLeavesResultsAlone) {
     // A parameter named twice; a parameter that does not exist.
-    for (auto [lista, mfit] : {std::pair{V{0, 1, 1}, 2}, std::pair{V{0, 3, 0, 0}, 1}}) {
+    for (auto [order, mfit] : {std::pair{V{0, 1, 1}, 2}, std::pair{V{0, 3, 0, 0}, 1}}) {
         messages.clear();
-        const Fit f = Lfit(reg, {0, 1, 2, 3}, {0, 1, 3, 5}, 2, lista, mfit, {0, 7, 8});
+        const Fit f = Lfit(reg, {0, 1, 2, 3}, {0, 1, 3, 5}, 2, order, mfit, {0, 7, 8});
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0], "Improper set in LISTA");
         EXPECT_EQ(f.a, (V{0, 7, 8}));
@@ -108,19 +108,19 @@ TEST_F(RegPolTest, ImproperListaShowsTheMessageAndLeavesResultsAlone) {
 
 TEST_F(RegPolTest, BasisLimitAndSingularSystems) {
     V af(6, -1.0);
-    reg.FUNCS(2.0, af, 5);
+    reg.PowerBasis(2.0, af, 5);
     EXPECT_EQ(af, (V{-1, 1, 2, 4, 8, 16}));
-    EXPECT_THROW(reg.FUNCS(1e200, af, 3), OverflowError);
+    EXPECT_THROW(reg.PowerBasis(1e200, af, 3), OverflowError);
     // Wampler1's degree-5 model needs a sixth basis function; so does ma = 6
     // without data.
     const Strd w("Wampler1");
     EXPECT_THROW(Lfit(reg, w.x, w.y, 6), SubscriptOutOfRange);
     EXPECT_THROW(Lfit(reg, {0.0}, {0.0}, 6), SubscriptOutOfRange);
     EXPECT_NO_THROW(Lfit(reg, w.x, w.y, 5));
-    reg.FGauss(1.25, V{0, 2.0, 1.0, 0.5}, 3);
-    EXPECT_DOUBLE_EQ(reg.afunc()[3], 2.0 * std::exp(-0.25));
-    EXPECT_THROW(reg.FGauss(1.0, V(7, 1.0), 6), SubscriptOutOfRange);
-    EXPECT_THROW(reg.FGauss(1.0, V{0, 1, 0, 0}, 3), DivisionByZero);
+    reg.GaussianBasis(1.25, V{0, 2.0, 1.0, 0.5}, 3);
+    EXPECT_DOUBLE_EQ(reg.basis()[3], 2.0 * std::exp(-0.25));
+    EXPECT_THROW(reg.GaussianBasis(1.0, V(7, 1.0), 6), SubscriptOutOfRange);
+    EXPECT_THROW(reg.GaussianBasis(1.0, V{0, 1, 0, 0}, 3), DivisionByZero);
 
     // A line that cannot be determined raises instead of returning a guess:
     // one point, repeated x, no data, x vanishing in single precision.
@@ -141,28 +141,28 @@ TEST_F(RegPolTest, ExtremeMagnitudesAndNaN) {
     EXPECT_THROW(Lfit(reg, {0, 1, kNaN, 2, 3}, x, 2), OverflowError);
 
     const V v{123.0, 2, 4, 9};  // position 0 never read
-    EXPECT_EQ(reg.Media(v), 5.0);
-    EXPECT_EQ(reg.Devianza(v), 26.0);
-    EXPECT_EQ(reg.DevianzaMediaEsterna(v, 4.0), 29.0);
-    EXPECT_THROW(reg.Media(V{0}), DivisionByZero);
-    EXPECT_EQ(reg.Devianza(V{0}), 0.0);
+    EXPECT_EQ(reg.Mean(v), 5.0);
+    EXPECT_EQ(reg.Deviance(v), 26.0);
+    EXPECT_EQ(reg.DevianceAbout(v, 4.0), 29.0);
+    EXPECT_THROW(reg.Mean(V{0}), DivisionByZero);
+    EXPECT_EQ(reg.Deviance(V{0}), 0.0);
     // Sums are carried wider than a double: only a result out of range overflows.
-    EXPECT_EQ(reg.Media(V{0, 1e308, 1e308}), 1e308);
-    EXPECT_THROW(reg.Devianza(V{0, 1e300, -1e300}), OverflowError);
-    EXPECT_THROW(reg.Devianza(V{0, 1, kNaN}), OverflowError);
+    EXPECT_EQ(reg.Mean(V{0, 1e308, 1e308}), 1e308);
+    EXPECT_THROW(reg.Deviance(V{0, 1e300, -1e300}), OverflowError);
+    EXPECT_THROW(reg.Deviance(V{0, 1, kNaN}), OverflowError);
 }
 
 TEST_F(RegPolTest, NistNorrisLineRSquaredAndF) {
     const Strd s("Norris");
     ASSERT_EQ(s.x.size(), 37u);
     const Fit f = Lfit(reg, s.x, s.y, 2);
-    const AnovaResult r = reg.ANOVARegPol(s.x, s.y, 2, f.a, true, 0.0);
+    const AnovaResult r = reg.AnalyseVariance(s.x, s.y, 2, f.a, true, 0.0);
     EXPECT_GE(s.Digits(f.a[1], "B0"), 10.0);
     EXPECT_GE(s.Digits(f.a[2], "B1"), 10.0);
     EXPECT_GE(s.Digits(r.R2, "r2"), 10.0);
     EXPECT_GE(s.Digits(r.F, "regression", 3), 10.0);
-    EXPECT_GE(s.Digits(r.DevianzaStimati, "regression", 1), 10.0);
-    EXPECT_GE(s.Digits(r.Errore, "residual", 1), 9.0);
+    EXPECT_GE(s.Digits(r.fittedDeviance, "regression", 1), 10.0);
+    EXPECT_GE(s.Digits(r.residualDeviance, "residual", 1), 9.0);
     EXPECT_GE(s.Digits(f.chisq * 1e-8, "residual", 1), 9.0);
     EXPECT_EQ(r.sign, "++");
 }
@@ -187,19 +187,19 @@ TEST_F(RegPolTest, NistPontiusQuadraticAndNoIntercept) {
 
 TEST_F(RegPolTest, AnovaOfSlopedAndHorizontalLines) {
     AnovaResult r = Line({0, 1, 2, 4}, {0, -2.0 / 3.0, 1.5});
-    EXPECT_NEAR(r.DevianzaStimati, 4.5, 1e-14);
+    EXPECT_NEAR(r.fittedDeviance, 4.5, 1e-14);
     EXPECT_NEAR(r.R2, 27.0 / 28.0, 1e-15);
-    EXPECT_NEAR(r.Errore, 1.0 / 6.0, 1e-14);
+    EXPECT_NEAR(r.residualDeviance, 1.0 / 6.0, 1e-14);
     EXPECT_NEAR(r.F, 27.0, 1e-12);
     // 1 and 1 degrees of freedom: P = 1 - 2 atan(sqrt(F)) / pi.
-    EXPECT_NEAR(r.prf, 1.0 - 2.0 * std::atan(std::sqrt(27.0)) / std::numbers::pi, 1e-14);
+    EXPECT_NEAR(r.probability, 1.0 - 2.0 * std::atan(std::sqrt(27.0)) / std::numbers::pi, 1e-14);
     EXPECT_EQ(r.sign, "ns");
     EXPECT_NEAR(reg.rootOneMinusR2(), std::sqrt(1.0 / 28.0), 1e-15);
 
     // A horizontal line explains nothing, whatever the data and the level.
     const V y{0, 3.3, -1, 8.25, 0.1, 2}, x5{0, 5, 6, 7, 8, 9};
     for (double level : {0.1, 2.0, -1e5}) {
-        r = reg.ANOVARegPol(x5, y, 2, V{}, false, level);
+        r = reg.AnalyseVariance(x5, y, 2, V{}, false, level);
         EXPECT_NEAR(r.R2, 0.0, 1e-20) << level;
         EXPECT_NEAR(r.F, 0.0, 1e-18);
         EXPECT_EQ(r.sign, "ns");
@@ -211,21 +211,21 @@ TEST_F(RegPolTest, AnovaAllEqualYUsesTheStandInTotal) {
     // Explained 2e-8 against the stand-in 1e-6.
     AnovaResult r = Line(y, {0, 5, 0.0001});
     EXPECT_NEAR(r.R2, 0.02, 1e-12);
-    EXPECT_NEAR(r.Errore, 0.98e-6, 1e-18);
+    EXPECT_NEAR(r.residualDeviance, 0.98e-6, 1e-18);
     // More than the stand-in is clipped below 1.
     r = Line(y, {0, 0, 1});
     EXPECT_EQ(r.R2, 0.999999);
     EXPECT_EQ(r.sign, "++");
     r = Line(y, {0, 5, 0});
     EXPECT_EQ(r.R2, 0.0);
-    EXPECT_EQ(r.prf, 1.0);
+    EXPECT_EQ(r.probability, 1.0);
 }
 
 TEST_F(RegPolTest, AnovaErrorsForNoDegreesOfFreedomPerfectFitAndBadNumbers) {
     const V y{0, 1, 3, 2}, a{0, 0.5, 0.5}, one{0, 2};
     for (int ma : {1, 3, 4})  // ma = 1, n = ma, n < ma
-        EXPECT_THROW(reg.ANOVARegPol(xs, y, ma, a, true, 0.0), DivisionByZero) << ma;
-    EXPECT_THROW(reg.ANOVARegPol(one, one, 2, a, false, 2.0), DivisionByZero);
+        EXPECT_THROW(reg.AnalyseVariance(xs, y, ma, a, true, 0.0), DivisionByZero) << ma;
+    EXPECT_THROW(reg.AnalyseVariance(one, one, 2, a, false, 2.0), DivisionByZero);
     EXPECT_THROW(Line({0, 1, 3, 5}, {0, -1, 2}), DivisionByZero);  // exactly -1 + 2x
     EXPECT_THROW(Line({0, 1, kNaN, 2}, a), OverflowError);
     EXPECT_THROW(Line(y, {0, kNaN, 0.5}), OverflowError);
@@ -245,8 +245,8 @@ TEST_F(RegPolTest, FProbabilityAgreesWithTheReferenceTableOnTheWholeGrid) {
         int d1, d2;
         double F, P;
         ASSERT_EQ(std::sscanf(line.c_str(), "%d,%d,%lf,%lf", &d1, &d2, &F, &P), 4) << line;
-        const FProbability r = reg.pf(F, d1, d2);
-        EXPECT_LE(std::abs(r.prf - P), 1e-10) << line << " got " << r.prf;
+        const FProbability r = reg.UpperTailF(F, d1, d2);
+        EXPECT_LE(std::abs(r.probability - P), 1e-10) << line << " got " << r.probability;
         // Marks follow wherever the reference is not within rounding of a limit.
         if (std::abs(P - 0.05) > 1e-12 && std::abs(P - 0.01) > 1e-12) {
             EXPECT_EQ(r.sign, P > 0.05 ? "ns" : (P >= 0.01 ? " +" : "++")) << line;
@@ -260,7 +260,7 @@ TEST_F(RegPolTest, FProbabilityClosedFormsAndMarkLimits) {
     // 2 and 2 degrees of freedom: P = 1 / (1 + F), landing on both limits,
     // which belong to " +".
     const struct {
-        double F, prf;
+        double F, probability;
         const char* sign;
     } marks[] = {{1, 0.5, "ns"},
                  {18.9999, 1 / 19.9999, "ns"},
@@ -268,45 +268,45 @@ TEST_F(RegPolTest, FProbabilityClosedFormsAndMarkLimits) {
                  {99, 0.01, " +"},
                  {99.0001, 1 / 100.0001, "++"}};
     for (const auto& m : marks) {
-        const FProbability r = reg.pf(m.F, 2, 2);
-        EXPECT_DOUBLE_EQ(r.prf, m.prf) << m.F;
+        const FProbability r = reg.UpperTailF(m.F, 2, 2);
+        EXPECT_DOUBLE_EQ(r.probability, m.probability) << m.F;
         EXPECT_EQ(r.sign, m.sign) << m.F;
     }
-    EXPECT_EQ(reg.pf(19, 2, 2).prf, 0.05);
-    EXPECT_EQ(reg.pf(99, 2, 2).prf, 0.01);
-    EXPECT_DOUBLE_EQ(reg.pf(1, 1, 1).prf, 0.5);  // theta = pi / 4
+    EXPECT_EQ(reg.UpperTailF(19, 2, 2).probability, 0.05);
+    EXPECT_EQ(reg.UpperTailF(99, 2, 2).probability, 0.01);
+    EXPECT_DOUBLE_EQ(reg.UpperTailF(1, 1, 1).probability, 0.5);  // theta = pi / 4
     for (double F : {0.3, 1.0, 7.5}) {
         // Both even: the d1-even series for d2 < d1, the d2-even one otherwise.
         const double x = 1.0 / (1.0 + 2.0 * F), y = 1.0 / (1.0 + F / 2.0);
-        EXPECT_NEAR(reg.pf(F, 4, 2).prf, x * (2.0 - x), 1e-15) << F;
-        EXPECT_NEAR(reg.pf(F, 2, 4).prf, y * y, 1e-15) << F;
+        EXPECT_NEAR(reg.UpperTailF(F, 4, 2).probability, x * (2.0 - x), 1e-15) << F;
+        EXPECT_NEAR(reg.UpperTailF(F, 2, 4).probability, y * y, 1e-15) << F;
     }
     // F with 1 and 2 degrees of freedom is t^2 with 2: P = 1 - t / sqrt(2 + t^2).
-    EXPECT_NEAR(reg.pf(4, 1, 2).prf, 1.0 - 2.0 / std::sqrt(6.0), 1e-15);
+    EXPECT_NEAR(reg.UpperTailF(4, 1, 2).probability, 1.0 - 2.0 / std::sqrt(6.0), 1e-15);
     // Degrees of freedom are rounded half to even.
-    EXPECT_EQ(reg.pf(3, 2.5, 3.5).prf, reg.pf(3, 2, 4).prf);
+    EXPECT_EQ(reg.UpperTailF(3, 2.5, 3.5).probability, reg.UpperTailF(3, 2, 4).probability);
 }
 
 TEST_F(RegPolTest, FProbabilityAtTheEdgesOfTheArguments) {
     const double inf = std::numeric_limits<double>::infinity();
     for (double d1 : {1, 2, 7, 8})
         for (double d2 : {1, 2, 7, 8}) {
-            EXPECT_EQ(reg.pf(0, d1, d2).prf, 1.0);
-            EXPECT_EQ(reg.pf(-3, d1, d2).prf, 1.0);
-            EXPECT_EQ(reg.pf(inf, d1, d2).prf, 0.0);
-            const FProbability huge = reg.pf(1e300, d1, d2), tiny = reg.pf(1e-300, d1, d2);
-            EXPECT_GE(huge.prf, 0.0);
-            EXPECT_LT(huge.prf, 1e-100);
+            EXPECT_EQ(reg.UpperTailF(0, d1, d2).probability, 1.0);
+            EXPECT_EQ(reg.UpperTailF(-3, d1, d2).probability, 1.0);
+            EXPECT_EQ(reg.UpperTailF(inf, d1, d2).probability, 0.0);
+            const FProbability huge = reg.UpperTailF(1e300, d1, d2), tiny = reg.UpperTailF(1e-300, d1, d2);
+            EXPECT_GE(huge.probability, 0.0);
+            EXPECT_LT(huge.probability, 1e-100);
             EXPECT_EQ(huge.sign, "++");
-            EXPECT_NEAR(tiny.prf, 1.0, 1e-15);
+            EXPECT_NEAR(tiny.probability, 1.0, 1e-15);
             EXPECT_EQ(tiny.sign, "ns");
         }
     for (auto [d1, d2] : {std::pair{1.0, 0.0}, {0.0, 5.0}, {3.0, -2.0}})
-        EXPECT_THROW(reg.pf(2, d1, d2), DivisionByZero) << d1 << " " << d2;
-    EXPECT_THROW(reg.pf(std::numeric_limits<double>::quiet_NaN(), 1, 1), OverflowError);
-    EXPECT_THROW(reg.pf(2, 1e12, 3), OverflowError);  // not a 32-bit whole number
+        EXPECT_THROW(reg.UpperTailF(2, d1, d2), DivisionByZero) << d1 << " " << d2;
+    EXPECT_THROW(reg.UpperTailF(std::numeric_limits<double>::quiet_NaN(), 1, 1), OverflowError);
+    EXPECT_THROW(reg.UpperTailF(2, 1e12, 3), OverflowError);  // not a 32-bit whole number
     // Many degrees of freedom: the loops end and the result is a probability.
-    const FProbability big = reg.pf(1.01, 30000, 30001);
-    EXPECT_GT(big.prf, 0.0);
-    EXPECT_LT(big.prf, 0.5);
+    const FProbability big = reg.UpperTailF(1.01, 30000, 30001);
+    EXPECT_GT(big.probability, 0.0);
+    EXPECT_LT(big.probability, 0.5);
 }

@@ -1,4 +1,4 @@
-#include "regression/regpol.h"
+#include "analysis/least_squares.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,9 +53,9 @@ double Finite(double v, const char* where) {
     return v;
 }
 
-// Parameter number k of lista as an index.
-int32_t ListaAt(std::span<const double> lista, int64_t k, const char* where) {
-    return RoundToInt32(At(lista, k, where));
+// Parameter number k of order as an index.
+int32_t OrderAt(std::span<const double> order, int64_t k, const char* where) {
+    return RoundToInt32(At(order, k, where));
 }
 
 // A dense matrix of the wide type addressed like Table2D.
@@ -136,43 +136,43 @@ const char* Mark(double p) {
 
 }  // namespace
 
-void RegPol::letNumbers(std::span<const double> theNumbers) {
-    dataCount_ = static_cast<int32_t>(UpperBound(theNumbers));
+void LeastSquares::SetDataCount(std::span<const double> values) {
+    dataCount_ = static_cast<int32_t>(UpperBound(values));
 }
 
-void RegPol::letNumbersA(std::span<const double> theNumbers) {
+void LeastSquares::SetCoefficients(std::span<const double> values) {
     for (int64_t i = 1; i <= kMaxCoefficients; ++i)
-        theNumbers_[static_cast<size_t>(i)] = At(theNumbers, i, "letNumbersA");
+        coefficients_[static_cast<size_t>(i)] = At(values, i, "SetCoefficients");
 }
 
-void RegPol::FUNCS(double XX, std::span<double> afunc, int32_t ma) const {
-    At(afunc, 1, "FUNCS") = 1.0;
+void LeastSquares::PowerBasis(double x, std::span<double> basis, int32_t ma) const {
+    At(basis, 1, "PowerBasis") = 1.0;
     for (int32_t j = 2; j <= ma; ++j)
-        At(afunc, j, "FUNCS") = Finite(At(afunc, j - 1, "FUNCS") * XX, "FUNCS");
+        At(basis, j, "PowerBasis") = Finite(At(basis, j - 1, "PowerBasis") * x, "PowerBasis");
 }
 
-void RegPol::FGauss(double z, std::span<const double> a, int32_t Na) {
-    std::span<double> af(afunc_);
-    for (int32_t i = 1; i <= Na - 1; i += 3) {
-        const double width = At(a, i + 2, "FGauss");
-        if (width == 0.0) throw DivisionByZero("FGauss");
-        const double arg = (z - At(a, i + 1, "FGauss")) / width;
+void LeastSquares::GaussianBasis(double z, std::span<const double> a, int32_t count) {
+    std::span<double> af(basis_);
+    for (int32_t i = 1; i <= count - 1; i += 3) {
+        const double width = At(a, i + 2, "GaussianBasis");
+        if (width == 0.0) throw DivisionByZero("GaussianBasis");
+        const double arg = (z - At(a, i + 1, "GaussianBasis")) / width;
         const double ex = std::exp(-arg * arg);
-        const double fac = At(a, i, "FGauss") * ex * 2.0 * arg;
-        At(af, i, "FGauss") = ex;
-        At(af, i + 1, "FGauss") = Finite(fac / width, "FGauss");
-        At(af, i + 2, "FGauss") = Finite(fac * arg / width, "FGauss");
+        const double fac = At(a, i, "GaussianBasis") * ex * 2.0 * arg;
+        At(af, i, "GaussianBasis") = ex;
+        At(af, i + 1, "GaussianBasis") = Finite(fac / width, "GaussianBasis");
+        At(af, i + 2, "GaussianBasis") = Finite(fac * arg / width, "GaussianBasis");
     }
 }
 
-bool RegPol::GAUSSJ(Table2D& a, int32_t N, Table2D& b, int32_t m) const {
-    CheckShape(a, N, N, "GAUSSJ");
-    CheckShape(b, N, m, "GAUSSJ");
+bool LeastSquares::SolveGaussJordan(Table2D& a, int32_t N, Table2D& b, int32_t m) const {
+    CheckShape(a, N, N, "SolveGaussJordan");
+    CheckShape(b, N, m, "SolveGaussJordan");
     return GaussJordan(a, N, b, m);
 }
 
-void RegPol::COVSRT(Table2D& covar, int32_t ma, std::span<const double> lista, int32_t mfit) const {
-    const char* where = "COVSRT";
+void LeastSquares::SortCovariance(Table2D& covar, int32_t ma, std::span<const double> order, int32_t mfit) const {
+    const char* where = "SortCovariance";
     CheckShape(covar, std::max(ma, 1), std::max(ma, 1), where);
     for (int32_t j = 1; j <= ma - 1; ++j)
         for (int32_t i = j + 1; i <= ma; ++i) covar(i, j) = 0.0;
@@ -183,8 +183,8 @@ void RegPol::COVSRT(Table2D& covar, int32_t ma, std::span<const double> lista, i
     };
     for (int32_t i = 1; i <= mfit - 1; ++i) {
         for (int32_t j = i + 1; j <= mfit; ++j) {
-            const int32_t li = ListaAt(lista, i, where);
-            const int32_t lj = ListaAt(lista, j, where);
+            const int32_t li = OrderAt(order, i, where);
+            const int32_t lj = OrderAt(order, j, where);
             if (lj > li)
                 cov(lj, li) = cov(i, j);
             else
@@ -196,28 +196,28 @@ void RegPol::COVSRT(Table2D& covar, int32_t ma, std::span<const double> lista, i
         cov(1, j) = cov(j, j);
         cov(j, j) = 0.0;
     }
-    const int32_t l1 = ListaAt(lista, 1, where);
+    const int32_t l1 = OrderAt(order, 1, where);
     cov(l1, l1) = swap;
     for (int32_t j = 2; j <= mfit; ++j) {
-        const int32_t lj = ListaAt(lista, j, where);
+        const int32_t lj = OrderAt(order, j, where);
         cov(lj, lj) = cov(1, j);
     }
     for (int32_t j = 2; j <= ma; ++j)
         for (int32_t i = 1; i <= j - 1; ++i) cov(i, j) = cov(j, i);
 }
 
-void RegPol::LFIT(std::span<const double> X, std::span<const double> Y, std::span<double> sig,
-                  int32_t NDATA, std::span<double> a, int32_t ma, std::span<double> lista,
+void LeastSquares::Fit(std::span<const double> X, std::span<const double> Y, std::span<double> sig,
+                  int32_t count, std::span<double> a, int32_t ma, std::span<double> order,
                   int32_t mfit, Table2D& covar, double& chisq) {
-    const char* where = "LFIT";
-    // Parameters not fitted are appended to lista after the fitted ones.
+    const char* where = "Fit";
+    // Parameters not fitted are appended to order after the fitted ones.
     int32_t kk = mfit + 1;
     for (int32_t j = 1; j <= ma; ++j) {
         int32_t ihit = 0;
         for (int32_t k = 1; k <= mfit; ++k)
-            if (ListaAt(lista, k, where) == j) ++ihit;
+            if (OrderAt(order, k, where) == j) ++ihit;
         if (ihit == 0) {
-            At(lista, kk, where) = j;
+            At(order, kk, where) = j;
             ++kk;
         } else if (ihit > 1) {
             if (onMessage_) onMessage_("Improper set in LISTA");
@@ -228,19 +228,19 @@ void RegPol::LFIT(std::span<const double> X, std::span<const double> Y, std::spa
         if (onMessage_) onMessage_("Improper set in LISTA");
         return;
     }
-    // afunc has room for five basis functions and no more.
-    if (ma > kMaxCoefficients) throw SubscriptOutOfRange("LFIT: afunc");
+    // basis has room for five basis functions and no more.
+    if (ma > kMaxCoefficients) throw SubscriptOutOfRange("Fit: basis");
     CheckShape(covar, std::max(ma, 1), std::max(ma, 1), where);
     std::vector<int32_t> idx(static_cast<size_t>(std::max(ma, 0)) + 1, 0);
-    for (int32_t j = 1; j <= ma; ++j) idx[j] = ListaAt(lista, j, where);
+    for (int32_t j = 1; j <= ma; ++j) idx[j] = OrderAt(order, j, where);
 
     // Normal equations of the fitted parameters.
     const int32_t nf = std::max(mfit, 0);
     WideMatrix alpha(nf + 1, nf + 1);
     WideMatrix beta(nf + 1, 2);
-    std::span<double> af(afunc_);
-    for (int32_t i = 1; i <= NDATA; ++i) {
-        FUNCS(At(X, i, where), af, ma);
+    std::span<double> af(basis_);
+    for (int32_t i = 1; i <= count; ++i) {
+        PowerBasis(At(X, i, where), af, ma);
         Wide ym = At(Y, i, where);
         for (int32_t j = mfit + 1; j <= ma; ++j)
             ym -= Wide(At(a, idx[j], where)) * Wide(At(af, idx[j], where));
@@ -262,7 +262,7 @@ void RegPol::LFIT(std::span<const double> X, std::span<const double> Y, std::spa
     }
 
     // A singular system has no unique solution: reported, not guessed at.
-    if (!GaussJordan(alpha, mfit, beta, 1)) throw DivisionByZero("LFIT: singular matrix");
+    if (!GaussJordan(alpha, mfit, beta, 1)) throw DivisionByZero("Fit: singular matrix");
 
     for (int32_t j = 1; j <= mfit; ++j) {
         At(a, idx[j], where) = Finite(static_cast<double>(beta(j, 1)), where);
@@ -271,8 +271,8 @@ void RegPol::LFIT(std::span<const double> X, std::span<const double> Y, std::spa
     }
 
     double sum = 0.0;
-    for (int32_t i = 1; i <= NDATA; ++i) {
-        FUNCS(X[static_cast<size_t>(i)], af, ma);
+    for (int32_t i = 1; i <= count; ++i) {
+        PowerBasis(X[static_cast<size_t>(i)], af, ma);
         double s = 0.0;
         for (int32_t j = 1; j <= ma; ++j) s += At(a, j, where) * af[static_cast<size_t>(j)];
         const double r = (Y[static_cast<size_t>(i)] - s) / sig[static_cast<size_t>(i)];
@@ -280,69 +280,69 @@ void RegPol::LFIT(std::span<const double> X, std::span<const double> Y, std::spa
     }
     chisq = Finite(sum, where);
 
-    COVSRT(covar, ma, lista, mfit);
+    SortCovariance(covar, ma, order, mfit);
 }
 
 // Sums are accumulated in extended precision: the F statistic is built from
 // 1 - R2 and so magnifies every rounding of the sums of squares.
-double RegPol::Media(std::span<const double> theNumbers) const {
-    const int64_t n = UpperBound(theNumbers);
-    if (n == 0) throw DivisionByZero("Media");
+double LeastSquares::Mean(std::span<const double> values) const {
+    const int64_t n = UpperBound(values);
+    if (n == 0) throw DivisionByZero("Mean");
     long double s = 0.0L;
-    for (int64_t i = 1; i <= n; ++i) s += theNumbers[static_cast<size_t>(i)];
-    return Finite(static_cast<double>(s / static_cast<long double>(n)), "Media");
+    for (int64_t i = 1; i <= n; ++i) s += values[static_cast<size_t>(i)];
+    return Finite(static_cast<double>(s / static_cast<long double>(n)), "Mean");
 }
 
-double RegPol::Devianza(std::span<const double> theNumbers) const {
-    const int64_t n = UpperBound(theNumbers);
+double LeastSquares::Deviance(std::span<const double> values) const {
+    const int64_t n = UpperBound(values);
     if (n == 0) return 0.0;
-    return DevianzaMediaEsterna(theNumbers, Media(theNumbers));
+    return DevianceAbout(values, Mean(values));
 }
 
-double RegPol::DevianzaMediaEsterna(std::span<const double> theNumbers, double m) const {
-    const int64_t n = UpperBound(theNumbers);
+double LeastSquares::DevianceAbout(std::span<const double> values, double m) const {
+    const int64_t n = UpperBound(values);
     long double d = 0.0L;
     for (int64_t i = 1; i <= n; ++i) {
-        const long double e = static_cast<long double>(theNumbers[static_cast<size_t>(i)]) - m;
+        const long double e = static_cast<long double>(values[static_cast<size_t>(i)]) - m;
         d += e * e;
     }
-    return Finite(static_cast<double>(d), "Devianza");
+    return Finite(static_cast<double>(d), "Deviance");
 }
 
-AnovaResult RegPol::ANOVARegPol(std::span<const double> X, std::span<const double> Y, int32_t ma,
-                                std::span<const double> a, bool Sinistra, double ValoreRetta) {
-    const char* where = "ANOVARegPol";
+AnovaResult LeastSquares::AnalyseVariance(std::span<const double> X, std::span<const double> Y, int32_t ma,
+                                std::span<const double> a, bool sloped, double level) {
+    const char* where = "AnalyseVariance";
     const int64_t n = UpperBound(X);
     std::vector<double> fitted(static_cast<size_t>(n) + 1, 0.0);
-    if (Sinistra) {
+    if (sloped) {
         const double a1 = At(a, 1, where);
         const double a2 = At(a, 2, where);
         for (int64_t i = 1; i <= n; ++i)
             fitted[static_cast<size_t>(i)] = Finite(a2 * X[static_cast<size_t>(i)] + a1, where);
     } else {
-        for (int64_t i = 1; i <= n; ++i) fitted[static_cast<size_t>(i)] = ValoreRetta;
+        for (int64_t i = 1; i <= n; ++i) fitted[static_cast<size_t>(i)] = level;
     }
 
     AnovaResult r;
-    r.DevianzaStimati = Devianza(fitted);
-    double ssTot = Devianza(Y);
+    r.fittedDeviance = Deviance(fitted);
+    double ssTot = Deviance(Y);
     // Flat data has no variation to explain; a small stand-in keeps R2 defined.
     if (ssTot == 0.0) ssTot = 0.000001;
-    r.R2 = Finite(r.DevianzaStimati / ssTot, where);
+    r.R2 = Finite(r.fittedDeviance / ssTot, where);
     if (r.R2 > 1.0) r.R2 = 0.999999;
     oneMinusR2_ = 1.0 - r.R2;
     rootOneMinusR2_ = std::sqrt(oneMinusR2_);
-    r.Errore = ssTot * (1.0 - r.R2);
+    r.residualDeviance = ssTot * (1.0 - r.R2);
 
     // Negative degrees of freedom (fewer points than coefficients) are as
     // meaningless as none, so they raise the same error.
-    if (ma <= 1 || n <= ma) throw DivisionByZero("ANOVARegPol: no degrees of freedom");
-    const double meanSquareError = r.Errore / static_cast<double>(n - ma);
-    if (meanSquareError == 0.0) throw DivisionByZero("ANOVARegPol: perfect fit");
-    r.F = Finite((r.DevianzaStimati / static_cast<double>(ma - 1)) / meanSquareError, where);
+    if (ma <= 1 || n <= ma) throw DivisionByZero("AnalyseVariance: no degrees of freedom");
+    const double meanSquareError = r.residualDeviance / static_cast<double>(n - ma);
+    if (meanSquareError == 0.0) throw DivisionByZero("AnalyseVariance: perfect fit");
+    r.F = Finite((r.fittedDeviance / static_cast<double>(ma - 1)) / meanSquareError, where);
 
-    const FProbability p = pf(r.F, ma - 1, static_cast<double>(n - ma));
-    r.prf = p.prf;
+    const FProbability p = UpperTailF(r.F, ma - 1, static_cast<double>(n - ma));
+    r.probability = p.probability;
     r.sign = p.sign;
     return r;
 }
@@ -353,12 +353,12 @@ AnovaResult RegPol::ANOVARegPol(std::span<const double> X, std::span<const doubl
 // land on the marks' limits (F = 19 or 99 with 2 and 2 degrees of freedom:
 // 0.05 and 0.01) get the mark of the limit. A term loop stops early once its
 // term is exactly 0: every later term would be 0 as well.
-FProbability RegPol::pf(double F, double glt, double gle) const {
+FProbability LeastSquares::UpperTailF(double F, double numeratorDf, double denominatorDf) const {
     using Real = long double;
-    const int32_t d1 = RoundToInt32(glt);
-    const int32_t d2 = RoundToInt32(gle);
-    if (d2 == 0 || d1 <= 0 || d2 < 0) throw DivisionByZero("pf: degrees of freedom");
-    if (std::isnan(F)) throw OverflowError("pf");
+    const int32_t d1 = RoundToInt32(numeratorDf);
+    const int32_t d2 = RoundToInt32(denominatorDf);
+    if (d2 == 0 || d1 <= 0 || d2 < 0) throw DivisionByZero("UpperTailF: degrees of freedom");
+    if (std::isnan(F)) throw OverflowError("UpperTailF");
 
     const Real n1 = d1;
     const Real n2 = d2;
@@ -414,12 +414,12 @@ FProbability RegPol::pf(double F, double glt, double gle) const {
             }
             P = 1 - 2 * g / std::numbers::pi_v<Real>;
         }
-        if (!IsFinite(P)) throw OverflowError("pf");
+        if (!IsFinite(P)) throw OverflowError("UpperTailF");
         // Cancellation can leave a few units of rounding outside [0, 1].
         P = std::clamp(P, Real(0), Real(1));
     }
-    const double prf = static_cast<double>(P);
-    return FProbability{prf, Mark(prf)};
+    const double probability = static_cast<double>(P);
+    return FProbability{probability, Mark(probability)};
 }
 
 }  // namespace velta
