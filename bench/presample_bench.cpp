@@ -9,7 +9,7 @@
 
 namespace {
 
-void BM_ComputePreSampleStats(benchmark::State& state) {
+void BM_AcceptPilot(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     velta::Session s;
     std::mt19937_64 gen(42);
@@ -22,6 +22,6 @@ void BM_ComputePreSampleStats(benchmark::State& state) {
         benchmark::DoNotOptimize(ok);
     }
 }
-BENCHMARK(BM_ComputePreSampleStats)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AcceptPilot)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace

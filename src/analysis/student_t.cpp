@@ -17,8 +17,8 @@ const double StudentTable::values[3][31] = {
      2.81,  2.80, 2.79, 2.78, 2.77, 2.76, 2.76, 2.75, 2.57},
 };
 
-double tStud(std::string_view alpha, int32_t N) {
-    if (N < 1 || N > 32) throw SubscriptOutOfRange("tStud");
+double TableQuantile(std::string_view alpha, int32_t N) {
+    if (N < 1 || N > 32) throw SubscriptOutOfRange("TableQuantile");
     int row = -1;
     if (alpha == "0.10")
         row = 0;
@@ -30,9 +30,9 @@ double tStud(std::string_view alpha, int32_t N) {
     return StudentTable::values[row][N - 2];
 }
 
-int32_t StudentSearch(double s, double d, std::string_view alpha) {
+int32_t StudentTSize(double s, double d, std::string_view alpha) {
     for (int32_t n = 2; n <= kLastStudentSize; ++n) {
-        const double e = s / std::pow(static_cast<double>(n), 0.5) * tStud(alpha, n);
+        const double e = s / std::pow(static_cast<double>(n), 0.5) * TableQuantile(alpha, n);
         if (e <= d) return n;
     }
     return kNoStudentSize;

@@ -7,7 +7,7 @@
 
 namespace velta {
 
-// StudentSampleSize while none has been found.
+// What StudentTSize gives when no size is found.
 inline constexpr int32_t kNoStudentSize = 9999;
 // The search stops at this n; the table's last entry (infinite degrees of
 // freedom) is never used by it.
@@ -23,8 +23,8 @@ struct StudentTable {
 // t for sample size N at the alpha named by `alpha` ("0.10", "0.05" or
 // "0.01"; any other text gives 0). N = 1 gives 0; N outside 1 .. 32:
 // SubscriptOutOfRange.
-double tStud(std::string_view alpha, int32_t N);
+double TableQuantile(std::string_view alpha, int32_t N);
 // The smallest n in 2 .. 31 with s / sqrt(n) * t(n) <= d, or kNoStudentSize.
-int32_t StudentSearch(double s, double d, std::string_view alpha);
+int32_t StudentTSize(double s, double d, std::string_view alpha);
 
 }  // namespace velta

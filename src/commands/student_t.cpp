@@ -38,7 +38,7 @@ void StudentT(Session& s, Platform& ui) {
     const Trimming* t = s.analysis.trimming();
     if (!t) return;
 
-    const int32_t n = StudentSearch(*sd, *d, s.inputs.alpha);
+    const int32_t n = StudentTSize(*sd, *d, s.inputs.alpha);
     // The largest size the charts hold.
     const int32_t largest = pilot->Size() - 1;
     if (n == kNoStudentSize) {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "data/spreadsheet.h"
-#include "model/grid.h"
+#include "view/grid.h"
 #include "platform/platform.h"
 
 namespace velta {

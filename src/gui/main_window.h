@@ -9,7 +9,7 @@
 #include "gui/about_window.h"
 #include "gui/help_window.h"
 #include "gui/progress_window.h"
-#include "model/grid.h"
+#include "view/grid.h"
 #include "platform/qt/qt_platform.h"
 #include "view/session.h"
 #include "view/window_view.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "analysis/analysis.h"
-#include "model/grid.h"
+#include "view/grid.h"
 
 namespace velta {
 

@@ -235,7 +235,7 @@ void Step(std::mt19937& g, Session& s, ScriptedPlatform& ui, Inputs& in, std::st
                 const auto sd = ParseStudentSd(t[2]);
                 const auto d = ParseMaxError(t[1]);
                 if (sd && d) {
-                    const int32_t n = StudentSearch(*sd, *d, t[0]);
+                    const int32_t n = StudentTSize(*sd, *d, t[0]);
                     if (n != kNoStudentSize && n <= a.pilot()->Size() - 1) in.studentT = t;
                 }
             }

@@ -9,7 +9,7 @@
 #include <QTableView>
 #include <cstdint>
 
-#include "model/grid.h"
+#include "view/grid.h"
 
 namespace velta::qt {
 

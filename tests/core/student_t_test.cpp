@@ -42,7 +42,7 @@ TEST(StudentTable, EveryEntryIsTheQuantileToTwoDecimals) {
     for (int a = 0; a < 3; ++a)
         for (int32_t n = 2; n <= 32; ++n) {
             const double q = kReferenceQuantiles[a][n - 2];
-            const double t = tStud(alphas[a], n);
+            const double t = TableQuantile(alphas[a], n);
             EXPECT_EQ(t, StudentTable::values[a][n - 2]);
             EXPECT_LE(t, q + 0.005 + 1e-9) << alphas[a] << " n=" << n;
             const double below = (a == 2 && n == 13) ? 0.015 : 0.01;
@@ -59,12 +59,12 @@ TEST(StudentTable, LookupEdges) {
         {"0.05", 2, 12.71}, {"0.05", 32, 1.96}, {"0.01", 2, 63.66}, {"0.10", 31, 1.70},
         {"0.05", 1, 0.0},   {"0.5", 10, 0.0},   {"", 10, 0.0},      {"0.050", 10, 0.0},
     };
-    for (const auto& c : cases) EXPECT_EQ(tStud(c.alpha, c.n), c.t) << c.alpha << " " << c.n;
-    EXPECT_THROW(tStud("0.05", 0), SubscriptOutOfRange);
-    EXPECT_THROW(tStud("0.05", 33), SubscriptOutOfRange);
+    for (const auto& c : cases) EXPECT_EQ(TableQuantile(c.alpha, c.n), c.t) << c.alpha << " " << c.n;
+    EXPECT_THROW(TableQuantile("0.05", 0), SubscriptOutOfRange);
+    EXPECT_THROW(TableQuantile("0.05", 33), SubscriptOutOfRange);
 }
 
-TEST(StudentSearch, SmallestSufficientSize) {
+TEST(StudentTSize, SmallestSufficientSize) {
     struct Case {
         double s, d;
         const char* alpha;
@@ -80,7 +80,7 @@ TEST(StudentSearch, SmallestSufficientSize) {
         {1.0, 2.04 / std::sqrt(31.0), "0.05", 31},  // the bound itself is accepted
     };
     for (const auto& c : cases)
-        EXPECT_EQ(StudentSearch(c.s, c.d, c.alpha), c.n) << c.s << " " << c.d << " " << c.alpha;
+        EXPECT_EQ(StudentTSize(c.s, c.d, c.alpha), c.n) << c.s << " " << c.d << " " << c.alpha;
 }
 
 // A session trimmed by hand: N units, V virtual samples, jump J. Row r of the

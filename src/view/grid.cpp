@@ -1,4 +1,4 @@
-#include "model/grid.h"
+#include "view/grid.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 #pragma once
-// The spreadsheet grid behind sprMain, sprRep and sprReport: cells of text
+// A spreadsheet grid (the sampling units, the result grids): cells of text
 // addressed by column and row from 1, with row 0 the header row and column 0
 // the row-number column. Views render from it; file reading and writing live
 // in the spreadsheet module.
