@@ -8,6 +8,7 @@
 #include "charts/manual.h"
 #include "cli/output_file.h"
 #include "cli/tables.h"
+#include "data/pilot_column.h"
 #include "data/presample.h"
 #include "engine/random.h"
 
@@ -67,11 +68,17 @@ bool AcceptSheetColumn(Analysis& a, BatchPlatform& ui, const ImportedSheet& shee
     ResetWorkspace(a.ws);
     a.file = sheet.fileName;
     a.column = sheet.data.column;
-    if (IsColumnHeader(sheet.data)) a.header = sheet.data.Text(0);
+    const PilotColumn pilot = ReadPilotColumn(sheet.data);
+    if (pilot.hasHeader) a.header = pilot.header;
     const StepRecord& s = Record(
         a, ui, "Open", [&] { return AcceptImportedSheet(a.ws, ui, sheet) ? "done" : "failed"; });
-    if (s.status != "done") a.Fail(kExitBadInput);
-    return s.status == "done";
+    if (s.status != "done") {
+        a.Fail(kExitBadInput);
+        return false;
+    }
+    a.missingCount = pilot.missingCount;
+    a.missingCells = pilot.missingCells;
+    return true;
 }
 
 bool AcceptValues(Analysis& a, BatchPlatform& ui, const std::vector<std::string>& values) {

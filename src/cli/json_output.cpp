@@ -96,6 +96,7 @@ Json AnalysisJson(const Analysis& a, const Options& o) {
     input["sheet"] = Text(a.sheet);
     input["column"] = ColumnLetter(a.column);
     input["header"] = Text(a.header);
+    input["missingValues"] = {{"count", a.missingCount}, {"cells", a.missingCells}};
     const auto x = ReadPreSample(ws.sprMain);
     const bool accepted = ws.PreSampleReady == "1" && x;
     input["N"] = accepted ? Json(static_cast<int32_t>(x->size()) - 1) : Json(nullptr);

@@ -25,6 +25,7 @@ inline constexpr const char* kImportFailedMessage = "Import did not succeed.";
 inline constexpr const char* kResultTitle = "Result";
 inline constexpr const char* kFileMissingMessage = "File not exit";
 inline constexpr const char* kSheetChoiceTitle = "selection of sheet";
+inline constexpr const char* kColumnChoiceTitle = "selection of column";
 inline constexpr const char* kSavedSheetName = "sheet1";
 
 enum class ImportStatus { Imported, Cancelled, Failed };
@@ -34,21 +35,27 @@ struct ImportedSheet {
     SheetColumn data;
 };
 
-// Asks for a file and, for a workbook of several sheets, for a sheet, and
-// reads that sheet. Every failure has been told to the user once when it
-// returns Failed; Cancelled means the user backed out and nothing was said.
-// `column` (0-based) is the column read: Open reads the first, the command
-// line may ask for another; out.data.sheetCols tells how many there are.
+// Asks for a file; for a workbook of several sheets, for a sheet; and when
+// row 1 of the sheet has more than one filled cell, for a column (an input
+// box that lists them, answered with a letter, a number or a header). Then
+// reads that column of that sheet. Every failure has been told to the user
+// once when it returns Failed; Cancelled means the user backed out and
+// nothing was said. `column` (0-based) is the column read when nothing is
+// asked, and the question's default answer: Open passes the first, the
+// command line the one it was given; out.data.sheetCols tells how many there are.
 ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column = 0);
 
 // The sheet-choice prompt for these sheet names.
 std::string SheetChoicePrompt(const std::vector<std::string>& names);
+// The column-choice prompt for the row-1 cells of a sheet.
+std::string ColumnChoicePrompt(const SheetColumn& sheet);
 
-// Puts column 1 of a sheet into a one-column grid: sheet row 1 into grid row
-// 1, unless IsColumnHeader, when row 1 is left out (Open gives the column
-// its own header). Returns the number of sheet rows left out (0 or 1).
+// Puts the values of a column into a one-column grid, rows 1 .. N, without
+// its header and its missing-value cells (Open gives the column its own
+// header). Returns 1 when row 1 was a header, else 0.
 int32_t LoadSheetIntoGrid(const SheetColumn& sheet, Grid& grid);
-// The first cell of the column is a text without any digit: a header.
+// The first cell of the column is a header text (IsHeaderText): not a
+// number, not a missing-value mark, not starting like a number.
 bool IsColumnHeader(const SheetColumn& sheet);
 
 // Open: the file is read first; only a sheet read successfully and accepted
@@ -56,9 +63,11 @@ bool IsColumnHeader(const SheetColumn& sheet);
 // ready). Anything else leaves the workspace as it was.
 void mnuOpen_Click(Workspace& ws, Platform& ui);
 
-// The second half of Open: puts a sheet read by ImportSpreadsheet into
-// sprMain and accepts column 1 as the pre-sample. Returns true when it was
-// accepted; otherwise the workspace is as it was and the user has been told.
+// The second half of Open: reads the column read by ImportSpreadsheet as a
+// pilot sample (ReadPilotColumn), puts its values into sprMain and accepts
+// them as the pre-sample; missing-value cells skipped are said in one
+// information message after that. Returns true when it was accepted;
+// otherwise the workspace is as it was and the user has been told.
 bool AcceptImportedSheet(Workspace& ws, Platform& ui, const ImportedSheet& sheet);
 
 // Saves sprMain column 1 (and its header text) as sheet "sheet1" of an .xls

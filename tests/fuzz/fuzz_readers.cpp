@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if ((mode & 3) == 0 && !withFreexl) {
         const std::vector<uint8_t> file(body.begin(), body.end());
         for (const velta::XlsFormulaCell& c : velta::XlsFormulaColumn(file, sheet))
-            if (c.row < 0 || c.row > 65535 ||
-                (c.text.empty() == c.note.empty() && c.row < velta::kMaxColumnRows))
+            if (c.row < 0 || c.row > 65535 || c.col < 0 || c.col > 65535 ||
+                c.text.empty() == c.note.empty())
                 std::abort();
         return 0;
     }
