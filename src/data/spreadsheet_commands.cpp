@@ -70,8 +70,14 @@ std::string SheetChoicePrompt(const std::vector<std::string>& names) {
 std::string ColumnChoicePrompt(const SheetColumn& sheet) {
     std::string p = "Found " + std::to_string(sheet.firstRowFilled) + " filled columns in row 1\r\r";
     for (const auto& [col, text] : sheet.firstRow) {
-        // One line each: line breaks of a header become spaces, long ones are cut.
-        std::string shown = text.size() > 60 ? text.substr(0, 57) + "..." : text;
+        // One line each: line breaks of a header become spaces, long ones are
+        // cut (between two UTF-8 characters).
+        std::string shown = text;
+        if (shown.size() > 60) {
+            size_t cut = 57;
+            while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;
+            shown = shown.substr(0, cut) + "...";
+        }
         std::replace_if(shown.begin(), shown.end(), [](char c) { return c == '\r' || c == '\n'; },
                         ' ');
         p += ColumnName(col) + ")  " + shown + "\r";

@@ -629,6 +629,18 @@ TEST(OpenCommand, WhichColumnIsAsked) {
     }
 }
 
+TEST(OpenCommand, ColumnQuestionShowsEachHeaderOnOneShortLine) {
+    SheetColumn sheet;
+    sheet.firstRowFilled = 3;
+    std::string wide, cut;
+    for (int i = 0; i < 40; ++i) wide += "ö";  // two bytes each
+    for (int i = 0; i < 28; ++i) cut += "ö";   // 57 bytes would split the 29th
+    sheet.firstRow = {{0, wide}, {1, "Leaf\nlength"}, {27, "(a date)"}};
+    EXPECT_EQ(ColumnChoicePrompt(sheet),
+              "Found 3 filled columns in row 1\r\rA)  " + cut +
+                  "...\rB)  Leaf length\rAB)  (a date)\r\r\rplease, select the letter of the column");
+}
+
 // Rows of a text file wider than a sheet: column A is read like any other.
 TEST(OpenCommand, WideTextRowsAreReadAndListedShort) {
     TempDir dir;

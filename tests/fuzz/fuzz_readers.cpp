@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // refused with a message.
     auto checkPilot = [](const velta::SheetColumn& column) {
         const velta::PilotColumn p = velta::ReadPilotColumn(column);
-        if (p.accepted == p.message.empty() || p.texts.size() != p.values.size() ||
+        if (p.accepted != p.message.empty() || p.texts.size() != p.values.size() ||
             p.missingCells.size() > velta::kMaxListedMissingCells ||
             static_cast<int64_t>(p.missingCells.size()) > p.missingCount)
             std::abort();
