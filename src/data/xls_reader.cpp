@@ -46,12 +46,28 @@ class XlsReader : public WorkbookReader {
         out = SheetColumn{};
         out.column = want;
         out.sheetCols = cols;
+        // Formula, boolean and error cells, which FreeXL misreads: ours win.
+        std::ifstream in(path_, std::ios::binary);
+        const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
+                                        std::istreambuf_iterator<char>());
+        const std::vector<XlsFormulaCell> walked = XlsFormulaCells(file, index, want);
+        std::map<int32_t, const XlsFormulaCell*> ours;
+        for (const XlsFormulaCell& f : walked)
+            if (f.col == want) ours[f.row] = &f;
         // Dimensions are counts of rows and columns; only the wanted column is
-        // read, and row 1 for the column question.
-        for (unsigned int r = 0; want >= 0 && want < cols && r < rows; ++r) {
-            std::string text, note;
-            if (!CellContent(r, static_cast<unsigned short>(want), text, note)) continue;
+        // read, in row order, and row 1 for the column question.
+        const unsigned int last =
+            std::max<unsigned int>(rows, ours.empty() ? 0u : ours.rbegin()->first + 1u);
+        for (unsigned int r = 0; want >= 0 && r < last; ++r) {
             const auto row = static_cast<int32_t>(r);
+            std::string text, note;
+            if (const auto f = ours.find(row); f != ours.end()) {
+                text = f->second->text;
+                note = f->second->note;
+            } else if (r >= rows || want >= cols ||
+                       !CellContent(r, static_cast<unsigned short>(want), text, note)) {
+                continue;
+            }
             if (!(note.empty() ? out.Set(row, text) : out.Refuse(row, note))) break;
         }
         std::map<int32_t, std::string> firstRow;
@@ -59,14 +75,8 @@ class XlsReader : public WorkbookReader {
             std::string text, note;
             if (CellContent(0, c, text, note)) firstRow[c] = note.empty() ? text : NoteLabel(note);
         }
-        // Formula, boolean and error cells, which FreeXL misreads: ours win.
-        std::ifstream in(path_, std::ios::binary);
-        const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
-                                        std::istreambuf_iterator<char>());
-        for (const XlsFormulaCell& f : XlsFormulaCells(file, index, want)) {
-            if (f.col == want) f.note.empty() ? out.Set(f.row, f.text) : out.Refuse(f.row, f.note);
+        for (const XlsFormulaCell& f : walked)
             if (f.row == 0) firstRow[f.col] = f.note.empty() ? f.text : NoteLabel(f.note);
-        }
         for (const auto& [c, text] : firstRow) out.NoteFirstRow(c, 1, text);
         return true;
     }
