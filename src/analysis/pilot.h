@@ -26,6 +26,7 @@ struct PilotSource {
     std::string sheet;   // the sheet's name, "" when not known
     int32_t column = 0;  // 0-based column of the sheet
     std::string header;  // the column's header text, "" when none
+    int64_t missingCount = 0;  // cells skipped as missing values
 };
 
 struct Pilot {

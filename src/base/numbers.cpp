@@ -1,5 +1,6 @@
 #include "base/numbers.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -24,17 +25,17 @@ std::string Printf(const char* fmt, double v, int prec) {
     return buf;
 }
 
-std::string_view Trimmed(std::string_view text) {
+}  // namespace
+
+std::string_view TrimBlanks(std::string_view text) {
     size_t b = 0, e = text.size();
     while (b < e && IsBlank(text[b])) ++b;
     while (e > b && IsBlank(text[e - 1])) --e;
     return text.substr(b, e - b);
 }
 
-}  // namespace
-
 bool IsAmbiguousComma(std::string_view text) {
-    std::string_view t = Trimmed(text);
+    std::string_view t = TrimBlanks(text);
     if (!t.empty() && (t[0] == '+' || t[0] == '-')) t.remove_prefix(1);
     const size_t comma = t.find(',');
     if (comma == std::string_view::npos || comma == 0 || t.size() != comma + 4) return false;
@@ -48,7 +49,7 @@ bool IsAmbiguousComma(std::string_view text) {
 }
 
 std::optional<double> ParseNumber(std::string_view text) {
-    const std::string_view t = Trimmed(text);
+    const std::string_view t = TrimBlanks(text);
     if (t.empty() || t.size() > 300 || IsAmbiguousComma(t)) return std::nullopt;
 
     const bool hasPoint = t.find('.') != std::string_view::npos;
@@ -188,7 +189,10 @@ std::string FormatGeneral(double v) {
 
 std::string FormatExact(double v) {
     std::string s = FormatGeneral(v);
-    if (ParseNumber(s) == v) return s;
+    // Bit for bit: "0" reads back equal to -0.0 but without its sign.
+    if (const auto back = ParseNumber(s);
+        back && std::bit_cast<uint64_t>(*back) == std::bit_cast<uint64_t>(v))
+        return s;
     char buf[64];
     const auto res = std::to_chars(buf, buf + sizeof buf, v);
     s.assign(buf, res.ptr);

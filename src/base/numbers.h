@@ -15,6 +15,8 @@ namespace velta {
 // are not numbers. Values too small for a double become 0. A text that
 // IsAmbiguousComma calls ambiguous is not a number either.
 std::optional<double> ParseNumber(std::string_view text);
+// The text without the blanks (space, tab, line ends) around it.
+std::string_view TrimBlanks(std::string_view text);
 // "1,234" or "-12,500": one comma followed by exactly three digits after a
 // whole part other than 0, which reads as a thousands separator as well as a
 // decimal comma. Pasted lists with thousands separators would otherwise come
@@ -51,8 +53,9 @@ std::string FormatAxis(double v);
 // General number: up to 15 significant digits, no trailing zeros.
 std::string FormatGeneral(double v);
 // The general number when it reads back to the same double, else the
-// shortest text that does (0.30000000000000004, 1.7976931348623157E+308):
-// values read from files keep every bit through the grid's text.
+// shortest text that does (0.30000000000000004, 1.7976931348623157E+308, -0):
+// values read from files keep every bit, the sign of zero included, through
+// the grid's text.
 std::string FormatExact(double v);
 // Plain integer.
 std::string FormatInteger(int64_t v);

@@ -9,8 +9,9 @@
 #include "base/numbers.h"
 #include "cli/output_file.h"
 #include "cli/tables.h"
-#include "view/window_view.h"
 #include "analysis/random.h"
+#include "data/pilot_column.h"
+#include "view/window_view.h"
 
 namespace velta::cli {
 
@@ -75,11 +76,17 @@ bool AcceptSheetColumn(ColumnRun& a, BatchPlatform& ui, const ImportedSheet& she
     a.session = Session();
     a.file = sheet.fileName;
     a.column = sheet.data.column;
-    if (IsColumnHeader(sheet.data)) a.header = sheet.data.Text(0);
+    const PilotColumn pilot = ReadPilotColumn(sheet.data);
+    if (pilot.hasHeader) a.header = pilot.header;
     const StepRecord& s = Record(
         a, ui, "Open", [&] { return AcceptSheet(a.session, ui, sheet) ? "done" : "failed"; });
-    if (s.status != "done") a.Fail(kExitBadInput);
-    return s.status == "done";
+    if (s.status != "done") {
+        a.Fail(kExitBadInput);
+        return false;
+    }
+    a.missingCount = pilot.missingCount;
+    a.missingCells = pilot.missingCells;
+    return true;
 }
 
 bool AcceptValues(ColumnRun& a, BatchPlatform& ui, const std::vector<std::string>& values) {

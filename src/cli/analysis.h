@@ -36,6 +36,10 @@ struct ColumnRun {
     std::string sheet;   // name of the sheet read, "" when not known
     int32_t column = 0;  // 0-based column of the sheet
     std::string header;  // the column's header text, "" when none
+    // Cells skipped as missing values when the column was accepted: how many,
+    // and the names of the first ones (see ReadPilotColumn).
+    int64_t missingCount = 0;
+    std::vector<std::string> missingCells;
     std::vector<StepRecord> steps;
     int exitStatus = kExitOk;
     std::map<std::string, std::string> outputs;  // "report", "chartMeans", ... -> path written

@@ -8,8 +8,9 @@
 #include "base/numbers.h"
 #include "cli/output_file.h"
 #include "commands/automatic.h"
-#include "commands/write_report.h"
 #include "commands/student_t.h"
+#include "commands/write_report.h"
+#include "data/spreadsheet_commands.h"
 
 namespace velta::cli {
 
@@ -124,9 +125,10 @@ MsgAnswer BatchPlatform::MessageBox(const std::string& text, MsgButtons buttons,
     }
 
     // Information is guidance for someone at the window, and a question
-    // answered by --yes needs no reader: --quiet drops both.
-    const bool show = !(quiet_ && (m.kind == "information" || m.kind == "message" ||
-                                   (m.kind == "question" && answerYes_)));
+    // answered by --yes needs no reader: --quiet drops both. A box without an
+    // icon is a refusal of the import: it stays.
+    const bool show =
+        !(quiet_ && (m.kind == "information" || (m.kind == "question" && answerYes_)));
     if (show) {
         std::lock_guard<std::mutex> lock(mu_);
         ClearBar();
@@ -142,10 +144,11 @@ MsgAnswer BatchPlatform::MessageBox(const std::string& text, MsgButtons buttons,
     return answer;
 }
 
-std::string BatchPlatform::InputBox(const std::string& prompt, const std::string&,
+std::string BatchPlatform::InputBox(const std::string& prompt, const std::string& title,
                                     const std::string& defaultText) {
-    // The only input box is the sheet question, whose prompt lists the
-    // sheets as "k)  name" lines.
+    // The column question: --column, or its default (the column asked for).
+    if (title == kColumnChoiceTitle) return columnAnswer.empty() ? defaultText : columnAnswer;
+    // The sheet question, whose prompt lists the sheets as "k)  name" lines.
     offeredSheets.clear();
     const std::string text = PlainText(prompt);
     size_t start = 0;

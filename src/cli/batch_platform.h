@@ -1,6 +1,7 @@
 #pragma once
 // The Platform of the batch command line. File dialogs are answered with the
-// paths given on the command line, the sheet question with --sheet, and the
+// paths given on the command line, the sheet question with --sheet, the
+// column question with --column, and the
 // generation's Yes/No questions with Yes only under --yes. Every message box
 // goes to standard error with its title and kind (reworded where the window's
 // text points at a control) and is kept, as the window words it, for the JSON
@@ -49,6 +50,9 @@ class BatchPlatform : public Platform {
     // Answer to the sheet question: a 1-based number or a sheet name; "" takes
     // the question's default (the first sheet).
     std::string sheetAnswer;
+    // Answer to the column question: a letter, a number or a header; "" takes
+    // the question's default (the column the import was asked for).
+    std::string columnAnswer;
     // The sheet names the last sheet question offered (empty when none was asked).
     std::vector<std::string> offeredSheets;
     bool sheetNotFound = false;

@@ -203,16 +203,21 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartRenderer& r
         summary.push_back(Summarise(a, o));
     };
 
-    if (o.input.empty() || o.input == "-") {
-        auto a = std::make_unique<ColumnRun>();
-        const bool accepted = AcceptValues(*a, ui, ReadValues(o, io.in));
-        finish(*a, accepted, "");
-    } else {
-        // The Open command's import, its dialogs answered from the options.
+    // A refusal of the input by velta-cli itself: on standard error, and in
+    // the JSON beside the messages of the import.
+    auto refuse = [&](const std::string& text) {
+        io.err << "velta-cli: " << text << '\n';
+        inputMessages.push_back({"Open", "velta-cli", "critical", text, ""});
+        exitStatus = std::max(exitStatus, kExitBadInput);
+    };
+
+    // The Open command's import, its dialogs answered from the options.
+    auto analyseFile = [&] {
         const int32_t first = o.column.empty() ? 0 : ColumnFromText(o.column);
         auto import = [&](int32_t column, ImportedSheet& sheet) {
             ui.files = {o.input};
             ui.sheetAnswer = o.sheet;
+            ui.columnAnswer = o.allColumns ? "" : o.column;
             ui.BeginStep("Open", nullptr);
             const ImportStatus status = ImportSpreadsheet(ui, sheet, column);
             ui.EndStep();
@@ -223,15 +228,16 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartRenderer& r
         const ImportStatus status = import(o.allColumns ? 0 : first, sheet);
         inputMessages = ui.StepMessages();
         if (status != ImportStatus::Imported) {
+            exitStatus = std::max(exitStatus, kExitBadInput);
             if (ui.sheetNotFound) {
-                io.err << "velta-cli: --sheet " << o.sheet << ": no such sheet; the workbook has";
+                std::string text = "--sheet " + o.sheet + ": no such sheet; the workbook has";
                 for (size_t i = 0; i < ui.offeredSheets.size(); ++i)
-                    io.err << (i ? ", " : " ") << i + 1 << ") " << ui.offeredSheets[i];
-                io.err << '\n';
+                    text += (i ? ", " : " ") + std::to_string(i + 1) + ") " + ui.offeredSheets[i];
+                refuse(text);
             } else if (inputMessages.empty()) {
-                io.err << "velta-cli: " << o.input << " could not be read\n";
+                refuse(o.input + " could not be read");
             }
-            return kExitBadInput;
+            return;
         }
         std::string sheetName;
         if (!ui.offeredSheets.empty()) {
@@ -243,8 +249,8 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartRenderer& r
             // A workbook of one sheet asks nothing; only its first sheet exists.
             const auto k = ParseNumber(o.sheet);
             if (k && IsWholeNumber(o.sheet)) {
-                io.err << "velta-cli: --sheet " << o.sheet << ": the workbook has one sheet\n";
-                return kExitBadInput;
+                refuse("--sheet " + o.sheet + ": the workbook has one sheet");
+                return;
             }
             sheetName = o.sheet;
         }
@@ -252,14 +258,14 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartRenderer& r
         const int32_t cols = sheet.data.sheetCols;
         if (o.allColumns) {
             if (cols == 0) {
-                io.err << "velta-cli: the sheet is empty\n";
-                return kExitBadInput;
+                refuse("the sheet is empty");
+                return;
             }
             if (cols > kMaxAllColumns) {
-                io.err << "velta-cli: --all-columns: the sheet has " << cols
-                       << " columns; choose one with --column (at most " << kMaxAllColumns
-                       << " are sized in one run)\n";
-                return kExitBadInput;
+                refuse("--all-columns: the sheet has " + std::to_string(cols) +
+                       " columns; choose one with --column (at most " +
+                       std::to_string(kMaxAllColumns) + " are sized in one run)");
+                return;
             }
             for (int32_t c = 0; c < cols; ++c) {
                 ui.messagePrefix = "column " + ColumnLetter(c) + ": ";
@@ -278,16 +284,24 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartRenderer& r
             ui.messagePrefix.clear();
         } else {
             if (first >= std::max(cols, 1)) {
-                io.err << "velta-cli: --column " << o.column << ": the sheet has " << cols
-                       << " column" << (cols == 1 ? "" : "s") << " (A .. "
-                       << ColumnLetter(std::max(cols, 1) - 1) << ")\n";
-                return kExitBadInput;
+                refuse("--column " + o.column + ": the sheet has " + std::to_string(cols) +
+                       " column" + (cols == 1 ? "" : "s") + " (A .. " +
+                       ColumnLetter(std::max(cols, 1) - 1) + ")");
+                return;
             }
             auto a = std::make_unique<ColumnRun>();
             a->sheet = sheetName;
             const bool accepted = AcceptSheetColumn(*a, ui, sheet);
             finish(*a, accepted, "");
         }
+    };
+
+    if (o.input.empty() || o.input == "-") {
+        auto a = std::make_unique<ColumnRun>();
+        const bool accepted = AcceptValues(*a, ui, ReadValues(o, io.in));
+        finish(*a, accepted, "");
+    } else {
+        analyseFile();
     }
 
     if (!o.json.empty()) {
@@ -298,7 +312,7 @@ int RunCli(int argc, const char* const* argv, Streams io, const ChartRenderer& r
         }
     }
     // The short table, unless standard output already carries an output.
-    if (!IsStandardOutput(o.json) && !IsStandardOutput(o.report) &&
+    if (!summary.empty() && !IsStandardOutput(o.json) && !IsStandardOutput(o.report) &&
         !IsStandardOutput(o.chartMeans) && !IsStandardOutput(o.chartSds))
         PrintSummary(summary, io.out);
     return exitStatus;

@@ -91,6 +91,7 @@ Json AnalysisJson(const ColumnRun& run, const Options& o) {
     input["sheet"] = Text(run.sheet);
     input["column"] = ColumnLetter(run.column);
     input["header"] = Text(run.header);
+    input["missingValues"] = {{"count", run.missingCount}, {"cells", run.missingCells}};
     input["N"] = pilot ? Json(pilot->Size()) : Json(nullptr);
     input["values"] = pilot ? Json(pilot->values) : Json::array();
     j["input"] = std::move(input);

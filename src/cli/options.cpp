@@ -10,6 +10,7 @@
 #include "commands/generate.h"
 #include "commands/student_t.h"
 #include "commands/trim.h"
+#include "data/spreadsheet.h"
 
 #ifndef VELTA_VERSION
 #define VELTA_VERSION "unknown"
@@ -99,27 +100,11 @@ std::string CheckChartPath(const std::string& s) {
 }  // namespace
 
 int32_t ColumnFromText(const std::string& text) {
-    if (text.empty()) return -1;
-    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        if (text.size() > 5) return -1;
-        const int32_t n = std::stoi(text);
-        return n >= 1 && n <= 16384 ? n - 1 : -1;
-    }
-    if (text.size() > 3) return -1;
-    int32_t n = 0;
-    for (char c : text) {
-        const int u = std::toupper(static_cast<unsigned char>(c));
-        if (u < 'A' || u > 'Z') return -1;
-        n = n * 26 + (u - 'A' + 1);
-    }
-    return n <= 16384 ? n - 1 : -1;
+    return ColumnFromName(text);
 }
 
 std::string ColumnLetter(int32_t column) {
-    std::string s;
-    for (int32_t n = column + 1; n > 0; n = (n - 1) / 26)
-        s.insert(s.begin(), static_cast<char>('A' + (n - 1) % 26));
-    return s;
+    return ColumnName(column);
 }
 
 ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::ostream& out,

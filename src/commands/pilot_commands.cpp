@@ -78,20 +78,26 @@ void Open(Session& s, Platform& ui) {
 }
 
 bool AcceptSheet(Session& s, Platform& ui, const ImportedSheet& sheet) {
-    Grid grid;
-    if (!CheckedSheetGrid(sheet, ui, grid)) return false;
-
+    const PilotColumn column = ReadPilotColumn(sheet.data);
+    if (!column.accepted) {
+        ShowCritical(ui, column.message);
+        return false;
+    }
     // Work on a candidate so that a refused pilot leaves everything as it was.
     // A session that held a pilot starts afresh, as New leaves it.
     Session next = s.analysis.pilot() ? Session() : s;
-    next.units = std::move(grid);
+    next.units = PilotGrid(column);
     PilotSource source;
     source.file = sheet.fileName;
     source.column = sheet.data.column;
-    if (IsColumnHeader(sheet.data)) source.header = sheet.data.Text(0);
+    source.header = column.header;
+    source.missingCount = column.missingCount;
     if (!AcceptUnits(next, ui, source)) return false;
     FormatOpenedGrid(next.units);
     s = std::move(next);
+    // Said once the values are in: the statistics come from the others.
+    if (const std::string skipped = MissingValuesMessage(column); !skipped.empty())
+        ShowInformation(ui, skipped);
     return true;
 }
 

@@ -29,8 +29,10 @@ char DetectSeparator(const std::string& s) {
     return tabs ? '\t' : semis ? ';' : ',';
 }
 
-// One column of a text of values; reading stops at the first row beyond what
-// a pre-sample can hold. Also counts the columns that hold something.
+// One column of a text of values, and the texts of the first row; reading
+// stops at the first value beyond what a pre-sample can hold. Also counts the
+// columns that hold something. Neither rows nor fields per row are limited:
+// the size of the file is.
 SheetColumn ParseCsvColumn(const std::string& s, char sep, int32_t want) {
     SheetColumn data;
     data.column = want;
@@ -38,23 +40,26 @@ SheetColumn ParseCsvColumn(const std::string& s, char sep, int32_t want) {
     std::string cell;
     bool quoted = false, wasQuoted = false, more = true;
     bool fieldEmpty = true;  // nothing read of this field yet (other columns are not kept)
+    // The text of the field is kept for the wanted column and for row 1.
+    auto keep = [&] { return (col == want || row == 0) && cell.size() <= kMaxCellText; };
     auto endCell = [&] {
         if (col == want) more = data.Set(row, cell);
+        if (row == 0) data.NoteFirstRow(col, 1, cell);
         if ((!fieldEmpty || wasQuoted) && col >= data.sheetCols) data.sheetCols = col + 1;
         cell.clear();
         fieldEmpty = true;
         wasQuoted = false;
-        if (col < kMaxSheetCols) ++col;
+        ++col;
     };
-    for (size_t i = 0; i < s.size() && more && row < kMaxSheetRows; ++i) {
+    for (size_t i = 0; i < s.size() && more; ++i) {
         const char c = s[i];
         if (quoted) {
             if (c == '"' && i + 1 < s.size() && s[i + 1] == '"') {
-                if (col == want) cell += '"';
+                if (keep()) cell += '"';
                 ++i;
             } else if (c == '"') {
                 quoted = false;
-            } else if (col == want && cell.size() <= kMaxCellText) {
+            } else if (keep()) {
                 cell += c;
             }
         } else if (c == '"' && fieldEmpty && !wasQuoted) {
@@ -68,10 +73,10 @@ SheetColumn ParseCsvColumn(const std::string& s, char sep, int32_t want) {
             col = 0;
         } else {
             fieldEmpty = false;
-            if (col == want && cell.size() <= kMaxCellText) cell += c;
+            if (keep()) cell += c;
         }
     }
-    if (more && (!cell.empty() || wasQuoted || col > 0)) endCell();
+    if (more && (!fieldEmpty || wasQuoted || col > 0)) endCell();
     return data;
 }
 
@@ -101,7 +106,9 @@ std::unique_ptr<WorkbookReader> OpenCsvWorkbook(const std::string& path, std::st
     std::error_code ec;
     const uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec || size > kMaxCsvBytes) {
-        why = ec ? "The file cannot be read." : "The file is too large for a list of values.";
+        why = ec ? std::string("The file cannot be read.")
+                 : "The file is larger than " + std::to_string(kMaxCsvBytes >> 20) +
+                       " MiB, the most VELTA reads as a list of values.";
         return nullptr;
     }
     std::ifstream in(path, std::ios::binary);

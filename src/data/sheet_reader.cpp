@@ -12,9 +12,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <new>
 
 #include "base/install_layout.h"
+#include "base/numbers.h"
 
 namespace velta {
 
@@ -24,9 +26,11 @@ namespace fs = std::filesystem;
 
 // The exchange form: records "<tag> <number> <length>\n<bytes>\n". V (form
 // version) comes first and E (end) last; S is the status, W the reason, N a
-// sheet name, R the row count of the column read, T "too many rows", K the
-// sheet's column count, C a cell and O a note (number = row).
-constexpr int kFormVersion = 1;
+// sheet name, R the row count of the column read, T "too many values", M
+// "too many missing-value marks", K the sheet's column count, C a cell and O
+// a note (number = row), F the number of filled cells of row 1 and H the
+// text of one of them (number = column).
+constexpr int kFormVersion = 2;
 constexpr size_t kMaxNames = 65535;
 constexpr size_t kMaxNameBytes = 1024;
 
@@ -73,7 +77,13 @@ SheetReadResult ReadInProcess(const std::string& path, int32_t sheetIndex, int32
         return r;
     }
     r.names = book->ListSheets();
-    if (r.names.size() > kMaxNames) r.names.resize(kMaxNames);
+    if (r.names.size() > kMaxNames) {
+        r.status = Status::NotWorkbook;
+        r.why = "The workbook has more than " + std::to_string(kMaxNames) +
+                " sheets, the most VELTA reads.";
+        r.names.clear();
+        return r;
+    }
     for (std::string& n : r.names)
         if (n.size() > kMaxNameBytes) n.resize(kMaxNameBytes);
     if (r.names.empty()) {
@@ -102,9 +112,12 @@ std::string ReadSheetToText(const std::string& path, int32_t sheetIndex, int32_t
     for (const std::string& n : r.names) Put(out, 'N', 0, n);
     Put(out, 'R', r.column.rows);
     Put(out, 'T', r.column.tooManyRows ? 1 : 0);
+    Put(out, 'M', r.column.tooManyMissing ? 1 : 0);
     Put(out, 'K', r.column.sheetCols);
     for (const auto& [row, text] : r.column.cells) Put(out, 'C', row, text);
     for (const auto& [row, note] : r.column.notes) Put(out, 'O', row, note);
+    Put(out, 'F', r.column.firstRowFilled);
+    for (const auto& [col, text] : r.column.firstRow) Put(out, 'H', col, text);
     Put(out, 'E', 0);
     return out;
 }
@@ -113,6 +126,10 @@ bool ParseSheetText(std::string_view text, SheetReadResult& out) {
     out = SheetReadResult{};
     bool version = false, status = false, ended = false;
     int32_t lastRow = -1;
+    int64_t lastColumn = -1, kept = 0;
+    // Rows and columns are 32-bit; a text file of values may have more rows
+    // and fields than a sheet.
+    constexpr int64_t kMaxRow = std::numeric_limits<int32_t>::max();
     size_t at = 0;
     while (at < text.size()) {
         if (ended) return false;  // nothing may follow the end
@@ -149,26 +166,39 @@ bool ParseSheetText(std::string_view text, SheetReadResult& out) {
                 out.names.emplace_back(bytes);
                 break;
             case 'R':
-                if (number < 0 || number > kMaxColumnRows) return false;
+                if (number < 0 || number > kMaxRow) return false;
                 out.column.rows = static_cast<int32_t>(number);
                 break;
             case 'T':
+            case 'M':
                 if (number != 0 && number != 1) return false;
-                out.column.tooManyRows = number == 1;
+                (tag == 'T' ? out.column.tooManyRows : out.column.tooManyMissing) = number == 1;
                 break;
             case 'K':
-                if (number < 0 || number > kMaxSheetCols) return false;
-                out.column.sheetCols = static_cast<int32_t>(number);
+            case 'F':
+                if (number < 0 || number > kMaxRow) return false;
+                (tag == 'K' ? out.column.sheetCols : out.column.firstRowFilled) =
+                    static_cast<int32_t>(number);
                 break;
             case 'C':
             case 'O': {
-                if (number < 0 || number >= kMaxColumnRows || bytes.size() > kMaxCellText)
+                if (number < 0 || number >= kMaxRow || bytes.size() > kMaxCellText ||
+                    ++kept > kMaxKeptValues + kMaxMissingMarks)
                     return false;
                 const auto row = static_cast<int32_t>(number);
                 if (out.column.cells.count(row) || out.column.notes.count(row)) return false;
                 if (tag == 'C' && (bytes.empty() || row <= lastRow)) return false;
                 if (tag == 'C') lastRow = row;
                 (tag == 'C' ? out.column.cells : out.column.notes)[row] = std::string(bytes);
+                break;
+            }
+            case 'H': {
+                if (number <= lastColumn || number >= kMaxRow || bytes.empty() ||
+                    bytes.size() > kMaxCellText ||
+                    out.column.firstRow.size() >= static_cast<size_t>(kMaxListedColumns))
+                    return false;
+                lastColumn = number;
+                out.column.firstRow[static_cast<int32_t>(number)] = std::string(bytes);
                 break;
             }
             case 'E':
@@ -185,6 +215,7 @@ bool ParseSheetText(std::string_view text, SheetReadResult& out) {
         (!out.column.notes.empty() && out.column.notes.rbegin()->first >= rows))
         return false;
     if (out.status == SheetReadResult::Status::Read && out.names.empty()) return false;
+    if (static_cast<size_t>(out.column.firstRowFilled) < out.column.firstRow.size()) return false;
     return true;
 }
 
@@ -226,6 +257,13 @@ constexpr bool kSanitized = false;
 #else
 constexpr bool kSanitized = false;
 #endif
+
+// "64 MiB", "2 GiB", or bytes when not a whole number of either.
+std::string ByteSize(uint64_t bytes) {
+    if (bytes >= (1u << 30) && bytes % (1u << 30) == 0) return std::to_string(bytes >> 30) + " GiB";
+    if (bytes >= (1u << 20) && bytes % (1u << 20) == 0) return std::to_string(bytes >> 20) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
 
 struct Fd {
     int fd = -1;
@@ -275,49 +313,70 @@ SheetReadResult ReadSheetColumn(const std::string& path, int32_t sheetIndex,
     close(writeEnd.fd);
     writeEnd.fd = -1;
 
+    // Why the reader was stopped before it ended by itself, if it was.
+    enum class Stop { None, WallTime, Output, Broken } stop = Stop::None;
     std::string output;
-    bool ok = true;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(limits.wallMilliseconds);
     char buf[65536];
-    for (;;) {
+    while (stop == Stop::None) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now())
                               .count();
         if (left <= 0) {
-            ok = false;
+            stop = Stop::WallTime;
             break;
         }
         pollfd p{readEnd.fd, POLLIN, 0};
         const int n = poll(&p, 1, static_cast<int>(left));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
-            ok = false;
+            stop = n == 0 ? Stop::WallTime : Stop::Broken;
             break;
         }
         const ssize_t got = read(readEnd.fd, buf, sizeof buf);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            ok = false;
-            break;
-        }
-        if (got == 0) break;
-        if (output.size() + static_cast<size_t>(got) > limits.maxOutputBytes) {
-            ok = false;
-            break;
-        }
-        output.append(buf, static_cast<size_t>(got));
+        if (got < 0) stop = Stop::Broken;
+        if (got <= 0) break;
+        if (output.size() + static_cast<size_t>(got) > limits.maxOutputBytes)
+            stop = Stop::Output;
+        else
+            output.append(buf, static_cast<size_t>(got));
     }
     // A reader that closed its output but goes on is stopped at the deadline too.
     int status = 0;
+    rusage usage{};
     for (;;) {
-        if (!ok) kill(pid, SIGKILL);
-        const pid_t w = waitpid(pid, &status, ok ? WNOHANG : 0);
+        if (stop != Stop::None) kill(pid, SIGKILL);
+        const pid_t w = wait4(pid, &status, stop == Stop::None ? WNOHANG : 0, &usage);
         if (w == pid || (w < 0 && errno != EINTR)) break;
-        if (w == 0 && std::chrono::steady_clock::now() >= deadline) ok = false;
-        if (w == 0 && ok) usleep(1000);
+        if (w == 0 && std::chrono::steady_clock::now() >= deadline) stop = Stop::WallTime;
+        if (w == 0 && stop == Stop::None) usleep(1000);
     }
-    if (!ok || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return stopped;
+    const double cpuUsed = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    if (stop == Stop::WallTime) {
+        stopped.why = "Reading it took more than " + FormatGeneral(limits.wallMilliseconds / 1000.0) +
+                      " seconds, the most VELTA waits for one file.";
+        return stopped;
+    }
+    if (stop == Stop::Output) {
+        stopped.why = "Its reader's answer is larger than " + ByteSize(limits.maxOutputBytes) +
+                      ", the most VELTA accepts.";
+        return stopped;
+    }
+    if (stop == Stop::None && WIFSIGNALED(status) &&
+        (WTERMSIG(status) == SIGXCPU || cpuUsed >= limits.cpuSeconds)) {
+        stopped.why = "Reading it took more than " + std::to_string(limits.cpuSeconds) +
+                      " seconds of processor time, the most VELTA gives one file.";
+        return stopped;
+    }
+    if (stop == Stop::None && WIFEXITED(status) && WEXITSTATUS(status) == kReaderOutOfMemory) {
+        stopped.why = "Reading it needs more than " + ByteSize(limits.addressSpaceBytes) +
+                      " of memory, the most VELTA gives one file.";
+        return stopped;
+    }
+    if (stop != Stop::None || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return stopped;
     SheetReadResult r;
     if (!ParseSheetText(output, r)) return stopped;
     if (r.status == SheetReadResult::Status::ReaderStopped) r.why = kReaderStoppedDetail;

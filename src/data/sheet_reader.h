@@ -14,8 +14,11 @@
 
 namespace velta {
 
-// The detail line of a reader that crashed, hung or reached a limit.
+// The detail line of a reader that crashed or answered nonsense. A reader
+// stopped at one of its limits (ReaderLimits) is said so, with the limit.
 inline constexpr const char* kReaderStoppedDetail = "The file is damaged: its reader stopped.";
+// The exit status of a reader that ran out of memory under its limit.
+inline constexpr int kReaderOutOfMemory = 5;
 
 struct SheetReadResult {
     enum class Status {

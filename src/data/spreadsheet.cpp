@@ -6,7 +6,10 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <limits>
 #include <string>
+
+#include "data/pilot_column.h"
 
 namespace velta {
 
@@ -16,30 +19,74 @@ const std::string& SheetColumn::Text(int32_t row) const {
     return it == cells.end() ? kEmpty : it->second;
 }
 
+void SheetColumn::Erase(int32_t row) {
+    cells.erase(row);
+    notes.erase(row);
+    valueRows_.erase(row);
+    markRows_.erase(row);
+}
+
+// Keeps the cell just stored at `row`; when that makes one value or one mark
+// too many, the column is cut at the last of them.
+void SheetColumn::Keep(int32_t row, bool mark) {
+    (mark ? markRows_ : valueRows_).insert(row);
+    rows = std::max(rows, row + 1);
+    if (static_cast<int64_t>(valueRows_.size()) > kMaxKeptValues) {
+        CutAt(*valueRows_.rbegin());
+        tooManyRows = true;
+        tooManyMissing = false;
+    } else if (static_cast<int64_t>(markRows_.size()) > kMaxMissingMarks) {
+        CutAt(*markRows_.rbegin());
+        tooManyMissing = true;
+        tooManyRows = false;
+    }
+}
+
+void SheetColumn::CutAt(int32_t row) {
+    cut_ = row;
+    cells.erase(cells.lower_bound(row), cells.end());
+    notes.erase(notes.lower_bound(row), notes.end());
+    valueRows_.erase(valueRows_.lower_bound(row), valueRows_.end());
+    markRows_.erase(markRows_.lower_bound(row), markRows_.end());
+    rows = 0;
+    if (!cells.empty()) rows = cells.rbegin()->first + 1;
+    if (!notes.empty()) rows = std::max(rows, notes.rbegin()->first + 1);
+}
+
 bool SheetColumn::Set(int32_t row, std::string text) {
     if (row < 0) return true;
-    if (row >= kMaxColumnRows) {
-        if (!text.empty()) tooManyRows = true;
-        return text.empty();
-    }
+    if (row >= cut_) return false;
     if (text.empty()) return true;
     if (text.size() > kMaxCellText) text.resize(kMaxCellText);
-    rows = std::max(rows, row + 1);
-    notes.erase(row);
+    Erase(row);
+    const bool mark = IsMissingValueMark(text);
     cells[row] = std::move(text);
-    return true;
+    Keep(row, mark);
+    return row < cut_;
 }
 
 bool SheetColumn::Refuse(int32_t row, std::string why) {
     if (row < 0) return true;
-    if (row >= kMaxColumnRows) {
-        tooManyRows = true;
-        return false;
-    }
-    rows = std::max(rows, row + 1);
-    cells.erase(row);
+    if (row >= cut_) return false;
+    Erase(row);
     notes[row] = std::move(why);
-    return true;
+    Keep(row, false);
+    return row < cut_;
+}
+
+void SheetColumn::NoteFirstRow(int32_t col, int64_t span, const std::string& text) {
+    if (text.empty() || col < 0 || span < 1) return;
+    firstRowFilled = static_cast<int32_t>(
+        std::min<int64_t>(int64_t{firstRowFilled} + span, std::numeric_limits<int32_t>::max()));
+    for (int64_t c = col; c < col + span && firstRow.size() < static_cast<size_t>(kMaxListedColumns); ++c)
+        firstRow[static_cast<int32_t>(c)] = text.substr(0, kMaxCellText);
+}
+
+std::string NoteLabel(const std::string& note) {
+    if (note == kDateCellNote) return "(a date)";
+    if (note == kErrorCellNote) return "(an error)";
+    if (note == kFormulaCellNote) return "(a formula)";
+    return "(" + note + ")";
 }
 
 bool IsBuiltinDateFormat(int id) {
@@ -70,11 +117,32 @@ bool IsDateFormatCode(const std::string& code) {
     return false;
 }
 
-std::string CellName(int32_t row, int32_t col) {
+std::string ColumnName(int32_t col) {
     std::string letters;
-    for (int32_t c = col + 1; c > 0; c = (c - 1) / 26)
+    for (int64_t c = int64_t{col} + 1; c > 0; c = (c - 1) / 26)
         letters.insert(letters.begin(), static_cast<char>('A' + (c - 1) % 26));
-    return letters + std::to_string(row + 1);
+    return letters;
+}
+
+std::string CellName(int32_t row, int32_t col) {
+    return ColumnName(col) + std::to_string(int64_t{row} + 1);
+}
+
+int32_t ColumnFromName(const std::string& text) {
+    if (text.empty()) return -1;
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        if (text.size() > 5) return -1;
+        const int32_t n = std::stoi(text);
+        return n >= 1 && n <= kMaxSheetCols ? n - 1 : -1;
+    }
+    if (text.size() > 3) return -1;
+    int32_t n = 0;
+    for (char c : text) {
+        const int u = std::toupper(static_cast<unsigned char>(c));
+        if (u < 'A' || u > 'Z') return -1;
+        n = n * 26 + (u - 'A' + 1);
+    }
+    return n <= kMaxSheetCols ? n - 1 : -1;
 }
 
 SheetFormat FormatFromName(const std::string& path) {

@@ -9,6 +9,7 @@
 
 #include "base/numbers.h"
 #include "analysis/pilot.h"
+#include "data/pilot_column.h"
 #include "data/presample.h"
 #include "data/sheet_reader.h"
 #include "data/xls_writer.h"
@@ -47,6 +48,17 @@ std::string AskFileName(Platform& ui, const char* title, const char* filter, boo
     return name == kDialogStartName ? std::string() : name;
 }
 
+// A column typed into the input box: a letter, a number from 1, or a header
+// the question listed; nullopt for anything else (like an empty answer).
+std::optional<int32_t> ColumnAnswer(const std::string& answer,
+                                    const std::map<int32_t, std::string>& listed) {
+    const std::string t(TrimBlanks(answer));
+    if (const int32_t col = ColumnFromName(t); col >= 0) return col;
+    for (const auto& [col, text] : listed)
+        if (!t.empty() && TrimBlanks(text) == t) return col;
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::string FileMissingMessage(const std::string& fileName) {
@@ -57,6 +69,29 @@ std::string SheetChoicePrompt(const std::vector<std::string>& names) {
     std::string p = "Found " + std::to_string(names.size()) + " sheets\r\r";
     for (size_t i = 0; i < names.size(); ++i) p += std::to_string(i + 1) + ")  " + names[i] + "\r";
     p += "\r\rplease, select the number of the sheet";
+    return p;
+}
+
+std::string ColumnChoicePrompt(const SheetColumn& sheet) {
+    std::string p = "Found " + std::to_string(sheet.firstRowFilled) + " filled columns in row 1\r\r";
+    for (const auto& [col, text] : sheet.firstRow) {
+        // One line each: line breaks of a header become spaces, long ones are
+        // cut (between two UTF-8 characters).
+        std::string shown = text;
+        if (shown.size() > 60) {
+            size_t cut = 57;
+            while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) --cut;
+            shown = shown.substr(0, cut) + "...";
+        }
+        std::replace_if(shown.begin(), shown.end(), [](char c) { return c == '\r' || c == '\n'; },
+                        ' ');
+        p += ColumnName(col) + ")  " + shown + "\r";
+    }
+    if (sheet.firstRowFilled > static_cast<int32_t>(sheet.firstRow.size()))
+        p += "... and " +
+             std::to_string(sheet.firstRowFilled - static_cast<int32_t>(sheet.firstRow.size())) +
+             " more\r";
+    p += "\r\rplease, select the letter of the column";
     return p;
 }
 
@@ -110,6 +145,13 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column)
         ui.MessageBox(kNoSheetInfoMessage, MsgButtons::Ok, MsgIcon::None, kResultTitle);
         return ImportStatus::Failed;
     }
+    // The file changed under us since the first run: it is the import that fails.
+    auto readAgain = [&](int32_t sheet, int32_t col) {
+        read = ReadSheetColumn(name, sheet, {}, col);
+        if (read.status == Status::NotWorkbook || read.status == Status::NoSheets)
+            read.status = Status::SheetFailed;
+    };
+    int32_t sheetIndex = 0;
     if (read.status != Status::ReaderStopped && read.names.size() >= 2) {
         ui.SetBusy(false);
         const std::string answer =
@@ -117,12 +159,18 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column)
         ui.SetBusy(true);
         const auto n = SheetAnswer(answer);
         if (!n) return ImportStatus::Cancelled;
-        if (const int32_t index = std::max(*n - 1, 0); index != 0) {
-            read = ReadSheetColumn(name, index, {}, column);
-            // The file changed under us since the first run: it is the import that fails.
-            if (read.status == Status::NotWorkbook || read.status == Status::NoSheets)
-                read.status = Status::SheetFailed;
-        }
+        sheetIndex = std::max(*n - 1, 0);
+        if (sheetIndex != 0) readAgain(sheetIndex, column);
+    }
+    // Which column, asked as the sheet is when row 1 names several.
+    if (read.status == Status::Read && read.column.firstRowFilled > 1) {
+        ui.SetBusy(false);
+        const std::string answer =
+            ui.InputBox(ColumnChoicePrompt(read.column), kColumnChoiceTitle, ColumnName(column));
+        ui.SetBusy(true);
+        const auto chosen = ColumnAnswer(answer, read.column.firstRow);
+        if (!chosen) return ImportStatus::Cancelled;
+        if (*chosen != column) readAgain(sheetIndex, *chosen);
     }
     if (read.status != Status::Read) {
         ui.MessageBox(std::string(kImportFailedMessage) + "\r\r" + read.why, MsgButtons::Ok,
@@ -134,47 +182,12 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column)
     return ImportStatus::Imported;
 }
 
-int32_t LoadSheetIntoGrid(const SheetColumn& sheet, Grid& grid) {
-    const int32_t header = IsColumnHeader(sheet) ? 1 : 0;
-    grid = Grid(1, std::max(sheet.rows - header, 500));
-    for (const auto& [row, text] : sheet.cells)
-        if (row >= header) grid.SetCell(1, row + 1 - header, text);
-    return header;
-}
-
-bool IsColumnHeader(const SheetColumn& sheet) {
-    // A text with a digit is a mistyped value ("4O.2", "12 kg"), not a header.
-    const std::string& first = sheet.Text(0);
-    return !first.empty() && first.find_first_of("0123456789") == std::string::npos;
-}
-
-bool CheckedSheetGrid(const ImportedSheet& sheet, Platform& ui, Grid& grid) {
-    const int32_t header = LoadSheetIntoGrid(sheet.data, grid);
-    // With too many rows every kept row is checked, so that a gap is named.
-    const int32_t n =
-        sheet.data.tooManyRows ? kMaxColumnRows - header : std::max(grid.DataRowCount(), 1);
-    for (int32_t r = 1; r <= n; ++r) {
-        const std::string& text = grid.CellText(1, r);
-        if (IsNumeric(text)) continue;
-        const int32_t row = r - 1 + header;
-        std::string detail;
-        if (const auto note = sheet.data.notes.find(row); note != sheet.data.notes.end())
-            detail = "Cell " + CellName(row, sheet.data.column) +
-                     " cannot be used: " + note->second + ".";
-        else
-            detail = BadCellDetail(CellName(row, sheet.data.column), text);
-        ui.MessageBox(std::string(kBadPreSampleMessage) + "\r\r" + detail, MsgButtons::Ok,
-                      MsgIcon::Critical, kVeltaTitle);
-        return false;
-    }
-    if (sheet.data.tooManyRows) {
-        ui.MessageBox("The pre-sample holds more than " + FormatInteger(kMaxSamplingUnits) +
-                          " sampling units; VELTA handles at most " +
-                          FormatInteger(kMaxSamplingUnits) + ".",
-                      MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);
-        return false;
-    }
-    return true;
+// The values of an accepted column, rows 1 .. N of a one-column grid.
+Grid PilotGrid(const PilotColumn& pilot) {
+    Grid grid(1, std::max(static_cast<int32_t>(pilot.texts.size()), 500));
+    for (size_t i = 0; i < pilot.texts.size(); ++i)
+        grid.SetCell(1, static_cast<int32_t>(i) + 1, pilot.texts[i]);
+    return grid;
 }
 
 void FormatOpenedGrid(Grid& g) {

@@ -4,6 +4,7 @@
 // typed values as .xls, then accept them).
 #include <string>
 
+#include "data/pilot_column.h"
 #include "data/spreadsheet.h"
 #include "view/grid.h"
 #include "platform/platform.h"
@@ -24,6 +25,7 @@ inline constexpr const char* kNoSheetInfoMessage = "Cannot return information fo
 inline constexpr const char* kImportFailedMessage = "Import did not succeed.";
 inline constexpr const char* kResultTitle = "Result";
 inline constexpr const char* kSheetChoiceTitle = "selection of sheet";
+inline constexpr const char* kColumnChoiceTitle = "selection of column";
 inline constexpr const char* kSavedSheetName = "sheet1";
 
 // Open's message for a name that leads to no file.
@@ -36,26 +38,23 @@ struct ImportedSheet {
     SheetColumn data;
 };
 
-// Asks for a file and, for a workbook of several sheets, for a sheet, and
-// reads that sheet. Every failure has been told to the user once when it
-// returns Failed; Cancelled means the user backed out and nothing was said.
-// `column` (0-based) is the column read: Open reads the first, the command
-// line may ask for another; out.data.sheetCols tells how many there are.
+// Asks for a file; for a workbook of several sheets, for a sheet; and when
+// row 1 of the sheet has more than one filled cell, for a column (an input
+// box that lists them, answered with a letter, a number or a header). Then
+// reads that column of that sheet. Every failure has been told to the user
+// once when it returns Failed; Cancelled means the user backed out and
+// nothing was said. `column` (0-based) is the column read when nothing is
+// asked, and the question's default answer: Open passes the first, the
+// command line the one it was given; out.data.sheetCols tells how many there are.
 ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column = 0);
 
 // The sheet-choice prompt for these sheet names.
 std::string SheetChoicePrompt(const std::vector<std::string>& names);
+// The column-choice prompt for the row-1 cells of a sheet.
+std::string ColumnChoicePrompt(const SheetColumn& sheet);
 
-// Puts column 1 of a sheet into a one-column grid: sheet row 1 into grid row
-// 1, unless IsColumnHeader, when row 1 is left out (Open gives the column
-// its own header). Returns the number of sheet rows left out (0 or 1).
-int32_t LoadSheetIntoGrid(const SheetColumn& sheet, Grid& grid);
-// The first cell of the column is a text without any digit: a header.
-bool IsColumnHeader(const SheetColumn& sheet);
-
-// Puts the sheet into a fresh grid and checks every cell of its column;
-// false after telling the user what is wrong.
-bool CheckedSheetGrid(const ImportedSheet& sheet, Platform& ui, Grid& grid);
+// The values of a pilot column read from a sheet, in a one-column grid.
+Grid PilotGrid(const PilotColumn& pilot);
 // The grid as Open leaves it: one column headed "Sampling units".
 void FormatOpenedGrid(Grid& g);
 // Asks for a file name and saves column 1 of the grid (and its header text)

@@ -38,52 +38,78 @@ class XlsReader : public WorkbookReader {
             why = "The size of the sheet cannot be read.";
             return false;
         }
+        if (rows > static_cast<unsigned int>(kMaxSheetRows)) {
+            why = kBeyondSheetMessage;
+            return false;
+        }
         const int32_t want = out.column;
         out = SheetColumn{};
         out.column = want;
         out.sheetCols = cols;
-        // Dimensions are counts of rows and columns; only the wanted column is read.
-        rows = std::min<unsigned int>(rows, kMaxSheetRows);
-        for (unsigned int r = 0; want >= 0 && want < cols && r < rows; ++r) {
-            FreeXL_CellValue v;
-            if (freexl_get_cell_value(handle_, r, static_cast<unsigned short>(want), &v) !=
-                FREEXL_OK)
-                continue;
-            const auto row = static_cast<int32_t>(r);
-            bool more = true;
-            switch (v.type) {
-                case FREEXL_CELL_INT:
-                    more = out.Set(row, FormatExact(static_cast<double>(v.value.int_value)));
-                    break;
-                case FREEXL_CELL_DOUBLE:
-                    more = out.Set(row, FormatExact(v.value.double_value));
-                    break;
-                case FREEXL_CELL_TEXT:
-                case FREEXL_CELL_SST_TEXT:
-                    if (v.value.text_value) more = out.Set(row, v.value.text_value);
-                    break;
-                case FREEXL_CELL_DATE:
-                case FREEXL_CELL_DATETIME:
-                case FREEXL_CELL_TIME:
-                    more = out.Refuse(row, kDateCellNote);
-                    break;
-                default:
-                    break;
-            }
-            if (!more) break;
-        }
-        // Formula cells, which FreeXL reads as empty: their cached results.
+        // Formula, boolean and error cells, which FreeXL misreads: ours win.
         std::ifstream in(path_, std::ios::binary);
         const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
                                         std::istreambuf_iterator<char>());
-        for (const XlsFormulaCell& f : XlsFormulaColumn(file, index, want)) {
-            if (!out.Text(f.row).empty() || out.notes.count(f.row)) continue;
-            if (!(f.text.empty() ? out.Refuse(f.row, f.note) : out.Set(f.row, f.text))) break;
+        const std::vector<XlsFormulaCell> walked = XlsFormulaCells(file, index, want);
+        std::map<int32_t, const XlsFormulaCell*> ours;
+        for (const XlsFormulaCell& f : walked)
+            if (f.col == want) ours[f.row] = &f;
+        // Dimensions are counts of rows and columns; only the wanted column is
+        // read, in row order, and row 1 for the column question.
+        const unsigned int last =
+            std::max<unsigned int>(rows, ours.empty() ? 0u : ours.rbegin()->first + 1u);
+        for (unsigned int r = 0; want >= 0 && r < last; ++r) {
+            const auto row = static_cast<int32_t>(r);
+            std::string text, note;
+            if (const auto f = ours.find(row); f != ours.end()) {
+                text = f->second->text;
+                note = f->second->note;
+            } else if (r >= rows || want >= cols ||
+                       !CellContent(r, static_cast<unsigned short>(want), text, note)) {
+                continue;
+            }
+            if (!(note.empty() ? out.Set(row, text) : out.Refuse(row, note))) break;
         }
+        std::map<int32_t, std::string> firstRow;
+        for (unsigned short c = 0; rows > 0 && c < cols; ++c) {
+            std::string text, note;
+            if (CellContent(0, c, text, note)) firstRow[c] = note.empty() ? text : NoteLabel(note);
+        }
+        for (const XlsFormulaCell& f : walked)
+            if (f.row == 0) firstRow[f.col] = f.note.empty() ? f.text : NoteLabel(f.note);
+        for (const auto& [c, text] : firstRow) out.NoteFirstRow(c, 1, text);
         return true;
     }
 
   private:
+    // What FreeXL reads in a cell: a text (numbers in FormatExact) or a note;
+    // false for an empty cell.
+    bool CellContent(unsigned int row, unsigned short col, std::string& text,
+                     std::string& note) const {
+        FreeXL_CellValue v;
+        if (freexl_get_cell_value(handle_, row, col, &v) != FREEXL_OK) return false;
+        switch (v.type) {
+            case FREEXL_CELL_INT:
+                text = FormatExact(static_cast<double>(v.value.int_value));
+                break;
+            case FREEXL_CELL_DOUBLE:
+                text = FormatExact(v.value.double_value);
+                break;
+            case FREEXL_CELL_TEXT:
+            case FREEXL_CELL_SST_TEXT:
+                if (v.value.text_value) text = v.value.text_value;
+                break;
+            case FREEXL_CELL_DATE:
+            case FREEXL_CELL_DATETIME:
+            case FREEXL_CELL_TIME:
+                note = kDateCellNote;
+                break;
+            default:
+                break;
+        }
+        return !text.empty() || !note.empty();
+    }
+
     const void* handle_;
     std::string path_;
     std::vector<std::string> names_;
@@ -221,10 +247,26 @@ std::string BiffChars(const std::vector<uint8_t>& s, size_t at, size_t end, size
     return out;
 }
 
+// An error value: #N/A (code 0x2A) is the mark of a missing value, the
+// others cannot be used.
+void ErrorValue(uint8_t code, XlsFormulaCell& f) {
+    if (code == 0x2A)
+        f.text = kNotAvailableText;
+    else
+        f.note = kErrorCellNote;
+}
+
 }  // namespace
 
 std::vector<XlsFormulaCell> XlsFormulaColumn(const std::vector<uint8_t>& file, int32_t sheetIndex,
                                              int32_t column) {
+    std::vector<XlsFormulaCell> cells = XlsFormulaCells(file, sheetIndex, column);
+    std::erase_if(cells, [&](const XlsFormulaCell& c) { return c.col != column; });
+    return cells;
+}
+
+std::vector<XlsFormulaCell> XlsFormulaCells(const std::vector<uint8_t>& file, int32_t sheetIndex,
+                                            int32_t column) {
     const std::vector<uint8_t> s = WorkbookStream(file);
 
     // Globals: the worksheets' BOF offsets, and which cell formats show dates.
@@ -266,15 +308,21 @@ std::vector<XlsFormulaCell> XlsFormulaColumn(const std::vector<uint8_t>& file, i
         first = false;
         if (type == 0x000A) break;
         at = body + len;
-        // FORMULA: row, column, XF, then the cached result in 8 bytes.
-        if (type != 0x0006 || body + 14 > end || Get16(s, body + 2) != column) continue;
+        // FORMULA: row, column, XF, then the cached result in 8 bytes; BOOLERR:
+        // row, column, XF, the value and whether it is an error.
+        const bool formula = type == 0x0006 && body + 14 <= end;
+        const bool boolErr = type == 0x0205 && body + 8 <= end;
+        if (!formula && !boolErr) continue;
         XlsFormulaCell f;
         f.row = Get16(s, body);
-        if (f.row >= kMaxColumnRows) {
-            cells.push_back(f);  // the caller counts it as one row too many
-            break;
-        }
-        if (Get16(s, body + 12) != 0xFFFF) {
+        f.col = Get16(s, body + 2);
+        if (f.col != column && f.row != 0) continue;
+        if (boolErr) {
+            if (s[body + 7])
+                ErrorValue(s[body + 6], f);
+            else
+                f.text = s[body + 6] ? "TRUE" : "FALSE";
+        } else if (Get16(s, body + 12) != 0xFFFF) {
             double v;
             std::memcpy(&v, &s[body + 6], sizeof v);  // little-endian IEEE, as on x86-64
             if (isDate(Get16(s, body + 4)))
@@ -283,8 +331,12 @@ std::vector<XlsFormulaCell> XlsFormulaColumn(const std::vector<uint8_t>& file, i
                 f.text = FormatExact(v);
         } else {
             switch (s[body + 6]) {
-                case 0: {  // text: in the STRING record that follows
-                    const size_t next = at;
+                case 0: {  // text: in the STRING record that follows (after shared-formula records)
+                    size_t next = at;
+                    while (next + 4 <= s.size() &&
+                           (Get16(s, next) == 0x04BC || Get16(s, next) == 0x0221 ||
+                            Get16(s, next) == 0x0236))
+                        next += 4 + Get16(s, next + 2);
                     if (next + 4 <= s.size() && Get16(s, next) == 0x0207) {
                         const size_t sb = next + 4,
                                      se = std::min(s.size(), sb + Get16(s, next + 2));
@@ -298,9 +350,9 @@ std::vector<XlsFormulaCell> XlsFormulaColumn(const std::vector<uint8_t>& file, i
                     f.text = s[body + 8] ? "TRUE" : "FALSE";
                     break;
                 case 2:
-                    f.note = kErrorCellNote;
+                    ErrorValue(s[body + 8], f);
                     break;
-                default:
+                default:  // 3, an empty text, is also what writers put in for "no result"
                     f.note = kFormulaCellNote;
                     break;
             }

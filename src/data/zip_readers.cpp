@@ -26,15 +26,27 @@ class Zip {
     Zip& operator=(const Zip&) = delete;
     bool ok() const { return z_ != nullptr; }
 
-    // Reads one entry into an XML document; false when missing or damaged.
-    bool Load(const std::string& name, pugi::xml_document& doc) const {
+    bool Has(const std::string& name) const {
+        return z_ && zip_name_locate(z_, name.c_str(), 0) >= 0;
+    }
+
+    // Reads one entry into an XML document; false when missing or damaged,
+    // and then `why` says so when the entry is there.
+    bool Load(const std::string& name, pugi::xml_document& doc, std::string* why = nullptr) const {
+        auto fail = [&](std::string reason) {
+            if (why) *why = std::move(reason);
+            return false;
+        };
+        const std::string damaged = "Its part " + name + " is damaged.";
         zip_stat_t st;
         zip_stat_init(&st);
-        if (!z_ || zip_stat(z_, name.c_str(), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
-            st.size > kMaxEntryBytes)
-            return false;
+        if (!z_ || zip_stat(z_, name.c_str(), 0, &st) != 0) return false;
+        if (!(st.valid & ZIP_STAT_SIZE)) return fail(damaged);
+        if (st.size > kMaxEntryBytes)
+            return fail("Its part " + name + " is larger than " +
+                        std::to_string(kMaxEntryBytes >> 20) + " MiB, the most VELTA reads.");
         zip_file_t* f = zip_fopen(z_, name.c_str(), 0);
-        if (!f) return false;
+        if (!f) return fail(damaged);
         std::string data(static_cast<size_t>(st.size), '\0');
         zip_int64_t got = 0;
         while (got < static_cast<zip_int64_t>(data.size())) {
@@ -43,8 +55,11 @@ class Zip {
             got += n;
         }
         zip_fclose(f);
-        if (got != static_cast<zip_int64_t>(data.size())) return false;
-        return static_cast<bool>(doc.load_buffer(data.data(), data.size()));
+        if (got != static_cast<zip_int64_t>(data.size())) return fail(damaged);
+        const pugi::xml_parse_result parsed = doc.load_buffer(data.data(), data.size());
+        if (parsed.status == pugi::status_out_of_memory)
+            return fail("There is not enough memory to read it.");
+        return parsed ? true : fail(damaged);
     }
 
   private:
@@ -86,19 +101,24 @@ std::string TextOf(const pugi::xml_node& node) {
     return out;
 }
 
-// "AB12" -> (11, 27); false for anything else.
-bool ParseRef(const char* ref, int32_t& row, int32_t& col) {
+// "AB12" -> (11, 27). Beyond for a cell past the last row or column a sheet
+// can have, Bad for anything that is not a cell name.
+enum class Ref { Ok, Bad, Beyond };
+Ref ParseRef(const char* ref, int32_t& row, int32_t& col) {
     int64_t c = 0, r = 0;
     const char* p = ref;
     while (*p >= 'A' && *p <= 'Z' && c <= kMaxSheetCols) c = c * 26 + (*p++ - 'A' + 1);
-    if (c == 0) return false;
+    if (*p >= 'A' && *p <= 'Z') return Ref::Beyond;
+    if (c == 0) return Ref::Bad;
     while (*p == '$') ++p;
-    if (*p < '0' || *p > '9') return false;
+    if (*p < '0' || *p > '9') return Ref::Bad;
     while (*p >= '0' && *p <= '9' && r <= kMaxSheetRows) r = r * 10 + (*p++ - '0');
-    if (*p || r == 0 || r > kMaxSheetRows || c > kMaxSheetCols) return false;
+    if (*p >= '0' && *p <= '9') return Ref::Beyond;
+    if (*p || r == 0) return Ref::Bad;
+    if (r > kMaxSheetRows || c > kMaxSheetCols) return Ref::Beyond;
     row = static_cast<int32_t>(r - 1);
     col = static_cast<int32_t>(c - 1);
-    return true;
+    return Ref::Ok;
 }
 
 // A number text stored in the file ("12.5", "1E-3") in the grid's format,
@@ -130,8 +150,8 @@ class XlsxReader : public WorkbookReader {
             return false;
         }
         pugi::xml_document wb, rels;
-        if (!zip_.Load("xl/workbook.xml", wb)) {
-            why = "It is not a readable .xlsx workbook.";
+        if (!zip_.Load("xl/workbook.xml", wb, &why)) {
+            if (why.empty()) why = "It is not a readable .xlsx workbook.";
             return false;
         }
         zip_.Load("xl/_rels/workbook.xml.rels", rels);
@@ -159,11 +179,13 @@ class XlsxReader : public WorkbookReader {
             names_.push_back(s.attribute("name").value());
             parts_.push_back(part);
         }
-        LoadDateStyles();
+        // Parts that are there but cannot be read would turn texts into empty
+        // cells and dates into numbers: the workbook is refused instead.
+        if (!LoadDateStyles(why)) return false;
         pugi::xml_document sst;
-        if (zip_.Load(shared, sst))
-            for (pugi::xml_node si : Child(sst, "sst").children())
-                if (Local(si) == "si") strings_.push_back(TextOf(si));
+        if (zip_.Has(shared) && !zip_.Load(shared, sst, &why)) return false;
+        for (pugi::xml_node si : Child(sst, "sst").children())
+            if (Local(si) == "si") strings_.push_back(TextOf(si));
         return true;
     }
 
@@ -175,8 +197,8 @@ class XlsxReader : public WorkbookReader {
             why = "The workbook has no sheet number " + std::to_string(index + 1) + ".";
             return false;
         }
-        if (!zip_.Load(parts_[index], doc)) {
-            why = "The sheet is missing from the workbook or damaged.";
+        if (!zip_.Load(parts_[index], doc, &why)) {
+            if (why.empty()) why = "The sheet is missing from the workbook or damaged.";
             return false;
         }
         const int32_t want = out.column;
@@ -186,36 +208,70 @@ class XlsxReader : public WorkbookReader {
         for (pugi::xml_node r : Child(Child(doc, "worksheet"), "sheetData").children()) {
             if (Local(r) != "row") continue;
             const int64_t rn = r.attribute("r").as_llong(int64_t{row} + 2);
-            if (rn < 1 || rn > kMaxSheetRows) continue;
+            if (rn > kMaxSheetRows) {
+                why = kBeyondSheetMessage;
+                return false;
+            }
+            if (rn < 1) {
+                why = "The sheet is damaged: a row has no valid number.";
+                return false;
+            }
             row = static_cast<int32_t>(rn - 1);
             int32_t col = -1;
             for (pugi::xml_node c : r.children()) {
                 if (Local(c) != "c") continue;
                 int32_t cr = row, cc = col + 1;
-                if (const char* ref = c.attribute("r").value(); *ref && !ParseRef(ref, cr, cc))
-                    continue;
+                if (const char* ref = c.attribute("r").value(); *ref) {
+                    const Ref parsed = ParseRef(ref, cr, cc);
+                    if (parsed != Ref::Ok) {
+                        why = parsed == Ref::Beyond ? std::string(kBeyondSheetMessage)
+                                                    : "The sheet is damaged: a cell is named \"" +
+                                                          std::string(ref).substr(0, 40) + "\".";
+                        return false;
+                    }
+                }
                 col = cc;
+                if (cc >= kMaxSheetCols) {
+                    why = kBeyondSheetMessage;
+                    return false;
+                }
                 if (cc >= out.sheetCols && (Child(c, "v") || Child(c, "is")))
-                    out.sheetCols = std::min(cc + 1, kMaxSheetCols);
-                if (cc != want) continue;  // the wanted column only
-                if (!ReadCell(c, cr, out)) return true;
+                    out.sheetCols = cc + 1;
+                if (cc != want && cr != 0) continue;  // the wanted column, and row 1
+                std::string text, note;
+                if (!Content(c, text, note)) {
+                    why = "The sheet is damaged: cell " + CellName(cr, cc) +
+                          " refers to a text that is not in the workbook.";
+                    return false;
+                }
+                if (cr == 0) out.NoteFirstRow(cc, 1, note.empty() ? text : NoteLabel(note));
+                // Once a value is beyond what is kept, the rest is not read.
+                if (cc == want &&
+                    !(note.empty() ? out.Set(cr, std::move(text)) : out.Refuse(cr, note)))
+                    return true;
             }
         }
         return true;
     }
 
   private:
-    // One cell of the wanted column into `out`; false once `out` wants no more rows.
-    bool ReadCell(const pugi::xml_node& c, int32_t row, SheetColumn& out) const {
+    // What a cell holds: a text (numbers in the grid's format), or a note
+    // saying why it cannot be a sampling unit; both empty for an empty cell.
+    // False when it refers to a shared text that is not there.
+    bool Content(const pugi::xml_node& c, std::string& text, std::string& note) const {
         const std::string t = c.attribute("t").value();
         const pugi::xml_node v = Child(c, "v");
-        const bool formula = static_cast<bool>(Child(c, "f"));
-        if (t == "e") return out.Refuse(row, kErrorCellNote);
-        if (t == "d") return out.Refuse(row, kDateCellNote);
-        std::string text;
-        if (t == "s") {
+        if (t == "e") {
+            if (std::string(v.text().get()) == kNotAvailableText)
+                text = kNotAvailableText;
+            else
+                note = kErrorCellNote;
+        } else if (t == "d") {
+            note = kDateCellNote;
+        } else if (t == "s") {
             const long long i = v ? std::atoll(v.text().get()) : -1;
-            if (i >= 0 && i < static_cast<long long>(strings_.size())) text = strings_[i];
+            if (i < 0 || i >= static_cast<long long>(strings_.size())) return !v;
+            text = strings_[i];
         } else if (t == "inlineStr") {
             text = TextOf(Child(c, "is"));
         } else if (t == "str") {
@@ -226,17 +282,19 @@ class XlsxReader : public WorkbookReader {
             const long long style = c.attribute("s").as_llong(0);
             if (style >= 0 && style < static_cast<long long>(dateStyles_.size()) &&
                 dateStyles_[style])
-                return out.Refuse(row, kDateCellNote);
-            text = NumberText(v.text().get());
+                note = kDateCellNote;
+            else
+                text = NumberText(v.text().get());
         }
-        if (text.empty() && formula) return out.Refuse(row, kFormulaCellNote);
-        return out.Set(row, std::move(text));
+        if (text.empty() && note.empty() && Child(c, "f")) note = kFormulaCellNote;
+        return true;
     }
 
     // Which cell styles (the s attribute) show a date or a time.
-    void LoadDateStyles() {
+    bool LoadDateStyles(std::string& why) {
         pugi::xml_document styles;
-        if (!zip_.Load("xl/styles.xml", styles)) return;
+        if (!zip_.Has("xl/styles.xml")) return true;
+        if (!zip_.Load("xl/styles.xml", styles, &why)) return false;
         const pugi::xml_node sheet = Child(styles, "styleSheet");
         std::map<long long, bool> custom;
         for (pugi::xml_node f : Child(sheet, "numFmts").children())
@@ -251,6 +309,7 @@ class XlsxReader : public WorkbookReader {
                                       ? it->second
                                       : id >= 0 && id < 1000 && IsBuiltinDateFormat(int(id)));
         }
+        return true;
     }
 
   private:
@@ -265,8 +324,8 @@ class OdsReader : public WorkbookReader {
   public:
     OdsReader(const std::string& path) : zip_(path) {}
     bool Init(std::string& why) {
-        if (!zip_.ok() || !zip_.Load("content.xml", doc_)) {
-            why = "It is not a readable .ods workbook.";
+        if (!zip_.ok() || !zip_.Load("content.xml", doc_, &why)) {
+            if (why.empty()) why = "It is not a readable .ods workbook.";
             return false;
         }
         const pugi::xml_node sheets =
@@ -295,7 +354,7 @@ class OdsReader : public WorkbookReader {
             const std::string l = Local(n);
             return l == "table-row-group" || l == "table-rows" || l == "table-header-rows";
         };
-        int64_t row = 0;  // saturates at kMaxSheetRows
+        int64_t row = 0;  // at most kMaxSheetRows
         for (pugi::xml_node r = table.first_child(); r; r = NextInWalk(r, table, descend)) {
             if (Local(r) != "table-row") continue;
             const int64_t repeat = Repeat(r, "table:number-rows-repeated");
@@ -307,23 +366,35 @@ class OdsReader : public WorkbookReader {
                 if (cl != "table-cell" && cl != "covered-table-cell") continue;
                 const int64_t span = Repeat(c, "table:number-columns-repeated");
                 if (at <= want && want < at + span) first = c;
-                if (at + span > out.sheetCols) {
+                if (at + span > out.sheetCols || row == 0) {
                     std::string t, n;
                     Content(c, t, n);
-                    if (!t.empty() || !n.empty())
-                        out.sheetCols =
-                            static_cast<int32_t>(std::min<int64_t>(at + span, kMaxSheetCols));
+                    if (!t.empty() || !n.empty()) {
+                        // Empty cells repeated past the last column are usual; content is not.
+                        if (at + span > kMaxSheetCols || row + repeat > kMaxSheetRows) {
+                            why = kBeyondSheetMessage;
+                            return false;
+                        }
+                        out.sheetCols = std::max(out.sheetCols, static_cast<int32_t>(at + span));
+                        if (row == 0) out.NoteFirstRow(static_cast<int32_t>(at), span,
+                                                       n.empty() ? t : NoteLabel(n));
+                    }
                 }
-                at = std::min<int64_t>(at + span, kMaxSheetCols);
+                at = std::min<int64_t>(at + span, kMaxSheetRows);
             }
             std::string text, note;
             if (first) Content(first, text, note);
-            // Content beyond the kept rows stops the loop at its first row.
-            if (!text.empty() || !note.empty())
+            if (!text.empty() || !note.empty()) {
+                if (row + repeat > kMaxSheetRows) {
+                    why = kBeyondSheetMessage;
+                    return false;
+                }
+                // Content beyond the kept values stops the loop at its first row.
                 for (int64_t k = row; k < row + repeat; ++k) {
-                    const auto at = static_cast<int32_t>(std::min<int64_t>(k, kMaxSheetRows));
+                    const auto at = static_cast<int32_t>(k);
                     if (!(note.empty() ? out.Set(at, text) : out.Refuse(at, note))) return true;
                 }
+            }
             row = std::min<int64_t>(row + repeat, kMaxSheetRows);
         }
         return true;
@@ -342,33 +413,49 @@ class OdsReader : public WorkbookReader {
     static void Content(const pugi::xml_node& c, std::string& text, std::string& note) {
         const std::string type = c.attribute("office:value-type").value();
         const std::string calc = c.attribute("calcext:value-type").value();
-        if (calc == "error")
-            note = kErrorCellNote;
-        else if (type == "date" || type == "time")
+        if (calc == "error") {
+            // #N/A marks a missing value; the other errors cannot be used.
+            if (CellText(c) == kNotAvailableText)
+                text = kNotAvailableText;
+            else
+                note = kErrorCellNote;
+        } else if (type == "date" || type == "time") {
             note = kDateCellNote;
-        else if (type == "float" || type == "percentage" || type == "currency")
+        } else if (type == "float" || type == "percentage" || type == "currency") {
             text = NumberText(c.attribute("office:value").value());
-        else
+        } else {
             text = CellText(c);
+        }
         if (text.empty() && note.empty() && c.attribute("table:formula")) note = kFormulaCellNote;
     }
 
-    // The text a cell shows, from its paragraphs.
+    // The text a cell shows, from its paragraphs and everything in them
+    // (spans nested to any depth, walked without recursion; runs of spaces,
+    // tabs and line breaks), but not notes.
     static std::string CellText(const pugi::xml_node& c) {
         std::string text;
-        for (pugi::xml_node p : c.children())
-            if (Local(p) == "p") {
-                if (!text.empty()) text += "\n";
-                for (pugi::xml_node t : p.children()) {
-                    if (t.type() == pugi::node_pcdata)
-                        text += t.value();
-                    else if (Local(t) == "s")
-                        text += " ";
-                    else
-                        text += t.child_value();
-                    if (text.size() > kMaxCellText) return text;
-                }
+        auto descend = [](const pugi::xml_node& n) {
+            const std::string l = Local(n);
+            return l != "note" && l != "annotation";
+        };
+        for (pugi::xml_node p : c.children()) {
+            if (Local(p) != "p") continue;
+            if (!text.empty()) text += "\n";
+            for (pugi::xml_node t = p.first_child(); t; t = NextInWalk(t, p, descend)) {
+                const std::string l = t.type() == pugi::node_element ? Local(t) : std::string();
+                if (t.type() == pugi::node_pcdata || t.type() == pugi::node_cdata)
+                    text += t.value();
+                else if (l == "s")
+                    text.append(static_cast<size_t>(std::clamp<long long>(
+                                    t.attribute("text:c").as_llong(1), 1, kMaxCellText)),
+                                ' ');
+                else if (l == "tab")
+                    text += '\t';
+                else if (l == "line-break")
+                    text += '\n';
+                if (text.size() > kMaxCellText) return text;
             }
+        }
         return text;
     }
 

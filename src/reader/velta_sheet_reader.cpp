@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstring>
 #include <exception>
+#include <new>
 #include <string>
 
 #include "data/sheet_reader.h"
@@ -39,7 +40,9 @@ int main(int argc, char** argv) {
         // _exit: no leak report, no destructors of libraries that a damaged
         // file may have left in a bad state; the answer is already written.
         _exit(WriteAll(out) ? 0 : 3);
+    } catch (const std::bad_alloc&) {
+        _exit(velta::kReaderOutOfMemory);  // the address-space limit
     } catch (...) {
-        _exit(4);  // out of memory under the address-space limit, among others
+        _exit(4);
     }
 }

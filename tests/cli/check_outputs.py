@@ -23,6 +23,7 @@ jsonschema.Draft202012Validator.check_schema(schema)
 validator = jsonschema.Draft202012Validator(schema)
 pilot = os.path.join(root, "examples", "pilot_sample.xls")
 campaign = os.path.join(root, "examples", "campaign.xlsx")
+sheets = os.path.join(root, "tests", "data", "spreadsheets")
 failures = []
 
 
@@ -47,6 +48,8 @@ with tempfile.TemporaryDirectory() as tmp:
         "stdin": ["-", "--json", "-", "-q", "--max-error", "0.5", "--sd", "1"],
         "manual": [campaign, "--column", "B", "--manual", "7", "--json", "-", "-q"],
         "question": ["-", "-V", "300", "--json", "-", "-q"],
+        "refused": [os.path.join(sheets, "truncated.xls"), "--json", "-", "-q"],
+        "missing": [os.path.join(sheets, "missing_values.ods"), "--json", "-", "-q"],
     }
     twenty = "".join(f"{v}\n" for v in range(1, 21))
     for name, args in runs.items():
@@ -64,6 +67,13 @@ with tempfile.TemporaryDirectory() as tmp:
             check(len(doc["results"]) == 3, "campaign: three results")
         if name == "question":
             check(code == 2, "question without --yes: status 2")
+        if name == "refused":
+            check(code == 2 and not doc["results"] and doc["inputMessages"],
+                  "refused input: status 2, its message in inputMessages")
+            check("damaged" in err, "refused input: the message on standard error under -q")
+        if name == "missing":
+            check(doc["results"][0]["input"]["missingValues"]["count"] == 6,
+                  "missing values: six cells skipped")
 
     # /dev/stdout names the run's own standard output, a pipe of this script:
     # the JSON arrives there alone, without the table.

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
@@ -27,6 +28,7 @@
 #include "analysis/random.h"
 #include "commands/automatic.h"
 #include "commands/student_t.h"
+#include "data/spreadsheet_commands.h"
 #include "output_targets.h"
 #include "platform/scripted/scripted_platform.h"
 
@@ -479,6 +481,9 @@ TEST(BatchPlatform, PrintsEachMessageWithTitleAndKindAndAnswersQuestionsPerYes) 
          "Orvo (message): a\n    b\n"},
         {MsgButtons::Ok, MsgIcon::Exclamation, "VELTA", false, true, MsgAnswer::Ok,
          "VELTA (warning): a\n    b\n"},
+        // The import's refusals have no icon: --quiet keeps them.
+        {MsgButtons::Ok, MsgIcon::None, "Result", false, true, MsgAnswer::Ok,
+         "Result (message): a\n    b\n"},
         {MsgButtons::Ok, MsgIcon::Information, "VELTA", false, true, MsgAnswer::Ok, ""},
         {MsgButtons::Ok, MsgIcon::Information, "VELTA", false, false, MsgAnswer::Ok,
          "VELTA (information): a\n    b\n"},
@@ -520,6 +525,92 @@ TEST(BatchPlatform, AnswersTheSheetQuestionByNumberOrName) {
         EXPECT_EQ(ui.sheetNotFound, c.notFound) << c.answer;
         EXPECT_EQ(ui.offeredSheets, (std::vector<std::string>{"Alpha", "Beta 2", "1)  odd"}));
     }
+}
+
+TEST(BatchPlatform, AnswersTheColumnQuestionWithColumnOrItsDefault) {
+    for (const auto& [answer, given] : std::vector<std::pair<std::string, std::string>>{
+             {"", "C"}, {"B", "B"}, {"2", "2"}}) {
+        std::ostringstream err;
+        BatchPlatform ui(err, false, false, false);
+        ui.columnAnswer = answer;
+        EXPECT_EQ(ui.InputBox("Found 3 filled columns in row 1\r\rA)  x\r", kColumnChoiceTitle, "C"),
+                  given);
+        EXPECT_TRUE(ui.offeredSheets.empty());
+    }
+}
+
+// Every input velta-cli refuses: the reason on standard error (also under
+// --quiet), the JSON written all the same with the reason in inputMessages,
+// status 2.
+TEST(Cli, RefusedInputsAreSaidAndStillGetTheirJson) {
+    Scratch tmp;
+    const struct {
+        std::vector<std::string> args;
+        std::string title;  // of the message in inputMessages
+        std::string says;
+    } cases[] = {
+        {{kSheets + "/truncated.xls"}, "Invalid File Type or Locked", "or it is damaged."},
+        {{kSheets + "/freexl_crash.xls"}, "Result", "The file is damaged: its reader stopped."},
+        {{kSheets + "/beyond_sheet.xlsx"}, "Result", "beyond row 1,048,576"},
+        {{kRoot + "/no_such_file.xls"}, "VELTA", "no_such_file.xls does not exist."},
+        {{kSheets + "/three_sheets.xls", "--sheet", "4"}, "velta-cli", "--sheet 4: no such sheet"},
+        {{kPilot, "--sheet", "2"}, "velta-cli", "--sheet 2: the workbook has one sheet"},
+        {{kPilot, "--column", "C"}, "velta-cli", "the sheet has 1 column (A .. A)"},
+        {{kSheets + "/huge_repeat.ods", "--all-columns"}, "velta-cli", "at most 256 are sized"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-q", "--json", tmp / "r.json"});
+        const CliRun r = Cli(args);
+        SCOPED_TRACE(c.args[0] + "\n" + r.err);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.says), std::string::npos);
+        ASSERT_TRUE(fs::exists(tmp / "r.json"));
+        const json j = json::parse(ReadFile(tmp / "r.json"));
+        EXPECT_EQ(j["exitStatus"], 2);
+        EXPECT_TRUE(j["results"].empty());
+        ASSERT_FALSE(j["inputMessages"].empty());
+        const json& m = j["inputMessages"].back();
+        EXPECT_EQ(m["command"], "Open");
+        EXPECT_EQ(m["title"], c.title);
+        EXPECT_NE(m["text"].get<std::string>().find(c.says), std::string::npos) << m.dump();
+        EXPECT_EQ(r.out, "");  // no table of results
+        fs::remove(tmp / "r.json");
+    }
+}
+
+TEST(Cli, MissingValuesAndHeadersOfTheColumnRead) {
+    // --column answers the column question; without it, column A is read.
+    const json b = CliJson({kSheets + "/two_columns.xlsx", "--column", "B", "-q"}, -1);
+    EXPECT_EQ(b["results"][0]["input"]["header"], "CO2 flux");
+    EXPECT_EQ(b["results"][0]["input"]["N"], 5);
+    const CliRun a = Cli({kSheets + "/two_columns.xlsx", "-q"});
+    EXPECT_EQ(a.status, 2);
+    EXPECT_NE(a.err.find("Cell A2 cannot be used: it holds a date"), std::string::npos) << a.err;
+
+    // The skipped cells are in the JSON; --quiet keeps their message off standard error.
+    const std::vector<std::string> cells = {"A4", "A6", "A8", "A10", "A12", "A14"};
+    for (const char* file : {"missing_values.csv", "missing_values.xlsx", "missing_values.ods"}) {
+        SCOPED_TRACE(file);
+        for (const bool quiet : {true, false}) {
+            std::vector<std::string> args = {kSheets + "/" + file, "--json", "-"};
+            if (quiet) args.push_back("-q");
+            const CliRun r = Cli(args);
+            const json j = json::parse(r.out);
+            const json& in = j["results"][0]["input"];
+            EXPECT_EQ(in["N"], 8);
+            EXPECT_EQ(in["header"], "Girth");
+            EXPECT_EQ(in["missingValues"]["count"], 6);
+            EXPECT_EQ(in["missingValues"]["cells"], json(cells));
+            EXPECT_EQ(j["results"][0]["messages"][0]["kind"], "information");
+            EXPECT_EQ(r.err.find("skipped as missing values") == std::string::npos, quiet) << r.err;
+        }
+    }
+    // Typed values skip nothing.
+    const json typed = CliJson({"--values", "-0", "1", "2", "-q"}, -1);
+    EXPECT_EQ(typed["results"][0]["input"]["missingValues"],
+              json({{"count", 0}, {"cells", json::array()}}));
+    EXPECT_TRUE(std::signbit(typed["results"][0]["input"]["values"][0].get<double>()));
 }
 
 TEST(Options, ColumnsByLetterOrNumber) {

@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <new>
+#include <tuple>
 
 #include "commands/command_table.h"
 #include "commands/messages.h"
@@ -36,29 +38,45 @@ TEST(SheetExchange, WellFormedTextsOnly) {
     EXPECT_EQ(r.column.rows, 7);
     EXPECT_EQ(r.column.Text(6), "12");
 
-    const std::string head = "V 1 0\n\nS 0 0\n\nN 0 1\nx\nR 2 0\n\n";
+    // Row 1 of a sheet for the column question, and a text file's rows beyond a sheet's.
+    const std::string head = "V 2 0\n\nS 0 0\n\nN 0 1\nx\nR 2 0\n\n";
+    ASSERT_TRUE(ParseSheetText(head + "C 0 1\n7\nF 3 0\n\nH 0 4\nDate\nH 2 1\nx\nE 0 0\n\n", r));
+    EXPECT_EQ(r.column.firstRowFilled, 3);
+    EXPECT_EQ(r.column.firstRow, (std::map<int32_t, std::string>{{0, "Date"}, {2, "x"}}));
+    EXPECT_TRUE(ParseSheetText(
+        "V 2 0\n\nS 0 0\n\nN 0 1\nx\nR 2000000 0\n\nC 1999999 1\n7\nM 1 0\n\nE 0 0\n\n", r));
+    EXPECT_TRUE(r.column.tooManyMissing);
+
     // Each is refused as a whole: the caller then reports a stopped reader.
     for (const std::string& bad : std::vector<std::string>{
              std::string(), good.substr(0, good.size() - 1),       // cut short
              good + "E 0 0\n\n",                                   // something after the end
-             "S 0 0\n\nV 1 0\n\nE 0 0\n\n",                        // version not first
-             "V 2 0\n\nS 0 0\n\nE 0 0\n\n",                        // unknown version
-             "V 1 0\n\nE 0 0\n\n",                                 // no status
-             "V 1 0\n\nS 9 0\n\nE 0 0\n\n",                        // unknown status
+             "S 0 0\n\nV 2 0\n\nE 0 0\n\n",                        // version not first
+             "V 1 0\n\nS 0 0\n\nE 0 0\n\n",                        // an older reader
+             "V 2 0\n\nE 0 0\n\n",                                 // no status
+             "V 2 0\n\nS 9 0\n\nE 0 0\n\n",                        // unknown status
              head + "C 5 1\n7\nE 0 0\n\n",                         // a cell beyond the row count
              head + "C 1 1\n7\nC 1 1\n8\nE 0 0\n\n",               // the same row twice
              head + "C 1 1\n7\nO 1 1\nx\nE 0 0\n\n",               // a cell and a note in one row
              head + "C 0 0\n\nE 0 0\n\n",                          // an empty cell
              head + "C -1 1\n7\nE 0 0\n\n",                        // a negative row
-             "V 1 0\n\nS 0 0\n\nN 0 1\nx\nR 5000 0\n\nE 0 0\n\n",  // more rows than kept
+             "V 2 0\n\nS 0 0\n\nN 0 1\nx\nR 2147483648 0\n\nE 0 0\n\n",  // rows beyond 32 bits
              head + "C 1 99999999999999999999\n7\nE 0 0\n\n",      // a length beyond 64 bits
              head + "C 1 5\n7\nE 0 0\n\n",                         // a length beyond the text
              head + "X 0 0\n\nE 0 0\n\n",                          // unknown record
-             "V 1 0\n\nS 0 0\n\nE 0 0\n\n",                        // read, but no sheet names
+             "V 2 0\n\nS 0 0\n\nE 0 0\n\n",                        // read, but no sheet names
+             head + "M 2 0\n\nE 0 0\n\n",                          // a flag that is not 0 or 1
+             head + "F 1 0\n\nH 0 1\na\nH 1 1\nb\nE 0 0\n\n",      // more texts than filled cells
+             head + "F 2 0\n\nH 1 1\na\nH 0 1\nb\nE 0 0\n\n",      // columns out of order
+             head + "F 1 0\n\nH 0 0\n\nE 0 0\n\n",                 // an empty text
          }) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(ParseSheetText(bad, r));
     }
+    // As many row-1 texts as the question lists, no more.
+    std::string listed = head + "F 100 0\n\n";
+    for (int c = 0; c <= kMaxListedColumns; ++c) listed += "H " + std::to_string(c) + " 1\nx\n";
+    EXPECT_FALSE(ParseSheetText(listed + "E 0 0\n\n", r));
 }
 
 // A stand-in reader: a shell script given by VELTA_SHEET_READER.
@@ -81,26 +99,32 @@ class FakeReader : public ::testing::Test {
 
 TEST_F(FakeReader, EveryWayOfStoppingIsReported) {
     const ReaderLimits quick{.cpuSeconds = 1, .wallMilliseconds = 1500, .maxOutputBytes = 1 << 20};
+    // A spinning reader meets its CPU limit long before a wall-clock limit this far.
+    const ReaderLimits spin{.cpuSeconds = 1, .wallMilliseconds = 60000};
     std::ofstream(dir / "good.txt") << ReadSheetToText(Fixture("one_sheet.xls"), 0);
     const std::string good = "cat '" + (dir / "good.txt").string() + "'";
-    // The script, and whether the caller gets the sheet.
-    const std::vector<std::pair<std::string, bool>> cases = {
-        {good, true},
-        {"kill -SEGV $$", false},           // crash
-        {"exec sleep 30", false},           // hang
-        {"while :; do :; done", false},     // spins: CPU limit
-        {good + "; exec sleep 30", false},  // answers, never ends
-        {"exec yes", false},                // floods its output
-        {"echo nonsense", false},           // talks nonsense
-        {good + "; exit 1", false},         // fails after answering
-        {"exit 0", false},                  // says nothing
+    const std::string wall = "Reading it took more than 1.5 seconds, the most VELTA waits for one file.";
+    // The script, its limits, and what the caller is told ("" = the sheet is read).
+    const std::vector<std::tuple<std::string, ReaderLimits, std::string>> cases = {
+        {good, quick, ""},
+        {"kill -SEGV $$", quick, kReaderStoppedDetail},  // crash
+        {"exec sleep 30", quick, wall},                  // hang
+        {"while :; do :; done", spin,
+         "Reading it took more than 1 seconds of processor time, the most VELTA gives one file."},
+        {good + "; exec sleep 30", quick, wall},  // answers, never ends
+        {"exec yes", quick, "Its reader's answer is larger than 1 MiB, the most VELTA accepts."},
+        {"exit 5", quick,  // the reader's own report of memory exhausted
+         "Reading it needs more than 2 GiB of memory, the most VELTA gives one file."},
+        {"echo nonsense", quick, kReaderStoppedDetail},  // talks nonsense
+        {good + "; exit 1", quick, kReaderStoppedDetail},  // fails after answering
+        {"exit 0", quick, kReaderStoppedDetail},           // says nothing
     };
-    for (const auto& [script, read] : cases) {
+    for (const auto& [script, limits, why] : cases) {
         SCOPED_TRACE(script);
         Use(script);
-        const SheetReadResult r = ReadSheetColumn(Fixture("one_sheet.xls"), 0, quick);
-        EXPECT_EQ(r.status, read ? Status::Read : Status::ReaderStopped);
-        EXPECT_EQ(r.why, read ? "" : kReaderStoppedDetail);
+        const SheetReadResult r = ReadSheetColumn(Fixture("one_sheet.xls"), 0, limits);
+        EXPECT_EQ(r.status, why.empty() ? Status::Read : Status::ReaderStopped);
+        EXPECT_EQ(r.why, why);
     }
     // A reader that cannot be started at all.
     setenv("VELTA_SHEET_READER", (dir / "missing").c_str(), 1);

@@ -20,6 +20,7 @@
 #include "commands/pilot_commands.h"
 #include "view/window_view.h"
 #include "base/numbers.h"
+#include "data/pilot_column.h"
 #include "data/presample.h"
 #include "data/sheet_reader.h"
 #include "data/spreadsheet_commands.h"
@@ -179,6 +180,15 @@ TEST(SpreadsheetRead, ColumnsAndSheetNames) {
         {"mulrk.xls", "0", "Ints", "10;20;30;40", "11;21;31;41", "12;22;32;42"},
         {"gnumeric_rk.xls", "0", "Ints", "10;20;30;40", "11;21;31;41", "12;22;32;42"},
     };
+    // A header in 60,000 nested runs.
+    cases.push_back({"nested_runs.xlsx", "0", "Sheet1", "x1;1.5", ""});
+    // Booleans and error values typed as constants, which FreeXL reads as 1 and 0.
+    cases.push_back({"constants.xls", "0", "Sheet1",
+                     "12.5;13.1;14.2;11.8;TRUE;#N/A;!it holds an error value;15", ""});
+    // LibreOffice's error value #N/A is the text it shows, in every format.
+    for (const char* file : {"missing_values.xls", "missing_values.xlsx", "missing_values.ods"})
+        cases.push_back({file, "0", "Pilot",
+                         "Girth;8.3;8.6;;10.5;NA;10.8;.;11;N/A;11.1;#N/A;11.2;#N/A;11.3", ""});
     for (const char* file : {"three_sheets.xls", "gnumeric_three_sheets.xls", "three_sheets.ods"}) {
         cases.push_back({file, "1", three, "10;20;30;40", ""});
         cases.push_back({file, "2", three, "-1.25;0;7.75;1E-05;123456.789", ""});
@@ -199,6 +209,123 @@ TEST(SpreadsheetRead, ColumnsAndSheetNames) {
         EXPECT_EQ(Column(d), c[3]);
     }
     EXPECT_EQ(CellName(0, 26) + CellName(65535, 255), "AA1IV65536");
+}
+
+// What a column read means as a pilot sample
+
+// A column from its cells in row order: "" is an empty cell, "!why" a note.
+SheetColumn ColumnOf(const Texts& cells, int32_t column = 0) {
+    SheetColumn c;
+    c.column = column;
+    for (size_t r = 0; r < cells.size(); ++r)
+        if (cells[r].rfind('!', 0) == 0)
+            c.Refuse(static_cast<int32_t>(r), cells[r].substr(1));
+        else
+            c.Set(static_cast<int32_t>(r), cells[r]);
+    return c;
+}
+
+TEST(PilotColumn, HeaderValuesMissingCellsOrTheCellThatRefuses) {
+    const std::string date = "!" + std::string(kDateCellNote);
+    const struct {
+        Texts cells;
+        std::string header;   // "" for none
+        std::string values;   // joined by ';', or the refused cell after "refused "
+        std::string missing;  // the count, then the names
+        std::string detail = "";
+    } cases[] = {
+        {{"CO2 flux", "1", "2.5", "3"}, "CO2 flux", "1;2.5;3", "0"},
+        {{"Na", "1", "2", "3"}, "Na", "1;2;3", "0"},  // sodium, not a missing value
+        {{"(mm)", "-0", "+4", "1E3"}, "(mm)", "-0;+4;1E3", "0"},
+        {{"NA", "1", "2", "3"}, "", "1;2;3", "1 A1"},
+        {{"1", "", "NA", "2", ".", "N/A", "#N/A", " NA ", "3", "", ""}, "", "1;2;3",
+         "6 A2 A3 A5 A6 A7 A8"},
+        {{"12..5", "1", "2"}, "", "refused A1", "", "Cell A1 holds \"12..5\", which is not a number."},
+        {{"1O.5", "1", "2"}, "", "refused A1", "", "Cell A1 holds \"1O.5\", which is not a number."},
+        {{"Weight", "x", "1"}, "Weight", "refused A2", "", "Cell A2 holds \"x\", which is not a number."},
+        {{"1", "2", "n/a", "3"}, "", "refused A3", "", "Cell A3 holds \"n/a\", which is not a number."},
+        // After the last number, a cell that holds anything ends the column.
+        {{"1", "2", "3", date}, "", "refused A4", "",
+         "Cell A4 cannot be used: it holds a date or a time, not a number."},
+        {{"1", "2", "3", "", "", "TRUE"}, "", "refused A6", "", "Cell A6 holds \"TRUE\""},
+        {{date, "1", "2", "3"}, "", "refused A1", "", "Cell A1 cannot be used"},
+        {{}, "", "refused A1", "", "Cell A1 is empty."},
+        {{"", "", ""}, "", "refused A1", "", "Cell A1 is empty."},
+    };
+    for (const auto& c : cases) {
+        std::string all;
+        for (const std::string& t : c.cells) all += "[" + t + "]";
+        SCOPED_TRACE(all);
+        const PilotColumn p = ReadPilotColumn(ColumnOf(c.cells));
+        EXPECT_EQ(p.hasHeader ? p.header : "", c.header);
+        if (c.values.rfind("refused ", 0) == 0) {
+            EXPECT_FALSE(p.accepted);
+            EXPECT_EQ(p.refusedCell, c.values.substr(8));
+            EXPECT_EQ(p.detail.rfind(c.detail, 0), 0u) << p.detail;
+            EXPECT_EQ(p.message, std::string(kBadPreSampleMessage) + "\r\r" + p.detail);
+            continue;
+        }
+        ASSERT_TRUE(p.accepted) << p.message;
+        std::string values, missing = std::to_string(p.missingCount);
+        for (const std::string& t : p.texts) values += (values.empty() ? "" : ";") + t;
+        for (const std::string& m : p.missingCells) missing += " " + m;
+        EXPECT_EQ(values, c.values);
+        EXPECT_EQ(missing, c.missing);
+        ASSERT_EQ(p.values.size(), p.texts.size());
+        for (size_t i = 0; i < p.values.size(); ++i)
+            EXPECT_EQ(std::bit_cast<uint64_t>(p.values[i]),
+                      std::bit_cast<uint64_t>(*ParseNumber(p.texts[i])));
+    }
+    // Cells are named in the column read.
+    EXPECT_EQ(ReadPilotColumn(ColumnOf({"1", "x"}, 27)).refusedCell, "AB2");
+    EXPECT_TRUE(std::signbit(ReadPilotColumn(ColumnOf({"-0", "1", "2"})).values[0]));
+}
+
+TEST(PilotColumn, LimitsAreSaidAndKeptCellsFollowTheRowsNotTheOrderRead) {
+    // One value more than a header and 1000 units: kept up to the last that fits.
+    SheetColumn c;
+    for (int32_t r = 0; r <= kMaxKeptValues; ++r) c.Set(r * 2, "7");
+    EXPECT_TRUE(c.tooManyRows);
+    EXPECT_EQ(c.rows, 2 * (kMaxKeptValues - 1) + 1);
+    EXPECT_FALSE(c.Set(5000, "7"));
+    // A reader that comes back to an earlier row (a formula found later) moves the cut up.
+    EXPECT_TRUE(c.Set(1, "8"));
+    EXPECT_EQ(c.rows, 2 * (kMaxKeptValues - 2) + 1);
+    EXPECT_EQ(c.cells.size(), static_cast<size_t>(kMaxKeptValues));
+    PilotColumn p = ReadPilotColumn(c);
+    EXPECT_FALSE(p.accepted);
+    EXPECT_EQ(p.message, "The pre-sample holds more than 1000 sampling units; VELTA handles at "
+                         "most 1000.");
+    // A bad cell above the cut is named first.
+    c.Set(3, "x");
+    EXPECT_EQ(ReadPilotColumn(c).refusedCell, "A4");
+
+    // Marks do not count as values; too many of them are said.
+    SheetColumn marks;
+    for (int32_t r = 0; r < 3; ++r) marks.Set(r, "1");
+    for (int32_t r = 3; r < 3 + kMaxMissingMarks; ++r) EXPECT_TRUE(marks.Set(r, "NA"));
+    EXPECT_FALSE(marks.tooManyMissing);
+    p = ReadPilotColumn(marks);
+    EXPECT_TRUE(p.accepted);
+    EXPECT_EQ(p.missingCount, kMaxMissingMarks);
+    EXPECT_EQ(p.missingCells.size(), kMaxListedMissingCells);
+    EXPECT_EQ(MissingValuesMessage(p),
+              "65536 cells were skipped as missing values (empty, NA, N/A, #N/A or .): A4, A5, A6, "
+              "A7, A8 and 65531 more.");
+    EXPECT_FALSE(marks.Set(3 + kMaxMissingMarks, "."));
+    EXPECT_TRUE(marks.tooManyMissing);
+    EXPECT_EQ(ReadPilotColumn(marks).message,
+              "Column A holds more than 65536 cells marked as missing values (NA, N/A, #N/A or .); "
+              "VELTA skips at most 65536.");
+}
+
+TEST(PilotColumn, WhatStartsLikeANumberAndWhatMarksAMissingValue) {
+    for (const char* t : {"1", " 12 kg", "-", "+x", ".5 cm", ",5", "0x1F", "\t7"})
+        EXPECT_TRUE(StartsLikeNumber(t) && !IsHeaderText(t)) << t;
+    for (const char* t : {"CO2 flux", "Weight (g)", "Année", "x1", "Na", "na", "n/a", "#DIV/0!"})
+        EXPECT_TRUE(IsHeaderText(t) && !IsMissingValueMark(t)) << t;
+    for (const char* t : {"", "  ", "NA", "N/A", "#N/A", ".", " . ", "\tNA\r\n"})
+        EXPECT_TRUE(IsMissingValueMark(t) && !IsHeaderText(t)) << t;
 }
 
 // Writing .xls, read back by xlrd, FreeXL and gnumeric
@@ -229,7 +356,7 @@ TEST(XlsWriter, XlrdAndFreexlReadEveryValueFullColumnAndEmptySheet) {
     EXPECT_NE(dump.find("\n2 32767.5\n"), std::string::npos);
     // Column 1 is kept only as far as a pre-sample can reach.
     const SheetColumn kept = ReadSheet(dir / "big.xls");
-    EXPECT_EQ(kept.rows, kMaxColumnRows);
+    EXPECT_EQ(kept.rows, kMaxKeptValues);
     EXPECT_TRUE(kept.tooManyRows);
 
     ASSERT_EQ(WriteXlsWorkbook(dir / "empty.xls", "sheet1", {}), "");
@@ -297,7 +424,8 @@ TEST(OpenCommand, AcceptedFilesAndFreshSessionOnSecondOpen) {
         SCOPED_TRACE(c[0]);
         ws.inputs.maxError = "0.7";
         ws.inputs.trimPercent = "8";
-        ui = RunWith(Command::Open, ws, {c[0]});
+        // Row 1 of header_text.xlsx and semicolon_comma.csv names two columns.
+        ui = RunWith(Command::Open, ws, {c[0]}, {"A"});
         EXPECT_EQ(Shown(ui), "");
         EXPECT_EQ(ws.inputs.maxError + "|" + ws.inputs.trimPercent, "|5");
         EXPECT_EQ(ShownN(ws), c[1]);  // a header row is not a sampling unit
@@ -334,16 +462,24 @@ TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
     {
         std::ofstream big(dir / "rows_70000.csv");
         for (int i = 0; i < 70000; ++i) big << (i % 97) << '\n';
+        // More missing-value marks than a column may hold, after three values.
+        std::ofstream marks(dir / "marks.csv");
+        marks << "1\n2\n3\n";
+        for (int i = 0; i <= kMaxMissingMarks; ++i) marks << "NA\n";
     }
     fs::create_directory(dir / "folder.xls");
     std::ofstream(dir / "notes.txt") << "1\n2\n3\n";
-    std::ofstream(dir / "unit.csv") << "12 kg\n1\n2\n3\n";
-    std::ofstream(dir / "letter_o.csv") << "4O.2\n41.2\n38.7\n";
+    // A first cell that starts like a number is a mistyped value, not a header.
+    const Texts mistyped = {"12 kg", "4O.2", "12..5", "1O.5", "-", ".5 cm", "+/-"};
+    for (size_t i = 0; i < mistyped.size(); ++i)
+        std::ofstream(dir / ("first" + std::to_string(i) + ".csv")) << mistyped[i] << "\n1\n2\n3\n";
     std::ofstream(dir / "thousands.csv") << "Weight;Plot\n12,5;a\n1,234;b\n0,125;c\n";
     const std::string invalid =
         "Invalid File Type or Locked: " + std::string(kNotSpreadsheetMessage);
     const std::string bad = "VELTA [critical]: " + std::string(kBadPreSampleMessage);
-    // The file, how the message starts, and a detail it gives.
+    const std::string failed = "Result: Import did not succeed.\r\r";
+    // The file, how the message starts, a detail it gives, and the answer to
+    // the sheet or column question when there is one.
     std::vector<Texts> cases = {
         {"zero_bytes.xls", invalid, "empty"},
         {"truncated.xls", invalid, "damaged"},
@@ -353,37 +489,49 @@ TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
         {"password.xls", invalid, "password"},
         {dir / "folder.xls", invalid, "folder"},
         {dir / "notes.txt", invalid, ".csv"},
-        {"three_sheets.xls", "Result: Import did not succeed.", ""},  // sheet 9
+        {"three_sheets.xls", failed, "no sheet number 9", "9"},
         {"text_in_column.xls", bad, "Cell A3 holds \"n/a\""},
-        {"empty_rows.xls", bad, "Cell A1 is empty"},
         {"formula.xls", bad, "Cell A3 cannot be used: it holds a formula"},
         {"formula.xlsx", bad, "Cell A3"},
         // A byte that makes FreeXL read out of bounds: its reader dies, not VELTA.
-        {"freexl_crash.xls", "Result: Import did not succeed.\r\r",
-         "The file is damaged: its reader stopped."},
-        // Deep nesting is walked without recursion; what it holds is named.
-        {"nested_runs.xlsx", bad, "Cell A1 holds \"x1\", which is not a number."},
+        {"freexl_crash.xls", failed, "The file is damaged: its reader stopped."},
+        // Deep nesting is walked without recursion; what it holds is read.
+        {"nested_runs.xlsx", "VELTA [critical]: At least 3 sampling units are needed", "holds 1."},
         {"nested_groups.ods", bad, "Cell A2 holds \"x1\""},
-        // Far-away cells and huge repeats: refused without building the sheet.
-        {"far_cell.xlsx", bad, "Cell A4 is empty."},
-        {"huge_repeat.ods", "VELTA [critical]: The pre-sample holds more than 1000", ""},
-        {"repeat_overflow.ods", bad, "Cell A4 is empty."},
-        // Formulas without a numeric result, dates and errors (below) in every format.
+        // Huge repeats and cells past the last row: refused without building the sheet.
+        {"huge_repeat.ods", "VELTA [critical]: The pre-sample holds more than 1000", "", "A"},
+        {"repeat_overflow.ods", failed, kBeyondSheetMessage},
+        {"beyond_sheet.xlsx", failed, kBeyondSheetMessage},
+        {dir / "marks.csv", "VELTA [critical]: Column A holds more than 65536 cells marked as",
+         "VELTA skips at most 65536."},
         {"gnumeric_formula.xls", bad, "Cell A3 cannot be used: it holds a formula"},
-        // Mistyped first values are not headers; "1,234" is ambiguous.
-        {dir / "unit.csv", bad, "Cell A1 holds \"12 kg\", which is not a number."},
-        {dir / "letter_o.csv", bad, "Cell A1 holds \"4O.2\""},
+        // Booleans are not numbers, even when FreeXL reads them as 1.
+        {"constants.xls", bad, "Cell A5 holds \"TRUE\", which is not a number."},
         {dir / "thousands.csv", bad,
          "Cell A3 holds \"1,234\", which reads as 1234 with a thousands separator or as "
-         "1.234 with a decimal comma"},
+         "1.234 with a decimal comma", "A"},
         {dir / "rows_70000.csv", "VELTA [critical]: The pre-sample holds more than 1000", ""},
         {dir / "missing.xls",
          "VELTA [critical]: The file " + (dir / "missing.xls") + " does not exist.", ""}};
+    for (size_t i = 0; i < mistyped.size(); ++i)
+        cases.push_back({dir / ("first" + std::to_string(i) + ".csv"), bad,
+                         "Cell A1 holds \"" + mistyped[i] + "\", which is not a number."});
     for (const char* f : {"date_cell.xls", "date_cell.xlsx", "datetime_cell.xlsx", "date_cell.ods"})
         cases.push_back(
             {f, bad, "Cell A3 cannot be used: it holds a date or a time, not a number."});
     for (const char* f : {"error_cell.xls", "error_cell.xlsx", "error_cell.ods"})
         cases.push_back({f, bad, "Cell A3 cannot be used: it holds an error value."});
+    // After the last number, written by LibreOffice (errors, dates), openpyxl,
+    // xlwt and by hand (formulas without a result): refused like any cell.
+    for (const char* format : {".xls", ".xlsx", ".ods"}) {
+        cases.push_back({std::string("tail_error") + format, bad,
+                         "Cell A5 cannot be used: it holds an error value."});
+        cases.push_back({std::string("tail_date") + format, bad,
+                         "Cell A5 cannot be used: it holds a date or a time, not a number."});
+        cases.push_back({std::string("tail_no_result") + format, bad,
+                         "Cell A5 cannot be used: it holds a formula whose numeric result is not "
+                         "stored in the file."});
+    }
     for (Texts c : cases) {
         if (c[0][0] != '/') c[0] = Fixture(c[0]);
         for (bool ready : {false, true}) {
@@ -392,7 +540,8 @@ TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
             ScriptedPlatform setup;
             if (ready) AcceptUnits(ws, setup, PilotSource());
             const std::string before = Snapshot(ws);
-            const ScriptedPlatform ui = RunWith(Command::Open, ws, {c[0]}, {"9"});
+            const ScriptedPlatform ui =
+                RunWith(Command::Open, ws, {c[0]}, {c.size() > 3 ? c[3] : ""});
             const std::string shown = Shown(ui);
             EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 1) << shown;
             EXPECT_EQ(shown.rfind(c[1], 0), 0u) << shown;
@@ -403,11 +552,138 @@ TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
     }
 }
 
+// Blank cells and the marks R, surveys and the office programs write for a
+// missing value are skipped, and one information message says which.
+TEST(OpenCommand, MissingValuesAreSkippedWithOneMessage) {
+    TempDir dir;
+    {
+        // Three values, then a value on line 1,048,577, beyond the rows a sheet has.
+        std::ofstream far(dir / "far.csv");
+        far << "1\n2\n3\n" << std::string(1048573, '\n') << "4\n";
+    }
+    const std::string girth = " cells were skipped as missing values (empty, NA, N/A, #N/A or .): ";
+    // The file, N, the mean shown, the message; the values read.
+    std::vector<Texts> cases = {
+        {"empty_rows.xls", "3", "5.", "3" + girth + "A1, A2, A5."},
+        {"far_cell.xlsx", "4", "1.75", "1048572" + girth + "A4, A5, A6, A7, A8 and 1048567 more."},
+        {dir / "far.csv", "4", "2.5", "1048573" + girth + "A4, A5, A6, A7, A8 and 1048568 more."},
+    };
+    for (const char* f :
+         {"missing_values.csv", "missing_values.xls", "missing_values.xlsx", "missing_values.ods"})
+        cases.push_back({f, "8", "10.35", "6" + girth + "A4, A6, A8, A10, A12 and 1 more."});
+    for (Texts c : cases) {
+        if (c[0][0] != '/') c[0] = Fixture(c[0]);
+        SCOPED_TRACE(c[0]);
+        Session ws = TypedSession();
+        const ScriptedPlatform ui = RunWith(Command::Open, ws, {c[0]});
+        EXPECT_EQ(Shown(ui), "VELTA [info]: " + c[3] + "\n");
+        EXPECT_EQ(ShownN(ws), c[1]);
+        EXPECT_EQ(WindowViewOf(ws).mean, c[2]);
+        EXPECT_TRUE(ws.analysis.pilot());
+        EXPECT_EQ(ws.units.DataRowCount(), std::stoi(c[1]));  // the values only, in order
+    }
+    // One skipped cell.
+    TempDir one;
+    std::ofstream(one / "na.csv") << "NA\n1\n2\n3\n";
+    Session ws = TypedSession();
+    const ScriptedPlatform ui = RunWith(Command::Open, ws, {one / "na.csv"});
+    EXPECT_EQ(Shown(ui),
+              "VELTA [info]: 1 cell was skipped as a missing value (empty, NA, N/A, #N/A or .): "
+              "A1.\n");
+    EXPECT_EQ(ShownN(ws), "3");
+}
+
+// Row 1 names several columns: Open asks which one, as it asks for a sheet.
+TEST(OpenCommand, WhichColumnIsAsked) {
+    const std::string prompt =
+        "Found 2 filled columns in row 1\r\rA)  Date\rB)  CO2 flux\r\r\rplease, select the letter "
+        "of the column";
+    // An answer, and the N and mean read, or the message shown ("" for none).
+    const std::vector<Texts> cases = {
+        {"B", "5", "3.146", ""},
+        {" b ", "5", "3.146", ""},
+        {"2", "5", "3.146", ""},
+        {"CO2 flux", "5", "3.146", ""},
+        {"A", "", "", "Cell A2 cannot be used: it holds a date or a time, not a number."},
+        {"Z", "", "", "Cell Z1 is empty."},
+        {"", "", "", ""},     // cancelled
+        {"B2", "", "", ""},   // not a column: like an empty answer
+    };
+    for (const char* file : {"two_columns.xlsx", "two_columns.ods"}) {
+        for (const Texts& c : cases) {
+            SCOPED_TRACE(std::string(file) + " answered '" + c[0] + "'");
+            Session ws = TypedSession({"1", "2"});
+            const std::string before = Snapshot(ws);
+            const ScriptedPlatform ui = RunWith(Command::Open, ws, {Fixture(file)}, {c[0]});
+            ASSERT_EQ(ui.inputRequests.size(), 1u);
+            EXPECT_EQ(ui.inputRequests[0].prompt, prompt);
+            EXPECT_EQ(ui.inputRequests[0].title, "selection of column");
+            EXPECT_EQ(ui.inputRequests[0].defaultText, "A");
+            EXPECT_FALSE(ui.busy);
+            const std::string shown = Shown(ui);
+            if (c[3].empty()) {
+                EXPECT_EQ(shown, "");
+            } else {
+                EXPECT_NE(shown.find(c[3]), std::string::npos) << shown;
+            }
+            if (c[1].empty()) {
+                EXPECT_EQ(Snapshot(ws), before);
+            } else {
+                EXPECT_EQ(ShownN(ws) + " " + WindowViewOf(ws).mean, c[1] + " " + c[2]);
+            }
+        }
+    }
+}
+
+TEST(OpenCommand, ColumnQuestionShowsEachHeaderOnOneShortLine) {
+    SheetColumn sheet;
+    sheet.firstRowFilled = 3;
+    std::string wide, cut;
+    for (int i = 0; i < 40; ++i) wide += "ö";  // two bytes each
+    for (int i = 0; i < 28; ++i) cut += "ö";   // 57 bytes would split the 29th
+    sheet.firstRow = {{0, wide}, {1, "Leaf\nlength"}, {27, "(a date)"}};
+    EXPECT_EQ(ColumnChoicePrompt(sheet),
+              "Found 3 filled columns in row 1\r\rA)  " + cut +
+                  "...\rB)  Leaf length\rAB)  (a date)\r\r\rplease, select the letter of the column");
+}
+
+// Rows of a text file wider than a sheet: column A is read like any other.
+TEST(OpenCommand, WideTextRowsAreReadAndListedShort) {
+    TempDir dir;
+    for (const int fields : {16385, 100000}) {
+        for (const int wideRow : {0, 1}) {
+            SCOPED_TRACE(std::to_string(fields) + " fields in row " + std::to_string(wideRow + 1));
+            const std::string file = dir / ("wide" + std::to_string(fields) + ".csv");
+            {
+                std::ofstream csv(file);
+                for (int r = 0; r < 3; ++r) {
+                    csv << r + 1.5;
+                    if (r == wideRow)
+                        for (int f = 1; f < fields; ++f) csv << ",x";
+                    csv << '\n';
+                }
+            }
+            Session ws = TypedSession();
+            const ScriptedPlatform ui = RunWith(Command::Open, ws, {file}, {"A"});
+            EXPECT_EQ(Shown(ui), "");
+            EXPECT_EQ(ShownN(ws) + " " + WindowViewOf(ws).mean, "3 2.5");
+            // Row 1 that wide: the question lists the first 50 columns.
+            ASSERT_EQ(ui.inputRequests.size(), wideRow == 0 ? 1u : 0u);
+            if (wideRow != 0) continue;
+            const std::string& p = ui.inputRequests[0].prompt;
+            EXPECT_EQ(p.rfind("Found " + std::to_string(fields) + " filled columns in row 1\r\r"
+                              "A)  1.5\rB)  x\r", 0), 0u) << p.substr(0, 200);
+            EXPECT_NE(p.find("\rAX)  x\r... and " + std::to_string(fields - 50) + " more\r"),
+                      std::string::npos);
+        }
+    }
+}
+
 TEST(OpenCommand, OneColumnKeptAndFormulaTailsAlikeInEveryFormat) {
     // Other columns are neither shown nor counted: deleting the last value
     // of column 1 afterwards leaves a pre-sample that is still accepted.
     Session ws = TypedSession();
-    ScriptedPlatform ui = RunWith(Command::Open, ws, {Fixture("header_text.xls")});
+    ScriptedPlatform ui = RunWith(Command::Open, ws, {Fixture("header_text.xls")}, {"A"});
     EXPECT_EQ(Shown(ui), "");
     EXPECT_EQ(ws.units.UsedCols(), 1);
     EXPECT_EQ(ws.units.DataRowCount(), 6);
@@ -430,8 +706,8 @@ TEST(OpenCommand, OneColumnKeptAndFormulaTailsAlikeInEveryFormat) {
 }
 
 TEST(OpenCommand, SavedValuesComeBackBitForBit) {
-    // 24 values with 17 significant digits, the largest double and the
-    // classic 0.1 + 0.2: saved by VELTA, opened again, the same doubles.
+    // 22 values with 17 significant digits, the largest double, the classic
+    // 0.1 + 0.2 and -0: saved by VELTA, opened again, the same doubles.
     TempDir dir;
     std::vector<double> values;
     uint64_t state = 12;
@@ -441,6 +717,7 @@ TEST(OpenCommand, SavedValuesComeBackBitForBit) {
     }
     values.push_back(0.1 + 0.2);
     values.push_back(1.7976931348623157e308 / 1e300);
+    values.push_back(-0.0);  // keeps its sign
     Texts typed;
     for (double v : values) {
         char text[40];
@@ -453,12 +730,13 @@ TEST(OpenCommand, SavedValuesComeBackBitForBit) {
     Session opened = TypedSession();
     ui = RunWith(Command::Open, opened, {dir / "exact.xls"});
     ASSERT_EQ(Shown(ui), "");
-    ASSERT_EQ(ShownN(opened), "24");
-    for (int32_t r = 1; r <= 24; ++r)
+    ASSERT_EQ(ShownN(opened), "25");
+    for (int32_t r = 1; r <= 25; ++r)
         EXPECT_EQ(std::bit_cast<uint64_t>(opened.analysis.pilot()->values[size_t(r - 1)]),
                   std::bit_cast<uint64_t>(values[size_t(r - 1)]))
             << opened.units.CellText(1, r);
     EXPECT_EQ(opened.units.CellText(1, 23), "0.30000000000000004");
+    EXPECT_EQ(opened.units.CellText(1, 25), "-0");
     // Short values keep their short text.
     const std::string pilot = std::string(VELTA_SOURCE_DIR) + "/examples/pilot_sample.xls";
     ui = RunWith(Command::Open, opened, {pilot});

@@ -212,3 +212,32 @@ with open(path("one_sheet.xls"), "rb") as f:
 damaged[1599] = 0x80
 with open(path("freexl_crash.xls"), "wb") as f:
     f.write(bytes(damaged))
+
+# --- Cells after the last number, and cells FreeXL misreads --------------
+
+# A formula after the last number without a stored result: xlwt stores none,
+# and an .ods written by hand has only the formula.
+cells = {(i, 0): v for i, v in enumerate(VALUES)}
+cells[(4, 0)] = xlwt.Formula("A1+A2")
+xls_with_results(cells, {}, path("tail_no_result.xls"))
+ods("tail_no_result.ods", "".join(orow(onum(v)) for v in VALUES) +
+    orow('<table:table-cell table:formula="of:=[.A1]+[.A2]"/>'))
+
+# Booleans and error values typed as constants (BOOLERR records), which
+# FreeXL reads as the numbers 1 and 0: row, value (True/False or an error code).
+CONSTANTS = [(4, True), (5, 0x2A), (6, 0x07)]  # TRUE, #N/A, #DIV/0!
+wb = xlwt.Workbook()
+ws = wb.add_sheet("Sheet1")
+for i, v in enumerate(VALUES):
+    ws.write(i, 0, v)
+for row, v in CONSTANTS:
+    if isinstance(v, bool):
+        ws.write(row, 0, v)
+    else:
+        ws.row(row).set_cell_error(0, v)
+ws.write(7, 0, 15.0)
+wb.save(path("constants.xls"))
+
+# A cell in row 1,048,577, one below the last row a sheet can have.
+xlsx("beyond_sheet.xlsx", xrow(1, xnum("A1", 1.0)) + xrow(2, xnum("A2", 2.0)) +
+     xrow(3, xnum("A3", 3.0)) + xrow(1048577, xnum("A1048577", 4.0)))
