@@ -52,7 +52,10 @@ struct StudentTAnswer {
     std::string sdText;  // the standard deviation as typed
     double sd = 0.0;
     int32_t size = 0;
-    SizeStatistics statistics;
+    // The statistics of the virtual samples at the size; none for a size
+    // beyond the charts (above N - 1), which have no such samples.
+    std::optional<SizeStatistics> statistics;
+    bool WithinCharts() const { return statistics.has_value(); }
 };
 
 class Analysis {

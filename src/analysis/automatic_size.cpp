@@ -86,8 +86,11 @@ int32_t FirstStrictRise(const std::vector<double>& B) {
     return 0;
 }
 
-FittedLines LinesAt(const BrokenStick& f, int32_t K) {
-    return {f.upper[1], f.upper[2], f.lower[1], f.lower[2], f.UpperLevel(K), f.LowerLevel(K)};
+FittedLines LinesAt(const BrokenStick& f, int32_t K, int32_t jump) {
+    // a + b x with x = (n - 1) / jump is (a - b / jump) + (b / jump) n.
+    const double J = jump;
+    return {f.upper[1] - f.upper[2] / J, f.upper[2] / J, f.lower[1] - f.lower[2] / J,
+            f.lower[2] / J,              f.UpperLevel(K), f.LowerLevel(K)};
 }
 
 AutomaticAnswer FindAutomaticSize(const CloudTables& trimmed, int32_t jump) {
@@ -101,7 +104,8 @@ AutomaticAnswer FindAutomaticSize(const CloudTables& trimmed, int32_t jump) {
     // B(0 .. round(N/J - 5)); too few steps leave no room for B.
     const int32_t aUpper = RoundToInt32(steps);
     const int32_t bUpper = RoundToInt32(steps - 5.0);
-    if (bUpper < 0) throw SubscriptOutOfRange("QualitySum");
+    // Too few sizes for a breakpoint with three steps on either side.
+    if (bUpper < 0) return AutomaticAnswer{};
     Table2D A(aUpper + 1, 5);
     std::vector<double> B(static_cast<size_t>(bUpper) + 1, 0.0);
 
@@ -131,15 +135,12 @@ AutomaticAnswer FindAutomaticSize(const CloudTables& trimmed, int32_t jump) {
 
     answer.succeeded = true;
     answer.breakpoint = K;
-    answer.row = K * J;
-    answer.size = answer.row + 1;
-    answer.means = LinesAt(fits[static_cast<size_t>(K - 3)], K);
+    answer.size = K * J + 1;
+    answer.means = LinesAt(fits[static_cast<size_t>(K - 3)], K, J);
     // The standard deviations' own broken stick at the means' breakpoint.
-    answer.sds = LinesAt(FitBrokenStick(CloudRowExtremes(trimmed.sds, V), K, N, J), K);
+    answer.sds = LinesAt(FitBrokenStick(CloudRowExtremes(trimmed.sds, V), K, N, J), K, J);
     answer.statistics = StatisticsAtSize(trimmed, J, answer.size);
-    const auto cv = CoefficientsAt(answer.statistics, true);
-    if (!cv) throw DivisionByZero("automatic coefficients of variation");
-    answer.cv = *cv;
+    answer.cv = CoefficientsAt(answer.statistics, true);
     return answer;
 }
 

@@ -54,33 +54,33 @@ BrokenStick FitBrokenStick(const RowExtremes& cloud, int32_t K, int32_t N, int32
 // B(i) > B(i - 1) gives the breakpoint i + 2; 0 when the sum never rises.
 int32_t FirstStrictRise(const std::vector<double>& B);
 
-// The four lines of one chart at the breakpoint, in the abscissa x = row /
-// jump: two sloped lines and the two levels where they meet the horizontal
-// ones.
+// The four lines of one chart at the breakpoint, in the sample size n:
+// y = intercept + slope * n for the two sloped lines, and the two levels
+// where they meet the horizontal ones.
 struct FittedLines {
     double upperIntercept = 0, upperSlope = 0;
     double lowerIntercept = 0, lowerSlope = 0;
     double upperLevel = 0, lowerLevel = 0;
     friend bool operator==(const FittedLines&, const FittedLines&) = default;
 };
-FittedLines LinesAt(const BrokenStick& f, int32_t K);
+// The fit of breakpoint K, made in the abscissa x = (n - 1) / jump, as lines in n.
+FittedLines LinesAt(const BrokenStick& f, int32_t K, int32_t jump);
 
 struct AutomaticAnswer {
     bool succeeded = false;
     int32_t breakpoint = 0;  // K, in steps of jump
-    int32_t row = 0;         // K * jump, the breakpoint's table row
-    int32_t size = 0;        // row + 1, the number of values behind it
+    int32_t size = 0;        // K * jump + 1, the number of values behind it
     FittedLines means, sds;
     // At the size: coefficients of variation with the smallest non-zero
-    // standard deviation, and the statistics of the virtual samples.
-    CoefficientsOfVariation cv;
+    // standard deviation (none when the means average 0), and the
+    // statistics of the virtual samples.
+    std::optional<CoefficientsOfVariation> cv;
     SizeStatistics statistics;
 };
 
 // Searches the breakpoint in the trimmed means; on success fits the
 // standard-deviations cloud there and takes the statistics at the size.
-// Run-time errors (too few sizes for the quality sum, a perfect fit, means
-// that average 0) propagate.
+// Too few sizes (fewer than five steps of jump) give no success.
 AutomaticAnswer FindAutomaticSize(const CloudTables& trimmed, int32_t jump);
 
 }  // namespace velta

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
+#include <limits>
 #include <type_traits>
 #include <vector>
 
+#include "analysis/f_distribution.h"
 #include "base/errors.h"
 #include "base/numbers.h"
 
@@ -329,7 +330,11 @@ AnovaResult LeastSquares::AnalyseVariance(std::span<const double> X, std::span<c
     // Flat data has no variation to explain; a small stand-in keeps R2 defined.
     if (ssTot == 0.0) ssTot = 0.000001;
     r.R2 = Finite(r.fittedDeviance / ssTot, where);
-    if (r.R2 > 1.0) r.R2 = 0.999999;
+    // The line explains all the variation (or, by rounding, more): the best
+    // fit there is. R2 keeps the stand-in below 1 that keeps 1 - R2 usable,
+    // and F is infinite, with probability 0.
+    const bool perfect = r.R2 >= 1.0;
+    if (perfect) r.R2 = 0.999999;
     oneMinusR2_ = 1.0 - r.R2;
     rootOneMinusR2_ = std::sqrt(oneMinusR2_);
     r.residualDeviance = ssTot * (1.0 - r.R2);
@@ -338,7 +343,12 @@ AnovaResult LeastSquares::AnalyseVariance(std::span<const double> X, std::span<c
     // meaningless as none, so they raise the same error.
     if (ma <= 1 || n <= ma) throw DivisionByZero("AnalyseVariance: no degrees of freedom");
     const double meanSquareError = r.residualDeviance / static_cast<double>(n - ma);
-    if (meanSquareError == 0.0) throw DivisionByZero("AnalyseVariance: perfect fit");
+    if (perfect || meanSquareError == 0.0) {
+        r.F = std::numeric_limits<double>::infinity();
+        r.probability = 0.0;
+        r.sign = Mark(0.0);
+        return r;
+    }
     r.F = Finite((r.fittedDeviance / static_cast<double>(ma - 1)) / meanSquareError, where);
 
     const FProbability p = UpperTailF(r.F, ma - 1, static_cast<double>(n - ma));
@@ -347,77 +357,13 @@ AnovaResult LeastSquares::AnalyseVariance(std::span<const double> X, std::span<c
     return r;
 }
 
-// Exact finite series for integer degrees of freedom (Abramowitz and Stegun
-// 26.6.4, 26.6.5, 26.6.8), summed in extended precision and rounded once at
-// the end: 1 - (1 - x) then gives back x exactly, so the probabilities that
-// land on the marks' limits (F = 19 or 99 with 2 and 2 degrees of freedom:
-// 0.05 and 0.01) get the mark of the limit. A term loop stops early once its
-// term is exactly 0: every later term would be 0 as well.
 FProbability LeastSquares::UpperTailF(double F, double numeratorDf, double denominatorDf) const {
-    using Real = long double;
     const int32_t d1 = RoundToInt32(numeratorDf);
     const int32_t d2 = RoundToInt32(denominatorDf);
     if (d2 == 0 || d1 <= 0 || d2 < 0) throw DivisionByZero("UpperTailF: degrees of freedom");
     if (std::isnan(F)) throw OverflowError("UpperTailF");
-
-    const Real n1 = d1;
-    const Real n2 = d2;
-    Real P;
-    if (F <= 0.0) {
-        P = 1;
-    } else if (std::isinf(F)) {
-        P = 0;
-    } else {
-        const Real x = 1 / (1 + Real(F) * n1 / n2);
-        const bool d1Even = d1 % 2 == 0;
-        const bool d2Even = d2 % 2 == 0;
-        if (d1Even && (!d2Even || d2 < d1)) {
-            Real t = 1, s = 1, c = n2;
-            for (Real i = 1; i <= n1 / 2 - 1 && t != 0; i += 1) {
-                t = t * (Real(0.5) / i) * (1 - x) * c;
-                s += t;
-                c += 2;
-            }
-            P = std::pow(x, n2 / 2) * s;
-        } else if (d2Even) {
-            Real t = 1, s = 1, c = n1;
-            for (Real i = 1; i <= n2 / 2 - 1 && t != 0; i += 1) {
-                t = t * (Real(0.5) / i) * x * c;
-                s += t;
-                c += 2;
-            }
-            P = 1 - std::pow(1 - x, n1 / 2) * s;
-        } else {
-            const Real theta = std::atan(std::sqrt(n1 * Real(F) / n2));
-            const Real sn = std::sin(theta);
-            const Real cs = std::cos(theta);
-            Real g = theta;
-            if (d2 != 1) {
-                Real t = cs, s = cs;
-                for (Real i = 2; i <= n2 - 3 && t != 0; i += 2) {
-                    t = t * cs * cs * i / (i + 1);
-                    s += t;
-                }
-                g = theta + sn * s;
-            }
-            if (d1 != 1) {
-                Real t = 1;
-                for (Real i = 2; i <= n2 - 1; i += 2) t = t * i / (i - 1);
-                t = std::pow(cs, n2) * t * sn;
-                Real u = 1, s = 1, c = n2 + 1;
-                for (Real i = 3; i <= n1 - 2 && u != 0; i += 2) {
-                    u = u * c * sn * sn / i;
-                    s += u;
-                    c += 2;
-                }
-                g -= s * t;
-            }
-            P = 1 - 2 * g / std::numbers::pi_v<Real>;
-        }
-        if (!IsFinite(P)) throw OverflowError("UpperTailF");
-        // Cancellation can leave a few units of rounding outside [0, 1].
-        P = std::clamp(P, Real(0), Real(1));
-    }
+    const long double P = FUpperTail(F, d1, d2);
+    if (!std::isfinite(P)) throw OverflowError("UpperTailF");
     const double probability = static_cast<double>(P);
     return FProbability{probability, Mark(probability)};
 }

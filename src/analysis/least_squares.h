@@ -82,8 +82,9 @@ class LeastSquares {
     double DevianceAbout(std::span<const double> values, double m) const;
     // Analysis of variance of the line a(1) + a(2) x (sloped true) or of the
     // horizontal line at level (sloped false) over the points
-    // 1 .. n of X and Y. No residual degrees of freedom (n <= ma), ma = 1 or a
-    // perfect fit raise DivisionByZero. Also stores 1 - R2 and its root.
+    // 1 .. n of X and Y. No residual degrees of freedom (n <= ma) or ma = 1
+    // raise DivisionByZero; a perfect fit gives R2 = 0.999999 (the stand-in
+    // below 1), an infinite F and probability 0. Also stores 1 - R2 and its root.
     AnovaResult AnalyseVariance(std::span<const double> X, std::span<const double> Y, int32_t ma,
                             std::span<const double> a, bool sloped, double level);
     // Upper-tail probability P(F' > F) of the F distribution with numeratorDf and denominatorDf

@@ -46,8 +46,8 @@ struct Pilot {
 // the mean and the sum of squares of every leave-one-out sample directly.
 SampleStats ComputeSampleStats(const std::vector<double>& x);
 
-// C(N, Int(N/2)); exact from factorials up to N = 170, from log-gamma above,
-// where the factorials no longer fit a double.
+// C(N, Int(N/2)); exact while it has at most 15 digits, and to rounding
+// beyond (up to C(1000, 500), about 2.7E+299).
 double MaxVirtualSamples(int32_t n);
 
 // The pilot of these values with its statistics. The caller has checked the

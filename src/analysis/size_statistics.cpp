@@ -1,6 +1,7 @@
 #include "analysis/size_statistics.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/errors.h"
 #include "base/numeric.h"
@@ -120,9 +121,11 @@ SizeStatistics StatisticsAtSize(const CloudTables& t, int32_t jump, int32_t size
 }
 
 std::optional<CoefficientsOfVariation> CoefficientsAt(const SizeStatistics& s, bool skipZeroSds) {
-    if (s.meanA == 0.0) return std::nullopt;
+    const double mean = std::fabs(s.meanA);
+    if (mean == 0.0 || mean <= 1e-9 * std::max(std::fabs(s.maxA), std::fabs(s.minA)))
+        return std::nullopt;
     const double lower = skipZeroSds ? s.minNonZeroB : s.minB;
-    return CoefficientsOfVariation{lower / s.meanA * 100.0, s.maxB / s.meanA * 100.0};
+    return CoefficientsOfVariation{lower / mean * 100.0, s.maxB / mean * 100.0};
 }
 
 }  // namespace velta

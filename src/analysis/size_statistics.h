@@ -34,7 +34,8 @@ SizeStatistics StatisticsAtSize(const std::vector<double>& a, const std::vector<
 SizeStatistics StatisticsAtSize(const CloudTables& t, int32_t jump, int32_t size);
 
 // Coefficients of variation (percent) of the standard deviations at a size:
-// the smallest and the largest standard deviation over the average mean.
+// the smallest and the largest standard deviation over the size of the
+// average mean (its absolute value, so the smaller bound comes first).
 struct CoefficientsOfVariation {
     double lower = 0.0;
     double upper = 0.0;
@@ -42,8 +43,9 @@ struct CoefficientsOfVariation {
                            const CoefficientsOfVariation&) = default;
 };
 // With the plain smallest standard deviation (the manual size's rule) or the
-// smallest non-zero one (the automatic size's); nullopt when the means
-// average 0.
+// smallest non-zero one (the automatic size's); nullopt when the average mean
+// is 0 within rounding (a billionth of the means' own size), where a
+// coefficient of variation means nothing.
 std::optional<CoefficientsOfVariation> CoefficientsAt(const SizeStatistics& s, bool skipZeroSds);
 
 }  // namespace velta

@@ -147,24 +147,36 @@ double IntPart(double v) {
     return std::floor(v);
 }
 
-std::string FormatHashes(double v, int decimals) {
+std::string FormatFixed(double v, int decimals) {
+    if (!std::isfinite(v)) return std::isnan(v) ? "nan" : v > 0 ? "inf" : "-inf";
+    // Past 15 digits before the point the digits are noise.
+    if (std::fabs(v) >= 1e15) return FormatScientific(v);
     std::string s = Printf("%.*f", v, decimals);
-    bool negative = false;
-    if (!s.empty() && s[0] == '-') {
-        negative = true;
-        s.erase(0, 1);
-    }
     const size_t point = s.find('.');
     if (point != std::string::npos) {
         size_t end = s.size();
         while (end > point + 1 && s[end - 1] == '0') --end;
+        if (end == point + 1) --end;  // no digit left after the point
         s.resize(end);
-    } else {
-        s.push_back('.');
     }
-    if (s.size() >= 2 && s[0] == '0' && s[1] == '.') s.erase(0, 1);
-    if (negative && s != ".") s.insert(s.begin(), '-');
+    if (s == "-0") s = "0";
     return s;
+}
+
+std::string FormatSignificant(double v, int digits) {
+    if (v == 0.0 || !std::isfinite(v)) return FormatFixed(v, 0);
+    const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(v))));
+    if (magnitude >= 15 || magnitude < -12) return FormatScientific(v);
+    // Rounding can carry into one more digit before the point (9.9996 -> 10).
+    const int decimals = std::max(0, digits - 1 - magnitude);
+    return FormatFixed(v, decimals);
+}
+
+std::string FormatGrouped(int64_t v) {
+    std::string digits = std::to_string(v < 0 ? -v : v);
+    for (int i = static_cast<int>(digits.size()) - 3; i > 0; i -= 3)
+        digits.insert(static_cast<size_t>(i), ",");
+    return v < 0 ? "-" + digits : digits;
 }
 
 std::string FormatScientific(double v) {

@@ -34,24 +34,33 @@ bool IsWholeNumber(std::string_view text);
 // Int: the integer part toward minus infinity.
 double IntPart(double v);
 
-// "###.###": rounded to 3 decimals, no leading zero before the point, no
-// trailing zeros after it, the point always written (12 -> "12.", 0.5 -> ".5").
-std::string FormatHashes(double v, int decimals);
+// A number rounded to `decimals` places as a person reads it: a leading zero
+// before the point, no trailing zeros after it and no point without digits
+// after it, zero as "0", and a minus sign only when a digit shown is not 0
+// (12 -> "12", 0.5 -> "0.5", 3.14159 -> "3.142", -0.0004 -> "0"); from 1E+15
+// on in "0.00E+00" form.
+std::string FormatFixed(double v, int decimals);
 inline std::string Format3(double v) {
-    return FormatHashes(v, 3);
-}  // "###.###"
+    return FormatFixed(v, 3);
+}
 inline std::string Format2(double v) {
-    return FormatHashes(v, 2);
-}  // "##.##"
+    return FormatFixed(v, 2);
+}
 inline std::string Format4(double v) {
-    return FormatHashes(v, 4);
-}  // "####.####"
+    return FormatFixed(v, 4);
+}
+// `digits` significant digits, then as FormatFixed: 0.0041234 -> "0.004123",
+// 2.4504 -> "2.45", 123456.7 -> "123457"; numbers of more than 15 digits
+// before the point, or too small to show, in "0.00E+00" form.
+std::string FormatSignificant(double v, int digits);
 // "0.00E+00": 184756 -> "1.85E+05".
 std::string FormatScientific(double v);
 // "##0.0##": at least one digit each side of the point, at most 3 decimals.
 std::string FormatAxis(double v);
 // General number: up to 15 significant digits, no trailing zeros.
 std::string FormatGeneral(double v);
+// A whole number with its thousands grouped by commas: 184756 -> "184,756".
+std::string FormatGrouped(int64_t v);
 // The general number when it reads back to the same double, else the
 // shortest text that does (0.30000000000000004, 1.7976931348623157E+308, -0):
 // values read from files keep every bit, the sign of zero included, through

@@ -48,9 +48,9 @@ std::string CommandLineText(const std::string& plainText, const Session* session
     if (plainText == kIncompleteResultsMessage)
         return "The report needs a manual sample size: Automatic gave none; choose one with "
                "--manual SIZE";
-    if (plainText == kIncoherentErrorMessage)
-        return "The Max. accepted error is incoherent with the pre-sampling data. Try a higher "
-               "--max-error";
+    if (plainText == kTooLargeStudentSizeMessage)
+        return "The Student-t sample size would exceed 10,000,000: the Max. accepted error is too "
+               "small for this standard deviation. Try a higher --max-error";
     return plainText;
 }
 
@@ -109,7 +109,7 @@ MsgAnswer BatchPlatform::MessageBox(const std::string& text, MsgButtons buttons,
                                     const std::string& title) {
     ShownMessage m;
     m.step = step_;
-    m.title = title.empty() ? kApplicationTitle : title;
+    m.title = title.empty() ? kVeltaTitle : title;
     m.kind = MessageKind(buttons, icon);
     m.text = PlainText(text);
     MsgAnswer answer = MsgAnswer::Ok;

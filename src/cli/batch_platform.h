@@ -88,6 +88,7 @@ class BatchPlatform : public Platform {
     double MonotonicSeconds() override;
     void ShowHelp() override {}
     std::string WriteFile(const std::string& path, std::string_view bytes) override;
+    bool NamesAreExact() const override { return true; }
 
   private:
     void ClearBar();  // with mu_ held

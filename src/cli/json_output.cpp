@@ -3,11 +3,9 @@
 #include <cmath>
 
 #include "base/numbers.h"
+#include "base/version.h"
 #include "view/window_view.h"
 
-#ifndef VELTA_VERSION
-#define VELTA_VERSION "unknown"
-#endif
 
 namespace velta::cli {
 
@@ -137,7 +135,6 @@ Json AnalysisJson(const ColumnRun& run, const Options& o) {
     aut["succeeded"] = autoDone;
     if (autoDone) {
         aut["size"] = automatic->size;
-        aut["row"] = automatic->row;
         aut["meansLines"] = Lines(automatic->means);
         aut["sdsLines"] = Lines(automatic->sds);
         aut["cv"] = Coefficients(automatic->cv);
@@ -170,7 +167,8 @@ Json AnalysisJson(const ColumnRun& run, const Options& o) {
                             {"sd", st ? st->sdText : s.inputs.studentSd}};
         student["succeeded"] = st != nullptr;
         student["size"] = st ? Json(st->size) : Json(nullptr);
-        student["statistics"] = st ? Statistics(st->statistics) : Json(nullptr);
+        student["withinCharts"] = st ? st->WithinCharts() : false;
+        student["statistics"] = st && st->statistics ? Statistics(*st->statistics) : Json(nullptr);
         student["reason"] = st ? Json(nullptr) : Json(ReasonOf(run.Step("Student-t")));
         j["studentT"] = std::move(student);
     } else {
@@ -197,7 +195,7 @@ Json DocumentJson(const std::vector<Json>& results, const Options& o, int exitSt
                   const std::vector<ShownMessage>& inputMessages) {
     Json d;
     d["program"] = "velta-cli";
-    d["version"] = VELTA_VERSION;
+    d["version"] = kVersion;
     d["exitStatus"] = exitStatus;
     d["options"] = {{"virtualSamples", Text(o.virtualSamples)},
                     {"trim", o.trim},

@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "base/numbers.h"
+#include "base/version.h"
 #include "analysis/random.h"
 #include "cli/output_file.h"
 #include "commands/generate.h"
@@ -12,9 +13,6 @@
 #include "commands/trim.h"
 #include "data/spreadsheet.h"
 
-#ifndef VELTA_VERSION
-#define VELTA_VERSION "unknown"
-#endif
 
 namespace velta::cli {
 
@@ -135,7 +133,7 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
         "  2  bad options or input: an invalid value, an output that cannot be written,\n"
         "     an unreadable file, values that are not a pre-sample, or a question\n"
         "     answered No because --yes was not given.");
-    app.set_version_flag("--version", std::string("velta-cli ") + VELTA_VERSION);
+    app.set_version_flag("--version", std::string("velta-cli ") + kVersion);
     app.get_formatter()->column_width(32);
 
     auto* input = app.add_option("INPUT", o.input,
@@ -157,7 +155,7 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
                    "samples when smaller)")
         ->check(NotAnOption())
         ->check(Check(CheckV, "V"));
-    app.add_option("--trim,-P", o.trim, "P value of the trimming, 0 .. 9 (%)")
+    app.add_option("--trim,-P", o.trim, "P value of the trimming, 0 .. 10 (%)")
         ->check(NotAnOption())
         ->check(Check(CheckP, "P"))
         ->capture_default_str();

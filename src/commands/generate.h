@@ -14,7 +14,8 @@
 namespace velta {
 
 inline constexpr const char* kInvalidVirtualSamplesMessage =
-    "The specified number of virtual samples is not valid";
+    "The specified number of virtual samples is not valid: type a whole number from 1 to "
+    "2,147,483,646";
 inline constexpr const char* kRedundantSamplesQuestion =
     "The specified number of virtual samples exceeds the maximum number, and it will generate "
     "redundant samples.\rDo you want to continue anyway?";

@@ -6,7 +6,6 @@
 
 namespace velta {
 
-inline constexpr const char* kVeltaTitle = "VELTA";
 inline constexpr const char* kUnexpectedErrorMessage =
     "An unexpected error occurred. Try to change settings or contact the software developer";
 

@@ -10,6 +10,9 @@
 
 namespace velta {
 
+// Significant digits of the Student-t standard deviation filled from a pilot.
+inline constexpr int kStudentSdDigits = 6;
+
 // Accepts the values of the grid's column 1 as the pilot, from `source`.
 // Refuses a bad cell or a size outside 3 .. 1000 with a message and leaves
 // the session as it was. A pilot with other values than the current one
@@ -33,7 +36,8 @@ void Open(Session& s, Platform& ui);
 // otherwise the session is as it was and the user has been told.
 bool AcceptSheet(Session& s, Platform& ui, const ImportedSheet& sheet);
 
-// "Pre-sampling results": save the typed values as .xls, then accept them.
+// "Pre-sampling results": saves the typed values as .xls, then accepts
+// them (a message names the first bad cell, or says that there are too few).
 void SaveTypedValues(Session& s, Platform& ui);
 
 }  // namespace velta

@@ -11,18 +11,23 @@
 namespace velta {
 
 inline constexpr const char* kInvalidStudentSdMessage =
-    "The specified standard deviation is not valid";
+    "The specified standard deviation is not valid: type a number greater than 0";
+inline constexpr const char* kEqualValuesSdMessage =
+    "All the values of the pre-sample are equal, so its standard deviation is 0. Type in "
+    "Standard deviation the one expected in the population";
 inline constexpr const char* kInvalidStudentDifferenceMessage =
-    "The specified maximum difference between sample and population means is not valid";
+    "The specified maximum difference between sample and population means is not valid: type a "
+    "number greater than 0";
 inline constexpr const char* kNoPreSampleMessage =
     "Please, specify the values of the pre-sampling or open a file";
-inline constexpr const char* kSingleValueMessage =
-    "You have specified a single value. This is not enough";
-inline constexpr const char* kIncoherentErrorMessage =
-    "The Max. accepted error is incoherent with the pre-sampling data. Try with a higher one";
+inline constexpr const char* kTooLargeStudentSizeMessage =
+    "The Student-t sample size would exceed 10,000,000: the Max. accepted error is too small for "
+    "this standard deviation. Try with a higher one";
+// Said when the size is larger than the charts' largest size.
+std::string BeyondChartsMessage(int32_t size, int32_t largest);
 
-// The standard deviation typed, when it is a number not below 0, and the
-// maximum accepted error, when it is a number above 0.
+// The standard deviation and the maximum accepted error typed, when each is
+// a finite number above 0.
 std::optional<double> ParseStudentSd(const std::string& text);
 std::optional<double> ParseMaxError(const std::string& text);
 

@@ -15,7 +15,7 @@ int32_t ParsePercent(const std::string& text) {
     const auto v = ParseNumber(text);
     if (!v || !IsWholeNumber(text) || *v < 0.0) return -1;
     const int32_t p = RoundToInt32(*v);
-    return p < 10 ? p : -1;
+    return p <= kMaxPercent ? p : -1;
 }
 
 void Trim(Session& s, Platform& ui) {

@@ -8,11 +8,14 @@
 
 namespace velta {
 
-inline constexpr const char* kInvalidPMessage = "The specified P value is not valid";
+// P, the percentage of extreme virtual samples trimmed: 0 to 10.
+inline constexpr int32_t kMaxPercent = 10;
+inline constexpr const char* kInvalidPMessage =
+    "The specified P value is not valid: type a whole number from 0 to 10";
 inline constexpr const char* kNotTrimmedSliderMessage =
     "You have to trim the data before trying to manually select a sample size";
 
-// The P value typed when it is valid (a whole number 0 .. 9), else -1.
+// The P value typed when it is valid (a whole number 0 .. 10), else -1.
 int32_t ParsePercent(const std::string& text);
 
 // Trims both clouds of the generation at the typed P; the new trimming

@@ -1,5 +1,6 @@
 #include "commands/write_report.h"
 
+#include <filesystem>
 #include <new>
 
 #include "base/errors.h"
@@ -15,8 +16,12 @@ void WriteReport(Session& s, Platform& ui) {
     request.filter = kReportFilter;
     request.save = true;
     // The name is asked first; only then is the user told what is missing.
-    const std::string fileName = ui.FileDialog(request);
+    std::string fileName = ui.FileDialog(request);
     if (fileName == kReportDefaultName) return;
+    // A name chosen without an extension gets the report's.
+    if (!ui.NamesAreExact() && !fileName.empty() &&
+        std::filesystem::path(fileName).extension().empty())
+        fileName += ".dat";
     if (!s.analysis.manual()) {
         ShowCritical(ui, kIncompleteResultsMessage);
         return;
@@ -29,8 +34,11 @@ void WriteReport(Session& s, Platform& ui) {
         return;
     }
     const std::string reason = ui.WriteFile(fileName, text);
-    if (!reason.empty())
+    if (!reason.empty()) {
         ShowCritical(ui, std::string(kReportNotWrittenMessage) + "\r\r" + fileName + "\r" + reason);
+        return;
+    }
+    s.lastWritten = Session::WrittenFile{"Report", fileName};
 }
 
 }  // namespace velta

@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 void NotSpreadsheet(Platform& ui, const std::string& why) {
     ui.MessageBox(why.empty() ? std::string(kNotSpreadsheetMessage)
                               : std::string(kNotSpreadsheetMessage) + "\r\r" + why,
-                  MsgButtons::Ok, MsgIcon::None, kNotSpreadsheetTitle);
+                  MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);
 }
 
 // A sheet number typed into the input box, or nullopt for anything that is
@@ -142,7 +142,7 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column)
         return ImportStatus::Failed;
     }
     if (read.status == Status::NoSheets) {
-        ui.MessageBox(kNoSheetInfoMessage, MsgButtons::Ok, MsgIcon::None, kResultTitle);
+        ShowCritical(ui, kNoSheetInfoMessage);
         return ImportStatus::Failed;
     }
     // The file changed under us since the first run: it is the import that fails.
@@ -173,8 +173,7 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column)
         if (*chosen != column) readAgain(sheetIndex, *chosen);
     }
     if (read.status != Status::Read) {
-        ui.MessageBox(std::string(kImportFailedMessage) + "\r\r" + read.why, MsgButtons::Ok,
-                      MsgIcon::None, kResultTitle);
+        ShowCritical(ui, std::string(kImportFailedMessage) + "\r\r" + read.why);
         return ImportStatus::Failed;
     }
     out.fileName = name;
@@ -199,9 +198,9 @@ void FormatOpenedGrid(Grid& g) {
     g.Redraw();
 }
 
-bool SaveGridAsXls(const Grid& grid, Platform& ui) {
+std::string SaveGridAsXls(const Grid& grid, Platform& ui) {
     std::string name = AskFileName(ui, kSaveTitle, kSaveFilter, true);
-    if (name.empty()) return false;
+    if (name.empty()) return {};
 
     std::string tail = name.size() >= 4 ? name.substr(name.size() - 4) : name;
     for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -210,9 +209,9 @@ bool SaveGridAsXls(const Grid& grid, Platform& ui) {
     // Asked about the name the file will really have.
     std::error_code ec;
     if (fs::exists(name, ec)) {
-        const std::string q = "FIle Already exist  \r\r" + name + "\r\r\rConfirm, please (Y/N)";
-        if (ui.MessageBox(q, MsgButtons::YesNo, MsgIcon::None, kApplicationTitle) != MsgAnswer::Yes)
-            return false;
+        const std::string q = "The file already exists. Replace it?\r\r" + name;
+        if (ui.MessageBox(q, MsgButtons::YesNo, MsgIcon::Question, kVeltaTitle) != MsgAnswer::Yes)
+            return {};
     }
 
     const std::string& headerText = grid.CellText(1, 0);
@@ -220,11 +219,11 @@ bool SaveGridAsXls(const Grid& grid, Platform& ui) {
     const int32_t last = grid.DataRowCount(1);
     auto fail = [&](const std::string& why) {
         ui.MessageBox("The pre-sampling values could not be saved in\r" + name + "\r\r" + why,
-                      MsgButtons::Ok, MsgIcon::Critical, "VELTA");
+                      MsgButtons::Ok, MsgIcon::Critical, kVeltaTitle);
     };
     if (last - first + 1 > kXlsMaxRows) {
         fail("An .xls sheet holds at most 65536 rows.");
-        return false;
+        return {};
     }
     std::vector<XlsCell> cells;
     for (int32_t r = first; r <= last; ++r) {
@@ -246,9 +245,9 @@ bool SaveGridAsXls(const Grid& grid, Platform& ui) {
     ui.SetBusy(false);
     if (!why.empty()) {
         fail(why);
-        return false;
+        return {};
     }
-    return true;
+    return name;
 }
 
 }  // namespace velta

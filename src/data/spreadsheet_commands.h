@@ -20,10 +20,8 @@ inline constexpr const char* kSaveFilter = "Excel file (*.xls)|*.xls";
 inline constexpr const char* kDialogStartName = "*.xls";
 inline constexpr const char* kNotSpreadsheetMessage =
     "File is not an Excel file or is locked and cannot be imported.";
-inline constexpr const char* kNotSpreadsheetTitle = "Invalid File Type or Locked";
 inline constexpr const char* kNoSheetInfoMessage = "Cannot return information for Excel file.";
 inline constexpr const char* kImportFailedMessage = "Import did not succeed.";
-inline constexpr const char* kResultTitle = "Result";
 inline constexpr const char* kSheetChoiceTitle = "selection of sheet";
 inline constexpr const char* kColumnChoiceTitle = "selection of column";
 inline constexpr const char* kSavedSheetName = "sheet1";
@@ -58,7 +56,7 @@ Grid PilotGrid(const PilotColumn& pilot);
 // The grid as Open leaves it: one column headed "Sampling units".
 void FormatOpenedGrid(Grid& g);
 // Asks for a file name and saves column 1 of the grid (and its header text)
-// as sheet "sheet1" of an .xls file; true when written.
-bool SaveGridAsXls(const Grid& grid, Platform& ui);
+// as sheet "sheet1" of an .xls file; the name written, "" when none was.
+std::string SaveGridAsXls(const Grid& grid, Platform& ui);
 
 }  // namespace velta

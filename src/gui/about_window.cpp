@@ -7,6 +7,7 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "base/version.h"
 #include "gui/pictures.h"
 
 namespace velta::gui {
@@ -25,7 +26,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     title->setFont(font);
     layout->addWidget(title);
 
-    auto* version = new QLabel("Version 1.01       (September 2006)");
+    auto* version = new QLabel(QString("Version ") + kVersion);
     version->setObjectName("versionLabel");
     layout->addWidget(version);
 

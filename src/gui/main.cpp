@@ -2,6 +2,7 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
+#include "base/version.h"
 #include "gui/main_window.h"
 #include "gui/splash_window.h"
 
@@ -10,7 +11,7 @@ int main(int argc, char** argv) {
     // Where the window keeps its size, position and last folder.
     QApplication::setOrganizationName("VELTA");
     QApplication::setApplicationName("VELTA");
-    QApplication::setApplicationVersion("1.01");
+    QApplication::setApplicationVersion(velta::kVersion);
 #ifdef VELTA_APP_ID
     QGuiApplication::setDesktopFileName(VELTA_APP_ID);
 #endif

@@ -4,12 +4,16 @@
 #include <stdexcept>
 
 #include "base/numbers.h"
+#include "base/version.h"
+#include "data/spreadsheet.h"
 
 namespace velta {
 
 namespace {
 
 const std::string kRule(156, '*');
+// Significant digits of the fitted lines: their slopes per unit of n are small.
+constexpr int kLineDigits = 6;
 
 class Lines {
   public:
@@ -23,7 +27,8 @@ class Lines {
     std::string text_;
 };
 
-void StatisticsBlock(Lines& out, const SizeStatistics* st) {
+void StatisticsBlock(Lines& out, const SizeStatistics* st,
+                     const char* missing = "not calculated") {
     static const std::array<const char*, 6> labels = {
         "Average mean: ",
         "Maximum mean: ",
@@ -33,12 +38,33 @@ void StatisticsBlock(Lines& out, const SizeStatistics* st) {
         "Minimum standard deviation: ",
     };
     if (!st) {
-        for (const char* label : labels) out.Add(std::string(label) + "not calculated");
+        for (const char* label : labels) out.Add(std::string(label) + missing);
         return;
     }
     const std::array<double, 6> values = {st->meanA, st->maxA, st->minA,
                                           st->meanB, st->maxB, st->minNonZeroB};
     for (size_t i = 0; i < labels.size(); ++i) out.Add(labels[i] + Format4(values[i]));
+}
+
+// Where the values came from: the file, and for a sheet its column, the
+// column's header and the cells skipped as missing values.
+std::string FileLine(const PilotSource& source) {
+    std::string line = "Name of the opened file: " + source.file;
+    if (source.file.empty()) return line;
+    line += " (column " + ColumnName(source.column);
+    if (!source.header.empty()) line += " \"" + source.header + "\"";
+    if (source.missingCount > 0)
+        line += "; " + FormatInteger(source.missingCount) +
+                (source.missingCount == 1 ? " cell" : " cells") + " skipped as missing values";
+    return line + ")";
+}
+
+// A line in the sample size n: "a + b * n", the slope's sign written once.
+std::string LineInN(double intercept, double slope) {
+    const std::string b = FormatSignificant(slope, kLineDigits);
+    const bool negative = b.front() == '-';
+    return FormatSignificant(intercept, kLineDigits) + (negative ? " - " : " + ") +
+           (negative ? b.substr(1) : b) + " * n";
 }
 
 }  // namespace
@@ -52,7 +78,7 @@ std::string BuildReport(const Analysis& a, const TypedInputs& typed, const std::
     out.Add(kRule);
     out.Add("Date: " + dateText);
     out.Add("Time: " + timeText);
-    out.Add("Name of the opened file: " + pilot->source.file);
+    out.Add(FileLine(pilot->source));
     out.Add(kRule);
     out.Add("");
     out.Add("SAMPLING UNITS:");
@@ -84,15 +110,16 @@ std::string BuildReport(const Analysis& a, const TypedInputs& typed, const std::
     out.Add("Automatic sample size: " + (automatic ? FormatInteger(automatic->size) : ""));
     out.Add("");
     out.Add("Means chart");
-    auto f3 = [&](double FittedLines::*field) {
-        return automatic ? Format3(automatic->means.*field) : std::string();
+    const FittedLines* lines = automatic ? &automatic->means : nullptr;
+    auto level = [&](double FittedLines::*field) {
+        return lines ? FormatSignificant(lines->*field, kLineDigits) : std::string();
     };
-    out.Add("Up-left line: y = " + f3(&FittedLines::upperIntercept) + " " +
-            f3(&FittedLines::upperSlope) + " * x");
-    out.Add("Down-left line: y = " + f3(&FittedLines::lowerIntercept) + " +" +
-            f3(&FittedLines::lowerSlope) + " * x");
-    out.Add("Up-right line: y = " + f3(&FittedLines::upperLevel));
-    out.Add("Down-right line: y = " + f3(&FittedLines::lowerLevel));
+    out.Add("Up-left line: y = " +
+            (lines ? LineInN(lines->upperIntercept, lines->upperSlope) : std::string()));
+    out.Add("Down-left line: y = " +
+            (lines ? LineInN(lines->lowerIntercept, lines->lowerSlope) : std::string()));
+    out.Add("Up-right line: y = " + level(&FittedLines::upperLevel));
+    out.Add("Down-right line: y = " + level(&FittedLines::lowerLevel));
     out.Add("");
     StatisticsBlock(out, automatic ? &automatic->statistics : nullptr);
     out.Add(kRule);
@@ -109,8 +136,13 @@ std::string BuildReport(const Analysis& a, const TypedInputs& typed, const std::
     out.Add("Maximum accepted error: " + (student ? student->maxErrorText : typed.maxError));
     out.Add("Student-t sample size: " + (student ? FormatInteger(student->size) : ""));
     out.Add("");
-    StatisticsBlock(out, student ? &student->statistics : nullptr);
+    if (student && !student->statistics)
+        StatisticsBlock(out, nullptr, "not available (beyond the pre-sample's sizes)");
+    else
+        StatisticsBlock(out, student ? &*student->statistics : nullptr);
     out.Add(kRule);
+    // Last, so that every line above keeps its place.
+    out.Add("Program: VELTA " + std::string(kVersion));
     return out.Take();
 }
 

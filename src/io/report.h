@@ -9,7 +9,7 @@
 
 namespace velta {
 
-// 62 + N lines, each ended by CR LF, UTF-8. The date and time texts are
+// 63 + N lines, each ended by CR LF, UTF-8. The date and time texts are
 // printed as given. Needs a pilot.
 std::string BuildReport(const Analysis& a, const TypedInputs& typed, const std::string& dateText,
                         const std::string& timeText);

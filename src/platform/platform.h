@@ -17,8 +17,8 @@ enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
 
-// Title of message boxes shown without a title of their own.
-inline constexpr const char* kApplicationTitle = "Orvo";
+// The title of every message box.
+inline constexpr const char* kVeltaTitle = "VELTA";
 
 struct FileDialogRequest {
     std::string title;
@@ -62,6 +62,9 @@ class Platform {
     virtual std::string WriteFile(const std::string& path, std::string_view bytes) {
         return WriteOutputFile(path, bytes);
     }
+    // True where file names come from the caller exactly as they must be used
+    // (the command line), so that no extension is added to a chosen name.
+    virtual bool NamesAreExact() const { return false; }
 };
 
 }  // namespace velta

@@ -36,9 +36,8 @@ struct ChartPicture {
     int32_t lastPoint = 0;
     // The fixed value range; none before a generation.
     std::optional<AxisRange> axis;
-    // The four fitted lines, at category c evaluated at x = c / jump.
+    // The four fitted lines in the sample size: category c shows size c + 1.
     std::optional<FittedLines> lines;
-    int32_t jump = 1;
     std::vector<SizeMark> marks;
     // An older picture shown while a generation replaces it.
     bool greyed = false;

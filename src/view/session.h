@@ -61,6 +61,13 @@ struct Session {
     std::string runningSince;
     GenerationProgress progress;
 
+    // The last file a command wrote, for the status line: what it holds and where.
+    struct WrittenFile {
+        std::string what;
+        std::string path;
+    };
+    std::optional<WrittenFile> lastWritten;
+
     // Requests to the window: close it, show About (consumed by the window).
     bool exitRequested = false;
     int aboutRequests = 0;

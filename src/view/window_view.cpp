@@ -1,6 +1,7 @@
 #include "view/window_view.h"
 
 #include "base/numbers.h"
+#include "base/version.h"
 #include "view/availability.h"
 
 namespace velta {
@@ -19,7 +20,7 @@ void ShowPilot(const Pilot& p, WindowView& v) {
     v.jackknifeSd = Format3(s.jackknifeSd);
     v.jackknifeSeMean = Format3(s.jackknifeSeMean);
     v.jackknifeSeSd = Format3(s.jackknifeSeSd);
-    v.maximumNumber = std::string(kMaximumNumberPrefix) + FormatScientific(p.maximumVirtualSamples);
+    v.maximumNumber = std::string(kMaximumNumberPrefix) + FormatMaximumNumber(p.maximumVirtualSamples);
     v.fileName = p.source.file;
 }
 
@@ -36,7 +37,6 @@ ChartPicture Cloud(const char* caption, const Generation& g,
     c.step = g.jump;
     c.lastPoint = c.categories - 1;
     c.axis = means ? g.meansAxis : g.sdsAxis;
-    c.jump = g.jump;
     return c;
 }
 
@@ -56,23 +56,29 @@ void SetResultRow(WindowView& v, int32_t row, const char* title, const std::stri
 
 void ShowLines(WindowView& v, int32_t first, const std::array<const char*, 4>& titles,
                const FittedLines& f) {
-    SetResultRow(v, first, titles[0], FormatGeneral(f.upperIntercept), FormatGeneral(f.upperSlope));
-    SetResultRow(v, first + 1, titles[1], FormatGeneral(f.lowerIntercept),
-                 FormatGeneral(f.lowerSlope));
-    SetResultRow(v, first + 2, titles[2], FormatGeneral(f.upperLevel));
-    SetResultRow(v, first + 3, titles[3], FormatGeneral(f.lowerLevel));
+    SetResultRow(v, first, titles[0], FormatResult(f.upperIntercept), FormatResult(f.upperSlope));
+    SetResultRow(v, first + 1, titles[1], FormatResult(f.lowerIntercept),
+                 FormatResult(f.lowerSlope));
+    SetResultRow(v, first + 2, titles[2], FormatResult(f.upperLevel));
+    SetResultRow(v, first + 3, titles[3], FormatResult(f.lowerLevel));
+}
+
+// Coefficients of variation, or "n/a" where the means average 0.
+void ShowCv(const std::optional<CoefficientsOfVariation>& cv, std::string& lower,
+            std::string& upper) {
+    lower = cv ? Format2(cv->lower) : kNotApplicable;
+    upper = cv ? Format2(cv->upper) : kNotApplicable;
 }
 
 void ShowAutomatic(const AutomaticAnswer& a, WindowView& v) {
     if (!a.succeeded) return;
     v.automaticSize = FormatInteger(a.size);
-    v.cvAutomaticLower = Format2(a.cv.lower);
-    v.cvAutomaticUpper = Format2(a.cv.upper);
+    ShowCv(a.cv, v.cvAutomaticLower, v.cvAutomaticUpper);
     ShowStatistics(v, StatisticsColumn::Automatic, a.statistics);
     v.meansAverageAutomatic = "average (auto): " + Format4(a.statistics.meanA);
     v.sdsAverageAutomatic = "average (auto): " + Format4(a.statistics.meanB);
-    SetResultRow(v, 1, "SZ DS", FormatInteger(a.row));
-    SetResultRow(v, 2, "SZ M", FormatInteger(a.row));
+    SetResultRow(v, 1, "SZ DS", FormatInteger(a.size));
+    SetResultRow(v, 2, "SZ M", FormatInteger(a.size));
     ShowLines(v, 3, {"M Int,Slo AS", "M Int,Slo BS", "M Int AD", "M Int BD"}, a.means);
     ShowLines(v, 7, {"DS Int,Slo AS", "DS Int,Slo BS", "DS Int AD", "DS Int BD"}, a.sds);
     v.meansChart.lines = a.means;
@@ -83,10 +89,8 @@ void ShowAutomatic(const AutomaticAnswer& a, WindowView& v) {
 
 void ShowManual(const ManualAnswer& m, WindowView& v) {
     v.manualSize = FormatInteger(m.size);
-    if (m.cv) {
-        v.cvManualLower = Format2(m.cv->lower);
-        v.cvManualUpper = Format2(m.cv->upper);
-    }
+    // Sizes 2 and 3 have no coefficients.
+    if (m.size > 3) ShowCv(m.cv, v.cvManualLower, v.cvManualUpper);
     ShowStatistics(v, StatisticsColumn::Manual, m.statistics);
     v.meansAverageManual = "average (manual): " + Format4(m.statistics.meanA);
     v.sdsAverageManual = "average (manual): " + Format4(m.statistics.meanB);
@@ -97,16 +101,33 @@ void ShowManual(const ManualAnswer& m, WindowView& v) {
 
 void ShowStudentT(const StudentTAnswer& t, WindowView& v) {
     v.studentTSize = FormatInteger(t.size);
-    ShowStatistics(v, StatisticsColumn::StudentT, t.statistics);
     SetResultRow(v, 12, "Stud t SZ", FormatInteger(t.size));
+    // A size beyond the charts has neither statistics nor a mark.
+    if (!t.statistics) {
+        v.statistics[static_cast<size_t>(StatisticsColumn::StudentT)].fill(kNotAvailable);
+        return;
+    }
+    ShowStatistics(v, StatisticsColumn::StudentT, *t.statistics);
     AddMark(v, SizeMark::Kind::StudentT, CategoryOfSize(t.size));
 }
 
 }  // namespace
 
+std::string WindowCaption() {
+    return std::string("VELTA ") + kVersion;
+}
+
+std::string FormatResult(double v) {
+    return FormatSignificant(v, kResultDigits);
+}
+
+std::string FormatMaximumNumber(double maximum) {
+    return maximum < 1e15 ? FormatGrouped(static_cast<int64_t>(maximum)) : FormatScientific(maximum);
+}
+
 std::array<std::string, 6> StatisticsTexts(const SizeStatistics& st) {
-    return {FormatGeneral(st.meanA), FormatGeneral(st.maxA),  FormatGeneral(st.minA),
-            FormatGeneral(st.meanB), FormatGeneral(st.maxB), FormatGeneral(st.minNonZeroB)};
+    return {FormatResult(st.meanA), FormatResult(st.maxA),  FormatResult(st.minA),
+            FormatResult(st.meanB), FormatResult(st.maxB), FormatResult(st.minNonZeroB)};
 }
 
 WindowView WindowViewOf(const Session& s) {
@@ -116,7 +137,10 @@ WindowView WindowViewOf(const Session& s) {
     v.progress = s.progress;
     v.meansChart.caption = "Means";
     v.sdsChart.caption = "Standard deviations";
-    if (s.unitsChanged) v.note = kUnitsChangedNote;
+    if (s.unitsChanged)
+        v.note = kUnitsChangedNote;
+    else if (s.lastWritten)
+        v.note = s.lastWritten->what + " written to " + s.lastWritten->path;
 
     const Analysis& a = s.analysis;
     const bool idle = !s.generationRunning;

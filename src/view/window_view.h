@@ -13,8 +13,10 @@
 
 namespace velta {
 
-inline constexpr const char* kWindowCaption = "VELTA 1.00";
 inline constexpr const char* kMaximumNumberPrefix = "Maximum number: ";
+
+// "VELTA " and the version.
+std::string WindowCaption();
 
 struct SliderView {
     int32_t minimum = 2;
@@ -37,7 +39,7 @@ inline constexpr std::array<const char*, 6> kStatisticsRows = {
     "Minimum standard deviation"};
 
 struct WindowView {
-    std::string caption = kWindowCaption;
+    std::string caption = WindowCaption();
 
     // The pilot's statistics.
     std::string mean, sd, n, jackknifeSd, jackknifeSeMean, jackknifeSeSd;
@@ -77,6 +79,18 @@ struct WindowView {
 };
 
 WindowView WindowViewOf(const Session& s);
+
+// Results in the grids: ten significant digits, enough for any measurement
+// and short of the last digits' rounding noise.
+inline constexpr int kResultDigits = 10;
+std::string FormatResult(double v);
+// What a coefficient of variation shows where the means average 0.
+inline constexpr const char* kNotApplicable = "n/a";
+// What the statistics of a Student-t size beyond the charts show.
+inline constexpr const char* kNotAvailable = "not available";
+// The largest number of distinct virtual samples: every digit while there
+// are at most 15 (184,756), else "0.00E+00".
+std::string FormatMaximumNumber(double maximum);
 
 // The statistics of a size as the grid shows them, rows 1 .. 6.
 std::array<std::string, 6> StatisticsTexts(const SizeStatistics& st);

@@ -127,7 +127,7 @@ TEST(Cli, EveryBadOptionOrInputEndsWithStatus2AndWritesNothing) {
          "The specified number of virtual samples is not valid"},
         {{kPilot, "-V", "2.5"}, "The specified number of virtual samples is not valid"},
         {{kPilot, "-V", "abc"}, "The specified number of virtual samples is not valid"},
-        {{kPilot, "--trim", "10"}, "The specified P value is not valid"},
+        {{kPilot, "--trim", "11"}, "The specified P value is not valid: type a whole number from 0 to 10"},
         {{kPilot, "--trim", "-1"}, "The specified P value is not valid"},
         {{kPilot, "--trim", "2.5"}, "The specified P value is not valid"},
         {{kPilot, "--alpha", "0.2"}, "alpha must be 0.01, 0.05 or 0.10"},
@@ -161,14 +161,14 @@ TEST(Cli, EveryBadOptionOrInputEndsWithStatus2AndWritesNothing) {
         {{"-", "--all-columns"}, "--all-columns needs a spreadsheet file", "1\n2\n3\n"},
         {{kRoot + "/no_such_file.xls"},
          "VELTA (critical): The file " + kRoot + "/no_such_file.xls does not exist."},
-        {{kSheets + "/truncated.xls"}, "Invalid File Type or Locked"},
+        {{kSheets + "/truncated.xls"}, "VELTA (critical): File is not an Excel file or is locked"},
         {{kSheets + "/three_sheets.xls", "--sheet", "Nope"}, "no such sheet; the workbook has 1)"},
         {{kSheets + "/three_sheets.xls", "--sheet", "4"}, "no such sheet"},
         {{kSheets + "/text_in_column.xls"}, "There is something wrong with the file"},
         {{kSheets + "/header_text.xls", "--column", "B"}, "Cell B2 holds \"a\""},
         {{kSheets + "/huge_repeat.ods", "--all-columns"}, "at most 256 are sized"},
         {{"-"}, "At least 3 sampling units are needed", "1.5\n2.5\n"},
-        {{"-"}, "There is something wrong with the file", "1.5\nabc\n2.5\n"},
+        {{"-"}, "Cell A2 holds \"abc\", which is not a number.", "1.5\nabc\n2.5\n"},
         {{"--values", "1", "2"}, "At least 3 sampling units are needed"},
     };
     for (const auto& c : cases) {
@@ -241,9 +241,9 @@ TEST(Cli, InputFromStdinValuesAndSheetsByNameOrNumber) {
     const json& p = piped["results"][0];
     EXPECT_EQ(p["input"]["N"], 5);
     EXPECT_EQ(p["input"]["file"], nullptr);
-    EXPECT_EQ(p["preSample"]["texts"]["mean"], "3.");
-    EXPECT_EQ(p["preSample"]["texts"]["jackknifeSeMean"], ".707");
-    EXPECT_EQ(p["preSample"]["texts"]["maximumNumber"], "Maximum number: 1.00E+01");
+    EXPECT_EQ(p["preSample"]["texts"]["mean"], "3");
+    EXPECT_EQ(p["preSample"]["texts"]["jackknifeSeMean"], "0.707");
+    EXPECT_EQ(p["preSample"]["texts"]["maximumNumber"], "Maximum number: 10");
     EXPECT_NEAR(p["preSample"]["sd"].get<double>(), 1.58113883, 1e-8);
     EXPECT_EQ(p["generation"]["V"], 10);  // the acceptance capped 250 to the maximum
 
@@ -441,7 +441,7 @@ TEST(Cli, FailedAutomaticIsStatus1WithANullSize) {
 // JSON keeps the window's words.
 TEST(Cli, AllColumnsMessagesNameTheirColumnInTheCommandLinesWords) {
     const CliRun r = Cli({kCampaign, "--all-columns", "--max-error", "2", "--json", "-"});
-    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.status, 0);  // every column gets all three sizes
     std::istringstream lines(r.err);
     int count = 0;
     for (std::string line; std::getline(lines, line); ++count) {
@@ -455,14 +455,26 @@ TEST(Cli, AllColumnsMessagesNameTheirColumnInTheCommandLinesWords) {
                          "--manual SIZE (2 .. 19)\n"),
               std::string::npos)
         << r.err;
-    EXPECT_NE(r.err.find("column B: VELTA (critical): The Max. accepted error is incoherent "
-                         "with the pre-sampling data. Try a higher --max-error\n"),
+    // A Student-t size beyond the pilot's sizes is an answer, said once.
+    EXPECT_NE(r.err.find("column B: VELTA (information): " + BeyondChartsMessage(41, 19) + "\n"),
               std::string::npos)
         << r.err;
     EXPECT_EQ(r.err.find("slider"), std::string::npos);
     const json doc = json::parse(r.out);
     EXPECT_EQ(doc["results"][0]["messages"][0]["text"], kTrySliderMessage);
-    EXPECT_EQ(doc["results"][1]["studentT"]["reason"], kIncoherentErrorMessage);
+    const json& student = doc["results"][1]["studentT"];
+    EXPECT_EQ(student["size"], 41);
+    EXPECT_EQ(student["withinCharts"], false);
+    EXPECT_TRUE(student["statistics"].is_null());
+    EXPECT_TRUE(student["reason"].is_null());
+    // Beyond ten million units the search gives up, and says so in the
+    // command line's words.
+    const CliRun tiny = Cli({"--values", "1", "2", "3", "4", "5", "6", "--max-error", "1e-5"});
+    EXPECT_NE(tiny.err.find("VELTA (critical): The Student-t sample size would exceed 10,000,000: "
+                            "the Max. accepted error is too small for this standard deviation. "
+                            "Try a higher --max-error\n"),
+              std::string::npos)
+        << tiny.err;
 }
 
 TEST(BatchPlatform, PrintsEachMessageWithTitleAndKindAndAnswersQuestionsPerYes) {
@@ -478,7 +490,7 @@ TEST(BatchPlatform, PrintsEachMessageWithTitleAndKindAndAnswersQuestionsPerYes) 
         {MsgButtons::Ok, MsgIcon::Critical, "VELTA", false, false, MsgAnswer::Ok,
          "VELTA (critical): a\n    b\n"},
         {MsgButtons::Ok, MsgIcon::None, "", false, false, MsgAnswer::Ok,
-         "Orvo (message): a\n    b\n"},
+         "VELTA (message): a\n    b\n"},
         {MsgButtons::Ok, MsgIcon::Exclamation, "VELTA", false, true, MsgAnswer::Ok,
          "VELTA (warning): a\n    b\n"},
         // The import's refusals have no icon: --quiet keeps them.
@@ -549,9 +561,9 @@ TEST(Cli, RefusedInputsAreSaidAndStillGetTheirJson) {
         std::string title;  // of the message in inputMessages
         std::string says;
     } cases[] = {
-        {{kSheets + "/truncated.xls"}, "Invalid File Type or Locked", "or it is damaged."},
-        {{kSheets + "/freexl_crash.xls"}, "Result", "The file is damaged: its reader stopped."},
-        {{kSheets + "/beyond_sheet.xlsx"}, "Result", "beyond row 1,048,576"},
+        {{kSheets + "/truncated.xls"}, "VELTA", "or it is damaged."},
+        {{kSheets + "/freexl_crash.xls"}, "VELTA", "The file is damaged: its reader stopped."},
+        {{kSheets + "/beyond_sheet.xlsx"}, "VELTA", "beyond row 1,048,576"},
         {{kRoot + "/no_such_file.xls"}, "VELTA", "no_such_file.xls does not exist."},
         {{kSheets + "/three_sheets.xls", "--sheet", "4"}, "velta-cli", "--sheet 4: no such sheet"},
         {{kPilot, "--sheet", "2"}, "velta-cli", "--sheet 2: the workbook has one sheet"},
@@ -644,10 +656,10 @@ TEST(Cli, ReadsAnyColumnOfEveryFormatThroughTheReaderProcess) {
         std::string header;
         size_t columns;  // results of --all-columns
     } cases[] = {
-        {kSheets + "/mulrk.xls", "B", 4, "26.", "", 3},
+        {kSheets + "/mulrk.xls", "B", 4, "26", "", 3},
         {kCampaign, "C", 20, "6.285", "Crown width (m)", 3},
         {kCampaign, "2", 20, "36.405", "Trunk diameter (cm)", 3},
-        {tmp / "three.csv", "B", 4, "25.", "Weight, g", 3},
+        {tmp / "three.csv", "B", 4, "25", "Weight, g", 3},
     };
     for (const auto& c : cases) {
         const json one = CliJson({c.file, "--column", c.column, "-q"}, -1);

@@ -17,7 +17,9 @@ using test::Road;
 
 namespace {
 
-const std::string kInvalid = "The specified number of virtual samples is not valid";
+const std::string kInvalid =
+    "The specified number of virtual samples is not valid: type a whole number from 1 to "
+    "2,147,483,646";
 const std::string kExceeds =
     "The specified number of virtual samples exceeds the maximum number, and it will "
     "generate redundant samples.\rDo you want to continue anyway?";
@@ -59,7 +61,7 @@ TEST(Generate, ValidatesTheNumberAndAsksAboutRedundantOrManySamples) {
     for (const auto& c : cases) {
         Road r(c.n, c.v);
         if (c.n == 24) {
-            EXPECT_EQ(r.View().maximumNumber, "Maximum number: 2.70E+06");
+            EXPECT_EQ(r.View().maximumNumber, "Maximum number: 2,704,156");
         }
         r.ui.answers = {MsgAnswer::No};
         r.Generate();

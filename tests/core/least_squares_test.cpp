@@ -221,12 +221,25 @@ TEST_F(RegPolTest, AnovaAllEqualYUsesTheStandInTotal) {
     EXPECT_EQ(r.probability, 1.0);
 }
 
-TEST_F(RegPolTest, AnovaErrorsForNoDegreesOfFreedomPerfectFitAndBadNumbers) {
+// A line through every point is the best fit there is, not an error: R2
+// at the stand-in below 1, F infinite, probability 0.
+TEST_F(RegPolTest, PerfectFitsAreTheBestFits) {
+    for (const auto& [y, a] : {std::pair{V{0, 1, 3, 5}, V{0, -1, 2}},      // exactly -1 + 2x
+                              std::pair{V{0, 0.1, 0.2, 0.3}, V{0, 0, 0.1}}}) {  // 1 - R2 rounds to 0 or below
+        const AnovaResult r = Line(y, a);
+        EXPECT_EQ(r.R2, 0.999999);
+        EXPECT_EQ(r.F, std::numeric_limits<double>::infinity());
+        EXPECT_EQ(r.probability, 0.0);
+        EXPECT_EQ(r.sign, "++");
+        EXPECT_NEAR(reg.oneMinusR2(), 1e-6, 1e-15);
+    }
+}
+
+TEST_F(RegPolTest, AnovaErrorsForNoDegreesOfFreedomAndBadNumbers) {
     const V y{0, 1, 3, 2}, a{0, 0.5, 0.5}, one{0, 2};
     for (int ma : {1, 3, 4})  // ma = 1, n = ma, n < ma
         EXPECT_THROW(reg.AnalyseVariance(xs, y, ma, a, true, 0.0), DivisionByZero) << ma;
     EXPECT_THROW(reg.AnalyseVariance(one, one, 2, a, false, 2.0), DivisionByZero);
-    EXPECT_THROW(Line({0, 1, 3, 5}, {0, -1, 2}), DivisionByZero);  // exactly -1 + 2x
     EXPECT_THROW(Line({0, 1, kNaN, 2}, a), OverflowError);
     EXPECT_THROW(Line(y, {0, kNaN, 0.5}), OverflowError);
     EXPECT_THROW(Line(y, {0, 0, 1e308}), OverflowError);

@@ -119,17 +119,17 @@ TEST(ManualSize, ZerosAndRefusals) {
     ASSERT_TRUE(t.Slide(5));
     EXPECT_EQ(t.View().statistics[0][5], "6");  // 2 + 1 + 3
     EXPECT_EQ(t.View().cvManualLower, Format2(0.0));
-    EXPECT_EQ(t.View().cvManualUpper, "40.");
+    EXPECT_EQ(t.View().cvManualUpper, "40");
     Trimmed z(8, 3, 1, [](int32_t, int32_t, bool mean) { return mean ? 4.0 : 0.0; });
     ASSERT_TRUE(z.Slide(5));
     EXPECT_EQ(z.View().statistics[0][5], "0");
 
-    // Means averaging 0: no coefficients, the rest is shown.
+    // Means averaging 0: no coefficients ("n/a"), the rest is shown.
     Trimmed e(8, 2, 1, [](int32_t, int32_t c, bool mean) { return mean ? (c ? 1.0 : -1.0) : 1.0; });
     ASSERT_TRUE(e.Slide(5));
     EXPECT_TRUE(e.ui.messages.empty());
     EXPECT_EQ(e.View().manualSize, "5");
-    EXPECT_EQ(e.View().cvManualLower + e.View().cvManualUpper, "");
+    EXPECT_EQ(e.View().cvManualLower + " " + e.View().cvManualUpper, "n/a n/a");
     EXPECT_EQ(e.View().statistics[0][0], "0");
 
     // Not trimmed: the message and nothing else; refused outright while a
@@ -165,10 +165,12 @@ TEST(ManualSize, StatisticsBeyondTheSixteenBitBound) {
     std::vector<double> a2(a);
     for (int32_t j = 1; j <= V; ++j) a2[j] += 2.0;
     const WindowView v = t.View();
-    EXPECT_EQ(v.statistics[0][0], FormatGeneral(ArrayMean(a2)));
-    EXPECT_EQ(v.statistics[0][1], FormatGeneral(*std::max_element(a2.begin() + 1, a2.end())));
-    EXPECT_EQ(v.statistics[0][4], FormatGeneral(mxb));
-    EXPECT_EQ(v.statistics[0][5], FormatGeneral(mnb));
+    const SizeStatistics& at4 = t.s.analysis.manual()->statistics;
+    EXPECT_EQ(at4.meanA, ArrayMean(a2));
+    EXPECT_EQ(at4.maxA, *std::max_element(a2.begin() + 1, a2.end()));
+    EXPECT_EQ(at4.maxB, mxb);
+    EXPECT_EQ(at4.minNonZeroB, mnb);
+    EXPECT_EQ(v.statistics[0][0], FormatResult(ArrayMean(a2)));
     EXPECT_EQ(v.cvManualLower, Format2(0.0));
     EXPECT_EQ(v.cvManualUpper, Format2(mxb / ArrayMean(a2) * 100.0));
     // Bit for bit the shared routines where they apply.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "data/presample.h"
 #include "road.h"
 #include "strd_reader.h"
 
@@ -36,7 +37,7 @@ TEST(Pilot, OneToFiveShowsEveryStatistic) {
     Typed f({"1", "2", "3", "4", "5"});
     EXPECT_TRUE(f.Accept());
     EXPECT_TRUE(f.ui.messages.empty());
-    EXPECT_EQ(f.Shown(), "3.|1.581|5|1.647|.707|.455|1.58|Maximum number: 1.00E+01|10|1");
+    EXPECT_EQ(f.Shown(), "3|1.581|5|1.647|0.707|0.455|1.58114|Maximum number: 10|10|1");
 
     const SampleStats s = ComputeSampleStats(std::vector<double>{0, 1, 2, 3, 4, 5});
     EXPECT_NEAR(s.sd, 1.58113883, 1e-8);
@@ -50,13 +51,15 @@ TEST(Pilot, OneToFiveShowsEveryStatistic) {
     Typed same({"7", "7", "7", "7"});  // constant values have zero spread
     EXPECT_TRUE(same.Accept());
     const WindowView v = WindowViewOf(same.s);
-    EXPECT_EQ(v.mean + v.sd + v.jackknifeSeMean, "7...");
+    EXPECT_EQ(v.mean + " " + v.sd + " " + v.jackknifeSeMean, "7 0 0");
+    EXPECT_EQ(same.s.inputs.studentSd, "0");
 }
 
 TEST(Pilot, MaximumNumberAndTheCapOfTheRequestedNumber) {
-    for (const auto& [n, max] : {std::pair{4, 6.0}, {7, 35.0}, {20, 184756.0}})
+    // Exact while the window shows every digit (R's choose() agrees).
+    for (const auto& [n, max] : {std::pair{4, 6.0}, {7, 35.0}, {20, 184756.0},
+                                 {53, 973469712824056.0}, {54, 1946939425648112.0}})
         EXPECT_EQ(MaxVirtualSamples(n), max) << n;
-    // Beyond 170 values the factorials overflow; the log-gamma value stays close.
     EXPECT_NEAR(MaxVirtualSamples(171) / MaxVirtualSamples(170), 171.0 / 86.0, 1e-9);
     EXPECT_NEAR(MaxVirtualSamples(1000) / 2.702882409454366e299, 1.0, 1e-11);
 
@@ -67,7 +70,7 @@ TEST(Pilot, MaximumNumberAndTheCapOfTheRequestedNumber) {
     f.s.inputs.virtualSamples = "abc";  // not a number: left for the generation to refuse
     EXPECT_TRUE(f.Accept());
     EXPECT_EQ(f.s.inputs.virtualSamples, "abc");
-    EXPECT_EQ(WindowViewOf(f.s).maximumNumber, "Maximum number: 9.24E+02");
+    EXPECT_EQ(WindowViewOf(f.s).maximumNumber, "Maximum number: 924");
 
     // Large pilots get a finite maximum, and the default stays under it.
     Typed big(thousand);
@@ -81,20 +84,21 @@ TEST(Pilot, BadCellsAndSizesLeaveEverythingAsItWas) {
     Typed f({"1", "2", "3", "4", "5"});
     ASSERT_TRUE(f.Accept());
     const std::string before = f.Shown();
-    const std::string kBad =
-        "There is something wrong with the file you are trying to open. Please, check";
+    // Typed values: the first bad cell is named.
+    const std::string kBad = std::string(kBadTypedValuesMessage) + "\r\rCell ";
     struct Case {
         std::vector<std::string> cells;
         std::string message;
     } cases[] = {
-        {{"1", "2", "abc", "4", "5"}, kBad},
-        {{"1", "2", "1e999"}, kBad},
-        {{"nan", "2", "3"}, kBad},
-        {{"1", "inf", "3"}, kBad},
-        {{"1", "2", " ", "4"}, kBad},
-        {{"1", "2", "", "4", "5"}, kBad},  // a gap between values
+        {{"1", "2", "abc", "4", "5"}, kBad + "A3 holds \"abc\", which is not a number."},
+        {{"1", "2", "1e999"}, kBad + "A3 holds \"1e999\", which is not a number."},
+        {{"nan", "2", "3"}, kBad + "A1 holds \"nan\", which is not a number."},
+        {{"1", "inf", "3"}, kBad + "A2 holds \"inf\", which is not a number."},
+        {{"1", "2", " ", "4"}, kBad + "A3 holds \" \", which is not a number."},
+        {{"1", "2", "", "4", "5"}, kBad + "A3 is empty."},  // a gap between values
+        {{"", "2", "3", "4"}, kBad + "A1 is empty."},
         {{"1", "1,234", "3"},
-         kBad + "\r\rCell A2 holds \"1,234\", which reads as 1234 with a thousands separator "
+         kBad + "A2 holds \"1,234\", which reads as 1234 with a thousands separator "
                 "or as 1.234 with a decimal comma: type the number without the separator, or "
                 "with a point."},
         {{"1e300", "-1e300", "1e300"},

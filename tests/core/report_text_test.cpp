@@ -15,6 +15,7 @@
 #include <tuple>
 #include <vector>
 
+#include "base/version.h"
 #include "commands/write_report.h"
 #include "output_targets.h"
 #include "road.h"
@@ -79,35 +80,37 @@ TEST(ReportLines, LineRules) {
     a.means = {12.5, -0.25, 10.123456, 0.5, 12.8126, -3};
     a.statistics = {1e-5, 123456.123456, -2.5, 0.25, 2, 0.00004, 0.00004};
     s.analysis.SetAutomatic(a);
-    s.analysis.SetStudentT({"0.10", "2.5", 2.5, "1", 1.0, 27, {}});
+    s.analysis.SetStudentT({"0.10", "2.5", 2.5, "1", 1.0, 27, std::nullopt});
     const auto lines = Lines(s);
     const int N = 4;
     struct Case {
         size_t index;
-        const char* text;
+        std::string text;
     } cases[] = {
         {At(8, N, 2), "11.75"},
         {At(11, N), "mean: 12.812"},  // 12.8125, a tie, to even
         {At(20, N), "Virtual samples number: 250"},
         {At(21, N), "Trimming: 5 %"},
         {At(26, N), "Automatic sample size: 7"},
-        {At(29, N), "Up-left line: y = 12.5 -.25 * x"},
-        {At(30, N), "Down-left line: y = 10.123 +.5 * x"},
-        {At(31, N), "Up-right line: y = 12.813"},
-        {At(32, N), "Down-right line: y = -3."},
-        {At(34, N, 0), "Average mean: ."},
+        // The lines in n, each sign written once; no lone points, no noise.
+        {At(29, N), "Up-left line: y = 12.5 - 0.25 * n"},
+        {At(30, N), "Down-left line: y = 10.1235 + 0.5 * n"},
+        {At(31, N), "Up-right line: y = 12.8126"},
+        {At(32, N), "Down-right line: y = -3"},
+        {At(34, N, 0), "Average mean: 0"},
         {At(34, N, 1), "Maximum mean: 123456.1235"},
         {At(34, N, 2), "Minimum mean: -2.5"},
-        {At(34, N, 5), "Minimum standard deviation: ."},
+        {At(34, N, 5), "Minimum standard deviation: 0"},
         {At(36, N), "Manual sample size: 3"},
         {At(38, N, 0), "Average mean: 12.8125"},
         {At(43, N), "Alpha: 0.10"},
         {At(44, N), "Maximum accepted error: 2.5"},
         {At(45, N), "Student-t sample size: 27"},
-        {At(47, N, 3), "Average standard deviation: ."},
+        {At(47, N, 0), "Average mean: not available (beyond the pre-sample's sizes)"},
         {At(48, N), kStars.c_str()},
+        {At(49, N), "Program: VELTA " + std::string(kVersion)},
     };
-    ASSERT_EQ(lines.size(), 62u + N);
+    ASSERT_EQ(lines.size(), 63u + N);
     for (const auto& c : cases) EXPECT_EQ(lines[c.index], c.text) << "index " << c.index;
 }
 
@@ -121,8 +124,8 @@ TEST(ReportLines, WhatWasNotRunAndTheBoxesOfStagesNotRunYet) {
     EXPECT_EQ(lines[At(21, N)], "Trimming: 5 %");
     EXPECT_EQ(lines[At(4, N)], "Name of the opened file: ");
     EXPECT_EQ(lines[At(26, N)], "Automatic sample size: ");
-    EXPECT_EQ(lines[At(29, N)], "Up-left line: y =   * x");
-    EXPECT_EQ(lines[At(30, N)], "Down-left line: y =  + * x");
+    EXPECT_EQ(lines[At(29, N)], "Up-left line: y = ");
+    EXPECT_EQ(lines[At(30, N)], "Down-left line: y = ");
     EXPECT_EQ(lines[At(34, N, 3)], "Average standard deviation: not calculated");
     EXPECT_EQ(lines[At(44, N)], "Maximum accepted error: 1");
     EXPECT_EQ(lines[At(45, N)], "Student-t sample size: ");
@@ -134,10 +137,19 @@ TEST(ReportLines, WhatWasNotRunAndTheBoxesOfStagesNotRunYet) {
     bare.inputs.virtualSamples = "999";
     bare.inputs.trimPercent = "12";
     lines = Lines(bare);
-    EXPECT_EQ(lines[At(4, 3)], "Name of the opened file: a.xls");
+    EXPECT_EQ(lines[At(4, 3)], "Name of the opened file: a.xls (column A)");
     EXPECT_EQ(lines[At(20, 3)], "Virtual samples number: 999");
     EXPECT_EQ(lines[At(21, 3)], "Trimming: 12 %");
     EXPECT_EQ(lines[At(36, 3)], "Manual sample size: ");
+    // The file line says which column, its header and the cells skipped.
+    for (const auto& [source, line] :
+         {std::pair{PilotSource{"f.xlsx", "", 1, "CO2 flux", 3},
+                    "f.xlsx (column B \"CO2 flux\"; 3 cells skipped as missing values)"},
+          {PilotSource{"f.csv", "", 0, "", 1}, "f.csv (column A; 1 cell skipped as missing values)"}}) {
+        Session one;
+        one.analysis.SetPilot(MakePilot({"1", "2", "3"}, {1, 2, 3}, source, finite));
+        EXPECT_EQ(Lines(one)[At(4, 3)], std::string("Name of the opened file: ") + line);
+    }
 }
 
 TEST(ReportLines, LineCountFollowsTheUnits) {
@@ -152,7 +164,7 @@ TEST(ReportLines, LineCountFollowsTheUnits) {
         bool finite = false;
         s.analysis.SetPilot(MakePilot(texts, values, {}, finite));
         const auto lines = Lines(s);
-        ASSERT_EQ(lines.size(), 62u + n);
+        ASSERT_EQ(lines.size(), 63u + n);
         EXPECT_EQ(lines[6], "SAMPLING UNITS:");
         EXPECT_EQ(lines[7 + n - 1], "+" + std::to_string(n));  // as typed
         EXPECT_EQ(lines[7 + n], "");
@@ -293,6 +305,6 @@ TEST(WriteReport, WholeRoadOfATypedPilotAgainstTheStoredReports) {
     ASSERT_EQ(ui.messages.size(), 1u) << ui.LastMessage();
     const std::string whole = report("whole.dat");
     EXPECT_EQ(whole, Golden("whole_road.dat", whole));
-    EXPECT_EQ(SplitLines(whole).size(), 62u + 12u);
+    EXPECT_EQ(SplitLines(whole).size(), 63u + 12u);
     EXPECT_EQ(whole.find("not calculated"), std::string::npos);
 }

@@ -146,7 +146,7 @@ struct ThrowingPlatform : ScriptedPlatform {
 TEST(RunCommand, AnyExceptionEndsInTheUnexpectedErrorMessage) {
     for (const Command c : {Command::Open, Command::SaveTypedValues}) {
         Session ws;
-        ws.units.SetCell(1, 1, "3");
+        for (int32_t r = 1; r <= 3; ++r) ws.units.SetCell(1, r, "3");
         ThrowingPlatform ui;
         EXPECT_TRUE(RunCommand(ws, ui, c));
         ASSERT_EQ(ui.messages.size(), 1u);
@@ -180,7 +180,7 @@ TEST(TypedValues, AmbiguousThousandsSeparatorIsRefusedWithBothReadings) {
         EXPECT_EQ(AcceptUnits(ws, ui, PilotSource()), detail.empty());
         ASSERT_EQ(ui.messages.size(), detail.empty() ? 0u : 1u);
         if (detail.empty()) continue;
-        EXPECT_EQ(ui.messages[0].text.rfind(std::string(kBadPreSampleMessage) + "\r\r" + detail, 0),
+        EXPECT_EQ(ui.messages[0].text.rfind(std::string(kBadTypedValuesMessage) + "\r\r" + detail, 0),
                   0u)
             << ui.messages[0].text;
         EXPECT_FALSE(ws.analysis.pilot());

@@ -414,7 +414,7 @@ TEST(OpenCommand, AcceptedFilesAndFreshSessionOnSecondOpen) {
 
     // Each open over an accepted pre-sample starts from a fresh workspace.
     const std::string pilot = std::string(VELTA_SOURCE_DIR) + "/examples/pilot_sample.";
-    const std::vector<Texts> cases = {{Fixture("header_text.xlsx"), "6", "26."},
+    const std::vector<Texts> cases = {{Fixture("header_text.xlsx"), "6", "26"},
                                       {Fixture("rows_1000.xls"), "1000", "98.174"},
                                       {Fixture("semicolon_comma.csv"), "3", "2.25"},
                                       {pilot + "xls", "24", "41.704"},
@@ -474,10 +474,9 @@ TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
     for (size_t i = 0; i < mistyped.size(); ++i)
         std::ofstream(dir / ("first" + std::to_string(i) + ".csv")) << mistyped[i] << "\n1\n2\n3\n";
     std::ofstream(dir / "thousands.csv") << "Weight;Plot\n12,5;a\n1,234;b\n0,125;c\n";
-    const std::string invalid =
-        "Invalid File Type or Locked: " + std::string(kNotSpreadsheetMessage);
+    const std::string invalid = "VELTA [critical]: " + std::string(kNotSpreadsheetMessage);
     const std::string bad = "VELTA [critical]: " + std::string(kBadPreSampleMessage);
-    const std::string failed = "Result: Import did not succeed.\r\r";
+    const std::string failed = "VELTA [critical]: Import did not succeed.\r\r";
     // The file, how the message starts, a detail it gives, and the answer to
     // the sheet or column question when there is one.
     std::vector<Texts> cases = {
@@ -564,7 +563,7 @@ TEST(OpenCommand, MissingValuesAreSkippedWithOneMessage) {
     const std::string girth = " cells were skipped as missing values (empty, NA, N/A, #N/A or .): ";
     // The file, N, the mean shown, the message; the values read.
     std::vector<Texts> cases = {
-        {"empty_rows.xls", "3", "5.", "3" + girth + "A1, A2, A5."},
+        {"empty_rows.xls", "3", "5", "3" + girth + "A1, A2, A5."},
         {"far_cell.xlsx", "4", "1.75", "1048572" + girth + "A4, A5, A6, A7, A8 and 1048567 more."},
         {dir / "far.csv", "4", "2.5", "1048573" + girth + "A4, A5, A6, A7, A8 and 1048568 more."},
     };
@@ -764,8 +763,11 @@ TEST(OpenCommand, UnreadableFolder) {
 TEST(SaveCommand, SavesAcceptsOrRefusesAndXlrdReadsTheFile) {
     TempDir dir;
     Session ws = TypedSession();
-    ws.units.SetCell(1, 2, "4");  // nothing in the first cell: no dialog
-    EXPECT_TRUE(RunWith(Command::SaveTypedValues, ws, {}).fileRequests.empty());
+    ws.units.SetCell(1, 2, "4");  // nothing in the first cell: said, and no dialog
+    ScriptedPlatform empty = RunWith(Command::SaveTypedValues, ws, {});
+    EXPECT_TRUE(empty.fileRequests.empty());
+    EXPECT_EQ(Shown(empty), "VELTA [critical]: " + std::string(kBadTypedValuesMessage) +
+                                "\r\rCell A1 is empty.\n");
 
     ws = TypedSession({"1", "2", "3", "4", "5"});
     ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {dir / "data"});
@@ -789,10 +791,13 @@ TEST(SaveCommand, SavesAcceptsOrRefusesAndXlrdReadsTheFile) {
     EXPECT_EQ(ShownN(opened), "6");
     EXPECT_EQ(opened.units.CellText(1, 6), "6.5");
 
-    // Values the statistics refuse are saved all the same, but not accepted.
+    // Values the statistics refuse are saved all the same, but not
+    // accepted; the message names the cell.
     ws = TypedSession({"1", "two", "3"});
     ui = RunWith(Command::SaveTypedValues, ws, {dir / "t.xls"});
-    EXPECT_EQ(Shown(ui), "VELTA [critical]: " + std::string(kBadPreSampleMessage) + "\n");
+    EXPECT_EQ(Shown(ui), "VELTA [critical]: " + std::string(kBadTypedValuesMessage) +
+                             "\r\rCell A2 holds \"two\", which is not a number.\n");
+    EXPECT_EQ(WindowViewOf(ws).note, "Pre-sampling values written to " + (dir / "t.xls"));
     EXPECT_TRUE(ws.typedValuesSaved);
     EXPECT_FALSE(WindowViewOf(ws).canGenerate);
     EXPECT_EQ(XlrdDump(dir / "t.xls"), "sheet1\n2 1.0\n1 'two'\n2 3.0\n");
@@ -804,8 +809,8 @@ TEST(SaveCommand, ReplacingAnExistingFile) {
     Session ws = TypedSession({"1", "2", "3"});
     // The question is about the final name, with the extension added.
     ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {dir / "old"}, {}, {MsgAnswer::No});
-    EXPECT_EQ(Shown(ui), "Orvo [yes/no]: FIle Already exist  \r\r" + (dir / "old.xls") +
-                             "\r\r\rConfirm, please (Y/N)\n");
+    EXPECT_EQ(Shown(ui), "VELTA [question] [yes/no]: The file already exists. Replace it?\r\r" +
+                             (dir / "old.xls") + "\n");
     // Never saved: the command stops.
     EXPECT_FALSE(ws.typedValuesSaved || ws.analysis.pilot());
     EXPECT_EQ(FileText(dir / "old.xls"), "keep me");
@@ -844,8 +849,8 @@ TEST(SaveCommand, WritesEveryKindOfTargetOrSaysWhy) {
             RunWith(Command::SaveTypedValues, ws, {target.Path()}, {}, {MsgAnswer::Yes});
         std::string expected;
         if (asked)
-            expected = "Orvo [yes/no]: FIle Already exist  \r\r" + target.Path() +
-                       "\r\r\rConfirm, please (Y/N)\n";
+            expected = "VELTA [question] [yes/no]: The file already exists. Replace it?\r\r" +
+                       target.Path() + "\n";
         if (target.Refused()) {
             expected += "VELTA [critical]: The pre-sampling values could not be saved in\r" +
                         target.Path() + "\r\r" + test::ExpectedRefusal(kind) + "\n";

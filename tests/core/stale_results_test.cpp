@@ -29,7 +29,7 @@ namespace {
 std::string Describe(const ChartPicture& c) {
     std::ostringstream s;
     s << c.caption << '|' << c.samples << '|' << c.categories << '|' << c.step << '|'
-      << c.lastPoint << '|' << c.jump << '|' << c.greyed << '|';
+      << c.lastPoint << '|' << c.greyed << '|';
     if (c.axis) s << c.axis->lower << ',' << c.axis->upper;
     s << '|';
     if (c.lines)
@@ -231,13 +231,10 @@ void Step(std::mt19937& g, Session& s, ScriptedPlatform& ui, Inputs& in, std::st
             s.inputs.maxError = t[1];
             s.inputs.studentSd = t[2];
             if (RunCommand(s, ui, Command::StudentT)) {
-                // An answer only for inputs that give a size within the pilot.
+                // An answer for every valid input, within the charts or beyond.
                 const auto sd = ParseStudentSd(t[2]);
                 const auto d = ParseMaxError(t[1]);
-                if (sd && d) {
-                    const int32_t n = StudentTSize(*sd, *d, t[0]);
-                    if (n != kNoStudentSize && n <= a.pilot()->Size() - 1) in.studentT = t;
-                }
+                if (sd && d && StudentTSize(*sd, *d, *AlphaOf(t[0]))) in.studentT = t;
             }
             break;
         }

@@ -1,10 +1,14 @@
-// The Student-t sample size: the stored critical values against independent
-// quantiles, the search, and the command on hand-made trimmed sessions.
+// The Student-t sample size: the quantiles and the search against R's qt(),
+// and the command on hand-made trimmed sessions.
 #include "analysis/student_t.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,74 +17,96 @@
 #include "base/numbers.h"
 #include "commands/student_t.h"
 #include "road.h"
+#include "strd_reader.h"
 
 using namespace velta;
 
 namespace {
 
-// Two-sided Student-t quantiles to four decimals, computed with mpmath from
-// the regularised incomplete beta function (df 1 .. 30) and the normal
-// quantile (the last entry).
-const double kReferenceQuantiles[3][31] = {
-    {6.3138, 2.9200, 2.3534, 2.1318, 2.0150, 1.9432, 1.8946, 1.8595, 1.8331, 1.8125, 1.7959,
-     1.7823, 1.7709, 1.7613, 1.7531, 1.7459, 1.7396, 1.7341, 1.7291, 1.7247, 1.7207, 1.7171,
-     1.7139, 1.7109, 1.7081, 1.7056, 1.7033, 1.7011, 1.6991, 1.6973, 1.6449},
-    {12.7062, 4.3027, 3.1824, 2.7764, 2.5706, 2.4469, 2.3646, 2.3060, 2.2622, 2.2281, 2.2010,
-     2.1788,  2.1604, 2.1448, 2.1314, 2.1199, 2.1098, 2.1009, 2.0930, 2.0860, 2.0796, 2.0739,
-     2.0687,  2.0639, 2.0595, 2.0555, 2.0518, 2.0484, 2.0452, 2.0423, 1.9600},
-    {63.6567, 9.9248, 5.8409, 4.6041, 4.0321, 3.7074, 3.4995, 3.3554, 3.2498, 3.1693, 3.1058,
-     3.0545,  3.0123, 2.9768, 2.9467, 2.9208, 2.8982, 2.8784, 2.8609, 2.8453, 2.8314, 2.8188,
-     2.8073,  2.7969, 2.7874, 2.7787, 2.7707, 2.7633, 2.7564, 2.7500, 2.5758},
-};
+// Rows of a reference file written by R (tests/data/student), header skipped.
+std::vector<std::vector<std::string>> ReferenceRows(const std::string& name) {
+    std::ifstream in(std::string(VELTA_TEST_DATA_DIR) + "/student/" + name);
+    std::vector<std::vector<std::string>> rows;
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+        std::vector<std::string> fields;
+        std::stringstream fs(line);
+        for (std::string f; std::getline(fs, f, ',');) fields.push_back(f);
+        rows.push_back(fields);
+    }
+    EXPECT_FALSE(rows.empty()) << name;
+    return rows;
+}
 
-TEST(StudentTable, EveryEntryIsTheQuantileToTwoDecimals) {
-    // The printed table rounds most entries and truncates a few (2.015 ->
-    // 2.01), so an entry lies within a hundredth below or half a hundredth
-    // above the true quantile. One entry is further off and kept as printed:
-    // alpha 0.01 at n = 13 reads 3.04 for 3.0545.
+TEST(StudentQuantile, AgreesWithRToFourteenDigitsFromOneToTenMillionDegrees) {
+    // R's qt() for the three alphas at 205 degrees of freedom each, on both
+    // sides of the switch from the exact series to the expansion.
+    double worst = 17;
+    for (const auto& row : ReferenceRows("quantiles.csv")) {
+        const double alpha = *AlphaOf(row[0]);
+        const int64_t df = std::stoll(row[1]);
+        const double expected = std::stod(row[2]);
+        const double digits = reference::AgreeingDigits(StudentQuantile(alpha, df), expected);
+        EXPECT_GE(digits, 14.0) << row[0] << " df=" << df;
+        worst = std::min(worst, digits);
+    }
+    RecordProperty("worstDigits", std::to_string(worst));
+    // The normal quantiles the expansion starts from.
+    EXPECT_NEAR(NormalUpperQuantile(0.025), 1.959963984540054, 1e-15);
+    EXPECT_NEAR(NormalUpperQuantile(0.005), 2.5758293035489004, 1e-15);
+    EXPECT_NEAR(NormalUpperQuantile(0.975), -1.959963984540054, 1e-15);
+}
+
+TEST(StudentQuantile, ThePrintedTableIsTheQuantilesToTwoDecimalsButOneMisprint) {
+    // The table users know, for n = 2 .. 31: rounded to two decimals, the
+    // quantiles give every entry but alpha 0.01 at n = 13, printed 3.04 for 3.0545.
+    const double printed[3][30] = {
+        {6.31, 2.92, 2.35, 2.13, 2.02, 1.94, 1.89, 1.86, 1.83, 1.81, 1.80, 1.78, 1.77, 1.76, 1.75,
+         1.75, 1.74, 1.73, 1.73, 1.72, 1.72, 1.72, 1.71, 1.71, 1.71, 1.71, 1.70, 1.70, 1.70, 1.70},
+        {12.71, 4.30, 3.18, 2.78, 2.57, 2.45, 2.36, 2.31, 2.26, 2.23, 2.20, 2.18, 2.16, 2.14, 2.13,
+         2.12, 2.11, 2.10, 2.09, 2.09, 2.08, 2.07, 2.07, 2.06, 2.06, 2.06, 2.05, 2.05, 2.05, 2.04},
+        {63.66, 9.92, 5.84, 4.60, 4.03, 3.71, 3.50, 3.36, 3.25, 3.17, 3.11, 3.04, 3.01, 2.98, 2.95,
+         2.92, 2.90, 2.88, 2.86, 2.85, 2.83, 2.82, 2.81, 2.80, 2.79, 2.78, 2.77, 2.76, 2.76, 2.75},
+    };
     const char* alphas[3] = {"0.10", "0.05", "0.01"};
     for (int a = 0; a < 3; ++a)
-        for (int32_t n = 2; n <= 32; ++n) {
-            const double q = kReferenceQuantiles[a][n - 2];
-            const double t = TableQuantile(alphas[a], n);
-            EXPECT_EQ(t, StudentTable::values[a][n - 2]);
-            EXPECT_LE(t, q + 0.005 + 1e-9) << alphas[a] << " n=" << n;
-            const double below = (a == 2 && n == 13) ? 0.015 : 0.01;
-            EXPECT_GT(t, q - below) << alphas[a] << " n=" << n;
+        for (int32_t n = 2; n <= 31; ++n) {
+            const double t = StudentQuantile(*AlphaOf(alphas[a]), n - 1);
+            const double rounded = std::round(t * 100) / 100;
+            if (a == 2 && n == 13)
+                EXPECT_NEAR(t, 3.0545, 1e-4);
+            else
+                EXPECT_NEAR(rounded, printed[a][n - 2], 1e-9) << alphas[a] << " n=" << n;
         }
 }
 
-TEST(StudentTable, LookupEdges) {
+TEST(StudentTSize, SmallestSufficientSizeAgreesWithR) {
+    // 300 random standard deviations and errors (sizes 2 .. about 28,000),
+    // each searched in R with qt().
+    for (const auto& row : ReferenceRows("sizes.csv")) {
+        const double s = std::stod(row[1]), d = std::stod(row[2]);
+        EXPECT_EQ(StudentTSize(s, d, *AlphaOf(row[0])), std::stoi(row[3]))
+            << row[0] << " s=" << row[1] << " d=" << row[2];
+    }
     struct Case {
-        const char* alpha;
-        int32_t n;
-        double t;
+        double s, d, alpha;
+        std::optional<int32_t> n;
     } cases[] = {
-        {"0.05", 2, 12.71}, {"0.05", 32, 1.96}, {"0.01", 2, 63.66}, {"0.10", 31, 1.70},
-        {"0.05", 1, 0.0},   {"0.5", 10, 0.0},   {"", 10, 0.0},      {"0.050", 10, 0.0},
-    };
-    for (const auto& c : cases) EXPECT_EQ(TableQuantile(c.alpha, c.n), c.t) << c.alpha << " " << c.n;
-    EXPECT_THROW(TableQuantile("0.05", 0), SubscriptOutOfRange);
-    EXPECT_THROW(TableQuantile("0.05", 33), SubscriptOutOfRange);
-}
-
-TEST(StudentTSize, SmallestSufficientSize) {
-    struct Case {
-        double s, d;
-        const char* alpha;
-        int32_t n;
-    } cases[] = {
-        {2.5, 1.0, "0.05", 27},                     // worked example
-        {0.0, 1e-9, "0.05", 2},                     // no spread
-        {1.0, 0.3664, "0.05", 31},                  // just above 2.04 / sqrt(31)
-        {1.0, 0.3663, "0.05", kNoStudentSize},      // just below: incoherent
-        {1.0, 1.0, "0.01", 11},                     // 3.25 / sqrt(10) > 1, 3.17 / sqrt(11) <= 1
-        {1.0, 1.0, "0.10", 5},                      // 2.13 / 2 > 1, 2.01 / sqrt(5) <= 1
-        {5.0, 1.0, "bad alpha", 2},                 // every t is 0
-        {1.0, 2.04 / std::sqrt(31.0), "0.05", 31},  // the bound itself is accepted
+        {2.5, 1.0, 0.05, 27},          // 2.0595 * 2.5 / sqrt(26) > 1 >= 2.0555 * 2.5 / sqrt(27)
+        {0.0, 1e-9, 0.05, 2},          // no spread
+        {3.138139, 1.0, 0.05, 41},     // trees' girth: beyond its 31 values
+        {1.0, 1.0, 0.01, 11},          // 3.2498 / sqrt(10) > 1 >= 3.1693 / sqrt(11)
+        {1.0, 6e-4, 0.01, std::nullopt},  // (2.5758 / 6e-4)^2 is about 18 million
+        // At the bound: R's t(0.975, 9999999) = 1.9599642217672284.
+        {1.0, 1.0000000001 * 1.9599642217672284 / std::sqrt(1e7), 0.05, kLargestStudentSize},
+        {1.0, 0.9999999999 * 1.9599642217672284 / std::sqrt(1e7), 0.05, std::nullopt},
+        {1e300, 1e-300, 0.05, std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(StudentTSize(c.s, c.d, c.alpha), c.n) << c.s << " " << c.d << " " << c.alpha;
+    EXPECT_EQ(AlphaOf("0.050"), std::nullopt);
+    EXPECT_EQ(AlphaOf(""), std::nullopt);
 }
 
 // A session trimmed by hand: N units, V virtual samples, jump J. Row r of the
@@ -115,21 +141,19 @@ TEST(StudentCommand, RefusalsShowOneMessageAndKeepTheResult) {
     struct Case {
         const char* sd;
         const char* d;
-        int32_t units;
         const char* message;
     } cases[] = {
-        {"abc", "1", 6, kInvalidStudentSdMessage},
-        {"-0.1", "1", 6, kInvalidStudentSdMessage},
-        {"", "1", 6, kInvalidStudentSdMessage},
-        {"1", "0", 6, kInvalidStudentDifferenceMessage},
-        {"1", "-1", 6, kInvalidStudentDifferenceMessage},
-        {"1", "x", 6, kInvalidStudentDifferenceMessage},
-        {"2.5", "1", 20, "The sample size computed using the Student-t (27) is higher than 19"},
-        {"1", "1.3", 5, "The sample size computed using the Student-t (5) is higher than 4"},
-        {"1", "0.3", 6, kIncoherentErrorMessage},
+        {"abc", "1", kInvalidStudentSdMessage},
+        {"-0.1", "1", kInvalidStudentSdMessage},
+        {"0", "1", kInvalidStudentSdMessage},
+        {"", "1", kInvalidStudentSdMessage},
+        {"1", "0", kInvalidStudentDifferenceMessage},
+        {"1", "-1", kInvalidStudentDifferenceMessage},
+        {"1", "x", kInvalidStudentDifferenceMessage},
+        {"1", "1e-5", kTooLargeStudentSizeMessage},  // about 38 billion units
     };
     for (const auto& c : cases) {
-        Bench b(c.units, 4, 1);
+        Bench b(6, 4, 1);
         b.s.inputs.maxError = "2";  // n = 4 first
         b.Run();
         ASSERT_EQ(b.View().studentTSize, "4");
@@ -142,11 +166,53 @@ TEST(StudentCommand, RefusalsShowOneMessageAndKeepTheResult) {
         EXPECT_EQ(v.meansChart.marks, StudentMarkAt(3));
         EXPECT_EQ(b.s.analysis.studentT()->maxErrorText, "2");
     }
+    // The messages say what is accepted.
+    EXPECT_NE(std::string(kInvalidStudentSdMessage).find("greater than 0"), std::string::npos);
+    EXPECT_NE(std::string(kInvalidStudentDifferenceMessage).find("greater than 0"),
+              std::string::npos);
     // Not available before a trimming.
     test::Road r(6, "20");
     r.Generate();
     EXPECT_FALSE(r.Run(Command::StudentT));
     EXPECT_TRUE(r.ui.messages.empty());
+}
+
+TEST(StudentCommand, ASizeBeyondTheChartsIsAnsweredWithoutMarkOrStatistics) {
+    // 2.5 / sqrt(26) * 2.0595 > 1 >= 2.5 / sqrt(27) * 2.0555, with 19 the
+    // largest size of 20 values; 5 with 5 values (largest 4).
+    for (auto [N, sd, d, size] : {std::tuple{20, "2.5", "1", 27}, {5, "1", "1.3", 5}}) {
+        Bench b(N, 4, 1);
+        b.s.inputs.studentSd = sd;
+        b.s.inputs.maxError = d;
+        b.Run();
+        test::ExpectOnlyMessage(b.ui, BeyondChartsMessage(size, N - 1), MsgIcon::Information);
+        const WindowView v = b.View();
+        EXPECT_EQ(v.studentTSize, std::to_string(size));
+        EXPECT_EQ(v.results[11][1], std::to_string(size));
+        EXPECT_TRUE(v.meansChart.marks.empty());
+        EXPECT_TRUE(v.sdsChart.marks.empty());
+        for (const std::string& cell : v.statistics[2]) EXPECT_EQ(cell, kNotAvailable);
+        EXPECT_FALSE(b.s.analysis.studentT()->WithinCharts());
+    }
+    EXPECT_EQ(BeyondChartsMessage(27, 19),
+              "The Student-t sample size is 27, more than the largest size the pre-sample gives "
+              "(19): the charts cannot mark it, and the statistics of its virtual samples are not "
+              "available.");
+}
+
+TEST(StudentCommand, EqualValuesSayWhyTheirStandardDeviationCannotServe) {
+    test::Road r(8, "20", [](int32_t) { return 7.0; });
+    r.Trimmed();
+    EXPECT_EQ(r.s.inputs.studentSd, "0");
+    r.s.inputs.maxError = "1";
+    r.ui.messages.clear();
+    EXPECT_TRUE(r.Run(Command::StudentT));
+    test::ExpectOnlyMessage(r.ui, kEqualValuesSdMessage, MsgIcon::Critical);
+    EXPECT_FALSE(r.analysis().studentT());
+    r.s.inputs.studentSd = "0.5";
+    EXPECT_TRUE(r.Run(Command::StudentT));
+    EXPECT_TRUE(r.ui.messages.empty()) << r.ui.LastMessage();
+    EXPECT_EQ(r.View().studentTSize, "4");  // 0.5 / 2 * 3.1824 <= 1
 }
 
 TEST(StudentCommand, TheSizeItsMarkAndItsStatistics) {
@@ -180,9 +246,10 @@ TEST(StudentCommand, TheSizeItsMarkAndItsStatistics) {
 }
 
 TEST(StudentCommand, SmallestAndLargestSizesAndSizesBetweenGeneratedRows) {
-    // No spread gives 2: unlike the manual size, the mark shows at any size;
-    // the largest size (N - 1 = 5 here) is accepted, its mark on the last category.
-    for (auto [N, sd, size] : {std::tuple{8, "0", 2}, {6, "1", 5}}) {
+    // A tiny spread gives 2: unlike the manual size, the mark shows at any
+    // size; the largest size (N - 1 = 5 here) is accepted, its mark on the
+    // last category.
+    for (auto [N, sd, size] : {std::tuple{8, "1e-9", 2}, {6, "1", 5}}) {
         Bench b(N, 4, 1);
         b.s.inputs.studentSd = sd;
         b.Run();

@@ -171,19 +171,21 @@ struct TrimRoad : test::Road {
 }  // namespace
 
 TEST(TrimCommand, RefusesAnInvalidPValueAndKeepsTheAnalysis) {
-    for (const char* p : {"10", "-1", "2.5", "abc", "", "1e12"}) {
+    for (const char* p : {"11", "-1", "2.5", "abc", "", "1e12"}) {
         TrimRoad r;
         const auto tables = r.analysis().trimming()->tables;
         const std::string manual = r.View().manualSize;
         ASSERT_TRUE(r.Trim(p));
-        test::ExpectOnlyMessage(r.ui, "The specified P value is not valid", MsgIcon::Critical, p);
+        test::ExpectOnlyMessage(r.ui,
+                                "The specified P value is not valid: type a whole number from 0 to 10",
+                                MsgIcon::Critical, p);
         EXPECT_EQ(r.analysis().trimming()->tables, tables);
         EXPECT_EQ(r.View().manualSize, manual);
     }
 }
 
 TEST(TrimCommand, TrimsBothTablesAndClearsEveryAnswer) {
-    for (const char* p : {"0", "9", " 5 "}) {
+    for (const char* p : {"0", "10", " 5 "}) {  // the label's range, both ends included
         TrimRoad r;
         r.s.inputs.virtualSamples = "7";  // edited after the generation: V comes from the tables
         ASSERT_TRUE(r.Trim("3"));         // trimming again starts from the generated tables

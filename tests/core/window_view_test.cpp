@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "analysis/trimming.h"
+#include "base/version.h"
 
 using namespace velta;
 
@@ -42,7 +43,7 @@ void GenerateAndTrim(Session& s, int32_t V, int32_t P) {
 
 TEST(WindowView, AFreshSessionShowsTheLoadState) {
     const WindowView v = WindowViewOf(Session());
-    EXPECT_EQ(v.caption, "VELTA 1.00");
+    EXPECT_EQ(v.caption, std::string("VELTA ") + kVersion);
     EXPECT_EQ(v.maximumNumber, "Maximum number: ");
     EXPECT_EQ(v.inputs, TypedInputs());
     EXPECT_EQ((std::array{v.canGenerate, v.canTrim, v.canAutomatic, v.canManual, v.canStudentT}),
@@ -57,8 +58,8 @@ TEST(WindowView, PilotStatisticsInTheirFormats) {
     Session s = WithPilot({1, 2, 3, 4, 5});
     WindowView v = WindowViewOf(s);
     EXPECT_EQ((std::array{v.mean, v.sd, v.n, v.jackknifeSd, v.jackknifeSeMean, v.jackknifeSeSd}),
-              (std::array<std::string, 6>{"3.", "1.581", "5", "1.647", ".707", ".455"}));
-    EXPECT_EQ(v.maximumNumber, "Maximum number: 1.00E+01");
+              (std::array<std::string, 6>{"3", "1.581", "5", "1.647", "0.707", "0.455"}));
+    EXPECT_EQ(v.maximumNumber, "Maximum number: 10");
     EXPECT_EQ(v.fileName, "pilot.xls");
     EXPECT_TRUE(v.canGenerate);
     // Edited units wait for a new acceptance, and the status line says why.
@@ -94,7 +95,7 @@ TEST(WindowView, TheAnswersAndTheirOverlays) {
     EXPECT_EQ(v.cvManualLower, "");  // none below 4
     EXPECT_EQ(v.studentTSize, "5");
     EXPECT_EQ(v.results[11][0], "Stud t SZ");
-    EXPECT_EQ(v.results[1][1], std::to_string(automatic.row));
+    EXPECT_EQ(v.results[1][1], std::to_string(automatic.size));  // a size, not a table row
     EXPECT_EQ(v.statistics[1], StatisticsTexts(automatic.statistics));
     // The manual size 3 has no visible mark; the automatic and Student-t ones do.
     EXPECT_EQ(v.meansChart.marks,

@@ -53,7 +53,7 @@ class AutomaticWindowTest : public QObject {
             QVERIFY(!rep->model()->index(row, 1).data().toString().isEmpty());
         auto* report = Control<velta::qt::GridView>(w, "resultsGrid");
         QCOMPARE(report->model()->index(1, 0).data().toString(), QString("SZ M"));
-        QCOMPARE(report->model()->index(1, 1).data().toInt(), a.row);
+        QCOMPARE(report->model()->index(1, 1).data().toInt(), a.size);
 
         // The slider marks the automatic size on its track, and stands there.
         auto* slider = Control<velta::gui::MarkedSlider>(w, "slider");

@@ -251,7 +251,6 @@ class LinesPlottable : public ModelPlottable {
         painter->setRenderHint(QPainter::Antialiasing);
         auto colour = [&](QColor c) { return picture_.greyed ? Washed(c) : c; };
         if (const auto& f = picture_.lines) {
-            const double jump = std::max(picture_.jump, 1);
             const std::pair<double, double> lines[] = {{f->upperIntercept, f->upperSlope},
                                                        {f->lowerIntercept, f->lowerSlope},
                                                        {f->upperLevel, 0.0},
@@ -261,9 +260,10 @@ class LinesPlottable : public ModelPlottable {
             painter->setBrush(Qt::NoBrush);
             for (const auto& [intercept, slope] : lines) {
                 QPolygonF line;
+                // The lines are in the sample size, which is category + 1.
                 for (int32_t c = 1; c <= picture_.categories; ++c)
                     line << QPointF(keyAxis()->coordToPixel(c),
-                                    valueAxis()->coordToPixel(intercept + slope * (c / jump)));
+                                    valueAxis()->coordToPixel(intercept + slope * (c + 1.0)));
                 if (line.size() >= 2) painter->drawPolyline(line);
             }
         }

@@ -95,7 +95,7 @@ std::string QtPlatform::ChooseSaveFile(const std::string& title, const std::stri
 
 MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                                  const std::string& title) {
-    QMessageBox box(ToQt(icon), title.empty() ? QString(kApplicationTitle) : Q(title), Lines(text),
+    QMessageBox box(ToQt(icon), title.empty() ? QString(kVeltaTitle) : Q(title), Lines(text),
                     QMessageBox::NoButton, parent_);
     switch (buttons) {
         case MsgButtons::Ok:
@@ -140,7 +140,7 @@ std::string QtPlatform::InputBox(const std::string& prompt, const std::string& t
                                  const std::string& defaultText) {
     bool ok = false;
     const QString s =
-        QInputDialog::getText(parent_, title.empty() ? QString(kApplicationTitle) : Q(title),
+        QInputDialog::getText(parent_, title.empty() ? QString(kVeltaTitle) : Q(title),
                               Lines(prompt), QLineEdit::Normal, Q(defaultText), &ok);
     return ok ? s.toStdString() : std::string();
 }
