@@ -143,6 +143,22 @@ bool IsWholeNumber(std::string_view text) {
            r <= std::numeric_limits<int32_t>::max();
 }
 
+std::optional<int64_t> ParseGroupedWholeNumber(std::string_view text) {
+    const std::string_view t = TrimBlanks(text);
+    // Digits in groups of three after the first, as FormatGrouped writes them.
+    const size_t firstComma = t.find(',');
+    if (firstComma == std::string_view::npos || firstComma == 0 || firstComma > 3) return std::nullopt;
+    std::string digits;
+    for (size_t i = 0; i < t.size(); ++i) {
+        const char c = t[i];
+        const bool commaPlace = i >= firstComma && (i - firstComma) % 4 == 0;
+        if (commaPlace ? c != ',' : (c < '0' || c > '9')) return std::nullopt;
+        if (!commaPlace) digits.push_back(c);
+    }
+    if ((t.size() - firstComma) % 4 != 0 || digits.size() > 18) return std::nullopt;
+    return std::stoll(digits);
+}
+
 double IntPart(double v) {
     return std::floor(v);
 }

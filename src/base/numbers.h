@@ -31,6 +31,9 @@ inline bool IsNumeric(std::string_view text) {
 int32_t RoundToInt32(double v);
 // Numeric and equal to its rounded value (within the 32-bit range).
 bool IsWholeNumber(std::string_view text);
+// A whole number written with its thousands grouped by commas, as
+// FormatGrouped writes it ("184,756"); nullopt for any other text.
+std::optional<int64_t> ParseGroupedWholeNumber(std::string_view text);
 // Int: the integer part toward minus infinity.
 double IntPart(double v);
 

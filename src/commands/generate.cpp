@@ -13,6 +13,11 @@
 namespace velta {
 
 int32_t ParseVirtualSamples(const std::string& text) {
+    // The maximum number as the window shows it ("184,756") reads as itself.
+    if (const auto grouped = ParseGroupedWholeNumber(text))
+        return *grouped >= 1 && *grouped < std::numeric_limits<int32_t>::max()
+                   ? static_cast<int32_t>(*grouped)
+                   : 0;
     const auto v = ParseNumber(text);
     // V + 1 columns must fit a 32-bit count.
     if (!v || !IsWholeNumber(text) || *v < 1 || *v >= std::numeric_limits<int32_t>::max())

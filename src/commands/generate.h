@@ -26,7 +26,8 @@ inline constexpr const char* kHighSamplesQuestion =
 inline constexpr int32_t kRecommendedVirtualSamples = 250;
 
 // The number of virtual samples typed, when it is valid (a whole number from
-// 1 whose tables can be counted in 32 bits), else 0.
+// 1 whose tables can be counted in 32 bits, its thousands grouped by commas
+// or not), else 0.
 int32_t ParseVirtualSamples(const std::string& text);
 
 // Bytes a generation of V virtual samples of N units holds at its peak over

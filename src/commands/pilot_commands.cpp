@@ -109,7 +109,7 @@ bool AcceptSheet(Session& s, Platform& ui, const ImportedSheet& sheet) {
     source.header = column.header;
     source.missingCount = column.missingCount;
     if (!AcceptUnits(next, ui, source)) return false;
-    FormatOpenedGrid(next.units);
+    FormatOpenedGrid(next.units, column.header);
     s = std::move(next);
     // Said once the values are in: the statistics come from the others.
     if (const std::string skipped = MissingValuesMessage(column); !skipped.empty())

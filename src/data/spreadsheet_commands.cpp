@@ -189,11 +189,11 @@ Grid PilotGrid(const PilotColumn& pilot) {
     return grid;
 }
 
-void FormatOpenedGrid(Grid& g) {
+void FormatOpenedGrid(Grid& g, const std::string& header) {
     g.SetMaxCols(1);
     g.SetColWidth(1, 8);
     g.SetRowHeight(0, 27);
-    g.SetCell(1, 0, "Sampling units");
+    g.SetCell(1, 0, header.empty() ? std::string(kUnitsColumnTitle) : header);
     if (g.MaxRows() >= 1000) g.SetColWidth(0, 8);
     g.Redraw();
 }

@@ -25,6 +25,8 @@ inline constexpr const char* kImportFailedMessage = "Import did not succeed.";
 inline constexpr const char* kSheetChoiceTitle = "selection of sheet";
 inline constexpr const char* kColumnChoiceTitle = "selection of column";
 inline constexpr const char* kSavedSheetName = "sheet1";
+// The title of the grid's column when the file gave no header.
+inline constexpr const char* kUnitsColumnTitle = "Sampling units";
 
 // Open's message for a name that leads to no file.
 std::string FileMissingMessage(const std::string& fileName);
@@ -53,8 +55,9 @@ std::string ColumnChoicePrompt(const SheetColumn& sheet);
 
 // The values of a pilot column read from a sheet, in a one-column grid.
 Grid PilotGrid(const PilotColumn& pilot);
-// The grid as Open leaves it: one column headed "Sampling units".
-void FormatOpenedGrid(Grid& g);
+// The grid as Open leaves it: one column headed by the column's header, or
+// "Sampling units" when it has none.
+void FormatOpenedGrid(Grid& g, const std::string& header);
 // Asks for a file name and saves column 1 of the grid (and its header text)
 // as sheet "sheet1" of an .xls file; the name written, "" when none was.
 std::string SaveGridAsXls(const Grid& grid, Platform& ui);

@@ -164,14 +164,15 @@ WindowView WindowViewOf(const Session& s) {
 
     const Trimming* t = a.trimming();
     const std::shared_ptr<const CloudTables>& shown = t ? t->tables : g->tables;
+    // A new generation puts the thumb back in the middle of its sizes.
+    const int32_t N = shown->Rows();
+    v.slider = {2, N - 1, g->jump, N / 2, 0, idle};
     v.meansChart = Cloud("Means", *g, shown, true);
     v.sdsChart = Cloud("Standard deviations", *g, shown, false);
     v.meansChart.greyed = v.sdsChart.greyed = s.generationRunning;
     if (!t) return v;
 
     v.trimmed = true;
-    const int32_t N = shown->Rows();
-    v.slider = {2, N - 1, g->jump, N / 2, 0, idle};
     if (const AutomaticAnswer* automatic = a.automatic()) {
         ShowAutomatic(*automatic, v);
     }

@@ -266,3 +266,24 @@ TEST(AutomaticSampleSize, FailuresAndTheErrorPath) {
                   v.cvManualUpper,
               "n/a n/a n/a n/a");
 }
+
+// Envelope pieces that are exactly straight (small pilots, equal values)
+// are the best fits, not errors: the procedure answers or says it cannot.
+TEST(AutomaticSampleSize, PerfectFitsAreAnsweredLikeAnyOtherPilot) {
+    static const double pilot[] = {12.1, 13.4, 11.8, 12.9, 13.1, 12.2, 14.0, 11.5};
+    test::Road r(8, "250", [](int32_t i) { return pilot[i - 1]; });
+    r.Trimmed();
+    r.ui.messages.clear();
+    ASSERT_TRUE(r.Run(Command::Automatic));
+    ExpectOnlyMessage(r.ui, kTrySliderMessage, MsgIcon::Information);
+    EXPECT_TRUE(r.analysis().automatic()->succeeded);
+    EXPECT_NE(r.View().automaticSize, "");
+
+    test::Road same(8, "250", [](int32_t) { return 7.0; });
+    same.Trimmed();
+    same.ui.messages.clear();
+    ASSERT_TRUE(same.Run(Command::Automatic));
+    ASSERT_EQ(same.ui.messages.size(), 1u);
+    EXPECT_NE(same.ui.LastMessage(), kUnexpectedErrorMessage);
+    ASSERT_TRUE(same.analysis().automatic());
+}

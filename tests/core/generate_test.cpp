@@ -57,7 +57,11 @@ TEST(Generate, ValidatesTheNumberAndAsksAboutRedundantOrManySamples) {
                  {10, "2147483647", kInvalid}, {10, "250", {}},         {10, "251", kHigh},
                  {10, "252", kHigh},          {10, "253", kExceeds},   {6, "21", kExceeds},
                  {6, "300", kExceeds},        {6, "20", {}},           {24, "2700001", kHigh},
-                 {24, "2704156", kHigh},      {24, "2704157", kExceeds}};
+                 {24, "2704156", kHigh},      {24, "2704157", kExceeds},
+                 // The maximum as the window shows it is the maximum.
+                 {24, "2,704,156", kHigh},    {24, " 2,704,157 ", kExceeds},
+                 {10, "1,234", kExceeds},     {10, "12,34", kInvalid},
+                 {10, "1,2345", kInvalid},    {10, ",250", kInvalid}};
     for (const auto& c : cases) {
         Road r(c.n, c.v);
         if (c.n == 24) {
@@ -124,7 +128,8 @@ TEST(Generate, ANewGenerationClearsTheTrimmingAndEveryAnswer) {
     const WindowView v = r.View();
     EXPECT_FALSE(r.analysis().trimming());
     EXPECT_EQ(v.automaticSize + v.manualSize + v.studentTSize + v.cvManualLower, "");
-    EXPECT_EQ(v.slider, (SliderView{2, 4, 1, 3, 0, true}));
+    // The slider spans the new generation's sizes, its thumb in the middle.
+    EXPECT_EQ(v.slider, (SliderView{2, 11, 1, 6, 0, true}));
     EXPECT_FALSE(v.canAutomatic || v.canStudentT || v.trimmed);
     EXPECT_TRUE(v.meansChart.marks.empty());
 }

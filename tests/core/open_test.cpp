@@ -29,7 +29,7 @@ TEST(Open, AnAcceptedSheetStartsAFreshAnalysis) {
     // A session that held a pilot starts afresh: the boxes too.
     EXPECT_EQ(r.s.inputs.maxError, "");
     EXPECT_EQ(r.s.inputs.virtualSamples, "250");
-    EXPECT_EQ(r.s.units.CellText(1, 0), "Sampling units");
+    EXPECT_EQ(r.s.units.CellText(1, 0), "Leaf length (mm)");  // the header titles the column
     EXPECT_EQ(r.s.units.MaxCols(), 1);
     const WindowView v = r.View();
     EXPECT_EQ(v.fileName, Example("pilot_sample.xls"));

@@ -95,6 +95,9 @@ std::string QtPlatform::ChooseSaveFile(const std::string& title, const std::stri
 
 MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                                  const std::string& title) {
+    // A message that follows a result (the guidance after Automatic, a
+    // Student-t size beyond the charts) is read with the result in view.
+    if (onRefresh) onRefresh();
     QMessageBox box(ToQt(icon), title.empty() ? QString(kVeltaTitle) : Q(title), Lines(text),
                     QMessageBox::NoButton, parent_);
     switch (buttons) {
