@@ -104,7 +104,7 @@ void ShowStudentT(const StudentTAnswer& t, WindowView& v) {
     SetResultRow(v, 12, "Stud t SZ", FormatInteger(t.size));
     // A size beyond the charts has neither statistics nor a mark.
     if (!t.statistics) {
-        v.statistics[static_cast<size_t>(StatisticsColumn::StudentT)].fill(kNotAvailable);
+        v.statistics[static_cast<size_t>(StatisticsColumn::StudentT)].fill(kNotApplicable);
         return;
     }
     ShowStatistics(v, StatisticsColumn::StudentT, *t.statistics);

@@ -80,14 +80,14 @@ struct WindowView {
 
 WindowView WindowViewOf(const Session& s);
 
-// Results in the grids: ten significant digits, enough for any measurement
-// and short of the last digits' rounding noise.
-inline constexpr int kResultDigits = 10;
+// Results in the grids: six significant digits, as many as the grids' cells
+// show whole, and far from the last digits' rounding noise. The JSON of the
+// command line carries every digit.
+inline constexpr int kResultDigits = 6;
 std::string FormatResult(double v);
-// What a coefficient of variation shows where the means average 0.
+// What a coefficient of variation shows where the means average 0, and the
+// statistics of a Student-t size beyond the charts.
 inline constexpr const char* kNotApplicable = "n/a";
-// What the statistics of a Student-t size beyond the charts show.
-inline constexpr const char* kNotAvailable = "not available";
 // The largest number of distinct virtual samples: every digit while there
 // are at most 15 (184,756), else "0.00E+00".
 std::string FormatMaximumNumber(double maximum);

@@ -126,13 +126,20 @@ TEST(AutomaticSampleSize, HandBuiltCloudGivesEveryLineAndResult) {
     EXPECT_EQ(std::pair(v.results[0][1], v.results[1][1]),
               std::pair(std::string("5"), std::string("5")));
     for (int32_t chart = 0; chart < 2; ++chart) {
+        const FittedLines& lines = chart == 0 ? a.means : a.sds;
         for (int32_t k = 0; k < 2; ++k) {
             const Line& l = fit[2 * chart + k];
             const size_t r = 2 + 4 * chart + k;
             const double at = std::fabs(l.intercept) + std::fabs(l.slope);
-            EXPECT_NEAR(Number(v.results[r][1]), l.intercept - l.slope, 1e-9 * at) << r;
-            EXPECT_NEAR(Number(v.results[r][2]), l.slope, 1e-9 * at) << r;
-            EXPECT_NEAR(Number(v.results[r + 2][1]), l.intercept + 4 * l.slope, 1e-9 * at) << r;
+            const double intercept = k == 0 ? lines.upperIntercept : lines.lowerIntercept;
+            const double slope = k == 0 ? lines.upperSlope : lines.lowerSlope;
+            const double level = k == 0 ? lines.upperLevel : lines.lowerLevel;
+            EXPECT_NEAR(intercept, l.intercept - l.slope, 1e-12 * at) << r;
+            EXPECT_NEAR(slope, l.slope, 1e-12 * at) << r;
+            EXPECT_NEAR(level, l.intercept + 4 * l.slope, 1e-12 * at) << r;
+            EXPECT_EQ(v.results[r][1], FormatResult(intercept)) << r;
+            EXPECT_EQ(v.results[r][2], FormatResult(slope)) << r;
+            EXPECT_EQ(v.results[r + 2][1], FormatResult(level)) << r;
             EXPECT_EQ(v.results[r + 2][2], "");
         }
     }
@@ -156,8 +163,13 @@ TEST(AutomaticSampleSize, HandBuiltCloudGivesEveryLineAndResult) {
     EXPECT_EQ(std::pair(v.cvManualLower, v.cvManualUpper),
               std::pair(v.cvAutomaticLower, v.cvAutomaticUpper));
     const double column[] = {m, kUp[3], kLo[3], (kSdUp[3] + kSdLo[3]) / 3, kSdUp[3], kSdLo[3]};
-    for (size_t r = 0; r < 6; ++r)
-        EXPECT_NEAR(Number(v.statistics[1][r]), column[r], 1e-9 * std::fabs(column[r]));
+    const SizeStatistics& st = a.statistics;
+    const double model[] = {st.meanA, st.maxA, st.minA, st.meanB, st.maxB,
+                            st.minNonZeroB};
+    for (size_t r = 0; r < 6; ++r) {
+        EXPECT_NEAR(model[r], column[r], 1e-12 * std::fabs(column[r])) << r;
+        EXPECT_EQ(v.statistics[1][r], FormatResult(model[r])) << r;
+    }
     EXPECT_EQ(v.statistics[0], v.statistics[1]);
     EXPECT_EQ(v.meansAverageAutomatic, "average (auto): " + Format4(m));
     EXPECT_EQ(v.meansAverageManual, "average (manual): " + Format4(m));

@@ -191,7 +191,7 @@ TEST(StudentCommand, ASizeBeyondTheChartsIsAnsweredWithoutMarkOrStatistics) {
         EXPECT_EQ(v.results[11][1], std::to_string(size));
         EXPECT_TRUE(v.meansChart.marks.empty());
         EXPECT_TRUE(v.sdsChart.marks.empty());
-        for (const std::string& cell : v.statistics[2]) EXPECT_EQ(cell, kNotAvailable);
+        for (const std::string& cell : v.statistics[2]) EXPECT_EQ(cell, kNotApplicable);
         EXPECT_FALSE(b.s.analysis.studentT()->WithinCharts());
     }
     EXPECT_EQ(BeyondChartsMessage(27, 19),
