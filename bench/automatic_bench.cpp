@@ -24,8 +24,7 @@ void BM_Automatic(benchmark::State& state) {
     ScriptedPlatform ui;  // answers Yes to the question about many samples
     AcceptUnits(trimmed, ui, PilotSource());
     trimmed.inputs.virtualSamples = std::to_string(v);
-    RandomSource rng;
-    Generate(trimmed, ui, rng);
+    Generate(trimmed, ui);
     RunCommand(trimmed, ui, Command::Trim);
 
     for (auto _ : state) {

@@ -67,10 +67,9 @@ void BM_GenerateCommand(benchmark::State& state) {
     for (int32_t i = 1; i <= n; ++i) s.units.SetCell(1, i, p[static_cast<size_t>(i)]);
     BenchPlatform ui;
     AcceptUnits(s, ui, PilotSource());
-    RandomSource rng;
     for (auto _ : state) {
         s.inputs.virtualSamples = std::to_string(v);
-        Generate(s, ui, rng);
+        Generate(s, ui);
         const WindowView view = WindowViewOf(s);
         benchmark::DoNotOptimize(view.meansChart.cloud->Row(0));
     }

@@ -29,8 +29,7 @@ void Generated(Session& s, ScriptedPlatform& ui, int32_t n, int32_t v) {
     AcceptUnits(s, ui, PilotSource());
     s.inputs.virtualSamples = std::to_string(v);
     ui.answers = {MsgAnswer::Yes};
-    RandomSource rng;
-    Generate(s, ui, rng);
+    Generate(s, ui);
     ui.messages.clear();
 }
 

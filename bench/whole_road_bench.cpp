@@ -26,7 +26,6 @@ void BM_WholeRoad(benchmark::State& state) {
                                 ("velta_bench_" + std::to_string(::getpid()) + ".dat"))
                                    .string();
     ScriptedPlatform ui;
-    RandomSource rng;
     for (auto _ : state) {
         state.PauseTiming();
         Session s;
@@ -37,7 +36,7 @@ void BM_WholeRoad(benchmark::State& state) {
         ui.messages.clear();
         state.ResumeTiming();
 
-        Generate(s, ui, rng);
+        Generate(s, ui);
         const bool trimmed = RunCommand(s, ui, Command::Trim);
         const bool automatic = RunCommand(s, ui, Command::Automatic);
         const bool moved = MoveSlider(s, ui, n / 2);

@@ -78,6 +78,19 @@ void PrefixStatistics(const double* x, int32_t N, const int32_t* size, int32_t p
     }
 }
 
+// The rows a generation writes are written whole: consecutive ones (jump 1)
+// as one run, the others each on its own.
+void AdviseWrittenRows(CloudTables& t, int32_t J, int32_t prefixes) {
+    if (prefixes < 1) return;
+    for (Table2D* table : {&t.means, &t.sds}) {
+        if (J == 1) {
+            table->AdviseWholeRows(0, prefixes - 1);
+            continue;
+        }
+        for (int32_t q = 1; q <= prefixes; ++q) table->AdviseWholeRows(q * J - 1, q * J - 1);
+    }
+}
+
 int32_t ToInt32(double v, const char* where) {
     if (!(v >= -2147483648.0 && v <= 2147483647.0)) throw OverflowError(where);
     return static_cast<int32_t>(v);
@@ -123,6 +136,7 @@ std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int3
     std::vector<int32_t> size;
     for (int32_t q = 1; q * J + 1 <= N; ++q) size.push_back(q * J + 1);
     const auto prefixes = static_cast<int32_t>(size.size());
+    AdviseWrittenRows(fresh, J, prefixes);
     // Samples are summarised a block at a time and each row's block is then
     // written in one run: a row of the tables is V + 1 doubles long, so
     // writing sample by sample would touch a new page with every value.

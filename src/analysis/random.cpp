@@ -23,23 +23,11 @@ void Mt19937_64::Refill() {
     next_ = 0;
 }
 
-namespace {
-RandomSource& Instance() {
-    static RandomSource source;
-    return source;
-}
-}  // namespace
-
-RandomSource& ProcessRandomSource() {
-    return Instance();
-}
-
-void ResetProcessRandomSource() {
-    Instance() = RandomSource();
-}
-
-void SeedProcessRandomSource(uint64_t seed) {
-    Instance() = RandomSource(seed);
+uint64_t RepeatSeed(uint64_t seed, int32_t r) {
+    uint64_t z = seed + static_cast<uint64_t>(r) * 0x9E3779B97F4A7C15ULL;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
 }
 
 }  // namespace velta

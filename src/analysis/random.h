@@ -1,9 +1,9 @@
 #pragma once
 // The uniform random source of the drawing: the standard 64-bit Mersenne
-// Twister (MT19937-64) with its default seed, mapped to [0, 1) by our own code so that
-// every machine and compiler yields the same sequence. The window never
-// reseeds it: a fresh program start repeats the same virtual samples, and
-// successive generations within one run continue the sequence.
+// Twister (MT19937-64), mapped to [0, 1) by our own code so that every
+// machine and compiler yields the same sequence. Every generation starts it
+// from the analysis' seed, so the same pilot, number of virtual samples and
+// seed give the same clouds in the window and on the command line.
 #include <cstdint>
 
 namespace velta {
@@ -66,17 +66,13 @@ class RandomSource {
     bool haveLow_ = false;
 };
 
-// The seed a default-constructed source starts from (the window's first
-// generation): RandomSource(kDefaultSeed) draws the same values.
+// The seed a default-constructed source starts from, and the seed box's
+// default: RandomSource(kDefaultSeed) draws the same values.
 inline constexpr uint64_t kDefaultSeed = Mt19937_64::kDefaultSeed;
 
-// The one source of the running program.
-RandomSource& ProcessRandomSource();
-// Puts the process source back to its start state, as a fresh program start
-// would find it. Only tests call this.
-void ResetProcessRandomSource();
-// Restarts the process source from `seed`: the batch command line gives every
-// analysis the start a fresh program (kDefaultSeed) or the user chose.
-void SeedProcessRandomSource(uint64_t seed);
+// Repeat r (from 1) of an analysis seeded with `seed` starts from this seed:
+// the SplitMix64 finaliser of seed + r, so that repeats are independent of
+// each other and of the analysis' own stream.
+uint64_t RepeatSeed(uint64_t seed, int32_t r);
 
 }  // namespace velta

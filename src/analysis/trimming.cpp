@@ -263,14 +263,26 @@ void TrimTable(int32_t N, int32_t V, int32_t P, const Table2D& source, Table2D& 
         throw SubscriptOutOfRange("TrimTable");
     const int32_t passes = TrimCutCount(P, V) + 1;
     destination.Resize(N, V + 1);
+    // A row of zeros (the sizes a generation leaves out) trims to zeros:
+    // every pass finds a constant row. It is left as the fresh table has it,
+    // which keeps its memory untouched; each run of the other rows is
+    // written whole.
+    std::vector<bool> zero(static_cast<size_t>(N));
+    for (int32_t r = 0; r < N; ++r) {
+        const double* from = source.Row(r);
+        zero[static_cast<size_t>(r)] = std::all_of(
+            from, from + V, [](double v) { return std::bit_cast<uint64_t>(v) == 0; });
+    }
+    for (int32_t r = 0; r < N;) {
+        int32_t end = r;
+        while (end < N && !zero[static_cast<size_t>(end)]) ++end;
+        if (end > r) destination.AdviseWholeRows(r, end - 1);
+        r = end + 1;
+    }
     RowScratch scratch;
     for (int32_t r = 0; r < N; ++r) {
-        // A row of zeros (the sizes a generation leaves out) trims to zeros:
-        // every pass finds a constant row. It is left as the fresh table
-        // has it, which keeps its memory untouched.
+        if (zero[static_cast<size_t>(r)]) continue;
         const double* from = source.Row(r);
-        if (std::all_of(from, from + V, [](double v) { return std::bit_cast<uint64_t>(v) == 0; }))
-            continue;
         double* x = destination.Row(r);
         std::copy(from, from + V, x);
         TrimRow(x, V, passes, scratch);

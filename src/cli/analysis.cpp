@@ -107,9 +107,9 @@ void RunAnalysis(ColumnRun& a, BatchPlatform& ui, const Options& o, const std::s
     Session& s = a.session;
     const Analysis& analysis = s.analysis;
 
-    // Generate, from the chosen start of the random source.
+    // Generate, from the chosen seed.
     if (!o.virtualSamples.empty()) s.inputs.virtualSamples = o.virtualSamples;
-    SeedProcessRandomSource(o.seed);
+    s.inputs.seed = std::to_string(o.seed);
     const StepRecord& gen = Record(a, ui, "Generate", [&] {
         const std::string ran = RunTableCommand(a, ui, Command::Generate);
         if (ran != "ran") return ran;

@@ -40,11 +40,7 @@ std::string CheckDifference(const std::string& s) {
 }
 
 std::string CheckSeed(const std::string& s) {
-    uint64_t v = 0;
-    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    return !s.empty() && ec == std::errc() && end == s.data() + s.size()
-               ? ""
-               : "a seed is a whole number from 0 to 18446744073709551615";
+    return ParseSeed(s) ? "" : kInvalidSeedMessage;
 }
 
 std::string CheckAlpha(const std::string& s) {
@@ -181,8 +177,8 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
                       ->check(Check(CheckSd, "S"));
     std::string seed = std::to_string(kDefaultSeed);
     app.add_option("--seed", seed,
-                   "Seed of the random source (default: the window's fixed start, so a "
-                   "plain run repeats the window's first generation)")
+                   "Seed of the random source, as the window's Seed box (every generation "
+                   "starts from it; the same pilot, V and seed give the window's clouds)")
         ->check(NotAnOption())
         ->check(Check(CheckSeed, "SEED"))
         ->capture_default_str();
@@ -231,7 +227,7 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
         app.exit(e, out, err);
         return ParseOutcome::Exit2;
     }
-    std::from_chars(seed.data(), seed.data() + seed.size(), o.seed);
+    o.seed = ParseSeed(seed).value_or(kDefaultSeed);
     if (manualOpt->count() > 0) o.manual = manual;
     if (maxErrorOpt->count() > 0) o.maxError = maxError;
     if (sdOpt->count() > 0) o.sd = sd;

@@ -1,6 +1,7 @@
 #include "commands/generate.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 #include <memory>
 #include <new>
@@ -11,6 +12,14 @@
 #include "commands/messages.h"
 
 namespace velta {
+
+std::optional<uint64_t> ParseSeed(const std::string& text) {
+    const std::string_view t = TrimBlanks(text);
+    uint64_t v = 0;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (t.empty() || ec != std::errc() || end != t.data() + t.size()) return std::nullopt;
+    return v;
+}
 
 int32_t ParseVirtualSamples(const std::string& text) {
     // The maximum number as the window shows it ("184,756") reads as itself.
@@ -110,14 +119,21 @@ struct Running {
     }
 };
 
-void Run(Session& s, Platform& ui, RandomSource& rng) {
+void Run(Session& s, Platform& ui) {
     const Pilot* pilot = s.analysis.pilot();
     if (!pilot) return;
+    const auto seed = ParseSeed(s.inputs.seed);
+    if (!seed) {
+        ShowCritical(ui, kInvalidSeedMessage);
+        return;
+    }
     const int32_t V = AskForV(s, *pilot, ui);
     if (V == 0) return;
 
     Generation g;
     g.samples = V;
+    g.seed = *seed;
+    RandomSource rng(*seed);
     g.jump = JumpFor(pilot->Size());
     g.startedAt = ui.TimeText();
     const Running running(s, g.startedAt, V);
@@ -137,19 +153,15 @@ void Run(Session& s, Platform& ui, RandomSource& rng) {
 
 }  // namespace
 
-void Generate(Session& s, Platform& ui, RandomSource& rng) {
+void Generate(Session& s, Platform& ui) {
     try {
-        Run(s, ui, rng);
+        Run(s, ui);
     } catch (const RuntimeError&) {
         ShowCritical(ui, kUnexpectedErrorMessage);
     } catch (const std::bad_alloc&) {
         // Too many virtual samples for the memory at hand.
         ShowCritical(ui, kUnexpectedErrorMessage);
     }
-}
-
-void Generate(Session& s, Platform& ui) {
-    Generate(s, ui, ProcessRandomSource());
 }
 
 namespace {

@@ -5,6 +5,7 @@
 // clears the trimming and every answer of the previous one. An abort or an
 // error leaves the analysis as it was.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "analysis/random.h"
@@ -22,6 +23,10 @@ inline constexpr const char* kRedundantSamplesQuestion =
 inline constexpr const char* kHighSamplesQuestion =
     "The specified number of virtual samples is high, and it may take a quite long time for "
     "generation.\rDo you want to continue anyway?";
+inline constexpr const char* kInvalidSeedMessage =
+    "The specified seed is not valid: type a whole number from 0 to 18446744073709551615";
+// The seed typed, when it is a whole number from 0 to 2^64 - 1.
+std::optional<uint64_t> ParseSeed(const std::string& text);
 // Above this many virtual samples the command asks before going on.
 inline constexpr int32_t kRecommendedVirtualSamples = 250;
 
@@ -35,9 +40,8 @@ int32_t ParseVirtualSamples(const std::string& text);
 // of the generation and its trimming (8 bytes a value).
 double GenerationBytes(int32_t N, int32_t V);
 
+// Every generation starts the random source from the seed box.
 void Generate(Session& s, Platform& ui);
-// The same with an explicit random source (tests and benchmarks).
-void Generate(Session& s, Platform& ui, RandomSource& rng);
 
 // Lets pending events run during a long loop. Processing events costs more
 // than one item of work when V is large, so a pause happens only when the

@@ -16,6 +16,7 @@ namespace velta {
 // when it runs; what it computed from them goes into the analysis.
 struct TypedInputs {
     std::string virtualSamples = "250";
+    std::string seed = "5489";  // where every generation starts the random source
     std::string trimPercent = "5";
     std::string alpha = "0.05";
     std::string maxError;

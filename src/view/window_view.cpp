@@ -161,6 +161,7 @@ WindowView WindowViewOf(const Session& s) {
         v.generationStarted = g->startedAt;
         v.generationCompleted = g->completedAt;
     }
+    v.seedUsed = std::to_string(g->seed);
 
     const Trimming* t = a.trimming();
     const std::shared_ptr<const CloudTables>& shown = t ? t->tables : g->tables;

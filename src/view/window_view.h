@@ -72,6 +72,7 @@ struct WindowView {
     // The status line.
     std::string fileName;
     std::string generationStarted, generationCompleted;
+    std::string seedUsed;  // the seed of the clouds shown
     std::string note;
 
     GenerationProgress progress;

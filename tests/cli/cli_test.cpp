@@ -103,12 +103,11 @@ std::string ReadFile(const std::string& path) {
     return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str();
 }
 
-// The window: Open the pilot sample, then Generate from a fresh program's random source.
+// The window: Open the pilot sample, then Generate from the seed box.
 void OpenAndGenerate(Session& s, ScriptedPlatform& ui) {
     s = Session();
     ui.files = {kPilot};
     ASSERT_TRUE(RunCommand(s, ui, Command::Open));
-    ResetProcessRandomSource();
     ASSERT_TRUE(RunCommand(s, ui, Command::Generate));
 }
 
@@ -278,7 +277,7 @@ TEST(Cli, AllColumnsSizesEveryColumnAsASingleColumnRunWould) {
     for (const char* h : headers) EXPECT_NE(table.out.find(h), std::string::npos) << table.out;
 }
 
-TEST(Cli, SeedsRepeatAndTheDefaultIsTheWindowsFirstGeneration) {
+TEST(Cli, TheSeedGivesTheWindowsCloudsWhateverRanBefore) {
     Scratch tmp;
     auto tables = [&](const std::vector<std::string>& extra, const std::string& dir) {
         std::vector<std::string> args = {kPilot, "-q", "--tables", tmp / dir};
@@ -296,6 +295,14 @@ TEST(Cli, SeedsRepeatAndTheDefaultIsTheWindowsFirstGeneration) {
     const Generation& g = *s.analysis.generation();
     EXPECT_EQ(plain, TableCsv(g.tables->means, 24, g.samples, g.jump));
     EXPECT_EQ(ReadFile(tmp / "plain/sds.csv"), TableCsv(g.tables->sds, 24, g.samples, g.jump));
+    // Other generations first, then seed 7: the command line's seed 7.
+    s.inputs.seed = "123";
+    ASSERT_TRUE(RunCommand(s, ui, Command::Generate));
+    s.inputs.seed = "7";
+    ASSERT_TRUE(RunCommand(s, ui, Command::Generate));
+    const Generation& seven = *s.analysis.generation();
+    EXPECT_EQ(ReadFile(tmp / "other/means.csv"),
+              TableCsv(seven.tables->means, 24, seven.samples, seven.jump));
 }
 
 TEST(Cli, TablesHaveOneLinePerGeneratedSizeAndOneColumnPerSample) {

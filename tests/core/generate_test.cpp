@@ -134,19 +134,34 @@ TEST(Generate, ANewGenerationClearsTheTrimmingAndEveryAnswer) {
     EXPECT_TRUE(v.meansChart.marks.empty());
 }
 
-TEST(Generate, FreshStartsGiveIdenticalTablesAndLaterRunsContinue) {
-    Table2D means[2];
-    for (Table2D& m : means) {
-        ResetProcessRandomSource();
-        Road r(12, "30");
+// The seed is part of the analysis: every generation starts from it, so the
+// same pilot, V and seed give the same clouds however many ran before.
+TEST(Generate, TheSeedBoxDecidesTheClouds) {
+    Road r(12, "30");
+    Generate(r.s, r.ui);
+    const auto first = r.analysis().generation()->tables;
+    EXPECT_EQ(r.analysis().generation()->seed, kDefaultSeed);
+    Generate(r.s, r.ui);
+    EXPECT_EQ(r.analysis().generation()->tables->means, first->means);
+    EXPECT_EQ(r.analysis().generation()->tables->sds, first->sds);
+    // Another seed, other clouds; back to the first, the first clouds.
+    r.s.inputs.seed = " 18446744073709551615 ";
+    Generate(r.s, r.ui);
+    EXPECT_NE(r.analysis().generation()->tables->means, first->means);
+    EXPECT_EQ(r.analysis().generation()->seed, 18446744073709551615ULL);
+    EXPECT_EQ(r.View().seedUsed, "18446744073709551615");
+    r.s.inputs.seed = "5489";
+    Generate(r.s, r.ui);
+    EXPECT_EQ(r.analysis().generation()->tables->means, first->means);
+    EXPECT_TRUE(r.ui.messages.empty()) << r.ui.LastMessage();
+    // What is not a whole number in range is refused, with the range.
+    for (const char* bad : {"", "-1", "18446744073709551616", "1.5", "12 34", "abc", "1e3"}) {
+        r.s.inputs.seed = bad;
+        r.ui.messages.clear();
         Generate(r.s, r.ui);
-        m = r.analysis().generation()->tables->means;
-        if (&m == &means[1]) {
-            Generate(r.s, r.ui);
-            EXPECT_NE(r.analysis().generation()->tables->means, m);
-        }
+        test::ExpectOnlyMessage(r.ui, kInvalidSeedMessage, MsgIcon::Critical, bad);
+        EXPECT_EQ(r.analysis().generation()->tables->means, first->means);
     }
-    EXPECT_EQ(means[0], means[1]);
 }
 
 TEST(Generate, ProgressWindowFollowsThePhasesAndOnlyHelpAboutExitRun) {

@@ -285,7 +285,7 @@ TEST(WriteReport, WholeRoadOfATypedPilotAgainstTheStoredReports) {
         EXPECT_TRUE(RunCommand(s, ui, Command::WriteReport));
         return ReadAllBytes(file);
     };
-    Generate(s, ui, rng);
+    Generate(s, ui);
     ASSERT_TRUE(RunCommand(s, ui, Command::Trim));
     ASSERT_TRUE(MoveSlider(s, ui, 6));
     ASSERT_TRUE(ui.messages.empty()) << ui.LastMessage();

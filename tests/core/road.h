@@ -80,14 +80,13 @@ inline Session HandTrimmed(int32_t N, int32_t V, int32_t J,
 struct Road {
     Session s;
     ScriptedPlatform ui;
-    RandomSource rng;
 
     explicit Road(int32_t n, std::string v = "250", double (*unit)(int32_t) = SpreadUnit) {
         for (int32_t i = 1; i <= n; ++i) s.units.SetCell(1, i, unit(i));
         EXPECT_TRUE(AcceptUnits(s, ui, PilotSource()));
         s.inputs.virtualSamples = std::move(v);
     }
-    void Generate() { velta::Generate(s, ui, rng); }
+    void Generate() { velta::Generate(s, ui); }
     bool Run(Command c) { return RunCommand(s, ui, c); }
     bool Slide(int32_t size) { return MoveSlider(s, ui, size); }
     // Generated and trimmed at P.

@@ -118,8 +118,8 @@ Session Replay(const Inputs& in, const TypedInputs& boxes, const Grid& units) {
     if (in.typed || in.opened) AcceptPilot(s, ui, in);
     if (in.generation) {
         s.inputs.virtualSamples = in.generation->first;
-        RandomSource rng(in.generation->second);
-        Generate(s, ui, rng);
+        s.inputs.seed = std::to_string(in.generation->second);
+        Generate(s, ui);
     }
     if (in.trimming) {
         s.inputs.trimPercent = *in.trimming;
@@ -177,10 +177,10 @@ void Step(std::mt19937& g, Session& s, ScriptedPlatform& ui, Inputs& in, std::st
             const uint64_t seed = g() % 1000;
             what = "generate " + V + " seed " + std::to_string(seed);
             s.inputs.virtualSamples = V;
-            RandomSource rng(seed);
+            s.inputs.seed = std::to_string(seed);
             // As the command table runs it: only when it is available.
             const bool available = IsAvailable(s, Command::Generate);
-            if (available) Generate(s, ui, rng);
+            if (available) Generate(s, ui);
             if (available && V != "0") {
                 in.generation = std::pair{V, seed};
                 in.trimming.reset();
