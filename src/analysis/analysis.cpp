@@ -41,7 +41,7 @@ void Analysis::SetGeneration(Generation g) {
 
 void Analysis::SetTrimming(Trimming t) {
     if (!generation()) throw std::logic_error("a trimming needs a generation");
-    pilot_->generated->trimmed.emplace(TrimmedStage{std::move(t), {}, {}, {}});
+    pilot_->generated->trimmed.emplace(TrimmedStage{std::move(t), {}, {}, {}, {}});
 }
 
 Analysis::TrimmedStage& Analysis::Trimmed() {
@@ -50,7 +50,21 @@ Analysis::TrimmedStage& Analysis::Trimmed() {
 }
 
 void Analysis::SetAutomatic(AutomaticAnswer a) {
-    Trimmed().automatic = std::move(a);
+    TrimmedStage& t = Trimmed();
+    t.automatic = std::move(a);
+    t.repeats.reset();
+}
+
+const RepeatsAnswer* Analysis::repeats() const {
+    return automatic() && pilot_->generated->trimmed->repeats
+               ? &*pilot_->generated->trimmed->repeats
+               : nullptr;
+}
+
+void Analysis::SetRepeats(RepeatsAnswer r) {
+    if (!automatic() || !automatic()->succeeded)
+        throw std::logic_error("repeats need a successful automatic answer");
+    Trimmed().repeats = std::move(r);
 }
 
 void Analysis::SetManual(ManualAnswer m) {
@@ -65,6 +79,7 @@ void Analysis::ClearSizes() {
     if (!trimming()) return;
     Trimmed().automatic.reset();
     Trimmed().manual.reset();
+    Trimmed().repeats.reset();
 }
 
 void Analysis::ClearStudentT() {

@@ -18,6 +18,7 @@
 #include "analysis/cloud_tables.h"
 #include "analysis/generation.h"
 #include "analysis/pilot.h"
+#include "analysis/repeats.h"
 #include "analysis/size_statistics.h"
 
 namespace velta {
@@ -67,6 +68,8 @@ class Analysis {
     const AutomaticAnswer* automatic() const;
     const ManualAnswer* manual() const;
     const StudentTAnswer* studentT() const;
+    // The repeats of a successful automatic answer, once they are in.
+    const RepeatsAnswer* repeats() const;
 
     // Each setter needs the stage before it (std::logic_error otherwise) and
     // clears every stage after it.
@@ -76,6 +79,8 @@ class Analysis {
     void SetAutomatic(AutomaticAnswer a);
     void SetManual(ManualAnswer m);
     void SetStudentT(StudentTAnswer s);
+    // Needs a successful automatic answer; a new automatic answer clears it.
+    void SetRepeats(RepeatsAnswer r);
     // After an unexpected error in a procedure whose results are the
     // automatic and manual sizes: neither is kept.
     void ClearSizes();
@@ -88,6 +93,7 @@ class Analysis {
         std::optional<AutomaticAnswer> automatic;
         std::optional<ManualAnswer> manual;
         std::optional<StudentTAnswer> studentT;
+        std::optional<RepeatsAnswer> repeats;
     };
     struct GeneratedStage {
         Generation generation;

@@ -6,6 +6,7 @@
 
 #include "commands/command_table.h"
 #include "commands/pilot_commands.h"
+#include "commands/repeats.h"
 #include "base/numbers.h"
 #include "cli/output_file.h"
 #include "cli/tables.h"
@@ -109,6 +110,7 @@ void RunAnalysis(ColumnRun& a, BatchPlatform& ui, const Options& o, const std::s
 
     // Generate, from the chosen seed.
     if (!o.virtualSamples.empty()) s.inputs.virtualSamples = o.virtualSamples;
+    s.repeats = o.replicates;
     s.inputs.seed = std::to_string(o.seed);
     const StepRecord& gen = Record(a, ui, "Generate", [&] {
         const std::string ran = RunTableCommand(a, ui, Command::Generate);
@@ -183,6 +185,10 @@ void RunAnalysis(ColumnRun& a, BatchPlatform& ui, const Options& o, const std::s
             Skip(a, "Student-t");
         }
     }
+
+    // The repeats of the automatic size ran beside the steps above; the
+    // report and the JSON state them.
+    WaitForRepeats(s);
 
     // The report, written by the window's command (the batch platform sends
     // "-" to standard output).

@@ -43,6 +43,14 @@ std::string CheckSeed(const std::string& s) {
     return ParseSeed(s) ? "" : kInvalidSeedMessage;
 }
 
+std::string CheckReplicates(const std::string& s) {
+    const auto v = ParseNumber(s);
+    return v && IsWholeNumber(s) && *v >= 0 && *v <= kMaxReplicates
+               ? ""
+               : "a number of repeats is a whole number from 0 to " +
+                     FormatInteger(kMaxReplicates);
+}
+
 std::string CheckAlpha(const std::string& s) {
     return s == "0.01" || s == "0.05" || s == "0.10" ? "" : "alpha must be 0.01, 0.05 or 0.10";
 }
@@ -181,6 +189,13 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
                    "starts from it; the same pilot, V and seed give the window's clouds)")
         ->check(NotAnOption())
         ->check(Check(CheckSeed, "SEED"))
+        ->capture_default_str();
+    app.add_option("--replicates", o.replicates,
+                   "How many times a successful Automatic is repeated on independent "
+                   "generations (seeds derived from --seed) to show how much its size moves; "
+                   "0 for none")
+        ->check(NotAnOption())
+        ->check(Check(CheckReplicates, "R"))
         ->capture_default_str();
     app.add_option("--report", o.report,
                    "Write the .dat report to this file, or - for "

@@ -11,6 +11,9 @@
 
 namespace velta::cli {
 
+// The most repeats of the automatic procedure velta-cli runs.
+inline constexpr int32_t kMaxReplicates = 1000;
+
 struct Options {
     std::string input;                // file, "-" for standard input, "" with --values
     std::vector<std::string> values;  // --values
@@ -26,6 +29,7 @@ struct Options {
     std::optional<std::string> maxError;
     std::optional<std::string> sd;
     uint64_t seed = 0;  // set to the window's start by ParseOptions
+    int32_t replicates = 20;  // repeats of a successful Automatic; 0: none
     std::string report;
     std::string json;
     std::string tablesDir;

@@ -5,6 +5,7 @@
 #include "analysis/automatic_size.h"
 #include "base/errors.h"
 #include "commands/messages.h"
+#include "commands/repeats.h"
 
 namespace velta {
 
@@ -26,6 +27,8 @@ void Automatic(Session& s, Platform& ui) {
         ManualAnswer manual = ManualAnswerAt(*t, jump, a.size, &a);
         manual.fromAutomatic = true;
         s.analysis.SetManual(std::move(manual));
+        // How much the size moves is worked out in the background.
+        StartRepeats(s);
         ShowInformation(ui, kTrySliderMessage);
         return;
     } catch (const RuntimeError&) {

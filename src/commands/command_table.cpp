@@ -6,6 +6,7 @@
 #include "commands/generate.h"
 #include "commands/messages.h"
 #include "commands/pilot_commands.h"
+#include "commands/repeats.h"
 #include "commands/student_t.h"
 #include "commands/trim.h"
 #include "commands/write_report.h"
@@ -80,6 +81,8 @@ bool RunCommand(Session& s, Platform& ui, Command c) {
         } catch (...) {
         }
     }
+    // Repeats of an automatic answer the command replaced are cancelled.
+    UpdateRepeats(s);
     return true;
 }
 

@@ -5,12 +5,15 @@
 // the window). Commands change a Session; the window shows WindowViewOf it.
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "analysis/analysis.h"
 #include "view/grid.h"
 
 namespace velta {
+
 
 // The boxes the user types in, as typed. A command reads and checks them
 // when it runs; what it computed from them goes into the analysis.
@@ -68,6 +71,11 @@ struct Session {
         std::string path;
     };
     std::optional<WrittenFile> lastWritten;
+
+    // How many times a successful Automatic is repeated (0: never), and the
+    // repeats running in the background.
+    int32_t repeats = kDefaultRepeats;
+    std::shared_ptr<RepeatsJob> repeatsJob;
 
     // Requests to the window: close it, show About (consumed by the window).
     bool exitRequested = false;

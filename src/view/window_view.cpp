@@ -113,6 +113,21 @@ void ShowStudentT(const StudentTAnswer& t, WindowView& v) {
 
 }  // namespace
 
+std::string RepeatsText(const RepeatsAnswer& r) {
+    std::string text = "in " + FormatInteger(r.Count()) + " repeats: ";
+    const auto lo = r.Smallest(), hi = r.Largest();
+    if (!lo) return text + "none could succeed";
+    text += *lo == *hi ? "always " + FormatInteger(*lo)
+                       : FormatInteger(*lo) + " to " + FormatInteger(*hi);
+    std::vector<std::string> notes;
+    if (*lo != *hi) notes.push_back("median " + FormatFixed(*r.Median(), 1));
+    if (const int32_t failed = r.Failures(); failed > 0)
+        notes.push_back(FormatInteger(failed) + " could not succeed");
+    for (size_t i = 0; i < notes.size(); ++i)
+        text += (i == 0 ? " (" : "; ") + notes[i] + (i + 1 == notes.size() ? ")" : "");
+    return text;
+}
+
 std::string WindowCaption() {
     return std::string("VELTA ") + kVersion;
 }
@@ -176,6 +191,14 @@ WindowView WindowViewOf(const Session& s) {
     v.trimmed = true;
     if (const AutomaticAnswer* automatic = a.automatic()) {
         ShowAutomatic(*automatic, v);
+    }
+    if (const RepeatsAnswer* r = a.repeats()) {
+        v.automaticSpread = RepeatsText(*r);
+    } else if (s.repeatsJob) {
+        v.repeatsProgress = "Repeating the automatic procedure: " +
+                            FormatInteger(s.repeatsJob->Finished()) + " of " +
+                            FormatInteger(s.repeatsJob->Total());
+        v.automaticSpread = "in " + FormatInteger(s.repeatsJob->Total()) + " repeats: working...";
     }
     if (const ManualAnswer* m = a.manual()) ShowManual(*m, v);
     if (const StudentTAnswer* st = a.studentT()) ShowStudentT(*st, v);

@@ -63,6 +63,10 @@ struct WindowView {
     // Coefficients of variation and the three sizes.
     std::string cvAutomaticLower, cvAutomaticUpper, cvManualLower, cvManualUpper;
     std::string automaticSize, manualSize, studentTSize;
+    // Under the automatic size: how much it moves over the repeats, or how
+    // far the repeats have come (the status line says so too).
+    std::string automaticSpread;
+    std::string repeatsProgress;
 
     // The statistics at the three sizes, [column][row].
     std::array<std::array<std::string, 6>, 3> statistics{};
@@ -92,6 +96,9 @@ inline constexpr const char* kNotApplicable = "n/a";
 // The largest number of distinct virtual samples: every digit while there
 // are at most 15 (184,756), else "0.00E+00".
 std::string FormatMaximumNumber(double maximum);
+
+// "in 20 repeats: 18 to 20 (median 19; 1 could not succeed)".
+std::string RepeatsText(const RepeatsAnswer& r);
 
 // The statistics of a size as the grid shows them, rows 1 .. 6.
 std::array<std::string, 6> StatisticsTexts(const SizeStatistics& st);
