@@ -8,17 +8,34 @@
 #include "commands/pilot_commands.h"
 #include "commands/student_t.h"
 #include "commands/trim.h"
+#include "commands/unsaved_units.h"
 #include "commands/write_report.h"
 
 namespace velta {
 
 namespace {
 
-void New(Session& s, Platform&) {
-    s = Session();
+void New(Session& s, Platform& ui) {
+    if (MayDiscardTypedUnits(s, ui)) s = Session();
 }
-void Exit(Session& s, Platform&) {
-    s.exitRequested = true;
+void Exit(Session& s, Platform& ui) {
+    if (MayDiscardTypedUnits(s, ui)) s.exitRequested = true;
+}
+void OpenAfterAsking(Session& s, Platform& ui) {
+    if (MayDiscardTypedUnits(s, ui)) Open(s, ui);
+}
+
+// The status line's words for the steps that take long without a progress
+// window of their own.
+const char* BusyStatusOf(Command c) {
+    switch (c) {
+        case Command::Trim:
+            return "Trimming the virtual samples...";
+        case Command::Automatic:
+            return "Searching for the automatic sample size...";
+        default:
+            return nullptr;
+    }
 }
 void Help(Session&, Platform& ui) {
     ui.ShowHelp();
@@ -34,7 +51,7 @@ using Handler = void (*)(Session&, Platform&);
 Handler HandlerOf(Command c) {
     switch (c) {
         case Command::Open:
-            return Open;
+            return OpenAfterAsking;
         case Command::SaveTypedValues:
             return SaveTypedValues;
         case Command::New:
@@ -71,9 +88,15 @@ bool RunCommand(Session& s, Platform& ui, Command c) {
     // Last line of defence: each command handles the errors it expects; any
     // other exception (std::bad_alloc included) ends in the unexpected-error
     // message instead of terminating the program with the analysis.
+    if (const char* busy = BusyStatusOf(c)) {
+        s.busyStatus = busy;
+        ui.ShowNow();
+    }
     try {
         h(s, ui);
+        s.busyStatus.clear();
     } catch (...) {
+        s.busyStatus.clear();
         ui.SetBusy(false);
         try {
             ShowCritical(ui, kUnexpectedErrorMessage);

@@ -68,6 +68,7 @@ bool AcceptUnits(Session& s, Platform& ui, const PilotSource& source) {
 }
 
 void UnitsEdited(Session& s) {
+    s.unitsUnsaved = true;
     if (s.analysis.pilot()) s.unitsChanged = true;
 }
 
@@ -85,8 +86,12 @@ bool AcceptSheet(Session& s, Platform& ui, const ImportedSheet& sheet) {
     // A session that held a pilot starts afresh, as New leaves it.
     Session next = s.analysis.pilot() ? Session() : s;
     next.units = std::move(grid);
+    // A file of units of its own: nothing typed in it yet, nothing to undo.
+    next.unitsUnsaved = false;
+    next.unitsHistory.Clear();
     PilotSource source;
     source.file = sheet.fileName;
+    source.sheet = sheet.sheetName;
     source.column = sheet.data.column;
     if (IsColumnHeader(sheet.data)) source.header = sheet.data.Text(0);
     if (!AcceptUnits(next, ui, source)) return false;
@@ -97,7 +102,10 @@ bool AcceptSheet(Session& s, Platform& ui, const ImportedSheet& sheet) {
 
 void SaveTypedValues(Session& s, Platform& ui) {
     if (s.units.CellText(1, 1).empty()) return;
-    if (SaveGridAsXls(s.units, ui)) s.typedValuesSaved = true;
+    if (SaveGridAsXls(s.units, ui)) {
+        s.typedValuesSaved = true;
+        s.unitsUnsaved = false;
+    }
     if (!s.typedValuesSaved) return;
     AcceptUnits(s, ui, PilotSource());
 }

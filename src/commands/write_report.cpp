@@ -29,6 +29,7 @@ void WriteReport(Session& s, Platform& ui) {
         return;
     }
     const std::string reason = ui.WriteFile(fileName, text);
+    if (reason.empty()) s.lastReportPath = fileName;
     if (!reason.empty())
         ShowCritical(ui, std::string(kReportNotWrittenMessage) + "\r\r" + fileName + "\r" + reason);
 }

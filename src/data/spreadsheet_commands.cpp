@@ -110,6 +110,7 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column)
         ui.MessageBox(kNoSheetInfoMessage, MsgButtons::Ok, MsgIcon::None, kResultTitle);
         return ImportStatus::Failed;
     }
+    size_t sheetIndex = 0;
     if (read.status != Status::ReaderStopped && read.names.size() >= 2) {
         ui.SetBusy(false);
         const std::string answer =
@@ -118,6 +119,7 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column)
         const auto n = SheetAnswer(answer);
         if (!n) return ImportStatus::Cancelled;
         if (const int32_t index = std::max(*n - 1, 0); index != 0) {
+            sheetIndex = static_cast<size_t>(index);
             read = ReadSheetColumn(name, index, {}, column);
             // The file changed under us since the first run: it is the import that fails.
             if (read.status == Status::NotWorkbook || read.status == Status::NoSheets)
@@ -131,6 +133,8 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column)
     }
     out.fileName = name;
     out.data = std::move(read.column);
+    if (FormatFromName(name) != SheetFormat::Csv && sheetIndex < read.names.size())
+        out.sheetName = read.names[sheetIndex];
     return ImportStatus::Imported;
 }
 

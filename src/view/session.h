@@ -9,6 +9,7 @@
 
 #include "analysis/analysis.h"
 #include "view/grid.h"
+#include "view/grid_history.h"
 
 namespace velta {
 
@@ -53,6 +54,16 @@ struct Session {
     bool unitsChanged = false;
     // The typed values were saved as .xls in this workspace.
     bool typedValuesSaved = false;
+    // The sampling units were edited since they were last saved or opened:
+    // New, Open and Exit ask before they are lost.
+    bool unitsUnsaved = false;
+    // Undo and redo of the edits of the units grid.
+    GridHistory unitsHistory;
+    // Where the last report was written ("" before the first).
+    std::string lastReportPath;
+    // The status line's words for a step that keeps the window busy without
+    // a progress window (trimming, Automatic, reading a workbook).
+    std::string busyStatus;
 
     // A generation is running (only Help, About and Exit are taken), when it
     // started, and its progress window.

@@ -67,8 +67,12 @@ struct WindowView {
     // The results grid: 12 rows of title, value and slope.
     std::array<std::array<std::string, 3>, 12> results{};
 
-    // The status line.
+    // The status line: the pilot's file (its path), where the pilot in use
+    // came from (file, sheet, column, or the typed values), the status of a
+    // long step or else where the last report went.
     std::string fileName;
+    std::string pilotSource;
+    std::string statusMessage;
     std::string generationStarted, generationCompleted;
     std::string note;
 
@@ -77,6 +81,13 @@ struct WindowView {
 };
 
 WindowView WindowViewOf(const Session& s);
+
+// Where a pilot came from, in words: "pilot.xls, sheet \"Leaves\", column
+// A (Leaf length)", "pilot.csv, column A", or "typed values".
+std::string PilotSourceText(const PilotSource& source);
+
+// The words of the status line after a report was written.
+std::string ReportWrittenText(const std::string& path);
 
 // The statistics of a size as the grid shows them, rows 1 .. 6.
 std::array<std::string, 6> StatisticsTexts(const SizeStatistics& st);
