@@ -371,7 +371,9 @@ class LegendLine : public QCPAbstractLegendItem {
 
     void DrawIcon(QCPPainter* painter, const QRectF& r) const {
         using Kind = LegendEntry::Kind;
-        const double d = DiameterOf(kMarkSize);
+        // Discs as large as the icon allows two of them one above the other,
+        // apart.
+        const double d = std::min<double>(DiameterOf(kMarkSize), (r.height() - 3) / 2);
         auto disc = [&](QPointF at, QColor c) {
             painter->setPen(Qt::NoPen);
             painter->setBrush(c);
@@ -382,10 +384,10 @@ class LegendLine : public QCPAbstractLegendItem {
             case Kind::Cloud: {
                 // A few markers of the cloud at its opacities.
                 QColor c = ChartView::CloudColour();
-                const double steps[][3] = {{-0.3, -0.2, 0.95}, {0.0, 0.15, 0.6}, {0.3, -0.1, 0.3}};
+                const double steps[][3] = {{-d, -d / 2, 0.95}, {0.0, d / 2, 0.6}, {d, -d / 2, 0.3}};
                 for (const auto& [dx, dy, alpha] : steps) {
                     c.setAlphaF(static_cast<float>(alpha));
-                    disc(centre + QPointF(dx * r.width(), dy * r.height()), c);
+                    disc(centre + QPointF(dx, dy), c);
                 }
                 break;
             }
@@ -400,9 +402,9 @@ class LegendLine : public QCPAbstractLegendItem {
                 const auto mark = entry_.kind == Kind::Automatic ? SizeMark::Kind::Automatic
                                   : entry_.kind == Kind::Manual  ? SizeMark::Kind::Manual
                                                                  : SizeMark::Kind::StudentT;
-                // The mark's ladder of discs, upright.
-                for (const double dy : {-0.33, 0.0, 0.33})
-                    disc(centre + QPointF(0, dy * r.height()), ChartView::MarkColour(mark));
+                // A piece of the mark's upright ladder of discs.
+                for (const double dy : {-(d / 2 + 0.75), d / 2 + 0.75})
+                    disc(centre + QPointF(0, dy), ChartView::MarkColour(mark));
                 break;
             }
         }
@@ -530,7 +532,7 @@ void ChartView::ShowForPaper() {
     legend->setBorderPen(Qt::NoPen);
     legend->setBrush(Qt::NoBrush);
     legend->setFont(QFont("sans", 8));
-    legend->setIconSize(18, 12);
+    legend->setIconSize(22, 14);
     legend->setMargins(QMargins(8, 0, 8, 4));
     legend->setVisible(true);
     plot_->plotLayout()->simplify();
