@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -105,6 +106,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), platform_(this) {
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     f1->setContext(Qt::WindowShortcut);
     connect(f1, &QShortcut::activated, this, [this] { Run(Command::Help); });
+    // Escape presses the progress window's Abort while it is shown (and is
+    // left to the grid's editor otherwise).
+    abortKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    abortKey_->setContext(Qt::WindowShortcut);
+    abortKey_->setEnabled(false);
+    connect(abortKey_, &QShortcut::activated, this, [this] {
+        if (progress_) progress_->abortButton()->click();
+    });
 
     // Compact frames: the window must fit a 1024x768 screen with its panels.
     for (QGroupBox* box : findChildren<QGroupBox*>()) {
@@ -549,7 +558,7 @@ void MainWindow::BuildMenus() {
     exitAct->setObjectName("exitAction");
     exitAct->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* exportMenu = menuBar()->addMenu("&Export");
+    QMenu* exportMenu = menuBar()->addMenu("E&xport");
     exportMenu
         ->addAction("&Configuration and Results", this, [this] { Run(Command::WriteReport); })
         ->setObjectName("writeReportAction");
@@ -693,6 +702,7 @@ void MainWindow::Render() {
         progress_->deleteLater();
         progress_ = nullptr;
     }
+    abortKey_->setEnabled(progress_ != nullptr);
 
     alpha_->setCurrentText(Q(v.inputs.alpha));
 

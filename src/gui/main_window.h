@@ -19,6 +19,7 @@ class QLineEdit;
 class QComboBox;
 class QPushButton;
 class QToolBar;
+class QShortcut;
 
 namespace velta::qt {
 class ChartView;
@@ -117,6 +118,7 @@ class MainWindow : public QMainWindow {
     QLabel* generationCompleted_ = nullptr;
     QLabel* statusNote_ = nullptr;
     QLabel* statusMessage_ = nullptr;
+    QShortcut* abortKey_ = nullptr;
     bool closeAfterGeneration_ = false;
     QPointer<AboutWindow> about_;
     QPointer<HelpWindow> help_;

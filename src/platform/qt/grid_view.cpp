@@ -240,6 +240,8 @@ GridView::GridView(Grid& grid, bool editable, QWidget* parent)
     horizontalHeader()->setDefaultSectionSize(90);
     if (!editable) {
         setEditTriggers(QAbstractItemView::NoEditTriggers);
+        // Tab goes on to the next control; the arrow keys move in the grid.
+        setTabKeyNavigation(false);
         // One line per cell: wrapping would break a number after its decimal
         // point. A cut number keeps its leading digits; the tip has it all.
         setWordWrap(false);
@@ -423,6 +425,14 @@ bool GridView::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void GridView::keyPressEvent(QKeyEvent* e) {
+    // Tab moves between the cells; Ctrl+Tab leaves the grid for the next
+    // control, Ctrl+Shift+Tab for the one before.
+    if ((e->modifiers() & Qt::ControlModifier) &&
+        (e->key() == Qt::Key_Tab || e->key() == Qt::Key_Backtab)) {
+        QWidget::focusNextPrevChild(e->key() == Qt::Key_Tab &&
+                                    !(e->modifiers() & Qt::ShiftModifier));
+        return;
+    }
     const bool editing = state() == QAbstractItemView::EditingState;
     if (!editing && e->matches(QKeySequence::Copy)) {
         CopySelection();
