@@ -60,7 +60,8 @@ QLabel* Caption(const QString& text, QWidget* buddy) {
 // has it whole.
 class ElidedLabel : public QLabel {
   public:
-    ElidedLabel() { setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred); }
+    // As wide as its text where there is room, narrower where there is not.
+    ElidedLabel() { setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred); }
     QSize minimumSizeHint() const override { return QSize(0, QLabel::minimumSizeHint().height()); }
 
   protected:
