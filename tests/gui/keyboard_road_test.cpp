@@ -22,12 +22,6 @@ using namespace velta::gui::test;
 
 namespace {
 
-void ShowActive(QWidget& w) {
-    w.show();
-    QApplication::setActiveWindow(&w);
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-}
-
 // A key pressed where the keyboard's focus is, as a person presses it.
 void Press(QWidget& window, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     QWidget* target = QApplication::activePopupWidget();

@@ -34,12 +34,6 @@ void SelectRows(GridView* grid, int first, int last) {
         QItemSelectionModel::ClearAndSelect);
 }
 
-void ShowActive(QWidget& w) {
-    w.show();
-    QApplication::setActiveWindow(&w);
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-}
-
 }  // namespace
 
 class SpreadsheetGridWindowTest : public QObject {

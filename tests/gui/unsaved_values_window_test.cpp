@@ -17,12 +17,6 @@ using namespace velta::gui::test;
 
 namespace {
 
-void ShowActive(QWidget& w) {
-    w.show();
-    QApplication::setActiveWindow(&w);
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-}
-
 // Four values typed into the grid, as the editor commits them.
 void TypeUnits(MainWindow& w) {
     auto* grid = Control<velta::qt::GridView>(w, "unitsGrid");

@@ -38,12 +38,6 @@ void PressEnter(Qt::Key key = Qt::Key_Return) {
     QCoreApplication::processEvents();
 }
 
-void ShowActive(QWidget& w) {
-    w.show();
-    QApplication::setActiveWindow(&w);
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-}
-
 void PasteWhileEditing(const QString& clipboard, const QStringList& column1,
                        const QStringList& column2) {
     MainWindow w;

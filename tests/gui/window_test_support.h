@@ -41,6 +41,13 @@ inline void SaveScreenshot(QWidget& w, const QString& name) {
     w.grab().save(QString::fromLocal8Bit(dir) + "/" + name);
 }
 
+// Shown and active, so that shortcuts and the keyboard's focus work.
+inline void ShowActive(QWidget& w) {
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
 inline QByteArray ReadAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

@@ -31,51 +31,6 @@ void EnsureApplication() {
     new QApplication(argc, argv);
 }
 
-bool RenderPng(QCustomPlot& plot, QBuffer& out, int width, int height) {
-    QImage image = plot.toPixmap(width, height, 1.0).toImage();
-    if (image.isNull()) return false;
-    // 96 dots per inch, as a screen shows it.
-    const int dotsPerMeter = static_cast<int>(96 / 0.0254);
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    return image.save(&out, "PNG");
-}
-
-// Vector mode makes the cloud draw discs rather than stamped pixmaps.
-bool PaintVector(QCustomPlot& plot, QPaintDevice& device, int width, int height, bool scaleToPage) {
-    QCPPainter painter;
-    if (!painter.begin(&device)) return false;
-    painter.setMode(QCPPainter::pmVectorized);
-    painter.setMode(QCPPainter::pmNoCaching);
-    if (scaleToPage) painter.setWindow(QRect(0, 0, width, height));
-    plot.toPainter(&painter, width, height);
-    return painter.end();
-}
-
-bool RenderSvg(QCustomPlot& plot, QBuffer& out, int width, int height) {
-    QSvgGenerator svg;
-    svg.setOutputDevice(&out);
-    svg.setSize(QSize(width, height));
-    svg.setViewBox(QRect(0, 0, width, height));
-    svg.setTitle(QStringLiteral("VELTA chart"));
-    return PaintVector(plot, svg, width, height, false);
-}
-
-bool RenderPdf(QCustomPlot& plot, QBuffer& out, int width, int height) {
-    QPdfWriter pdf(&out);
-    pdf.setCreator(QStringLiteral("VELTA"));
-    pdf.setTitle(QStringLiteral("VELTA chart"));
-    // A page of width x height points filled by the drawing, at the plot's
-    // own resolution so that its texts keep their size against the lines.
-    pdf.setResolution(plot.logicalDpiX());
-    QPageLayout page(
-        QPageSize(QSizeF(width, height), QPageSize::Point, QString(), QPageSize::ExactMatch),
-        QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
-    page.setMode(QPageLayout::FullPageMode);
-    if (!pdf.setPageLayout(page)) return false;
-    return PaintVector(plot, pdf, width, height, true);
-}
-
 // The format a file name asks for: its extension in lower case.
 std::string FormatOf(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
@@ -120,12 +75,14 @@ bool RenderChartsPng(const std::vector<std::unique_ptr<ChartView>>& views, QBuff
     if (!painter.isActive()) return false;
     DrawCharts(painter, views, width, height);
     painter.end();
+    // 96 dots per inch, as a screen shows it.
     const int dotsPerMeter = static_cast<int>(96 / 0.0254);
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
     return image.save(&out, "PNG");
 }
 
+// Vector mode makes the cloud draw discs rather than stamped pixmaps.
 bool PaintChartsVector(const std::vector<std::unique_ptr<ChartView>>& views, QPaintDevice& device,
                        int width, int height, bool scaleToPage) {
     QCPPainter painter;
@@ -180,6 +137,9 @@ bool RenderCharts(const std::vector<ChartToDraw>& charts, const std::string& for
         QPdfWriter pdf(&out);
         pdf.setCreator(QStringLiteral("VELTA"));
         pdf.setTitle(QStringLiteral("VELTA chart"));
+        // A page of (count * width) x height points filled by the drawing, at
+        // the plot's own resolution so that its texts keep their size
+        // against the lines.
         pdf.setResolution(views.front()->Plot()->logicalDpiX());
         QPageLayout page(QPageSize(QSizeF(total, height), QPageSize::Point, QString(),
                                    QPageSize::ExactMatch),
@@ -203,45 +163,9 @@ bool ExportCharts(const std::vector<ChartToDraw>& charts, const std::string& pat
            WriteImage(path, bytes, why);
 }
 
-bool RenderPlot(QCustomPlot& plot, const std::string& format, int width, int height,
-                std::string& bytes, std::string& why) {
-    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) {
-        why = "image size must be between 1 and " + std::to_string(kMaxSide) + " pixels";
-        return false;
-    }
-    if (format != "png" && format != "svg" && format != "pdf") {
-        why = "unknown image format \"" + format + "\" (use .png, .svg or .pdf)";
-        return false;
-    }
-    QByteArray data;
-    QBuffer out(&data);
-    out.open(QIODevice::WriteOnly);
-    bool ok = false;
-    if (format == "png")
-        ok = RenderPng(plot, out, width, height);
-    else if (format == "svg")
-        ok = RenderSvg(plot, out, width, height);
-    else
-        ok = RenderPdf(plot, out, width, height);
-    out.close();
-    if (!ok || data.isEmpty()) {
-        why = "the " + format + " image could not be made";
-        return false;
-    }
-    bytes.assign(data.constData(), static_cast<size_t>(data.size()));
-    return true;
-}
-
 bool RenderChart(const ChartPicture& picture, const std::string& format, int width, int height,
                  std::string& bytes, std::string& why) {
     return RenderCharts({{&picture, std::nullopt}}, format, width, height, bytes, why);
-}
-
-bool ExportPlot(QCustomPlot& plot, const std::string& path, int width, int height,
-                std::string& why) {
-    std::string bytes;
-    return RenderPlot(plot, FormatOf(path), width, height, bytes, why) &&
-           WriteImage(path, bytes, why);
 }
 
 bool ExportChart(const ChartPicture& picture, const std::string& path, int width, int height,
