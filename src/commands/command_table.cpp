@@ -89,14 +89,15 @@ bool RunCommand(Session& s, Platform& ui, Command c) {
     // other exception (std::bad_alloc included) ends in the unexpected-error
     // message instead of terminating the program with the analysis.
     if (const char* busy = BusyStatusOf(c)) {
+        // Drawn once before the step starts; nothing is drawn again until it
+        // ends or shows a message, and then the words are gone.
         s.busyStatus = busy;
         ui.ShowNow();
+        s.busyStatus.clear();
     }
     try {
         h(s, ui);
-        s.busyStatus.clear();
     } catch (...) {
-        s.busyStatus.clear();
         ui.SetBusy(false);
         try {
             ShowCritical(ui, kUnexpectedErrorMessage);

@@ -62,7 +62,8 @@ struct Session {
     // Where the last report was written ("" before the first).
     std::string lastReportPath;
     // The status line's words for a step that keeps the window busy without
-    // a progress window (trimming, Automatic, reading a workbook).
+    // a progress window (trimming, Automatic), set while the window is drawn
+    // just before the step starts.
     std::string busyStatus;
 
     // A generation is running (only Help, About and Exit are taken), when it

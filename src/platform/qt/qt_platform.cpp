@@ -103,6 +103,9 @@ std::string QtPlatform::ChooseSaveFile(const std::string& title, const std::stri
 MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                                  const std::string& title) {
     if (answers_) return answers_->MessageBox(text, buttons, icon, title);
+    // The window shows the session as it is when the message speaks of it
+    // (and no longer the words of the step that led to it).
+    if (onRefresh) onRefresh();
     QMessageBox box(ToQt(icon), title.empty() ? QString(kApplicationTitle) : Q(title), Lines(text),
                     QMessageBox::NoButton, parent_);
     switch (buttons) {

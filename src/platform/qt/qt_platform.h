@@ -28,8 +28,9 @@ class QtPlatform : public Platform {
     double MonotonicSeconds() override;
     void ShowHelp() override;
 
-    // Called inside ProcessEvents before the event loop runs, so the window
-    // shows the workspace as it is now (progress, partial results).
+    // Called inside ProcessEvents before the event loop runs, and before a
+    // message box, so the window shows the session as it is now (progress,
+    // the results a message is about).
     std::function<void()> onRefresh;
     std::function<void()> onHelp;
     // Called by ShowNow: draws the window as it is now without running
