@@ -85,9 +85,6 @@ Handler HandlerOf(Command c) {
 bool RunCommand(Session& s, Platform& ui, Command c) {
     const Handler h = HandlerOf(c);
     if (!h || !IsAvailable(s, c)) return false;
-    // Last line of defence: each command handles the errors it expects; any
-    // other exception (std::bad_alloc included) ends in the unexpected-error
-    // message instead of terminating the program with the analysis.
     if (const char* busy = BusyStatusOf(c)) {
         // Drawn once before the step starts; nothing is drawn again until it
         // ends or shows a message, and then the words are gone.
@@ -95,6 +92,9 @@ bool RunCommand(Session& s, Platform& ui, Command c) {
         ui.ShowNow();
         s.busyStatus.clear();
     }
+    // Last line of defence: each command handles the errors it expects; any
+    // other exception (std::bad_alloc included) ends in the unexpected-error
+    // message instead of terminating the program with the analysis.
     try {
         h(s, ui);
     } catch (...) {

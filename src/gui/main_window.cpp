@@ -519,15 +519,33 @@ QWidget* MainWindow::BuildRight() {
 void MainWindow::SetTabOrder() {
     // The road: the values, the generation, the trimming, the slider,
     // Automatic, Student-t; then the results, from the pilot's to the sizes.
-    const char* road[] = {"unitsGrid",          "virtualSamplesField", "generateButton",
-                          "trimPercentField",   "trimButton",          "slider",
-                          "automaticButton",    "manualButton",        "alphaBox",
-                          "maxErrorField",      "studentSdField",      "studentTButton",
-                          "automaticSizeField", "manualSizeField",     "studentTSizeField",
-                          "cvAutomaticLower",   "cvAutomaticUpper",    "cvManualLower",
-                          "cvManualUpper",      "statisticsGrid",      "resultsGrid",
-                          "meanField",          "sdField",             "nField",
-                          "jackknifeSdField",   "jackknifeSeMeanField", "jackknifeSeSdField"};
+    const char* road[] = {"unitsGrid",
+                          "virtualSamplesField",
+                          "generateButton",
+                          "trimPercentField",
+                          "trimButton",
+                          "slider",
+                          "automaticButton",
+                          "manualButton",
+                          "alphaBox",
+                          "maxErrorField",
+                          "studentSdField",
+                          "studentTButton",
+                          "automaticSizeField",
+                          "manualSizeField",
+                          "studentTSizeField",
+                          "cvAutomaticLower",
+                          "cvAutomaticUpper",
+                          "cvManualLower",
+                          "cvManualUpper",
+                          "statisticsGrid",
+                          "resultsGrid",
+                          "meanField",
+                          "sdField",
+                          "nField",
+                          "jackknifeSdField",
+                          "jackknifeSeMeanField",
+                          "jackknifeSeSdField"};
     for (size_t i = 1; i < std::size(road); ++i)
         setTabOrder(controls_.at(road[i - 1]), controls_.at(road[i]));
 }
@@ -549,8 +567,7 @@ void MainWindow::BuildMenus() {
     exportChart->addAction("&Means...", this, [this] { charts_[0]->SaveImageAs(QString()); })
         ->setObjectName("exportMeansChartAction");
     exportChart
-        ->addAction("&Standard deviations...", this,
-                    [this] { charts_[1]->SaveImageAs(QString()); })
+        ->addAction("&Standard deviations...", this, [this] { charts_[1]->SaveImageAs(QString()); })
         ->setObjectName("exportSdsChartAction");
     exportChart->addAction("&Both charts side by side...", this, [this] { ExportBothCharts(); })
         ->setObjectName("exportBothChartsAction");
@@ -560,8 +577,7 @@ void MainWindow::BuildMenus() {
     exitAct->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* exportMenu = menuBar()->addMenu("E&xport");
-    exportMenu
-        ->addAction("&Configuration and Results", this, [this] { Run(Command::WriteReport); })
+    exportMenu->addAction("&Configuration and Results", this, [this] { Run(Command::WriteReport); })
         ->setObjectName("writeReportAction");
 
     QMenu* help = menuBar()->addMenu("&?");
@@ -662,8 +678,7 @@ void MainWindow::Render() {
         const QString t = Q(v.*text);
         if (edit->text() != t) edit->setText(t);
         // A number too long for its field is read whole in the tip.
-        edit->setToolTip(edit->fontMetrics().horizontalAdvance(t) >
-                                 edit->contentsRect().width() - 8
+        edit->setToolTip(edit->fontMetrics().horizontalAdvance(t) > edit->contentsRect().width() - 8
                              ? t
                              : QString());
     }

@@ -75,7 +75,8 @@ void Grid::DeleteRows(int32_t row, int32_t count) {
 
 std::string ColumnLetters(int32_t col) {
     std::string s;
-    for (int32_t c = col; c > 0; c = (c - 1) / 26) s.insert(s.begin(), static_cast<char>('A' + (c - 1) % 26));
+    for (int32_t c = col; c > 0; c = (c - 1) / 26)
+        s.insert(s.begin(), static_cast<char>('A' + (c - 1) % 26));
     return s;
 }
 

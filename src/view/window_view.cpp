@@ -151,7 +151,7 @@ WindowView WindowViewOf(const Session& s) {
     WindowView v = ViewOf(s);
     DescribeChart(s, v.meansChart);
     DescribeChart(s, v.sdsChart);
-    v.statusMessage = !s.busyStatus.empty()        ? s.busyStatus
+    v.statusMessage = !s.busyStatus.empty()       ? s.busyStatus
                       : !s.lastReportPath.empty() ? ReportWrittenText(s.lastReportPath)
                                                   : std::string();
     return v;

@@ -57,8 +57,8 @@ TEST(GridRows, InsertAndDeleteMoveEveryColumnBelowTheHeader) {
             g.InsertRows(c.row, c.count);
         else
             g.DeleteRows(c.row, c.count);
-        const std::string where = (c.insert ? "insert " : "delete ") + std::to_string(c.row) +
-                                  "+" + std::to_string(c.count);
+        const std::string where = (c.insert ? "insert " : "delete ") + std::to_string(c.row) + "+" +
+                                  std::to_string(c.count);
         EXPECT_EQ(Column(g, 1), c.column1) << where;
         EXPECT_EQ(Column(g, 2), c.column2) << where;
         EXPECT_EQ(g.CellText(1, 0), "Sampling units") << where;
@@ -133,7 +133,8 @@ TEST(GridHistory, KeepsTheLastHundredSteps) {
 }
 
 TEST(GridColumns, LettersOfTheColumns) {
-    const std::pair<int32_t, const char*> cases[] = {
-        {1, "A"}, {26, "Z"}, {27, "AA"}, {52, "AZ"}, {53, "BA"}, {702, "ZZ"}, {703, "AAA"}, {16384, "XFD"}};
+    const std::pair<int32_t, const char*> cases[] = {{1, "A"},     {26, "Z"},     {27, "AA"},
+                                                     {52, "AZ"},   {53, "BA"},    {702, "ZZ"},
+                                                     {703, "AAA"}, {16384, "XFD"}};
     for (const auto& [col, letters] : cases) EXPECT_EQ(ColumnLetters(col), letters) << col;
 }

@@ -1,11 +1,12 @@
 // Typed units are never lost by a click: New, Open and Exit ask "Save the
 // typed values?" when the units changed since the last save or open, and
 // each answer does what it says.
+#include "commands/unsaved_units.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "commands/unsaved_units.h"
 #include "output_targets.h"
 #include "road.h"
 

@@ -42,8 +42,8 @@ struct Road {
     MainWindow w;
     velta::ScriptedPlatform dialogs;
     QTemporaryDir dir;
-    QList<QSize> proposed;           // the sizes the export proposed
-    std::optional<QSize> chosen;     // the size chosen (none: the proposed one)
+    QList<QSize> proposed;        // the sizes the export proposed
+    std::optional<QSize> chosen;  // the size chosen (none: the proposed one)
 
     Road() {
         w.qtPlatform().AnswerDialogsWith(&dialogs);
@@ -93,7 +93,9 @@ class ChartExportWindowTest : public QObject {
         QCOMPARE(r.proposed.last(), QSize(900, 600));
 
         // Cancelled size: nothing written.
-        r.w.chart(0)->chooseSize = [](const QSize&, const QString&) { return std::optional<QSize>(); };
+        r.w.chart(0)->chooseSize = [](const QSize&, const QString&) {
+            return std::optional<QSize>();
+        };
         QVERIFY(!QFile::exists(r.Export("savePng", "none.png", r.w.chart(0))));
     }
 
@@ -105,7 +107,8 @@ class ChartExportWindowTest : public QObject {
         QVERIFY2(texts.contains("Means"), qPrintable(texts.join(" | ")));
         QVERIFY(texts.contains(QString::fromStdString("typed values; V = 250, seed " + seed)));
         QVERIFY(texts.contains("Virtual samples"));
-        for (const char* absent : {"Fitted lines", "Automatic size", "Manual size", "Student-t size"})
+        for (const char* absent :
+             {"Fitted lines", "Automatic size", "Manual size", "Student-t size"})
             QVERIFY2(!texts.join('|').contains(absent), absent);
 
         QVERIFY(r.w.Run(velta::Command::Trim));

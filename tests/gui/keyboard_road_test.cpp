@@ -2,8 +2,8 @@
 // slider by the arrow keys, Student-t's box by its caption's mnemonic, the
 // report from the menu bar; Tab follows the road; every control has a name
 // a screen reader can say.
-#include <QAccessible>
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
@@ -136,15 +136,33 @@ class KeyboardRoadTest : public QObject {
             Press(w, Qt::Key_Tab);
             order << FocusName();
         }
-        const QStringList road = {"virtualSamplesField", "generateButton",   "trimPercentField",
-                                  "trimButton",          "slider",           "automaticButton",
-                                  "manualButton",        "alphaBox",         "maxErrorField",
-                                  "studentSdField",      "studentTButton",   "automaticSizeField",
-                                  "manualSizeField",     "studentTSizeField", "cvAutomaticLower",
-                                  "cvAutomaticUpper",    "cvManualLower",    "cvManualUpper",
-                                  "statisticsGrid",      "resultsGrid",      "meanField",
-                                  "sdField",             "nField",           "jackknifeSdField",
-                                  "jackknifeSeMeanField", "jackknifeSeSdField", "unitsGrid"};
+        const QStringList road = {"virtualSamplesField",
+                                  "generateButton",
+                                  "trimPercentField",
+                                  "trimButton",
+                                  "slider",
+                                  "automaticButton",
+                                  "manualButton",
+                                  "alphaBox",
+                                  "maxErrorField",
+                                  "studentSdField",
+                                  "studentTButton",
+                                  "automaticSizeField",
+                                  "manualSizeField",
+                                  "studentTSizeField",
+                                  "cvAutomaticLower",
+                                  "cvAutomaticUpper",
+                                  "cvManualLower",
+                                  "cvManualUpper",
+                                  "statisticsGrid",
+                                  "resultsGrid",
+                                  "meanField",
+                                  "sdField",
+                                  "nField",
+                                  "jackknifeSdField",
+                                  "jackknifeSeMeanField",
+                                  "jackknifeSeSdField",
+                                  "unitsGrid"};
         QCOMPARE(order, road);
         // And back.
         Press(w, Qt::Key_Backtab, Qt::ControlModifier);

@@ -73,7 +73,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(w.findChild<QAction*>("openAction")->shortcut(), QKeySequence("Ctrl+O"));
         QCOMPARE(w.findChild<QAction*>("newAction")->shortcut(), QKeySequence("Ctrl+N"));
         QCOMPARE(w.findChild<QAction*>("contentsAction")->text(), QString("&Contents...       F1"));
-        QCOMPARE(w.findChild<QAction*>("saveTypedValuesAction")->text(), QString("&Pre-sampling results"));
+        QCOMPARE(w.findChild<QAction*>("saveTypedValuesAction")->text(),
+                 QString("&Pre-sampling results"));
         QStringList hints;
         for (QAction* a : w.toolbar()->actions()) {
             hints << a->toolTip();

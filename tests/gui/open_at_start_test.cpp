@@ -96,8 +96,10 @@ class OpenAtStartTest : public QObject {
         QCOMPARE(QString::fromStdString(w.session().units.CellText(1, n.toInt())), lastValue);
         // The status line names the file (its path in the tip) and the column.
         QCOMPARE(w.control("fileNamePanel")->toolTip(), file);
-        QVERIFY(w.control("fileNamePanel")->property("text").toString().startsWith(
-            QFileInfo(file).fileName() + ","));
+        QVERIFY(w.control("fileNamePanel")
+                    ->property("text")
+                    .toString()
+                    .startsWith(QFileInfo(file).fileName() + ","));
         // Accepted as Open accepts: Generate is next.
         QVERIFY(w.control("generateButton")->isEnabled());
     }

@@ -17,22 +17,37 @@ using namespace velta::gui::test;
 namespace {
 
 // Every field, grid and label that shows a result, and the status line.
-const char* const kResults[] = {
-    "meanField",          "sdField",          "nField",
-    "jackknifeSdField",   "jackknifeSeMeanField", "jackknifeSeSdField",
-    "maximumNumberLabel", "cvAutomaticLower", "cvAutomaticUpper",
-    "cvManualLower",      "cvManualUpper",    "automaticSizeField",
-    "manualSizeField",    "studentTSizeField", "statisticsGrid",
-    "resultsGrid",        "meansChart",       "sdsChart",
-    "meansAverageAutomatic", "meansAverageManual", "sdsAverageAutomatic",
-    "sdsAverageManual",   "fileNamePanel",    "generationStartedPanel",
-    "generationCompletedPanel"};
+const char* const kResults[] = {"meanField",
+                                "sdField",
+                                "nField",
+                                "jackknifeSdField",
+                                "jackknifeSeMeanField",
+                                "jackknifeSeSdField",
+                                "maximumNumberLabel",
+                                "cvAutomaticLower",
+                                "cvAutomaticUpper",
+                                "cvManualLower",
+                                "cvManualUpper",
+                                "automaticSizeField",
+                                "manualSizeField",
+                                "studentTSizeField",
+                                "statisticsGrid",
+                                "resultsGrid",
+                                "meansChart",
+                                "sdsChart",
+                                "meansAverageAutomatic",
+                                "meansAverageManual",
+                                "sdsAverageAutomatic",
+                                "sdsAverageManual",
+                                "fileNamePanel",
+                                "generationStartedPanel",
+                                "generationCompletedPanel"};
 
 // The inputs and commands of the road.
-const char* const kControls[] = {"unitsGrid",       "virtualSamplesField", "generateButton",
+const char* const kControls[] = {"unitsGrid",        "virtualSamplesField", "generateButton",
                                  "trimPercentField", "trimButton",          "slider",
-                                 "automaticButton", "manualButton",        "alphaBox",
-                                 "maxErrorField",   "studentSdField",      "studentTButton"};
+                                 "automaticButton",  "manualButton",        "alphaBox",
+                                 "maxErrorField",    "studentSdField",      "studentTButton"};
 
 // The two 1024x768 screens: bare, and with a desktop panel at the top.
 const QRect kScreens[] = {QRect(0, 0, 1024, 768), QRect(0, 27, 1024, 741)};
@@ -73,7 +88,8 @@ class SmallScreenTest : public QObject {
             QCoreApplication::processEvents();
             QVERIFY(!FieldText(w, "studentTSizeField").isEmpty());
 
-            const QString where = QString("on %1x%2").arg(available.width()).arg(available.height());
+            const QString where =
+                QString("on %1x%2").arg(available.width()).arg(available.height());
             for (const char* name : kResults) {
                 QWidget* c = w.control(name);
                 QVERIFY2(c && c->isVisible(), name);
@@ -83,16 +99,20 @@ class SmallScreenTest : public QObject {
                     QVERIFY2(edit->fontMetrics().horizontalAdvance(edit->text()) <=
                                  edit->contentsRect().width() - 4,
                              qPrintable(QString(name) + ": " + edit->text() + " " + where));
-                if (auto* label = qobject_cast<QLabel*>(c); label && label->objectName() != "fileNamePanel")
-                    QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
-                             qPrintable(QString(name) + ": " + label->text() + " " + where));
+                if (auto* label = qobject_cast<QLabel*>(c);
+                    label && label->objectName() != "fileNamePanel")
+                    QVERIFY2(
+                        label->fontMetrics().horizontalAdvance(label->text()) <= label->width(),
+                        qPrintable(QString(name) + ": " + label->text() + " " + where));
                 // Every cell of a result grid in view, none behind a scroll bar.
                 if (auto* grid = qobject_cast<QTableView*>(c))
                     for (int r = 0; r < grid->model()->rowCount(); ++r)
                         for (int k = 0; k < grid->model()->columnCount(); ++k)
-                            QVERIFY2(grid->viewport()->rect().contains(
-                                         grid->visualRect(grid->model()->index(r, k))),
-                                     qPrintable(QString("%1 %2,%3 %4").arg(name).arg(r).arg(k).arg(where)));
+                            QVERIFY2(
+                                grid->viewport()->rect().contains(
+                                    grid->visualRect(grid->model()->index(r, k))),
+                                qPrintable(
+                                    QString("%1 %2,%3 %4").arg(name).arg(r).arg(k).arg(where)));
             }
             for (const char* name : kControls) {
                 QWidget* c = w.control(name);
@@ -165,12 +185,11 @@ class SmallScreenTest : public QObject {
         {
             MainWindow again;
             const QRect room(4, 32, 1016, 732);
-            QVERIFY2(room.contains(again.geometry()),
-                     qPrintable(QString("%1,%2 %3x%4")
-                                    .arg(again.geometry().x())
-                                    .arg(again.geometry().y())
-                                    .arg(again.width())
-                                    .arg(again.height())));
+            QVERIFY2(room.contains(again.geometry()), qPrintable(QString("%1,%2 %3x%4")
+                                                                     .arg(again.geometry().x())
+                                                                     .arg(again.geometry().y())
+                                                                     .arg(again.width())
+                                                                     .arg(again.height())));
         }
         const QRect fits(8, 40, 1010, 700);
         {
@@ -195,7 +214,8 @@ int main(int argc, char** argv) {
                     "width": 1024, "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96,
                     "dpr": 1}]})");
     config.close();
-    qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + dir.filePath("screens.json")).toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM",
+            ("offscreen:configfile=" + dir.filePath("screens.json")).toLocal8Bit());
     QApplication app(argc, argv);
     SmallScreenTest test;
     return QTest::qExec(&test, argc, argv);

@@ -56,8 +56,8 @@ class SpreadsheetGridWindowTest : public QObject {
 
         // Values of up to 15 significant digits, typed: each shows whole, the
         // usual ones without scrolling sideways.
-        const QStringList values = {"-12345.6789012345", "0.123456789012345",
-                                    "41.6950123456789", "1.23456789012345E-300"};
+        const QStringList values = {"-12345.6789012345", "0.123456789012345", "41.6950123456789",
+                                    "1.23456789012345E-300"};
         grid->setCurrentIndex(grid->model()->index(0, 0));
         grid->PasteText(values.join('\n'));
         QCoreApplication::processEvents();
@@ -70,9 +70,9 @@ class SpreadsheetGridWindowTest : public QObject {
         grid->PasteText(values.mid(0, 3).join('\n') + "\n1\n");
         grid->model()->setData(grid->model()->index(3, 0), "", Qt::EditRole);
         QCoreApplication::processEvents();
-        QVERIFY2(grid->columnViewportPosition(0) + grid->columnWidth(0) <=
-                     grid->viewport()->width(),
-                 "a value of 15 digits is seen without scrolling sideways");
+        QVERIFY2(
+            grid->columnViewportPosition(0) + grid->columnWidth(0) <= grid->viewport()->width(),
+            "a value of 15 digits is seen without scrolling sideways");
     }
 
     void rowsInsertedAndDeletedAndEveryEditUndone() {
@@ -102,28 +102,48 @@ class SpreadsheetGridWindowTest : public QObject {
             QStringList expected;
         };
         const Step steps[] = {
-            {"insert one", [&] { SelectRows(grid, 2, 2); key(Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier); },
+            {"insert one",
+             [&] {
+                 SelectRows(grid, 2, 2);
+                 key(Qt::Key_Plus, Qt::ControlModifier | Qt::ShiftModifier);
+             },
              {"1", "", "2", "3", "4", "5", "6"}},
-            {"insert two", [&] { SelectRows(grid, 1, 2); key(Qt::Key_Equal); },
+            {"insert two",
+             [&] {
+                 SelectRows(grid, 1, 2);
+                 key(Qt::Key_Equal);
+             },
              {"", "", "1", "", "2", "3", "4", "5", "6"}},
-            {"delete three", [&] { SelectRows(grid, 1, 3); key(Qt::Key_Minus); },
+            {"delete three",
+             [&] {
+                 SelectRows(grid, 1, 3);
+                 key(Qt::Key_Minus);
+             },
              {"", "2", "3", "4", "5", "6"}},
-            {"type", [&] { grid->model()->setData(grid->model()->index(0, 0), "7.5", Qt::EditRole); },
+            {"type",
+             [&] { grid->model()->setData(grid->model()->index(0, 0), "7.5", Qt::EditRole); },
              {"7.5", "2", "3", "4", "5", "6"}},
-            {"paste", [&] {
+            {"paste",
+             [&] {
                  grid->setCurrentIndex(grid->model()->index(4, 0));
                  QApplication::clipboard()->setText("50\n60\n70\n");
                  key(Qt::Key_V);
              },
              {"7.5", "2", "3", "4", "50", "60", "70"}},
-            {"clear", [&] { SelectRows(grid, 2, 3); key(Qt::Key_Delete, Qt::NoModifier); },
+            {"clear",
+             [&] {
+                 SelectRows(grid, 2, 3);
+                 key(Qt::Key_Delete, Qt::NoModifier);
+             },
              {"7.5", "", "", "4", "50", "60", "70"}},
-            {"menu: insert", [&] {
+            {"menu: insert",
+             [&] {
                  SelectRows(grid, 4, 4);
                  grid->ContextMenu()->findChild<QAction*>("insertRowsAction")->trigger();
              },
              {"7.5", "", "", "", "4", "50", "60", "70"}},
-            {"menu: delete", [&] {
+            {"menu: delete",
+             [&] {
                  SelectRows(grid, 2, 4);
                  grid->ContextMenu()->findChild<QAction*>("deleteRowsAction")->trigger();
              },

@@ -35,8 +35,7 @@ struct Way {
 };
 
 const Way kWays[] = {
-    {"close box", [](MainWindow& w) { w.close(); },
-     [](MainWindow& w) { return !w.isVisible(); }},
+    {"close box", [](MainWindow& w) { w.close(); }, [](MainWindow& w) { return !w.isVisible(); }},
     {"Ctrl+Q", [](MainWindow& w) { QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier); },
      [](MainWindow& w) { return !w.isVisible(); }},
     {"Ctrl+N", [](MainWindow& w) { QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier); },

@@ -65,8 +65,8 @@ void DrawCharts(QCPPainter& painter, const std::vector<std::unique_ptr<ChartView
     }
 }
 
-bool RenderChartsPng(const std::vector<std::unique_ptr<ChartView>>& views, QBuffer& out,
-                     int width, int height) {
+bool RenderChartsPng(const std::vector<std::unique_ptr<ChartView>>& views, QBuffer& out, int width,
+                     int height) {
     QImage image(static_cast<int>(views.size()) * width, height,
                  QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return false;
@@ -141,9 +141,9 @@ bool RenderCharts(const std::vector<ChartToDraw>& charts, const std::string& for
         // the plot's own resolution so that its texts keep their size
         // against the lines.
         pdf.setResolution(views.front()->Plot()->logicalDpiX());
-        QPageLayout page(QPageSize(QSizeF(total, height), QPageSize::Point, QString(),
-                                   QPageSize::ExactMatch),
-                         QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+        QPageLayout page(
+            QPageSize(QSizeF(total, height), QPageSize::Point, QString(), QPageSize::ExactMatch),
+            QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
         page.setMode(QPageLayout::FullPageMode);
         ok = pdf.setPageLayout(page) && PaintChartsVector(views, pdf, width, height, true);
     }

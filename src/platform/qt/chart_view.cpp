@@ -134,7 +134,8 @@ class CloudPlottable : public ModelPlottable {
         const int height = static_cast<int>(std::ceil(clip.height() * pixel - 1e-9));
         if (height <= 0) return;
         const int diameter =
-            std::max(DiameterOf(kCloudMarkerSize), static_cast<int>(std::lround(DiameterOf(kCloudMarkerSize) * pixel)));
+            std::max(DiameterOf(kCloudMarkerSize),
+                     static_cast<int>(std::lround(DiameterOf(kCloudMarkerSize) * pixel)));
         const int radius = diameter / 2;
         double offset, scale;
         Mapping(offset, scale);
@@ -342,8 +343,8 @@ class LegendLine : public QCPAbstractLegendItem {
   protected:
     QSize minimumOuterSizeHint() const override {
         const QSize icon = mParentLegend->iconSize();
-        const QRect text = QFontMetrics(mFont).boundingRect(0, 0, 0, icon.height(),
-                                                            Qt::TextDontClip, Text());
+        const QRect text =
+            QFontMetrics(mFont).boundingRect(0, 0, 0, icon.height(), Qt::TextDontClip, Text());
         return QSize(icon.width() + mParentLegend->iconTextPadding() + text.width() +
                          mMargins.left() + mMargins.right(),
                      std::max(text.height(), icon.height()) + mMargins.top() + mMargins.bottom());
@@ -354,11 +355,11 @@ class LegendLine : public QCPAbstractLegendItem {
         const QRect iconRect(mRect.topLeft(), icon);
         painter->setFont(mFont);
         painter->setPen(QPen(mTextColor));
-        const QRect text = painter->fontMetrics().boundingRect(0, 0, 0, icon.height(),
-                                                               Qt::TextDontClip, Text());
+        const QRect text =
+            painter->fontMetrics().boundingRect(0, 0, 0, icon.height(), Qt::TextDontClip, Text());
         painter->drawText(mRect.x() + icon.width() + mParentLegend->iconTextPadding(), mRect.y(),
-                          text.width(), std::max(text.height(), icon.height()),
-                          Qt::TextDontClip, Text());
+                          text.width(), std::max(text.height(), icon.height()), Qt::TextDontClip,
+                          Text());
         painter->save();
         painter->setClipRect(iconRect, Qt::IntersectClip);
         painter->setRenderHint(QPainter::Antialiasing);
@@ -596,9 +597,8 @@ void ChartView::SaveImagesAs(const std::vector<ChartView*>& charts, const QStrin
         filter += std::string(filter.empty() ? "" : ";;") + "SVG image (*.svg)";
     if (ext == "pdf" || ext.isEmpty())
         filter += std::string(filter.empty() ? "" : ";;") + "PDF document (*.pdf)";
-    const std::string title = charts.size() == 1
-                                  ? "Save the " + first.picture_.caption + " chart"
-                                  : std::string("Save both charts side by side");
+    const std::string title = charts.size() == 1 ? "Save the " + first.picture_.caption + " chart"
+                                                 : std::string("Save both charts side by side");
     std::string path = first.chooseFile ? first.chooseFile(title, filter) : std::string();
     if (path.empty()) return;
     // A name typed without an extension gets the chosen format's.
@@ -614,7 +614,8 @@ void ChartView::SaveImagesAs(const std::vector<ChartView*>& charts, const QStrin
     // The charts as they are on screen: a zoom of the user's is kept.
     std::vector<ChartToDraw> draw;
     for (ChartView* c : charts)
-        draw.push_back({&c->picture_, c->userView_ ? std::optional(c->ValueRange()) : std::nullopt});
+        draw.push_back(
+            {&c->picture_, c->userView_ ? std::optional(c->ValueRange()) : std::nullopt});
     std::string why;
     if (!ExportCharts(draw, path, size->width(), size->height(), why) && first.showError)
         first.showError(why);

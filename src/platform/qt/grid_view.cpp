@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
@@ -258,8 +258,7 @@ GridView::GridView(Grid& grid, bool editable, QWidget* parent)
 void GridView::BuildMenu() {
     menu_ = new QMenu(this);
     menu_->setObjectName("gridMenu");
-    auto add = [this](const char* name, const QString& text, const QKeySequence& keys,
-                      auto&& run) {
+    auto add = [this](const char* name, const QString& text, const QKeySequence& keys, auto&& run) {
         QAction* a = menu_->addAction(text, this, run);
         a->setObjectName(name);
         a->setShortcut(keys);
@@ -308,7 +307,8 @@ void GridView::InsertRowsAtSelection() {
     const QModelIndex at = currentIndex();
     model_->InsertRows(rows.front(), static_cast<int32_t>(rows.size()));
     // The current cell stays on its value, now lower down.
-    if (at.isValid()) setCurrentIndex(model_->index(at.row() + static_cast<int>(rows.size()), at.column()));
+    if (at.isValid())
+        setCurrentIndex(model_->index(at.row() + static_cast<int>(rows.size()), at.column()));
 }
 
 void GridView::DeleteSelectedRows() {
@@ -317,8 +317,7 @@ void GridView::DeleteSelectedRows() {
     const QModelIndex at = currentIndex();
     model_->DeleteRows(rows);
     clearSelection();
-    if (at.isValid())
-        setCurrentIndex(model_->index(std::max(0, rows.front() - 1), at.column()));
+    if (at.isValid()) setCurrentIndex(model_->index(std::max(0, rows.front() - 1), at.column()));
 }
 
 void GridView::CopySelection() {
@@ -360,7 +359,9 @@ void GridView::FitColumns() {
     const int32_t cols = std::min(std::max(g.UsedCols(), 1), model_->columnCount());
     for (int32_t c = 1; c <= cols; ++c) {
         // Room for the cell's margins and the header's sort-free padding.
-        int width = header.horizontalAdvance(model_->headerData(c - 1, Qt::Horizontal, Qt::DisplayRole).toString()) + 16;
+        int width = header.horizontalAdvance(
+                        model_->headerData(c - 1, Qt::Horizontal, Qt::DisplayRole).toString()) +
+                    16;
         for (int32_t r = 1; r <= rows; ++r) {
             const std::string& text = g.CellText(c, r);
             if (!text.empty())
