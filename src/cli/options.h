@@ -35,8 +35,8 @@ struct Options {
     std::string tablesDir;
     std::string chartMeans;
     std::string chartSds;
-    int32_t chartWidth = 1000;
-    int32_t chartHeight = 700;
+    int32_t chartWidth = 1600;
+    int32_t chartHeight = 1000;
     bool yes = false;
     bool quiet = false;
 };

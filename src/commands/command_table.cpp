@@ -9,17 +9,34 @@
 #include "commands/repeats.h"
 #include "commands/student_t.h"
 #include "commands/trim.h"
+#include "commands/unsaved_units.h"
 #include "commands/write_report.h"
 
 namespace velta {
 
 namespace {
 
-void New(Session& s, Platform&) {
-    s = Session();
+void New(Session& s, Platform& ui) {
+    if (MayDiscardTypedUnits(s, ui)) s = Session();
 }
-void Exit(Session& s, Platform&) {
-    s.exitRequested = true;
+void Exit(Session& s, Platform& ui) {
+    if (MayDiscardTypedUnits(s, ui)) s.exitRequested = true;
+}
+void OpenAfterAsking(Session& s, Platform& ui) {
+    if (MayDiscardTypedUnits(s, ui)) Open(s, ui);
+}
+
+// The status line's words for the steps that take long without a progress
+// window of their own.
+const char* BusyStatusOf(Command c) {
+    switch (c) {
+        case Command::Trim:
+            return "Trimming the virtual samples...";
+        case Command::Automatic:
+            return "Searching for the automatic sample size...";
+        default:
+            return nullptr;
+    }
 }
 void Help(Session&, Platform& ui) {
     ui.ShowHelp();
@@ -35,7 +52,7 @@ using Handler = void (*)(Session&, Platform&);
 Handler HandlerOf(Command c) {
     switch (c) {
         case Command::Open:
-            return Open;
+            return OpenAfterAsking;
         case Command::SaveTypedValues:
             return SaveTypedValues;
         case Command::New:
@@ -69,6 +86,13 @@ Handler HandlerOf(Command c) {
 bool RunCommand(Session& s, Platform& ui, Command c) {
     const Handler h = HandlerOf(c);
     if (!h || !IsAvailable(s, c)) return false;
+    if (const char* busy = BusyStatusOf(c)) {
+        // Drawn once before the step starts; nothing is drawn again until it
+        // ends or shows a message, and then the words are gone.
+        s.busyStatus = busy;
+        ui.ShowNow();
+        s.busyStatus.clear();
+    }
     // Last line of defence: each command handles the errors it expects; any
     // other exception (std::bad_alloc included) ends in the unexpected-error
     // message instead of terminating the program with the analysis.

@@ -84,6 +84,7 @@ bool AcceptUnits(Session& s, Platform& ui, const PilotSource& source) {
 }
 
 void UnitsEdited(Session& s) {
+    s.unitsUnsaved = true;
     if (s.analysis.pilot()) s.unitsChanged = true;
 }
 
@@ -103,8 +104,12 @@ bool AcceptSheet(Session& s, Platform& ui, const ImportedSheet& sheet) {
     // A session that held a pilot starts afresh, as New leaves it.
     Session next = s.analysis.pilot() ? Session() : s;
     next.units = PilotGrid(column);
+    // A file of units of its own: nothing typed in it yet, nothing to undo.
+    next.unitsUnsaved = false;
+    next.unitsHistory.Clear();
     PilotSource source;
     source.file = sheet.fileName;
+    source.sheet = sheet.sheetName;
     source.column = sheet.data.column;
     source.header = column.header;
     source.missingCount = column.missingCount;
@@ -127,6 +132,7 @@ void SaveTypedValues(Session& s, Platform& ui) {
     }
     if (const std::string saved = SaveGridAsXls(s.units, ui); !saved.empty()) {
         s.typedValuesSaved = true;
+        s.unitsUnsaved = false;
         s.lastWritten = Session::WrittenFile{"Pre-sampling values", saved};
     }
     // Once saved in this session, a later save that was cancelled still

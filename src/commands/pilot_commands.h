@@ -23,7 +23,7 @@ bool AcceptUnits(Session& s, Platform& ui, const PilotSource& source);
 
 // The user edited, pasted or deleted cells of the grid's column 1: an
 // accepted pilot no longer matches it, so Generate waits until the values
-// are accepted again.
+// are accepted again, and they are unsaved until saved or replaced.
 void UnitsEdited(Session& s);
 
 // Open: the file is read first; only a sheet read successfully and accepted

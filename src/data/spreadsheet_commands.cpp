@@ -178,6 +178,9 @@ ImportStatus ImportSpreadsheet(Platform& ui, ImportedSheet& out, int32_t column)
     }
     out.fileName = name;
     out.data = std::move(read.column);
+    if (FormatFromName(name) != SheetFormat::Csv &&
+        static_cast<size_t>(sheetIndex) < read.names.size())
+        out.sheetName = read.names[static_cast<size_t>(sheetIndex)];
     return ImportStatus::Imported;
 }
 

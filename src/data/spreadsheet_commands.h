@@ -36,6 +36,8 @@ enum class ImportStatus { Imported, Cancelled, Failed };
 struct ImportedSheet {
     std::string fileName;
     SheetColumn data;
+    // The sheet's name in a workbook of sheets; "" for a .csv file.
+    std::string sheetName;
 };
 
 // Asks for a file; for a workbook of several sheets, for a sheet; and when

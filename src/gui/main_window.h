@@ -19,6 +19,7 @@ class QLineEdit;
 class QComboBox;
 class QPushButton;
 class QToolBar;
+class QShortcut;
 
 namespace velta::qt {
 class ChartView;
@@ -54,6 +55,10 @@ class MainWindow : public QMainWindow {
     // cut to the available area of the screen, centred in it. The frame
     // (title bar, borders) is allowed for.
     static QRect DefaultGeometry(const QRect& available);
+    // A remembered geometry (a larger screen's, a screen no longer there) cut
+    // to the available area of the screen it opens on and moved into it,
+    // frame allowed for; one that fits is kept as it is.
+    static QRect FitToScreen(const QRect& remembered, const QRect& available);
 
     // Widgets by name, for tests and screenshots.
     QWidget* control(const QString& name) const;
@@ -62,6 +67,10 @@ class MainWindow : public QMainWindow {
     HelpWindow* helpWindow() const { return help_; }
     ProgressWindow* progressWindow() const { return progress_; }
     qt::ChartView* chart(int i) const { return charts_.at(static_cast<size_t>(i)); }
+    qt::QtPlatform& qtPlatform() { return platform_; }
+    // Both charts side by side in one file (File > Export chart, the charts'
+    // menus).
+    void ExportBothCharts();
 
   protected:
     void closeEvent(QCloseEvent* e) override;
@@ -74,6 +83,8 @@ class MainWindow : public QMainWindow {
     QPushButton* AddButton(const QString& name, const QString& caption, Command c,
                            bool WindowView::*enabled);
     QLabel* AddLabel(const QString& name, std::string WindowView::*text);
+    void Register(QWidget* w, const QString& name, const QString& accessibleName);
+    void SetTabOrder();
     QWidget* BuildLeft();
     QWidget* BuildCharts();
     QWidget* BuildRight();
@@ -106,6 +117,8 @@ class MainWindow : public QMainWindow {
     QLabel* generationStarted_ = nullptr;
     QLabel* generationCompleted_ = nullptr;
     QLabel* statusNote_ = nullptr;
+    QLabel* statusMessage_ = nullptr;
+    QShortcut* abortKey_ = nullptr;
     bool closeAfterGeneration_ = false;
     QPointer<AboutWindow> about_;
     QPointer<HelpWindow> help_;

@@ -15,6 +15,8 @@ namespace velta::gui {
 ProgressWindow::ProgressWindow(Session& s, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint), session_(s) {
     setObjectName("progressWindow");
+    // The keyboard stays in the main window, where Escape presses Abort.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QString());
     auto* v = new QVBoxLayout(this);
     auto* barsRow = new QHBoxLayout;

@@ -14,8 +14,8 @@
 namespace velta {
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
-enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, SaveDiscardCancel };
+enum class MsgAnswer { Ok, Cancel, Yes, No, Retry, Save, Discard };
 
 // The title of every message box.
 inline constexpr const char* kVeltaTitle = "VELTA";
@@ -43,6 +43,9 @@ class Platform {
     virtual std::string FileDialog(const FileDialogRequest& request) = 0;
 
     virtual void SetBusy(bool busy) = 0;
+    // Shows the window as the session is now, without letting any input in:
+    // the status of a long step before it starts.
+    virtual void ShowNow() {}
     // Lets pending window events run (repaints, the progress window, Abort).
     virtual void ProcessEvents() = 0;
     // Current time of day in the system's format, today's date in the

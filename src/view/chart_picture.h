@@ -23,6 +23,14 @@ struct SizeMark {
     friend bool operator==(const SizeMark&, const SizeMark&) = default;
 };
 
+// One line of a chart's legend: what is drawn and its words.
+struct LegendEntry {
+    enum class Kind { Cloud, FittedLines, Automatic, Manual, StudentT };
+    Kind kind = Kind::Cloud;
+    std::string text;
+    friend bool operator==(const LegendEntry&, const LegendEntry&) = default;
+};
+
 struct ChartPicture {
     std::string caption;
     // Rows 0 .. categories - 1, columns 0 .. samples - 1 of this table; none
@@ -41,6 +49,11 @@ struct ChartPicture {
     std::vector<SizeMark> marks;
     // An older picture shown while a generation replaces it.
     bool greyed = false;
+    // For a picture that leaves the window (an exported chart): the line
+    // under the caption naming the pilot, V, P and the seed, and the legend
+    // of what is drawn, in the order drawn.
+    std::string subtitle;
+    std::vector<LegendEntry> legend;
 
     bool HasCloud() const { return cloud && samples > 0; }
     std::string CategoryLabel(int32_t category) const { return std::to_string(category + 1); }

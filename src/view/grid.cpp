@@ -53,6 +53,33 @@ void Grid::SetCell(int32_t col, int32_t row, double value) {
     SetCell(col, row, FormatGeneral(value));
 }
 
+void Grid::InsertRows(int32_t row, int32_t count) {
+    if (row < 1 || count < 0) throw SubscriptOutOfRange("Grid::InsertRows");
+    if (count == 0) return;
+    for (auto& c : cols_)
+        if (row < static_cast<int32_t>(c.size())) c.insert(c.begin() + row, count, std::string());
+    maxRows_ = std::max(maxRows_, DataRowCount());
+    revision_ = NextRevision();
+}
+
+void Grid::DeleteRows(int32_t row, int32_t count) {
+    if (row < 1 || count < 0) throw SubscriptOutOfRange("Grid::DeleteRows");
+    if (count == 0) return;
+    for (auto& c : cols_) {
+        const auto size = static_cast<int32_t>(c.size());
+        if (row >= size) continue;
+        c.erase(c.begin() + row, c.begin() + std::min(size, row + count));
+    }
+    revision_ = NextRevision();
+}
+
+std::string ColumnLetters(int32_t col) {
+    std::string s;
+    for (int32_t c = col; c > 0; c = (c - 1) / 26)
+        s.insert(s.begin(), static_cast<char>('A' + (c - 1) % 26));
+    return s;
+}
+
 void Grid::ClearAll() {
     cols_.clear();
     colWidths_.clear();

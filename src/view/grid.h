@@ -12,6 +12,9 @@
 
 namespace velta {
 
+// The letters of a column counted from 1: "A", ... "Z", "AA".
+std::string ColumnLetters(int32_t col);
+
 class Grid {
   public:
     Grid(int32_t maxCols = 26, int32_t maxRows = 500) : maxCols_(maxCols), maxRows_(maxRows) {}
@@ -55,6 +58,13 @@ class Grid {
 
     // Columns that hold at least one cell (row 0 included), for views.
     int32_t UsedCols() const { return static_cast<int32_t>(cols_.size()) - 1; }
+
+    // Inserts `count` empty rows before `row` (>= 1) in every column, moving
+    // the rows from there down; the header row stays.
+    void InsertRows(int32_t row, int32_t count);
+    // Deletes rows row .. row + count - 1 (row >= 1) of every column, moving
+    // the rows below up.
+    void DeleteRows(int32_t row, int32_t count);
 
   private:
     // cols_[col][row]; column vectors grow on demand.

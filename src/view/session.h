@@ -11,6 +11,7 @@
 
 #include "analysis/analysis.h"
 #include "view/grid.h"
+#include "view/grid_history.h"
 
 namespace velta {
 
@@ -57,6 +58,15 @@ struct Session {
     bool unitsChanged = false;
     // The typed values were saved as .xls in this workspace.
     bool typedValuesSaved = false;
+    // The sampling units were edited since they were last saved or opened:
+    // New, Open and Exit ask before they are lost.
+    bool unitsUnsaved = false;
+    // Undo and redo of the edits of the units grid.
+    GridHistory unitsHistory;
+    // The status line's words for a step that keeps the window busy without
+    // a progress window (trimming, Automatic), set while the window is drawn
+    // just before the step starts.
+    std::string busyStatus;
 
     // A generation is running (only Help, About and Exit are taken), when it
     // started, and its progress window.

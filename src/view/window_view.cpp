@@ -1,5 +1,7 @@
 #include "view/window_view.h"
 
+#include <tuple>
+
 #include "base/numbers.h"
 #include "base/version.h"
 #include "view/availability.h"
@@ -22,6 +24,7 @@ void ShowPilot(const Pilot& p, WindowView& v) {
     v.jackknifeSeSd = Format3(s.jackknifeSeSd);
     v.maximumNumber = std::string(kMaximumNumberPrefix) + FormatMaximumNumber(p.maximumVirtualSamples);
     v.fileName = p.source.file;
+    v.pilotSource = PilotSourceText(p.source);
 }
 
 // A chart of the clouds: the trimmed ones once there are, else the
@@ -111,6 +114,32 @@ void ShowStudentT(const StudentTAnswer& t, WindowView& v) {
     AddMark(v, SizeMark::Kind::StudentT, CategoryOfSize(t.size));
 }
 
+// What an exported chart says of itself: the pilot, V, P and the seed under
+// its caption, and a legend of what it draws.
+void DescribeChart(const Session& s, ChartPicture& c) {
+    const Analysis& a = s.analysis;
+    const Generation* g = a.generation();
+    if (!a.pilot() || !g || !c.HasCloud()) return;
+    const Trimming* t = a.trimming();
+    c.subtitle = PilotSourceText(a.pilot()->source) + "; V = " + FormatInteger(g->samples);
+    if (t) c.subtitle += ", P = " + FormatInteger(t->percent);
+    c.subtitle += ", seed " + std::to_string(g->seed);
+
+    using Kind = LegendEntry::Kind;
+    c.legend.push_back({Kind::Cloud, t ? "Trimmed virtual samples" : "Virtual samples"});
+    if (c.lines) c.legend.push_back({Kind::FittedLines, "Fitted lines"});
+    const std::tuple<SizeMark::Kind, Kind, const char*> marks[] = {
+        {SizeMark::Kind::Automatic, Kind::Automatic, "Automatic size: "},
+        {SizeMark::Kind::Manual, Kind::Manual, "Manual size: "},
+        {SizeMark::Kind::StudentT, Kind::StudentT, "Student-t size: "}};
+    for (const auto& [mark, kind, words] : marks)
+        for (const SizeMark& m : c.marks)
+            if (m.kind == mark) c.legend.push_back({kind, words + c.CategoryLabel(m.category)});
+}
+
+// Everything but the charts' descriptions.
+WindowView ViewOf(const Session& s);
+
 }  // namespace
 
 std::string RepeatsText(const RepeatsAnswer& r) {
@@ -140,22 +169,44 @@ std::string FormatMaximumNumber(double maximum) {
     return maximum < 1e15 ? FormatGrouped(static_cast<int64_t>(maximum)) : FormatScientific(maximum);
 }
 
+std::string PilotSourceText(const PilotSource& source) {
+    if (source.file.empty()) return "typed values";
+    const size_t slash = source.file.find_last_of('/');
+    std::string text = slash == std::string::npos ? source.file : source.file.substr(slash + 1);
+    if (!source.sheet.empty()) text += ", sheet \"" + source.sheet + "\"";
+    text += ", column " + ColumnLetters(source.column + 1);
+    if (!source.header.empty()) text += " (" + source.header + ")";
+    return text;
+}
+
+WindowView WindowViewOf(const Session& s) {
+    WindowView v = ViewOf(s);
+    DescribeChart(s, v.meansChart);
+    DescribeChart(s, v.sdsChart);
+    if (!s.busyStatus.empty())
+        v.statusMessage = s.busyStatus;
+    else if (!v.repeatsProgress.empty())
+        v.statusMessage = v.repeatsProgress;
+    else if (s.lastWritten)
+        v.statusMessage = s.lastWritten->what + " written to " + s.lastWritten->path;
+    return v;
+}
+
 std::array<std::string, 6> StatisticsTexts(const SizeStatistics& st) {
     return {FormatResult(st.meanA), FormatResult(st.maxA),  FormatResult(st.minA),
             FormatResult(st.meanB), FormatResult(st.maxB), FormatResult(st.minNonZeroB)};
 }
 
-WindowView WindowViewOf(const Session& s) {
+namespace {
+
+WindowView ViewOf(const Session& s) {
     WindowView v;
     v.inputs = s.inputs;
     v.generationRunning = s.generationRunning;
     v.progress = s.progress;
     v.meansChart.caption = "Means";
     v.sdsChart.caption = "Standard deviations";
-    if (s.unitsChanged)
-        v.note = kUnitsChangedNote;
-    else if (s.lastWritten)
-        v.note = s.lastWritten->what + " written to " + s.lastWritten->path;
+    if (s.unitsChanged) v.note = kUnitsChangedNote;
 
     const Analysis& a = s.analysis;
     const bool idle = !s.generationRunning;
@@ -204,5 +255,7 @@ WindowView WindowViewOf(const Session& s) {
     if (const StudentTAnswer* st = a.studentT()) ShowStudentT(*st, v);
     return v;
 }
+
+}  // namespace
 
 }  // namespace velta

@@ -73,8 +73,12 @@ struct WindowView {
     // The results grid: 12 rows of title, value and slope.
     std::array<std::array<std::string, 3>, 12> results{};
 
-    // The status line.
+    // The status line: the pilot's file (its path), where the pilot in use
+    // came from (file, sheet, column, or the typed values), the status of a
+    // long step or else where the last report went.
     std::string fileName;
+    std::string pilotSource;
+    std::string statusMessage;
     std::string generationStarted, generationCompleted;
     std::string seedUsed;  // the seed of the clouds shown
     std::string note;
@@ -99,6 +103,10 @@ std::string FormatMaximumNumber(double maximum);
 
 // "in 20 repeats: 18 to 20 (median 19; 1 could not succeed)".
 std::string RepeatsText(const RepeatsAnswer& r);
+
+// Where a pilot came from, in words: "pilot.xls, sheet \"Leaves\", column
+// A (Leaf length)", "pilot.csv, column A", or "typed values".
+std::string PilotSourceText(const PilotSource& source);
 
 // The statistics of a size as the grid shows them, rows 1 .. 6.
 std::array<std::string, 6> StatisticsTexts(const SizeStatistics& st);

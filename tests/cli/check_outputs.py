@@ -114,11 +114,21 @@ with tempfile.TemporaryDirectory() as tmp:
                     check((w, h) == (640, 480), f"{path}: size {w}x{h}, not 640x480")
             code, out, err = run([pilot, "-q", "--chart-means", svg, "--chart-sds", pdf])
             try:
-                ET.parse(svg)
+                # Titled with the pilot and the seed, and a legend of what is drawn.
+                texts = " ".join("".join(e.itertext()) for e in ET.parse(svg).iter()
+                                 if e.tag.endswith("text"))
+                for words in ("Means", "pilot_sample.xls", "seed ", "Trimmed virtual samples"):
+                    check(words in texts, f"SVG names {words!r}")
             except Exception as e:  # noqa: BLE001 - any parse failure is a fault
                 check(False, f"SVG does not parse: {e}")
             check(open(pdf, "rb").read(5) == b"%PDF-" if os.path.exists(pdf) else False,
                   "PDF header")
+            # A paper's size unless told otherwise.
+            code, out, err = run([pilot, "-q", "--chart-sds", sds])
+            data = open(sds, "rb").read() if os.path.exists(sds) else b""
+            if len(data) >= 24:
+                w, h = struct.unpack(">II", data[16:24])
+                check((w, h) == (1600, 1000), f"{sds}: default size {w}x{h}, not 1600x1000")
 
 if failures:
     sys.exit(1)

@@ -253,7 +253,11 @@ TEST(Generate, EditedUnitsAndExitDuringAGeneration) {
     EXPECT_TRUE(r.View().canGenerate);
     EXPECT_EQ(r.View().note, "");
 
+    // The edited units were never saved: Exit asks about them first.
     r.s.generationRunning = true;
+    r.ui.messages.clear();
+    r.ui.answers = {MsgAnswer::Discard};
     EXPECT_TRUE(r.Run(Command::Exit));
     EXPECT_TRUE(r.s.exitRequested);
+    EXPECT_EQ(r.ui.LastMessage(), "Save the typed values?");
 }

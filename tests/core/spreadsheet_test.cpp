@@ -797,7 +797,7 @@ TEST(SaveCommand, SavesAcceptsOrRefusesAndXlrdReadsTheFile) {
     ui = RunWith(Command::SaveTypedValues, ws, {dir / "t.xls"});
     EXPECT_EQ(Shown(ui), "VELTA [critical]: " + std::string(kBadTypedValuesMessage) +
                              "\r\rCell A2 holds \"two\", which is not a number.\n");
-    EXPECT_EQ(WindowViewOf(ws).note, "Pre-sampling values written to " + (dir / "t.xls"));
+    EXPECT_EQ(WindowViewOf(ws).statusMessage, "Pre-sampling values written to " + (dir / "t.xls"));
     EXPECT_TRUE(ws.typedValuesSaved);
     EXPECT_FALSE(WindowViewOf(ws).canGenerate);
     EXPECT_EQ(XlrdDump(dir / "t.xls"), "sheet1\n2 1.0\n1 'two'\n2 3.0\n");

@@ -240,6 +240,8 @@ void Step(std::mt19937& g, Session& s, ScriptedPlatform& ui, Inputs& in, std::st
         }
         case 10:
             what = "new";
+            // Edited units are discarded when New asks about them.
+            ui.answers.assign(1, MsgAnswer::Discard);
             RunCommand(s, ui, Command::New);
             in = Inputs();
             break;

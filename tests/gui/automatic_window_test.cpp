@@ -14,8 +14,11 @@ using namespace velta::gui::test;
 namespace {
 
 int CountPixels(velta::qt::ChartView* chart, const QColor& colour, int tolerance = 0) {
-    return velta::gui::test::CountPixels(chart->Plot()->toPixmap(700, 500).toImage(), colour,
-                                         tolerance);
+    const QImage image = chart->Plot()->toPixmap(700, 500).toImage();
+    // Drawn at another size, the plot is laid out again at its own, so that
+    // the window (and its screenshot) shows it as before.
+    chart->Plot()->replot();
+    return velta::gui::test::CountPixels(image, colour, tolerance);
 }
 
 }  // namespace

@@ -76,6 +76,7 @@ class GenerationWindowTest : public QObject {
         QCOMPARE(chart->Plot()->yAxis->label(), QString("Mean"));
         QTest::qWait(50);
         const QImage img = chart->Plot()->toPixmap(700, 500).toImage();
+        chart->Plot()->replot();  // laid out again at its own size for the screenshot
         // Cloud pixels: the cloud's hue, darker than the plot background.
         const QColor c = velta::qt::ChartView::CloudColour();
         int cloud = 0;

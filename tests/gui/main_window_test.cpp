@@ -68,12 +68,14 @@ class MainWindowTest : public QObject {
     void menusCarryCaptionsAndShortcutsAndExitCloses() {
         MainWindow w;
         QStringList menus;
+        // The captions carry their mnemonics (Alt+F, Alt+X, Alt+?).
         for (QAction* a : w.menuBar()->actions()) menus << a->text();
-        QCOMPARE(menus, (QStringList{"File", "Export", "?"}));
+        QCOMPARE(menus, (QStringList{"&File", "E&xport", "&?"}));
         QCOMPARE(w.findChild<QAction*>("openAction")->shortcut(), QKeySequence("Ctrl+O"));
         QCOMPARE(w.findChild<QAction*>("newAction")->shortcut(), QKeySequence("Ctrl+N"));
-        QCOMPARE(w.findChild<QAction*>("contentsAction")->text(), QString("Contents...       F1"));
-        QCOMPARE(w.findChild<QAction*>("saveTypedValuesAction")->text(), QString("Pre-sampling results"));
+        QCOMPARE(w.findChild<QAction*>("contentsAction")->text(), QString("&Contents...       F1"));
+        QCOMPARE(w.findChild<QAction*>("saveTypedValuesAction")->text(),
+                 QString("&Pre-sampling results"));
         QStringList hints;
         for (QAction* a : w.toolbar()->actions()) {
             hints << a->toolTip();

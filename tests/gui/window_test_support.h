@@ -35,7 +35,17 @@ inline void UseTestSettings() {
 
 inline void SaveScreenshot(QWidget& w, const QString& name) {
     const QByteArray dir = qgetenv("VELTA_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) w.grab().save(QString::fromLocal8Bit(dir) + "/" + name);
+    if (dir.isEmpty()) return;
+    // Layouts follow texts set since the last events (the status line's).
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    w.grab().save(QString::fromLocal8Bit(dir) + "/" + name);
+}
+
+// Shown and active, so that shortcuts and the keyboard's focus work.
+inline void ShowActive(QWidget& w) {
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
 inline QByteArray ReadAll(const QString& path) {

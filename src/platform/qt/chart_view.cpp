@@ -5,9 +5,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QSettings>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -15,6 +22,7 @@
 
 #include "base/numbers.h"
 #include "platform/qt/chart_export.h"
+#include "platform/qt/qt_platform.h"
 
 namespace velta::qt {
 
@@ -114,9 +122,20 @@ class CloudPlottable : public ModelPlottable {
         const int32_t series = std::min(picture_.samples, picture_.cloud->Cols());
         const QRect clip = clipRect();
         const int top = clip.top();
-        const int height = clip.height();
+        const bool vector = painter->modes().testFlag(QCPPainter::pmVectorized);
+        // Device pixels per pixel of the layout (a screen at scale factor 2,
+        // an exported image larger than its layout): the density is counted
+        // and drawn at the device's own pixels, so the cloud stays sharp.
+        const double pixel =
+            vector ? 1.0
+                   : std::max(1.0, std::abs(painter->transform().m22()) *
+                                       (painter->device() ? painter->device()->devicePixelRatioF()
+                                                          : 1.0));
+        const int height = static_cast<int>(std::ceil(clip.height() * pixel - 1e-9));
         if (height <= 0) return;
-        const int diameter = DiameterOf(kCloudMarkerSize);
+        const int diameter =
+            std::max(DiameterOf(kCloudMarkerSize),
+                     static_cast<int>(std::lround(DiameterOf(kCloudMarkerSize) * pixel)));
         const int radius = diameter / 2;
         double offset, scale;
         Mapping(offset, scale);
@@ -136,7 +155,7 @@ class CloudPlottable : public ModelPlottable {
         const size_t stride = h + 1;
         std::vector<uint32_t> four(4 * stride);
         auto slot = [&](double v) {
-            const double py = offset + scale * v - lo;
+            const double py = (offset + scale * v - lo) * pixel;
             return py >= 0.0 && py < static_cast<double>(h) ? static_cast<size_t>(py) : h;
         };
         for (size_t p = 0; p < points.size(); ++p) {
@@ -195,10 +214,10 @@ class CloudPlottable : public ModelPlottable {
         // An older picture shown while a generation runs is washed out.
         QColor colour = ChartView::CloudColour();
         if (picture_.greyed) colour = Washed(colour);
-        const bool vector = painter->modes().testFlag(QCPPainter::pmVectorized);
         // Opacity levels, computed once per chart rather than per pixel.
         constexpr int kLevels = 64;
         QImage strip(width, height, QImage::Format_ARGB32_Premultiplied);
+        strip.setDevicePixelRatio(pixel);
         QRgb shades[kLevels + 1] = {};
         for (int l = 1; l <= kLevels; ++l) {
             const double f = (l - 0.5) / kLevels;
@@ -235,7 +254,7 @@ class CloudPlottable : public ModelPlottable {
                     line[x] = shades[l];
                 }
             }
-            painter->drawImage(QPointF(std::round(px) - radius, top), strip);
+            painter->drawImage(QPointF((std::round(px * pixel) - radius) / pixel, top), strip);
         }
     }
 };
@@ -310,6 +329,133 @@ QColor ChartView::MarkColour(SizeMark::Kind kind) {
     return Qt::black;
 }
 
+namespace {
+
+// A line of the legend: a small drawing of what the entry names, then its
+// words.
+class LegendLine : public QCPAbstractLegendItem {
+  public:
+    LegendLine(QCPLegend* legend, LegendEntry entry)
+        : QCPAbstractLegendItem(legend), entry_(std::move(entry)) {
+        setSelectable(false);
+    }
+
+  protected:
+    QSize minimumOuterSizeHint() const override {
+        const QSize icon = mParentLegend->iconSize();
+        const QRect text =
+            QFontMetrics(mFont).boundingRect(0, 0, 0, icon.height(), Qt::TextDontClip, Text());
+        return QSize(icon.width() + mParentLegend->iconTextPadding() + text.width() +
+                         mMargins.left() + mMargins.right(),
+                     std::max(text.height(), icon.height()) + mMargins.top() + mMargins.bottom());
+    }
+
+    void draw(QCPPainter* painter) override {
+        const QSize icon = mParentLegend->iconSize();
+        const QRect iconRect(mRect.topLeft(), icon);
+        painter->setFont(mFont);
+        painter->setPen(QPen(mTextColor));
+        const QRect text =
+            painter->fontMetrics().boundingRect(0, 0, 0, icon.height(), Qt::TextDontClip, Text());
+        painter->drawText(mRect.x() + icon.width() + mParentLegend->iconTextPadding(), mRect.y(),
+                          text.width(), std::max(text.height(), icon.height()), Qt::TextDontClip,
+                          Text());
+        painter->save();
+        painter->setClipRect(iconRect, Qt::IntersectClip);
+        painter->setRenderHint(QPainter::Antialiasing);
+        DrawIcon(painter, iconRect);
+        painter->restore();
+    }
+
+  private:
+    QString Text() const { return QString::fromStdString(entry_.text); }
+
+    void DrawIcon(QCPPainter* painter, const QRectF& r) const {
+        using Kind = LegendEntry::Kind;
+        // Discs as large as the icon allows two of them one above the other,
+        // apart.
+        const double d = std::min<double>(DiameterOf(kMarkSize), (r.height() - 3) / 2);
+        auto disc = [&](QPointF at, QColor c) {
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(c);
+            painter->drawEllipse(at, d / 2, d / 2);
+        };
+        const QPointF centre = r.center();
+        switch (entry_.kind) {
+            case Kind::Cloud: {
+                // A few markers of the cloud at its opacities.
+                QColor c = ChartView::CloudColour();
+                const double steps[][3] = {{-d, -d / 2, 0.95}, {0.0, d / 2, 0.6}, {d, -d / 2, 0.3}};
+                for (const auto& [dx, dy, alpha] : steps) {
+                    c.setAlphaF(static_cast<float>(alpha));
+                    disc(centre + QPointF(dx, dy), c);
+                }
+                break;
+            }
+            case Kind::FittedLines:
+                painter->setPen(QPen(ChartView::FittedLineColour(), 2));
+                painter->drawLine(QPointF(r.left() + 2, r.bottom() - 2),
+                                  QPointF(r.right() - 2, r.top() + 2));
+                break;
+            case Kind::Automatic:
+            case Kind::Manual:
+            case Kind::StudentT: {
+                const auto mark = entry_.kind == Kind::Automatic ? SizeMark::Kind::Automatic
+                                  : entry_.kind == Kind::Manual  ? SizeMark::Kind::Manual
+                                                                 : SizeMark::Kind::StudentT;
+                // A piece of the mark's upright ladder of discs.
+                for (const double dy : {-(d / 2 + 0.75), d / 2 + 0.75})
+                    disc(centre + QPointF(0, dy), ChartView::MarkColour(mark));
+                break;
+            }
+        }
+    }
+
+    LegendEntry entry_;
+};
+
+// Asks for the size of an exported chart, in the format's own units.
+std::optional<QSize> AskImageSize(QWidget* parent, const QSize& proposed, const QString& format) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle("VELTA - Size of the chart");
+    auto* form = new QFormLayout(&dialog);
+    const QString unit = format == "pdf" ? "points" : "pixels";
+    auto spin = [&](int value, const QString& name) {
+        auto* box = new QSpinBox;
+        box->setRange(100, 10000);
+        box->setValue(value);
+        box->setSuffix(" " + unit);
+        box->setAccessibleName(name);
+        return box;
+    };
+    QSpinBox* width = spin(proposed.width(), "Width of one chart");
+    QSpinBox* height = spin(proposed.height(), "Height of one chart");
+    form->addRow("&Width:", width);
+    form->addRow("&Height:", height);
+    if (format == "svg" || format == "pdf")
+        form->addRow(new QLabel("A vector drawing: it prints sharp at any size."));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    form->addRow(buttons);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return QSize(width->value(), height->value());
+}
+
+// The size of one exported chart the last time, kept between runs.
+QSize LastExportSize() {
+    const QSize fallback(kExportWidth, kExportHeight);
+    if (!KeepsSettings()) return fallback;
+    const QSize s = QSettings().value("charts/exportSize", fallback).toSize();
+    return s.isValid() ? s : fallback;
+}
+
+void RememberExportSize(const QSize& size) {
+    if (KeepsSettings()) QSettings().setValue("charts/exportSize", size);
+}
+
+}  // namespace
+
 ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -361,10 +507,57 @@ ChartView::ChartView(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(t
             this, QString::fromStdString(title), QString(), QString::fromStdString(filter));
         return name.toStdString();
     };
+    chooseSize = [this](const QSize& proposed, const QString& format) {
+        return AskImageSize(this, proposed, format);
+    };
     showError = [this](const std::string& why) {
         QMessageBox::warning(this, "VELTA", QString::fromStdString(why));
     };
     Show(ChartPicture());
+}
+
+void ChartView::ShowForPaper() {
+    if (paper_) return;
+    paper_ = true;
+    // Caption, then the line naming the pilot, the plot, and the legend.
+    plot_->plotLayout()->insertRow(1);
+    auto* subtitle = new QCPTextElement(plot_, QString(), QFont("sans", 8));
+    subtitle->setTextColor(QColor(60, 60, 60));
+    plot_->plotLayout()->addElement(1, 0, subtitle);
+    QCPLegend* legend = plot_->legend;
+    plot_->axisRect()->insetLayout()->take(legend);
+    plot_->plotLayout()->addElement(3, 0, legend);
+    plot_->plotLayout()->setRowStretchFactor(3, 0.001);
+    legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    legend->setWrap(3);
+    legend->setBorderPen(Qt::NoPen);
+    legend->setBrush(Qt::NoBrush);
+    legend->setFont(QFont("sans", 8));
+    legend->setIconSize(22, 14);
+    legend->setMargins(QMargins(8, 0, 8, 4));
+    legend->setVisible(true);
+    plot_->plotLayout()->simplify();
+    ShowLegend();
+}
+
+void ChartView::ShowLegend() {
+    if (!paper_) return;
+    auto* subtitle = static_cast<QCPTextElement*>(plot_->plotLayout()->element(1, 0));
+    subtitle->setText(QString::fromStdString(picture_.subtitle));
+    QCPLegend* legend = plot_->legend;
+    legend->clearItems();
+    for (const LegendEntry& e : picture_.legend) legend->addItem(new LegendLine(legend, e));
+    legend->setVisible(legend->itemCount() > 0);
+}
+
+std::pair<double, double> ChartView::ValueRange() const {
+    return {plot_->yAxis->range().lower, plot_->yAxis->range().upper};
+}
+
+void ChartView::ShowValueRange(double lower, double upper) {
+    userView_ = true;
+    plot_->yAxis->setRange(lower, upper);
+    plot_->replot();
 }
 
 void ChartView::BuildMenu() {
@@ -378,6 +571,11 @@ void ChartView::BuildMenu() {
         ->setObjectName("saveSvg");
     menu_->addAction("Save image as PDF...", this, [this] { SaveImageAs("pdf"); })
         ->setObjectName("savePdf");
+    QAction* both = menu_->addAction("Export both charts...", this, [this] {
+        if (exportBoth) exportBoth();
+    });
+    both->setObjectName("exportBoth");
+    connect(menu_, &QMenu::aboutToShow, this, [this, both] { both->setVisible(bool(exportBoth)); });
     menu_->addSeparator();
     menu_->addAction("Reset view", this, [this] { ResetView(); })->setObjectName("resetView");
 }
@@ -387,22 +585,40 @@ void ChartView::CopyImage() {
 }
 
 void ChartView::SaveImageAs(const QString& ext) {
+    SaveImagesAs({this}, ext);
+}
+
+void ChartView::SaveImagesAs(const std::vector<ChartView*>& charts, const QString& ext) {
+    if (charts.empty()) return;
+    ChartView& first = *charts.front();
     std::string filter;
     if (ext == "png" || ext.isEmpty()) filter += "PNG image (*.png)";
     if (ext == "svg" || ext.isEmpty())
         filter += std::string(filter.empty() ? "" : ";;") + "SVG image (*.svg)";
     if (ext == "pdf" || ext.isEmpty())
         filter += std::string(filter.empty() ? "" : ";;") + "PDF document (*.pdf)";
-    const std::string title = "Save the " + picture_.caption + " chart";
-    std::string path = chooseFile ? chooseFile(title, filter) : std::string();
+    const std::string title = charts.size() == 1 ? "Save the " + first.picture_.caption + " chart"
+                                                 : std::string("Save both charts side by side");
+    std::string path = first.chooseFile ? first.chooseFile(title, filter) : std::string();
     if (path.empty()) return;
     // A name typed without an extension gets the chosen format's.
     const QString name = QString::fromStdString(path);
     if (!ext.isEmpty() && QFileInfo(name).suffix().toLower() != ext)
         path += "." + ext.toStdString();
+    const QString format = QFileInfo(QString::fromStdString(path)).suffix().toLower();
+    const QSize proposed = LastExportSize();
+    const std::optional<QSize> size =
+        first.chooseSize ? first.chooseSize(proposed, format) : std::optional<QSize>(proposed);
+    if (!size) return;
+    RememberExportSize(*size);
+    // The charts as they are on screen: a zoom of the user's is kept.
+    std::vector<ChartToDraw> draw;
+    for (ChartView* c : charts)
+        draw.push_back(
+            {&c->picture_, c->userView_ ? std::optional(c->ValueRange()) : std::nullopt});
     std::string why;
-    const int w = std::max(plot_->width(), 200), h = std::max(plot_->height(), 150);
-    if (!ExportPlot(*plot_, path, w, h, why) && showError) showError(why);
+    if (!ExportCharts(draw, path, size->width(), size->height(), why) && first.showError)
+        first.showError(why);
 }
 
 void ChartView::ResetView() {
@@ -469,12 +685,18 @@ void ChartView::Show(const ChartPicture& picture) {
     picture_ = picture;
     shownOnce_ = true;
     if (sameCloud) {
+        if (paper_) {
+            ShowLegend();
+            plot_->replot();
+            return;
+        }
         linesLayer_->replot();
         return;
     }
     auto* title = static_cast<QCPTextElement*>(plot_->plotLayout()->element(0, 0));
     title->setText(QString::fromStdString(picture_.caption));
     plot_->yAxis->setLabel(AxisTitle(picture_.caption));
+    ShowLegend();
     UpdateAxes();
     ++fullRedraws_;
     plot_->replot();

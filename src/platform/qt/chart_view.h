@@ -6,11 +6,17 @@
 // The look is the view's own: a light plot area, the cloud in one colour
 // whose opacity follows how many samples fall on each spot, value-axis
 // titles, category ticks on the sample sizes that hold data, wheel zoom and
-// drag on the value axis, and a context menu to copy or save the picture.
+// drag on the value axis, and a context menu (also from the keyboard) to
+// copy or save the picture. A chart drawn for paper (ShowForPaper) adds the
+// picture's subtitle and legend.
+#include <QSize>
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "view/chart_picture.h"
 
@@ -41,17 +47,36 @@ class ChartView : public QWidget {
     void ResetView();
     bool ViewChanged() const { return userView_; }
 
-    // The context menu: Copy image, Save image as PNG / SVG / PDF, Reset view.
+    // The value range shown now (the user's zoom, or the picture's own), and
+    // a range to show as if the user had zoomed to it.
+    std::pair<double, double> ValueRange() const;
+    void ShowValueRange(double lower, double upper);
+
+    // Drawn for a file: the picture's subtitle under its caption and its
+    // legend under the plot. Set before the first Show.
+    void ShowForPaper();
+
+    // The context menu: Copy image, Save image as PNG / SVG / PDF, Export
+    // both charts (when exportBoth is set), Reset view.
     QMenu* ContextMenu() const { return menu_; }
-    // Asks for a file name and writes the chart there in the format of
-    // `ext` ("png", "svg", "pdf"; empty: any of the three, by the name).
+    // Asks for a file name and an image size and writes the chart there,
+    // drawn for paper, in the format of `ext` ("png", "svg", "pdf"; empty:
+    // any of the three, by the name).
     void SaveImageAs(const QString& ext);
+    // The same for several charts side by side in one file, with the first
+    // chart's dialogs.
+    static void SaveImagesAs(const std::vector<ChartView*>& charts, const QString& ext);
     void CopyImage();
 
-    // Where the save actions get their file name (empty: cancelled) and
-    // report a failure. By default Qt's own dialogs.
+    // Where the save actions get their file name (empty: cancelled), the
+    // size of one chart (none: cancelled; `proposed` is the last size used,
+    // first kExportWidth x kExportHeight) and report a failure. By default
+    // Qt's own dialogs.
     std::function<std::string(const std::string& title, const std::string& filter)> chooseFile;
+    std::function<std::optional<QSize>(const QSize& proposed, const QString& format)> chooseSize;
     std::function<void(const std::string& why)> showError;
+    // "Export both charts..." of the context menu.
+    std::function<void()> exportBoth;
 
     // Colours of the plot.
     static QColor Background();
@@ -66,6 +91,7 @@ class ChartView : public QWidget {
     void UpdateAxes();
     void ApplyValueRange();
     void BuildMenu();
+    void ShowLegend();
     bool SameCloud(const ChartPicture& p) const;
 
     ChartPicture picture_;
@@ -77,6 +103,7 @@ class ChartView : public QWidget {
     QMenu* menu_ = nullptr;
     bool shownOnce_ = false;
     bool userView_ = false;
+    bool paper_ = false;
     int fullRedraws_ = 0;
 };
 

@@ -3,13 +3,18 @@
 // and pastes back into the Grid and behaves like a spreadsheet: Enter and
 // Return commit and move down, Tab moves right, a paste of several cells
 // while a cell is being edited fills the cells from there, Delete clears the
-// selection.
+// selection, Ctrl++ and Ctrl+- insert and delete rows, Ctrl+Z and Ctrl+Y
+// undo and redo every edit; the same from its context menu. Its columns
+// widen to show every text whole.
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QTableView>
 #include <cstdint>
 
 #include "view/grid.h"
+#include "view/grid_history.h"
+
+class QMenu;
 
 namespace velta::qt {
 
@@ -31,6 +36,14 @@ class GridModel : public QAbstractTableModel {
     // Writes a block of cells at once (a paste); rows and columns from 1.
     void SetBlock(int32_t col, int32_t row, const QList<QStringList>& cells);
     void ClearCells(const QModelIndexList& cells);
+    // Rows from 1, in every column.
+    void InsertRows(int32_t row, int32_t count);
+    void DeleteRows(QList<int32_t> rows);
+    // Where the edits are kept for undo (none: no undo).
+    void SetHistory(GridHistory* history) { history_ = history; }
+    const GridHistory* history() const { return history_; }
+    bool Undo();
+    bool Redo();
     Grid& grid() { return grid_; }
     // Header captions in place of letters and numbers; a limited view shows
     // only the first `cols` x `rows` cells (0: no limit). The cells are not
@@ -44,6 +57,9 @@ class GridModel : public QAbstractTableModel {
 
   private:
     void Written(int32_t firstRow, int32_t firstCol, int32_t lastRow, int32_t lastCol);
+    // Every cell may have changed (rows moved, an undo).
+    void AllWritten();
+    void Record();
     int32_t ShownRows() const;
     int32_t ShownCols() const;
     Grid& grid_;
@@ -52,6 +68,7 @@ class GridModel : public QAbstractTableModel {
     int32_t shownRows_ = 0, shownCols_ = 0;
     int32_t limitCols_ = 0, limitRows_ = 0;
     QStringList colHeaders_, rowHeaders_;
+    GridHistory* history_ = nullptr;
 };
 
 class GridView : public QTableView {
@@ -68,16 +85,33 @@ class GridView : public QTableView {
     // True when a paste of `text` fills more than one cell.
     static bool IsBlock(const QString& text);
 
+    // The selection (or the current cell) as tab- and newline-separated
+    // text on the clipboard; Cut clears it too.
+    void CopySelection();
+    void CutSelection();
+    // Rows before the current one, as many as the selection spans; the
+    // selected rows.
+    void InsertRowsAtSelection();
+    void DeleteSelectedRows();
+    // The context menu of an editable grid.
+    QMenu* ContextMenu() const { return menu_; }
+    // Widens the columns to their texts and headers (an editable grid).
+    void FitColumns();
+
   protected:
     void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     void MoveDown();
+    void BuildMenu();
+    QList<int32_t> SelectedRows() const;
 
     GridModel* model_;
     bool editable_;
+    QMenu* menu_ = nullptr;
 };
 
 }  // namespace velta::qt

@@ -87,6 +87,13 @@ void QtPlatform::RememberFolder(const QString& chosenFile) {
 }
 
 std::string QtPlatform::ChooseSaveFile(const std::string& title, const std::string& qtFilter) {
+    if (answers_) {
+        FileDialogRequest request;
+        request.title = title;
+        request.filter = qtFilter;
+        request.save = true;
+        return answers_->FileDialog(request);
+    }
     const QString chosen =
         QFileDialog::getSaveFileName(parent_, Q(title), LastFolder(), Q(qtFilter));
     RememberFolder(chosen);
@@ -95,8 +102,9 @@ std::string QtPlatform::ChooseSaveFile(const std::string& title, const std::stri
 
 MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, MsgIcon icon,
                                  const std::string& title) {
-    // A message that follows a result (the guidance after Automatic, a
-    // Student-t size beyond the charts) is read with the result in view.
+    if (answers_) return answers_->MessageBox(text, buttons, icon, title);
+    // The window shows the session as it is when the message speaks of it
+    // (and no longer the words of the step that led to it).
     if (onRefresh) onRefresh();
     QMessageBox box(ToQt(icon), title.empty() ? QString(kVeltaTitle) : Q(title), Lines(text),
                     QMessageBox::NoButton, parent_);
@@ -116,6 +124,10 @@ MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, Ms
         case MsgButtons::RetryCancel:
             box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
             break;
+        case MsgButtons::SaveDiscardCancel:
+            box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+            box.setDefaultButton(QMessageBox::Save);
+            break;
     }
     // A busy pointer must not hide the dialog's own pointer.
     if (busyDepth_ > 0) QApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -130,6 +142,10 @@ MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, Ms
             return MsgAnswer::Cancel;
         case QMessageBox::Retry:
             return MsgAnswer::Retry;
+        case QMessageBox::Save:
+            return MsgAnswer::Save;
+        case QMessageBox::Discard:
+            return MsgAnswer::Discard;
         default:
             break;
     }
@@ -141,6 +157,7 @@ MsgAnswer QtPlatform::MessageBox(const std::string& text, MsgButtons buttons, Ms
 
 std::string QtPlatform::InputBox(const std::string& prompt, const std::string& title,
                                  const std::string& defaultText) {
+    if (answers_) return answers_->InputBox(prompt, title, defaultText);
     bool ok = false;
     const QString s =
         QInputDialog::getText(parent_, title.empty() ? QString(kVeltaTitle) : Q(title),
@@ -149,6 +166,7 @@ std::string QtPlatform::InputBox(const std::string& prompt, const std::string& t
 }
 
 std::string QtPlatform::FileDialog(const FileDialogRequest& request) {
+    if (answers_ && !(openAnswer_ && !request.save)) return answers_->FileDialog(request);
     if (openAnswer_ && !request.save) {
         const std::string chosen = std::move(*openAnswer_);
         openAnswer_.reset();
@@ -174,6 +192,10 @@ void QtPlatform::SetBusy(bool busy) {
         --busyDepth_;
         QApplication::restoreOverrideCursor();
     }
+}
+
+void QtPlatform::ShowNow() {
+    if (onShowNow) onShowNow();
 }
 
 void QtPlatform::ProcessEvents() {

@@ -20,6 +20,7 @@ class QtPlatform : public Platform {
                          const std::string& defaultText) override;
     std::string FileDialog(const FileDialogRequest& request) override;
     void SetBusy(bool busy) override;
+    void ShowNow() override;
     void ProcessEvents() override;
     std::string TimeText() override;
     std::string DateText() override;
@@ -32,6 +33,9 @@ class QtPlatform : public Platform {
     // the results a message is about).
     std::function<void()> onRefresh;
     std::function<void()> onHelp;
+    // Called by ShowNow: draws the window as it is now without running
+    // events (which could start another command in the middle of one).
+    std::function<void()> onShowNow;
 
     // A save dialog with Qt's filter form that confirms overwriting (chart
     // images); "" when cancelled. Starts in the last folder used.
@@ -45,9 +49,15 @@ class QtPlatform : public Platform {
     // it had been chosen there (a file given at start); nullopt withdraws it.
     void PreAnswerOpenDialog(std::optional<std::string> file) { openAnswer_ = std::move(file); }
 
+    // Message boxes, input boxes and file dialogs (chart images' included)
+    // go to `answers` instead of being shown, while it is set: tests answer
+    // them synchronously and see what was asked. nullptr shows them again.
+    void AnswerDialogsWith(Platform* answers) { answers_ = answers; }
+
   private:
     QPointer<QWidget> parent_;
     std::optional<std::string> openAnswer_;
+    Platform* answers_ = nullptr;
     int busyDepth_ = 0;
 };
 

@@ -16,6 +16,8 @@ MsgAnswer ScriptedPlatform::MessageBox(const std::string& text, MsgButtons butto
             return MsgAnswer::Yes;
         case MsgButtons::RetryCancel:
             return MsgAnswer::Retry;
+        case MsgButtons::SaveDiscardCancel:
+            return MsgAnswer::Save;
         default:
             return MsgAnswer::Ok;
     }
@@ -36,6 +38,11 @@ std::string ScriptedPlatform::FileDialog(const FileDialogRequest& request) {
     std::string s = files.front();
     files.pop_front();
     return s;
+}
+
+void ScriptedPlatform::ShowNow() {
+    ++showNowCalls;
+    if (onShowNow) onShowNow();
 }
 
 void ScriptedPlatform::ProcessEvents() {

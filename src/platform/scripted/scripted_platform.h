@@ -1,8 +1,8 @@
 #pragma once
 // A Platform that answers from queues filled in advance and records every
 // call, for tests and the batch command line. Unqueued questions get the
-// default answer (the first button: Ok or Yes), inputs "" and file dialogs
-// are cancelled.
+// default answer (the first button: Ok, Yes or Save), inputs "" and file
+// dialogs are cancelled.
 #include <deque>
 #include <functional>
 #include <string>
@@ -39,6 +39,9 @@ class ScriptedPlatform : public Platform {
 
     // Runs on every ProcessEvents, e.g. to press Abort in a test.
     std::function<void()> onProcessEvents;
+    // Runs on every ShowNow, e.g. to see the status of a long step.
+    std::function<void()> onShowNow;
+    int showNowCalls = 0;
     // Fixed clock texts, and a clock that advances one millisecond per read.
     std::string timeText = "12:00:00";
     std::string dateText = "06/12/2026";
@@ -55,6 +58,7 @@ class ScriptedPlatform : public Platform {
     std::string FileDialog(const FileDialogRequest& request) override;
     void SetBusy(bool b) override { busy = b; }
     void ProcessEvents() override;
+    void ShowNow() override;
     std::string TimeText() override { return timeText; }
     std::string DateText() override { return dateText; }
     std::string DateTimeText() override { return dateTimeText; }
