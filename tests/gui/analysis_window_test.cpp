@@ -14,8 +14,8 @@ class AnalysisWindowTest : public QObject {
     void initTestCase() { UseTestSettings(); }
 
     void wholeAnalysis() {
-        DialogAnswerer answers;  // guidance notes and questions take their default
         MainWindow w;
+        ScriptedDialogs answers(w);  // guidance notes and questions take their default
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         LoadExample(w);

@@ -31,7 +31,7 @@ class AutomaticWindowTest : public QObject {
         w.resize(1280, 800);
         w.show();
         LoadExample(w);
-        DialogAnswerer answers;
+        ScriptedDialogs answers(w);
         QVERIFY(w.Run(velta::Command::Generate));
         QVERIFY(w.Run(velta::Command::Trim));
         QVERIFY(w.control("automaticButton")->isEnabled());
@@ -44,7 +44,7 @@ class AutomaticWindowTest : public QObject {
         QCOMPARE(CountPixels(chart1, blue), 0);
 
         QVERIFY(w.Run(velta::Command::Automatic));
-        QCOMPARE(answers.messages, QStringList{velta::kTrySliderMessage});
+        QCOMPARE(answers.Texts(), QStringList{velta::kTrySliderMessage});
         // The result, its statistics and the fitted lines' grid are shown.
         const velta::AutomaticAnswer& a = *w.session().analysis.automatic();
         const QString size = FieldText(w, "automaticSizeField");

@@ -66,7 +66,7 @@ class ManualWindowTest : public QObject {
         // The automatic size shows as a mark on the track.
         QCOMPARE(slider->Mark(), -1);
         QCOMPARE(CountColour(slider, MarkedSlider::MarkColour()), 0);
-        DialogAnswerer answers;
+        ScriptedDialogs answers(w);
         QVERIFY(w.Run(velta::Command::Automatic));
         const int automatic = w.session().analysis.automatic()->size;
         QCOMPARE(slider->Mark(), automatic);
@@ -81,13 +81,13 @@ class ManualWindowTest : public QObject {
         QVERIFY(w.Run(velta::Command::Generate));
         auto* slider = Control<QSlider>(w, "slider");
         // A drag says nothing until it is let go.
-        DialogAnswerer answers(5);
+        ScriptedDialogs answers(w);
         slider->setSliderDown(true);
         slider->setValue(5);
         slider->setValue(6);
-        QVERIFY(answers.messages.isEmpty());
+        QVERIFY(answers.messages.empty());
         slider->setSliderDown(false);
-        QCOMPARE(answers.messages, QStringList{"You have to trim the data before trying to "
+        QCOMPARE(answers.Texts(), QStringList{"You have to trim the data before trying to "
                                                "manually select a sample size"});
         QCOMPARE(FieldText(w, "manualSizeField"), QString());
     }

@@ -4,7 +4,6 @@
 // from disk, not from the copy built in.
 #include <QDir>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QTextBrowser>
 
 #include "commands/command_table.h"
@@ -13,40 +12,6 @@
 
 using velta::gui::MainWindow;
 using namespace velta::gui::test;
-
-namespace {
-
-// Answers what Open may ask: counts file dialogs (and cancels them), answers
-// the sheet question, records message boxes.
-class OpenAnswerer : public QObject {
-  public:
-    QString sheet;
-    int fileDialogs = 0;
-    QStringList questions, messages;
-    OpenAnswerer() {
-        connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
-        timer_.start(10);
-    }
-
-  private:
-    void Answer() {
-        QWidget* w = QApplication::activeModalWidget();
-        if (auto* d = qobject_cast<QFileDialog*>(w)) {
-            ++fileDialogs;
-            d->reject();
-        } else if (auto* q = qobject_cast<QInputDialog*>(w)) {
-            questions << q->labelText();
-            q->setTextValue(sheet);
-            q->accept();
-        } else if (auto* m = qobject_cast<QMessageBox*>(w)) {
-            messages << m->text();
-            m->done(QMessageBox::Ok);
-        }
-    }
-    QTimer timer_;
-};
-
-}  // namespace
 
 class OpenAtStartTest : public QObject {
     Q_OBJECT
@@ -83,15 +48,15 @@ class OpenAtStartTest : public QObject {
         QFETCH(QString, sheet);
         QFETCH(QString, n);
         QFETCH(QString, lastValue);
-        OpenAnswerer answers;
-        answers.sheet = sheet;
         MainWindow w;
+        ScriptedDialogs answers(w);
+        answers.inputs = {sheet.toStdString()};
         w.show();
         QVERIFY(w.OpenAtStart(file));
-        QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join(" | ")));
-        QCOMPARE(answers.fileDialogs, 0);
-        QCOMPARE(answers.questions.size(), sheet.isEmpty() ? 0 : 1);
-        if (!sheet.isEmpty()) QVERIFY(answers.questions[0].startsWith("Found 3 sheets"));
+        QVERIFY2(answers.messages.empty(), qPrintable(answers.Texts().join(" | ")));
+        QVERIFY(answers.fileRequests.empty());
+        QCOMPARE(answers.inputRequests.size(), size_t(sheet.isEmpty() ? 0 : 1));
+        if (!sheet.isEmpty()) QVERIFY(answers.inputRequests[0].prompt.starts_with("Found 3 sheets"));
         QCOMPARE(FieldText(w, "nField"), n);
         QCOMPARE(QString::fromStdString(w.session().units.CellText(1, n.toInt())), lastValue);
         // The status line names the file (its path in the tip) and the column.
@@ -105,10 +70,10 @@ class OpenAtStartTest : public QObject {
     }
 
     void relativePathIsMadeAbsolute() {
-        OpenAnswerer answers;
         const QString before = QDir::currentPath();
         QVERIFY(QDir::setCurrent(VELTA_SOURCE_DIR "/examples"));
         MainWindow w;
+        ScriptedDialogs answers(w);
         w.show();
         const bool ran = w.OpenAtStart("pilot_sample.csv");
         QDir::setCurrent(before);
@@ -120,35 +85,36 @@ class OpenAtStartTest : public QObject {
 
     void missingFileIsToldAndChangesNothing() {
         QTemporaryDir dir;
-        OpenAnswerer answers;
         MainWindow w;
+        ScriptedDialogs answers(w);
         w.show();
         QVERIFY(w.OpenAtStart(dir.filePath("gone.xls")));
-        QCOMPARE(answers.messages,
+        QCOMPARE(answers.Texts(),
                  QStringList{"The file " + dir.filePath("gone.xls") + " does not exist."});
         QVERIFY(FieldText(w, "nField").isEmpty());
         QVERIFY(!w.control("generateButton")->isEnabled());
     }
 
     void theAnswerServesOneOpenOnly() {
-        OpenAnswerer answers;
         MainWindow w;
+        ScriptedDialogs answers(w);
         w.show();
         QVERIFY(w.OpenAtStart(VELTA_SOURCE_DIR "/examples/pilot_sample.csv"));
         // The next Open shows its dialog (cancelled here): the file stays.
         QVERIFY(w.Run(velta::Command::Open));
-        QCOMPARE(answers.fileDialogs, 1);
+        QCOMPARE(answers.fileRequests.size(), size_t{1});
         QCOMPARE(FieldText(w, "nField"), QString("24"));
 
         // Refused (a generation runs): the answer is withdrawn, not left for
         // the next Open.
         MainWindow other;
+        ScriptedDialogs otherAnswers(other);
         other.show();
         other.session().generationRunning = true;
         QVERIFY(!other.OpenAtStart(VELTA_SOURCE_DIR "/examples/pilot_sample.xls"));
         other.session().generationRunning = false;
         QVERIFY(other.Run(velta::Command::Open));
-        QCOMPARE(answers.fileDialogs, 2);
+        QCOMPARE(otherAnswers.fileRequests.size(), size_t{1});
         QVERIFY(FieldText(other, "nField").isEmpty());
     }
 

@@ -18,10 +18,9 @@ class WholeRoadWindowTest : public QObject {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString report = dir.filePath("road.dat");
-        DialogAnswerer answers;
-        answers.files << VELTA_SOURCE_DIR "/examples/pilot_sample.xls" << report;
-
         MainWindow w;
+        ScriptedDialogs answers(w);
+        answers.files = {VELTA_SOURCE_DIR "/examples/pilot_sample.xls", report.toStdString()};
         w.show();
         QVERIFY(w.Run(velta::Command::Open));
         const int N = w.session().units.DataRowCount();
@@ -37,11 +36,12 @@ class WholeRoadWindowTest : public QObject {
         const QString automatic = FieldText(w, "automaticSizeField");
         QVERIFY(!automatic.isEmpty());
         // Automatic ends with its guidance; nothing else may have been said.
-        answers.messages.removeAll(
-            "You may try to select alternative sample sizes using the slider between the charts");
+        QCOMPARE(answers.Texts(), QStringList{"You may try to select alternative sample sizes "
+                                              "using the slider between the charts"});
+        answers.messages.clear();
         QTest::keyClicks(Control<QLineEdit>(w, "maxErrorField"), "2");
         QVERIFY(w.Run(velta::Command::StudentT));
-        QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join(" | ")));
+        QVERIFY2(answers.messages.empty(), qPrintable(answers.Texts().join(" | ")));
         const QString student = FieldText(w, "studentTSizeField");
         QVERIFY(!student.isEmpty());
         // Another manual size leaves the Student-t mark where it is.
@@ -53,7 +53,7 @@ class WholeRoadWindowTest : public QObject {
         SaveScreenshot(w, "whole_road.png");
 
         QVERIFY(w.RunToolbar("Export"));
-        QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join(" | ")));
+        QVERIFY2(answers.messages.empty(), qPrintable(answers.Texts().join(" | ")));
         const std::string text = ReadAll(report).toStdString();
         QVERIFY(!text.empty());
         int lines = 0;

@@ -204,7 +204,7 @@ class WindowHabitsTest : public QObject {
         QCOMPARE(report->model()->rowCount(), 12);
         // The cells show the view's texts.
         LoadExample(w);
-        DialogAnswerer answers;
+        ScriptedDialogs answers(w);
         QVERIFY(w.Run(velta::Command::Generate) && w.Run(velta::Command::Trim));
         QVERIFY(w.Run(velta::Command::Automatic));
         QCOMPARE(Control<GridView>(w, "statisticsGrid")->model()->index(4, 1).data().toString(),

@@ -1,19 +1,15 @@
 #pragma once
 // Shared by the window tests: settings kept apart from the user's, the example
-// pilot sample typed into the grid and accepted, modal dialogs answered, and
-// screenshots saved when VELTA_SCREENSHOT_DIR is set.
+// pilot sample typed into the grid and accepted, dialogs answered through the
+// Platform, and screenshots saved when VELTA_SCREENSHOT_DIR is set.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileDialog>
 #include <QImage>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QWidget>
 #include <cstdlib>
 #include <fstream>
@@ -21,6 +17,7 @@
 
 #include "commands/pilot_commands.h"
 #include "gui/main_window.h"
+#include "platform/scripted/scripted_platform.h"
 
 namespace velta::gui::test {
 
@@ -88,30 +85,21 @@ inline void LoadExample(MainWindow& w) {
     w.Render();
 }
 
-// Answers the modal dialogs as they come: a file dialog gets the next file
-// name (or is cancelled), a message box is recorded and given its default.
-class DialogAnswerer : public QObject {
+// The window's dialogs answered synchronously for as long as this lives: a
+// ScriptedPlatform's queues, else the first button, an empty input, a
+// cancelled file dialog. Never a timer racing a real dialog.
+class ScriptedDialogs : public velta::ScriptedPlatform {
   public:
-    QStringList files;
-    QStringList messages;
-    explicit DialogAnswerer(int ms = 10) {
-        connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
-        timer_.start(ms);
+    explicit ScriptedDialogs(MainWindow& w) : window_(w) { w.qtPlatform().AnswerDialogsWith(this); }
+    ~ScriptedDialogs() override { window_.qtPlatform().AnswerDialogsWith(nullptr); }
+    QStringList Texts() const {
+        QStringList texts;
+        for (const Message& m : messages) texts << QString::fromStdString(m.text);
+        return texts;
     }
 
   private:
-    void Answer() {
-        QWidget* w = QApplication::activeModalWidget();
-        if (auto* d = qobject_cast<QFileDialog*>(w)) {
-            if (files.isEmpty()) return d->reject();
-            d->selectFile(files.takeFirst());
-            static_cast<QDialog*>(d)->accept();
-        } else if (auto* m = qobject_cast<QMessageBox*>(w)) {
-            messages << m->text();
-            m->done(m->defaultButton() ? m->standardButton(m->defaultButton()) : QMessageBox::Ok);
-        }
-    }
-    QTimer timer_;
+    MainWindow& window_;
 };
 
 }  // namespace velta::gui::test
