@@ -21,12 +21,7 @@ command -v xvfb-run >/dev/null || { echo "xvfb-run is needed (apt-get install xv
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 # test binary, then the test functions that take the pictures
 shots=(
-  "main_window_test loadStateOfEveryControl"
-  "generation_window_test"
-  "manual_window_test"
-  "automatic_window_test"
-  "analysis_window_test"
-  "whole_road_window_test wholeRoadWritesTheReport"
+  "road_window_test theWholeRoadByKeysOnly"
 )
 targets=(velta-cli)
 for shot in "${shots[@]}"; do targets+=("${shot%% *}"); done

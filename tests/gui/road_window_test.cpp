@@ -1,0 +1,268 @@
+// The whole road in the window by the keyboard alone: Ctrl+O, the buttons'
+// mnemonics, the slider by the arrow keys, Student-t's box by its caption's
+// mnemonic, the report from the menu bar. On the way: the progress window,
+// the busy words of the long steps, the clouds, lines and marks of both
+// charts, the result grids, and the report of 63 + N lines. Tab follows the
+// road. Also the README's and the guide's pictures (scripts/screenshot.sh).
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTableView>
+#include <qcustomplot.h>
+
+#include "base/version.h"
+#include "commands/automatic.h"
+#include "gui/marked_slider.h"
+#include "platform/qt/chart_view.h"
+#include "window_test_support.h"
+
+using velta::gui::MainWindow;
+using velta::qt::ChartView;
+using namespace velta::gui::test;
+
+namespace {
+
+// A key pressed where the keyboard's focus is, as a person presses it.
+void Press(QWidget& window, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QWidget* target = QApplication::activePopupWidget();
+    if (!target) target = QApplication::focusWidget();
+    QTest::keyClick(target ? target : &window, key, mods);
+    QCoreApplication::processEvents();
+}
+
+// The offscreen platform leaves no window active when the progress window
+// closes; a desktop gives the keyboard back to the main window.
+void GiveBackTheKeyboard(QWidget& w) {
+    if (QApplication::activeWindow() == &w) return;
+    QWidget* focus = w.focusWidget();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    if (focus) focus->setFocus();
+}
+
+// A button's mnemonic (Alt and its letter): clicked once shown pressed.
+void PressButton(MainWindow& w, const char* button, Qt::Key letter) {
+    QSignalSpy clicked(w.control(button), SIGNAL(clicked(bool)));
+    Press(w, letter, Qt::AltModifier);
+    QVERIFY2(clicked.wait(2000), button);
+}
+
+QString FocusName() {
+    return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+}
+
+// Pixels of `colour` in the chart drawn at 700x500, laid out again at its
+// own size afterwards so that the window shows it as before.
+int Pixels(MainWindow& w, int chart, const QColor& colour, int tolerance = 0) {
+    QCustomPlot* plot = w.chart(chart)->Plot();
+    const QImage image = plot->toPixmap(700, 500).toImage();
+    plot->replot();
+    return CountPixels(image, colour, tolerance);
+}
+
+}  // namespace
+
+class RoadWindowTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { UseTestSettings(); }
+
+    void theWholeRoadByKeysOnly() {
+        QTemporaryDir dir;
+        const QString report = dir.filePath("road.dat");
+        MainWindow w;
+        ScriptedDialogs dialogs(w);
+        dialogs.files = {VELTA_SOURCE_DIR "/examples/pilot_sample.xls", report.toStdString()};
+        ShowActive(w);
+        QCOMPARE(FocusName(), QString("unitsGrid"));
+        SaveScreenshot(w, "main_window.png");
+        // What the window shows while the long steps run.
+        auto* status = Control<QLabel>(w, "statusMessage");
+        QStringList busyWords;
+        bool progressShown = false;
+        const auto draw = w.qtPlatform().onShowNow;
+        w.qtPlatform().onShowNow = [&] {
+            draw();
+            busyWords << (status->isVisible() ? status->text() : QString());
+        };
+        const auto refresh = w.qtPlatform().onRefresh;
+        w.qtPlatform().onRefresh = [&] {
+            refresh();
+            progressShown |= w.progressWindow() != nullptr;
+        };
+
+        Press(w, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(FieldText(w, "nField"), QString("24"));
+        QVERIFY(w.control("fileNamePanel")->property("text").toString().startsWith("pilot_sample.xls, "));
+        const QColor white = ChartView::FittedLineColour(), blue(50, 0, 255), pink(255, 0, 100);
+        PressButton(w, "generateButton", Qt::Key_G);
+        GiveBackTheKeyboard(w);
+        QVERIFY(progressShown);
+        QVERIFY(w.progressWindow() == nullptr);
+        QCOMPARE(w.view().meansChart.samples, 250);
+        QVERIFY(Pixels(w, 0, ChartView::CloudColour(), 40) > 50);
+        SaveScreenshot(w, "generated.png");
+        PressButton(w, "trimButton", Qt::Key_T);
+        QVERIFY(w.view().trimmed);
+        const int whiteBefore[] = {Pixels(w, 0, white, 40), Pixels(w, 1, white, 40)};
+
+        // The slider by its frame's mnemonic, then the arrow keys, a step
+        // (2 for 24 units) each; a move repaints only the charts' overlay.
+        auto* slider = Control<velta::gui::MarkedSlider>(w, "slider");
+        QCOMPARE(QPoint(slider->maximum(), slider->singleStep()), QPoint(23, 2));
+        const int fullRedraws = w.chart(0)->FullRedraws();
+        Press(w, Qt::Key_Z, Qt::AltModifier);
+        QCOMPARE(FocusName(), QString("slider"));
+        const int start = slider->value();
+        Press(w, Qt::Key_Right);
+        Press(w, Qt::Key_Right);
+        Press(w, Qt::Key_Left);
+        QCOMPARE(FieldText(w, "manualSizeField"), QString::number(start + 2));
+        QCOMPARE(w.chart(0)->FullRedraws(), fullRedraws);
+        QVERIFY(Pixels(w, 0, pink) > 20 && Pixels(w, 1, pink) > 20);
+        QVERIFY(!FieldText(w, "cvManualUpper").isEmpty());
+        for (const char* label : {"meansAverageManual", "sdsAverageManual"})
+            QVERIFY(Control<QLabel>(w, label)->text().startsWith("average (manual): "));
+        SaveScreenshot(w, "manual_size.png");
+
+        PressButton(w, "automaticButton", Qt::Key_A);
+        QCOMPARE(dialogs.Texts(), QStringList{velta::kTrySliderMessage});
+        QCOMPARE(busyWords, (QStringList{"Trimming the virtual samples...",
+                                         "Searching for the automatic sample size..."}));
+        const velta::AutomaticAnswer& a = *w.session().analysis.automatic();
+        const QString automatic = FieldText(w, "automaticSizeField");
+        QCOMPARE(automatic, QString::number(a.size));
+        QCOMPARE(FieldText(w, "manualSizeField"), automatic);
+        auto cell = [&](const char* grid, int row, int column) {
+            return Control<QTableView>(w, grid)->model()->index(row, column).data().toString();
+        };
+        QCOMPARE(cell("resultsGrid", 1, 0) + " " + cell("resultsGrid", 1, 1), "SZ M " + automatic);
+        QCOMPARE(cell("resultsGrid", 2, 0), QString("M Int,Slo AS"));
+        QCOMPARE(cell("statisticsGrid", 4, 1), QString::fromStdString(w.view().statistics[1][4]));
+        // The slider marks the automatic size and stands there; fitted lines
+        // on both charts, the manual mark over the automatic one.
+        QCOMPARE(slider->Mark(), a.size);
+        QCOMPARE(slider->value(), a.size);
+        QVERIFY(CountPixels(slider->grab().toImage(), blue) > 5);
+        QVERIFY(Pixels(w, 0, white, 40) > whiteBefore[0] + 200);
+        QVERIFY(Pixels(w, 1, white, 40) > whiteBefore[1] + 200);
+        QVERIFY(Pixels(w, 0, pink) > 20 && Pixels(w, 1, pink) > 20);
+        SaveScreenshot(w, "automatic.png");
+
+        // The maximum error by its caption's mnemonic, then Student-t.
+        Press(w, Qt::Key_E, Qt::AltModifier);
+        QCOMPARE(FocusName(), QString("maxErrorField"));
+        Press(w, Qt::Key_2);
+        PressButton(w, "studentTButton", Qt::Key_S);
+        const QString student = FieldText(w, "studentTSizeField");
+        QCOMPARE(student, QString("9"));
+        // Another manual size uncovers the automatic mark and leaves the
+        // Student-t mark where it is.
+        slider->setValue(slider->maximum());
+        QVERIFY(Pixels(w, 0, blue) > 20 && Pixels(w, 1, blue) > 20);
+        const velta::SizeMark studentMark{velta::SizeMark::Kind::StudentT, 9 - 1};
+        for (const velta::ChartPicture* c : {&w.view().meansChart, &w.view().sdsChart})
+            QVERIFY(std::find(c->marks.begin(), c->marks.end(), studentMark) != c->marks.end());
+        SaveScreenshot(w, "whole_road.png");
+        SaveScreenshot(w, "analysis.png");
+
+        // Export > Configuration and Results from the menu bar.
+        Press(w, Qt::Key_X, Qt::AltModifier);
+        QVERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+        Press(w, Qt::Key_Return);
+        QCOMPARE(status->text(), "Report written to " + report);
+        QCOMPARE(dialogs.messages.size(), size_t{1});
+        const std::string text = ReadAll(report).toStdString();
+        int lines = 0;
+        for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
+        QCOMPARE(lines, 63 + 24);
+        QVERIFY(text.ends_with(std::string(156, '*') + "\r\nProgram: VELTA " + velta::kVersion + "\r\n"));
+        for (const QString& s : {"Automatic sample size: " + automatic + "\r\n",
+                                 "Student-t sample size: " + student + "\r\n"})
+            QVERIFY2(text.find(s.toStdString()) != std::string::npos, qPrintable(s));
+        QVERIFY(text.find("not calculated") == std::string::npos);
+
+        // A new trimming drops the automatic mark, and so does a new generation.
+        QVERIFY(w.Run(velta::Command::Trim));
+        QCOMPARE(slider->Mark(), -1);
+        QVERIFY(w.Run(velta::Command::Automatic));
+        QCOMPARE(slider->Mark(), w.session().analysis.automatic()->size);
+        QVERIFY(w.Run(velta::Command::Generate));
+        QCOMPARE(slider->Mark(), -1);
+        QCOMPARE(Pixels(w, 0, blue) + Pixels(w, 1, blue), 0);
+    }
+
+    void tabFollowsTheRoad() {
+        MainWindow w;
+        ScriptedDialogs dialogs(w);
+        ShowActive(w);
+        LoadExample(w);
+        QVERIFY(w.Run(velta::Command::Generate) && w.Run(velta::Command::Trim));
+        QVERIFY(w.Run(velta::Command::Automatic));
+        GiveBackTheKeyboard(w);
+        // Tab moves between the grid's cells; Ctrl+Tab leaves it.
+        w.control("unitsGrid")->setFocus();
+        Press(w, Qt::Key_Tab, Qt::ControlModifier);
+        QStringList order{FocusName()};
+        for (int i = 0; i < 26; ++i) {
+            Press(w, Qt::Key_Tab);
+            order << FocusName();
+        }
+        QCOMPARE(order.join(' '),
+                 QString("virtualSamplesField generateButton trimPercentField trimButton slider "
+                         "automaticButton manualButton alphaBox maxErrorField studentSdField "
+                         "studentTButton automaticSizeField manualSizeField studentTSizeField "
+                         "cvAutomaticLower cvAutomaticUpper cvManualLower cvManualUpper "
+                         "statisticsGrid resultsGrid meanField sdField nField jackknifeSdField "
+                         "jackknifeSeMeanField jackknifeSeSdField unitsGrid"));
+        Press(w, Qt::Key_Backtab, Qt::ControlModifier);
+        QCOMPARE(FocusName(), QString("jackknifeSeSdField"));
+    }
+
+    void slidingBeforeTrimmingAnswersOnceWhenLetGo() {
+        MainWindow w;
+        w.show();
+        LoadExample(w);
+        QVERIFY(w.Run(velta::Command::Generate));
+        auto* slider = Control<QSlider>(w, "slider");
+        ScriptedDialogs answers(w);
+        slider->setSliderDown(true);
+        slider->setValue(5);
+        slider->setValue(6);
+        QVERIFY(answers.messages.empty());
+        slider->setSliderDown(false);
+        QCOMPARE(answers.Texts(), QStringList{"You have to trim the data before trying to "
+                                              "manually select a sample size"});
+        QCOMPARE(FieldText(w, "manualSizeField"), QString());
+    }
+
+    void statusLineNamesTheSheetAndTheReport() {
+        QTemporaryDir dir;
+        MainWindow w;
+        ScriptedDialogs dialogs(w);
+        w.show();
+        auto* pilot = Control<QLabel>(w, "fileNamePanel");
+        auto* status = Control<QLabel>(w, "statusMessage");
+        LoadExample(w);
+        QCOMPARE(pilot->text(), QString("typed values"));
+        const QString workbook = VELTA_SOURCE_DIR "/tests/data/spreadsheets/three_sheets.ods";
+        dialogs.files = {workbook.toStdString()};
+        dialogs.inputs = {"2"};
+        QVERIFY(w.Run(velta::Command::Open));
+        QVERIFY2(pilot->text().startsWith("three_sheets.ods, sheet \""), qPrintable(pilot->text()));
+        QVERIFY(pilot->text().endsWith(", column A"));
+        QCOMPARE(pilot->toolTip(), workbook);
+        // Automatic cannot succeed on four units: a manual size is reported.
+        QVERIFY(w.Run(velta::Command::Generate) && w.Run(velta::Command::Trim));
+        Control<QSlider>(w, "slider")->setValue(3);
+        const QString report = dir.filePath("report.dat");
+        dialogs.files = {report.toStdString()};
+        QVERIFY(w.Run(velta::Command::WriteReport));
+        QCOMPARE(status->text(), "Report written to " + report);
+        QVERIFY(w.Run(velta::Command::New));
+        QCOMPARE(pilot->text() + status->text(), QString());
+    }
+};
+
+QTEST_MAIN(RoadWindowTest)
+#include "road_window_test.moc"
