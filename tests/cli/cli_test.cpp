@@ -29,6 +29,7 @@
 #include "commands/automatic.h"
 #include "commands/student_t.h"
 #include "data/spreadsheet_commands.h"
+#include "cases.h"
 #include "output_targets.h"
 #include "platform/scripted/scripted_platform.h"
 
@@ -103,6 +104,18 @@ std::string ReadFile(const std::string& path) {
     return (std::ostringstream() << std::ifstream(path, std::ios::binary).rdbuf()).str();
 }
 
+// A case's text with $PILOT, $CAMPAIGN, $SHEETS and $ROOT replaced, split at
+// spaces into arguments (or not).
+std::vector<std::string> Expand(std::string text, bool split = true) {
+    for (const auto& [token, value] : {std::pair<std::string, std::string>{"$PILOT", kPilot},
+                                       {"$CAMPAIGN", kCampaign}, {"$SHEETS", kSheets}, {"$ROOT", kRoot}})
+        for (size_t at; (at = text.find(token)) != std::string::npos;) text.replace(at, token.size(), value);
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string w; split && in >> w;) words.push_back(w);
+    return split ? words : std::vector<std::string>{text};
+}
+
 // The window: Open the pilot sample, then Generate from the seed box.
 void OpenAndGenerate(Session& s, ScriptedPlatform& ui) {
     s = Session();
@@ -117,71 +130,18 @@ TEST(Cli, EveryBadOptionOrInputEndsWithStatus2AndWritesNothing) {
     Scratch tmp;
     const std::string out = tmp / "out.json";
     const std::string rep = tmp / "r.dat";
-    const struct {
-        std::vector<std::string> args;
-        std::string says;
-        std::string stdinText = "";
-    } cases[] = {
-        {{kPilot, "--virtual-samples", "0"},
-         "The specified number of virtual samples is not valid"},
-        {{kPilot, "-V", "2.5"}, "The specified number of virtual samples is not valid"},
-        {{kPilot, "-V", "abc"}, "The specified number of virtual samples is not valid"},
-        {{kPilot, "--trim", "11"}, "The specified P value is not valid: type a whole number from 0 to 10"},
-        {{kPilot, "--trim", "-1"}, "The specified P value is not valid"},
-        {{kPilot, "--trim", "2.5"}, "The specified P value is not valid"},
-        {{kPilot, "--alpha", "0.2"}, "alpha must be 0.01, 0.05 or 0.10"},
-        {{kPilot, "--max-error", "0"}, "maximum difference between sample and population"},
-        {{kPilot, "--max-error", "x"}, "maximum difference between sample and population"},
-        {{kPilot, "--max-error", "1", "--sd", "-1"}, "standard deviation is not valid"},
-        {{kPilot, "--column", "1x"}, "a column is a letter"},
-        {{kPilot, "--column", "C"}, "the sheet has 1 column (A .. A)"},
-        {{kPilot, "--sheet", "2"}, "the workbook has one sheet"},
-        {{kPilot, "--manual", "1"}, "lies between 2 and N-1 = 23"},
-        {{kPilot, "--manual", "24"}, "lies between 2 and N-1 = 23"},
-        {{kPilot, "--manual", "x"}, "--manual"},
-        {{kPilot, "--chart-means", "m.bmp"}, "a chart file ends in .png, .svg or .pdf"},
-        {{kPilot, "--chart-width", "5"}, "--chart-width"},
-        {{kPilot, "--seed", "-1"}, "--seed"},
-        {{kPilot, "--bogus"}, "bogus"},
-        {{kPilot, "--json", kRoot + "/no/such/folder/x.json"},
-         "--json " + kRoot + "/no/such/folder/x.json: The folder " + kRoot +
-             "/no/such/folder does not exist"},
-        {{kPilot, "--report", kRoot}, "--report " + kRoot + ": It is a folder, not a file"},
-        {{kPilot, "--tables", kRoot + "/README.md"}, "README.md: It is not a folder"},
-        {{kPilot, "--tables", "-"}, "--tables -: it names a folder"},
-        // A value that looks like an option is not taken as one's value.
-        {{kPilot, "--json", "-q"}, "--json: the value \"-q\" looks like an option, not a file"},
-        {{kPilot, "--report", "--quiet"}, "(a file of that name is written ./--quiet)"},
-        {{kPilot, "-V", "-y"}, "--virtual-samples: the value \"-y\" looks like an option"},
-        // Standard output takes one output; per-column files need names.
-        {{kPilot, "--json", "-", "--report", "-"}, "only one output can go to standard output"},
-        {{kCampaign, "--all-columns", "--report", "-"}, "writes one file per column"},
-        {{}, "give an INPUT file"},
-        {{"-", "--all-columns"}, "--all-columns needs a spreadsheet file", "1\n2\n3\n"},
-        {{kRoot + "/no_such_file.xls"},
-         "VELTA (critical): The file " + kRoot + "/no_such_file.xls does not exist."},
-        {{kSheets + "/truncated.xls"}, "VELTA (critical): File is not an Excel file or is locked"},
-        {{kSheets + "/three_sheets.xls", "--sheet", "Nope"}, "no such sheet; the workbook has 1)"},
-        {{kSheets + "/three_sheets.xls", "--sheet", "4"}, "no such sheet"},
-        {{kSheets + "/text_in_column.xls"}, "There is something wrong with the file"},
-        {{kSheets + "/header_text.xls", "--column", "B"}, "Cell B2 holds \"a\""},
-        {{kSheets + "/huge_repeat.ods", "--all-columns"}, "at most 256 are sized"},
-        {{"-"}, "At least 3 sampling units are needed", "1.5\n2.5\n"},
-        {{"-"}, "Cell A2 holds \"abc\", which is not a number.", "1.5\nabc\n2.5\n"},
-        {{"--values", "1", "2"}, "At least 3 sampling units are needed"},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::string> args = c.args;
+    for (const test::Case& c : test::ReadCases("cli_refusals.txt")) {
+        const std::vector<std::string> given = Expand(c[0]);
+        std::vector<std::string> args = given;
         auto has = [&](const char* o) {
             return std::find(args.begin(), args.end(), std::string(o)) != args.end();
         };
         if (!has("--json") && !has("--report") && !has("--tables") && !args.empty())
             args.insert(args.end(), {"--report", rep, "--json", out});
-        const CliRun r = Cli(args, c.stdinText);
-        std::string all;
-        for (const auto& a : c.args) all += a + " ";
+        const CliRun r = Cli(args, c.size() > 2 ? c[2] : "");
+        const std::string all = c[0];
         EXPECT_EQ(r.status, 2) << all << "\n" << r.err;
-        EXPECT_NE(r.err.find(c.says), std::string::npos) << all << "\n" << r.err;
+        EXPECT_NE(r.err.find(Expand(c[1], false)[0]), std::string::npos) << all << "\n" << r.err;
         // Nothing but, once the input was read, a whole JSON document that
         // tells the same status.
         EXPECT_FALSE(fs::exists(rep)) << all;
