@@ -1,5 +1,6 @@
 """Reads the faults of scripts/mutants.txt, checks them, and plants them one
 at a time (see scripts/mutants.sh, which calls it)."""
+import json
 import os
 import subprocess
 import sys
@@ -56,9 +57,23 @@ def check(faults, root):
     print(f"mutants: {len(faults)} faults in {len(folders)} folders: {' '.join(folders)}")
 
 
+def targets_of(build, regex):
+    """The programs the tests matching `regex` run (only those are rebuilt),
+    with the reader process that the programs start."""
+    listed = subprocess.run(["ctest", "--test-dir", build, "-R", regex, "--show-only=json-v1"],
+                            capture_output=True, text=True, check=True)
+    names = {"velta-sheet-reader"}
+    for test in json.loads(listed.stdout).get("tests", []):
+        for word in test.get("command", []):
+            if word.startswith(build) and os.path.isfile(word) and os.access(word, os.X_OK):
+                names.add(os.path.basename(word))
+    return sorted(names)
+
+
 def run(faults, tree, build, only):
     chosen = [(n, f) for n, f in enumerate(faults, 1) if not only or n in only]
     survived, broken = [], []
+    targets = {f["tests"]: targets_of(build, f["tests"]) for _, f in chosen}
     for number, fault in chosen:
         path = os.path.join(tree, fault["file"])
         original = open(path, encoding="utf-8").read()
@@ -66,7 +81,8 @@ def run(faults, tree, build, only):
         try:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(original.replace(fault["old"], fault["new"], 1))
-            built = subprocess.run(["nice", "-n", "10", "cmake", "--build", build, "-j2"],
+            built = subprocess.run(["nice", "-n", "10", "cmake", "--build", build, "-j2",
+                                    "--target", *targets[fault["tests"]]],
                                    capture_output=True, text=True)
             if built.returncode != 0:
                 verdict = "DID NOT BUILD"

@@ -35,4 +35,4 @@ nice -n 10 cmake --build "$work/build" -j2 >"$work/build.log" 2>&1 ||
   { tail -n 30 "$work/build.log"; echo "mutants: the unchanged tree does not build" >&2; exit 1; }
 
 export QT_QPA_PLATFORM=offscreen
-exec python3 "$root/scripts/mutants.py" run "$list" "$work/tree" "$work/build" "$@"
+exec python3 "$root/scripts/mutants.py" run "$work/tree/scripts/mutants.txt" "$work/tree" "$work/build" "$@"

@@ -60,19 +60,6 @@ std::array<bool, 6> Present(const Analysis& a) {
 
 }  // namespace
 
-TEST(Analysis, AStageNeedsTheOneBeforeIt) {
-    const Pilot p = SpreadPilot(12);
-    Analysis a;
-    EXPECT_THROW(a.SetGeneration(Generate(p, 10)), std::logic_error);
-    a.SetPilot(p);
-    EXPECT_THROW(a.SetTrimming({}), std::logic_error);
-    EXPECT_THROW(a.SetAutomatic({}), std::logic_error);
-    EXPECT_THROW(a.SetManual({}), std::logic_error);
-    EXPECT_THROW(a.SetStudentT({}), std::logic_error);
-    a.ClearSizes();  // nothing to clear: harmless
-    EXPECT_EQ(Present(a), (std::array<bool, 6>{true, false, false, false, false, false}));
-}
-
 TEST(Analysis, ANewStageClearsEverythingComputedFromTheOldOne) {
     const Pilot p = SpreadPilot(16);
     const struct {

@@ -19,14 +19,14 @@ namespace {
 
 using Rows = std::vector<std::vector<double>>;
 
-// A trimmed session (jump 1): table row r holds the V values means[r] and
-// sds[r], repeated when V is larger; column V holds values no envelope may
-// pick up.
-Session Trimmed(int32_t N, int32_t V, const Rows& means, const Rows& sds) {
+// A trimmed session: generated row q * J - 1 holds the V values means[q - 1]
+// and sds[q - 1], repeated when V is larger; column V holds values no
+// envelope may pick up.
+Session Trimmed(int32_t N, int32_t V, const Rows& means, const Rows& sds, int32_t J = 1) {
     Session s = test::HandTrimmed(
-        N, V, 1,
+        N, V, J,
         [&](int32_t r, int32_t j, bool mean) {
-            const auto& row = mean ? means[size_t(r)] : sds[size_t(r)];
+            const auto& row = mean ? means[size_t((r + 1) / J - 1)] : sds[size_t((r + 1) / J - 1)];
             return row[size_t(j) % row.size()];
         },
         {5, 20}, {0, 3});
@@ -58,14 +58,14 @@ const std::vector<double> kLo{5, 6, 7.5, 7.4, 9, 9.5, 9.6, 9.55, 9.6};
 const std::vector<double> kSdUp{3, 2.8, 2.5, 2.6, 2.2, 2.1, 2.05, 2.0, 2.02};
 const std::vector<double> kSdLo{0.5, 0.8, 1, 1.1, 1.4, 1.5, 1.52, 1.55, 1.56};
 
-Session HandBuilt(int32_t V = 3) {
+Session HandBuilt(int32_t V = 3, int32_t J = 1) {
     Rows m, s;
     for (size_t r = 0; r < kUp.size(); ++r) {
         m.push_back({kUp[r], kLo[r], (kUp[r] + kLo[r]) / 2});
         // A zero in the result's row: the lower coefficient passes over it.
         s.push_back({kSdUp[r], kSdLo[r], r == 3 ? 0.0 : 2.0});
     }
-    return Trimmed(10, V, m, s);
+    return Trimmed(10 * J, V, m, s, J);
 }
 
 std::vector<double> Points(const std::vector<double>& v, size_t K) {
@@ -190,6 +190,29 @@ TEST(AutomaticSampleSize, HandBuiltCloudGivesEveryLineAndResult) {
     ExpectOnlyMessage(ui, kTrySliderMessage, MsgIcon::Information);
     EXPECT_EQ(WindowViewOf(big).results, WindowViewOf(s).results);
     EXPECT_EQ(WindowViewOf(big).cvAutomaticUpper, "26");
+}
+
+// With a jump of 2 only every other row is generated, and a step of the
+// envelopes is two rows: the same cloud spread that way gives the same
+// breakpoint, lines whose slope per unit of n is halved, and the statistics
+// and coefficients of the same row.
+TEST(AutomaticSampleSize, AJumpOfTwoStepsOverTheRowsNotGenerated) {
+    Session one = HandBuilt(), two = HandBuilt(3, 2);
+    ScriptedPlatform ui;
+    ASSERT_TRUE(RunCommand(one, ui, Command::Automatic) && RunCommand(two, ui, Command::Automatic));
+    const AutomaticAnswer &a = *one.analysis.automatic(), &b = *two.analysis.automatic();
+    EXPECT_EQ(std::pair(b.breakpoint, b.size), std::pair(4, 9));
+    for (const auto& [l1, l2] : {std::pair(a.means, b.means), std::pair(a.sds, b.sds)}) {
+        EXPECT_NEAR(l2.upperSlope, l1.upperSlope / 2, 1e-12);
+        EXPECT_NEAR(l2.upperIntercept, l1.upperIntercept + l1.upperSlope / 2, 1e-12);
+        EXPECT_NEAR(l2.lowerSlope, l1.lowerSlope / 2, 1e-12);
+        EXPECT_NEAR(l2.lowerIntercept, l1.lowerIntercept + l1.lowerSlope / 2, 1e-12);
+        EXPECT_NEAR(l2.upperLevel, l1.upperLevel, 1e-12);
+        EXPECT_NEAR(l2.lowerLevel, l1.lowerLevel, 1e-12);
+    }
+    const WindowView v1 = WindowViewOf(one), v2 = WindowViewOf(two);
+    EXPECT_EQ(v2.cvAutomaticLower + " " + v2.cvAutomaticUpper, v1.cvAutomaticLower + " " + v1.cvAutomaticUpper);
+    EXPECT_EQ(v2.statistics[1], v1.statistics[1]);
 }
 
 TEST(AutomaticSampleSize, GeneratedAndTrimmedCloudsOfEverySampleSizeStep) {

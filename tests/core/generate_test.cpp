@@ -117,53 +117,6 @@ TEST(Generate, TheGenerationAndTheCloudsTheChartsShow) {
               big.analysis().generation()->meansAxis.lower);
 }
 
-TEST(Generate, ANewGenerationClearsTheTrimmingAndEveryAnswer) {
-    Road r(12, "40");
-    r.Trimmed();
-    r.s.inputs.maxError = "3";
-    ASSERT_TRUE(r.Run(Command::Automatic) && r.Run(Command::StudentT));
-    r.Slide(7);
-    ASSERT_TRUE(r.analysis().manual() && r.analysis().studentT());
-    r.Generate();
-    const WindowView v = r.View();
-    EXPECT_FALSE(r.analysis().trimming());
-    EXPECT_EQ(v.automaticSize + v.manualSize + v.studentTSize + v.cvManualLower, "");
-    // The slider spans the new generation's sizes, its thumb in the middle.
-    EXPECT_EQ(v.slider, (SliderView{2, 11, 1, 6, 0, true}));
-    EXPECT_FALSE(v.canAutomatic || v.canStudentT || v.trimmed);
-    EXPECT_TRUE(v.meansChart.marks.empty());
-}
-
-// The seed is part of the analysis: every generation starts from it, so the
-// same pilot, V and seed give the same clouds however many ran before.
-TEST(Generate, TheSeedBoxDecidesTheClouds) {
-    Road r(12, "30");
-    Generate(r.s, r.ui);
-    const auto first = r.analysis().generation()->tables;
-    EXPECT_EQ(r.analysis().generation()->seed, kDefaultSeed);
-    Generate(r.s, r.ui);
-    EXPECT_EQ(r.analysis().generation()->tables->means, first->means);
-    EXPECT_EQ(r.analysis().generation()->tables->sds, first->sds);
-    // Another seed, other clouds; back to the first, the first clouds.
-    r.s.inputs.seed = " 18446744073709551615 ";
-    Generate(r.s, r.ui);
-    EXPECT_NE(r.analysis().generation()->tables->means, first->means);
-    EXPECT_EQ(r.analysis().generation()->seed, 18446744073709551615ULL);
-    EXPECT_EQ(r.View().seedUsed, "18446744073709551615");
-    r.s.inputs.seed = "5489";
-    Generate(r.s, r.ui);
-    EXPECT_EQ(r.analysis().generation()->tables->means, first->means);
-    EXPECT_TRUE(r.ui.messages.empty()) << r.ui.LastMessage();
-    // What is not a whole number in range is refused, with the range.
-    for (const char* bad : {"", "-1", "18446744073709551616", "1.5", "12 34", "abc", "1e3"}) {
-        r.s.inputs.seed = bad;
-        r.ui.messages.clear();
-        Generate(r.s, r.ui);
-        test::ExpectOnlyMessage(r.ui, kInvalidSeedMessage, MsgIcon::Critical, bad);
-        EXPECT_EQ(r.analysis().generation()->tables->means, first->means);
-    }
-}
-
 TEST(Generate, ProgressWindowFollowsThePhasesAndOnlyHelpAboutExitRun) {
     PausingRoad r(10, "4");
     std::vector<float> bar1AfterSecond;
@@ -239,25 +192,4 @@ TEST(Generate, RefusesWhatMemoryCannotHold) {
     EXPECT_NE(m.text.find("5000000 virtual samples"), std::string::npos) << m.text;
     EXPECT_NE(m.text.find("1024 MB are available"), std::string::npos) << m.text;
     EXPECT_FALSE(r.analysis().generation() || r.s.generationRunning);
-}
-
-// Edits after acceptance hold Generate back until the values are accepted
-// again; Exit is taken during a generation (it aborts it, like the close box).
-TEST(Generate, EditedUnitsAndExitDuringAGeneration) {
-    Road r(6);
-    UnitsEdited(r.s);
-    EXPECT_FALSE(r.View().canGenerate);
-    EXPECT_NE(r.View().note.find("The sampling units have changed"), std::string::npos);
-    EXPECT_FALSE(r.Run(Command::Generate));
-    EXPECT_TRUE(AcceptUnits(r.s, r.ui, PilotSource()));
-    EXPECT_TRUE(r.View().canGenerate);
-    EXPECT_EQ(r.View().note, "");
-
-    // The edited units were never saved: Exit asks about them first.
-    r.s.generationRunning = true;
-    r.ui.messages.clear();
-    r.ui.answers = {MsgAnswer::Discard};
-    EXPECT_TRUE(r.Run(Command::Exit));
-    EXPECT_TRUE(r.s.exitRequested);
-    EXPECT_EQ(r.ui.LastMessage(), "Save the typed values?");
 }

@@ -177,15 +177,6 @@ TEST(GenerateClouds, FourValuesGivePairsAtTwoAndTriplesAtThree) {
             ASSERT_TRUE(fromSubset(out.means(k - 2, j), out.sds(k - 2, j), k)) << j;
 }
 
-TEST(GenerateClouds, StoppedInEitherPhaseGivesNothing) {
-    for (Progress::Phase phase : {Progress::Phase::Drawing, Progress::Phase::Statistics}) {
-        StopAtThree stop(phase);
-        RandomSource rng;
-        EXPECT_FALSE(GenerateClouds(Units(8), 10, 1, rng, stop));
-        EXPECT_EQ(stop.reached, 3);
-    }
-}
-
 TEST(PausePacer, PausesAtMostOncePerOfferAndOnlyWhenDue) {
     test::Road fine(5, "40");
     fine.ui.clockStep = 1.0;  // a second per clock read: every offered pause happens

@@ -62,37 +62,6 @@ class RegPolTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RegPolTest, StraightLinesByHand) {
-    Fit f = Lfit(reg, {0, 1, 2, 3}, {0, 1, 3, 5}, 2);
-    EXPECT_NEAR(f.a[1], -1.0, 1e-15);
-    EXPECT_NEAR(f.a[2], 2.0, 1e-15);
-    EXPECT_NEAR(f.chisq, 0.0, 1e-12);
-
-    // Zero sig becomes 0.0001 in the caller's array: an unweighted fit with
-    // slope Sxy / Sxx = 11 / 5 and chisq = RSS (residuals .3 -.9 .9 -.3) / 1e-8.
-    // order (2, 1) gives the same fit with covar still in parameter order.
-    for (V order : {V{0, 1, 2}, V{0, 2, 1}}) {
-        f = Lfit(reg, {0, 1, 2, 3, 4}, {0, 2, 3, 7, 8}, 2, order);
-        EXPECT_EQ(f.sig, (V{0, 1e-4, 1e-4, 1e-4, 1e-4}));
-        EXPECT_NEAR(f.a[1], -0.5, 1e-15);
-        EXPECT_NEAR(f.a[2], 2.2, 1e-15);
-        EXPECT_NEAR(f.chisq * 1e-8, 1.8, 1e-13);
-        // Covariance of a line: sig^2 [Sxx, -Sx; -Sx, n] / (n Sxx - Sx^2).
-        const double expected[2][2] = {{30, -10}, {-10, 4}};
-        for (int i = 1; i <= 2; ++i)
-            for (int j = 1; j <= 2; ++j)
-                EXPECT_NEAR(f.covar(i, j), 1e-8 * expected[i - 1][j - 1] / 20, 1e-22) << order[1];
-    }
-
-    // A held parameter keeps its value: slope = sum x (y - 1.5) / sum x^2.
-    f = Lfit(reg, {0, 1, 2, 3}, {0, 4, 5, 8}, 2, {0, 2, 0}, 1, {0, 1.5, 99});
-    EXPECT_EQ(f.a[1], 1.5);
-    EXPECT_NEAR(f.a[2], (2.5 + 7 + 19.5) / 14.0, 1e-15);
-    EXPECT_EQ(f.covar(1, 1), 0.0);
-    EXPECT_NEAR(f.covar(2, 2), 1e-8 / 14.0, 1e-22);
-    EXPECT_TRUE(messages.empty());
-}
-
 TEST_F(RegPolTest, ImproperListaShowsTheMessageAndLeavesResultsAlone) {
     // A parameter named twice; a parameter that does not exist.
     for (auto [order, mfit] : {std::pair{V{0, 1, 1}, 2}, std::pair{V{0, 3, 0, 0}, 1}}) {

@@ -13,29 +13,6 @@ std::string Example(const char* name) {
 
 }  // namespace
 
-TEST(Open, AnAcceptedSheetStartsAFreshAnalysis) {
-    test::Road r(12, "40");
-    r.Trimmed();
-    r.s.inputs.maxError = "2";
-    r.ui.files = {Example("pilot_sample.xls")};
-    ASSERT_TRUE(r.Run(Command::Open));
-    ASSERT_TRUE(r.ui.messages.empty()) << r.ui.LastMessage();
-    const Pilot& p = *r.analysis().pilot();
-    EXPECT_EQ(p.Size(), 24);
-    EXPECT_EQ(p.source.file, Example("pilot_sample.xls"));
-    EXPECT_EQ(p.source.header, "Leaf length (mm)");
-    EXPECT_EQ(p.texts.front(), "41.2");
-    EXPECT_FALSE(r.analysis().generation());
-    // A session that held a pilot starts afresh: the boxes too.
-    EXPECT_EQ(r.s.inputs.maxError, "");
-    EXPECT_EQ(r.s.inputs.virtualSamples, "250");
-    EXPECT_EQ(r.s.units.CellText(1, 0), "Leaf length (mm)");  // the header titles the column
-    EXPECT_EQ(r.s.units.MaxCols(), 1);
-    const WindowView v = r.View();
-    EXPECT_EQ(v.fileName, Example("pilot_sample.xls"));
-    EXPECT_TRUE(v.canGenerate);
-}
-
 TEST(Open, ARefusedOrCancelledOpenChangesNothing) {
     test::Road r(12, "40");
     r.Trimmed();

@@ -152,25 +152,6 @@ TEST(ReportLines, WhatWasNotRunAndTheBoxesOfStagesNotRunYet) {
     }
 }
 
-TEST(ReportLines, LineCountFollowsTheUnits) {
-    for (int32_t n : {3, 17, 500}) {
-        Session s;
-        std::vector<std::string> texts;
-        std::vector<double> values;
-        for (int32_t i = 1; i <= n; ++i) {
-            texts.push_back("+" + std::to_string(i));
-            values.push_back(i);
-        }
-        bool finite = false;
-        s.analysis.SetPilot(MakePilot(texts, values, {}, finite));
-        const auto lines = Lines(s);
-        ASSERT_EQ(lines.size(), 63u + n);
-        EXPECT_EQ(lines[6], "SAMPLING UNITS:");
-        EXPECT_EQ(lines[7 + n - 1], "+" + std::to_string(n));  // as typed
-        EXPECT_EQ(lines[7 + n], "");
-    }
-}
-
 namespace {
 
 using Folder = test::TestFolder;
@@ -222,35 +203,9 @@ TEST(WriteReport, DialogThenCompletenessCheck) {
     }
 }
 
-// Through the toolbar's Export, onto every kind of target: the report lands,
-// or the window says why and the target is left as it was.
-TEST(WriteReport, ExportWritesEveryKindOfTargetOrSaysWhy) {
-    for (test::TargetKind kind : test::kTargetKinds) {
-        SCOPED_TRACE(test::KindName(kind));
-        Folder dir;
-        test::OutputTarget target(kind, dir.path / "r.dat");
-        if (!target.Skip().empty()) {
-            std::cout << "[  SKIPPED ] " << test::KindName(kind) << ": " << target.Skip() << '\n';
-            continue;
-        }
-        Session s = ManualOnly();
-        ScriptedPlatform ui;
-        ui.dateText = "7/12/26";
-        ui.timeText = "01:02:03";
-        ui.files.push_back(target.Path());
-        ASSERT_TRUE(RunToolbarKey(s, ui, "Export"));
-        if (target.Refused()) {
-            test::ExpectOnlyMessage(ui,
-                                    std::string(kReportNotWrittenMessage) + "\r\r" + target.Path() +
-                                        "\r" + test::ExpectedRefusal(kind),
-                                    MsgIcon::Critical);
-        } else if (target.Readable()) {
-            EXPECT_EQ(target.Landed(), BuildReport(s.analysis, s.inputs, "7/12/26", "01:02:03"));
-        }
-        EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage();
-        target.ExpectIntact();
-    }
-    // A folder that does not exist is named.
+// A report that cannot be written says why (every kind of target is tried
+// on the file writer itself).
+TEST(WriteReport, AReportThatCannotBeWrittenSaysWhy) {
     Folder dir;
     Session s = ManualOnly();
     ScriptedPlatform ui;

@@ -7,37 +7,6 @@
 
 using namespace velta;
 
-TEST(Session, NewRestoresTheLoadState) {
-    test::Road r(5, "10");
-    r.s.inputs.trimPercent = "7";
-    r.Generate();
-    ASSERT_TRUE(r.Run(Command::New));
-    const WindowView v = r.View();
-    const WindowView fresh = WindowViewOf(Session());
-    EXPECT_EQ(v.inputs, fresh.inputs);
-    EXPECT_EQ(v.inputs.virtualSamples + v.inputs.trimPercent + v.inputs.alpha, "25050.05");
-    EXPECT_EQ(v.maximumNumber, "Maximum number: ");
-    EXPECT_EQ(v.n + v.mean + v.fileName, "");
-    EXPECT_EQ(r.s.units.DataRowCount(), 0);
-    EXPECT_FALSE(r.analysis().pilot());
-    EXPECT_TRUE(r.ui.messages.empty());  // no confirmation is asked
-    EXPECT_EQ(std::vector<std::string>(kAlphaChoices.begin(), kAlphaChoices.end()),
-              (std::vector<std::string>{"0.01", "0.05", "0.10"}));
-}
-
-TEST(Session, ToolbarDispatchesOnTheExactKey) {
-    Session s;
-    ScriptedPlatform ui;
-    EXPECT_TRUE(RunToolbarKey(s, ui, "Help"));
-    EXPECT_EQ(ui.helpShown, 1);
-    for (const char* key : {"help", "HELP", "Help ", "", "Print"})
-        EXPECT_FALSE(RunToolbarKey(s, ui, key)) << key;
-    EXPECT_EQ(ui.helpShown, 1);
-    s.inputs.virtualSamples = "99";
-    EXPECT_TRUE(RunToolbarKey(s, ui, "New"));
-    EXPECT_EQ(s.inputs.virtualSamples, "250");
-}
-
 TEST(Session, ExitAboutAndManual) {
     Session s;
     ScriptedPlatform ui;

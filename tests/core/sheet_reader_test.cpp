@@ -158,34 +158,5 @@ TEST(RunCommand, AnyExceptionEndsInTheUnexpectedErrorMessage) {
     }
 }
 
-TEST(TypedValues, AmbiguousThousandsSeparatorIsRefusedWithBothReadings) {
-    // Typed or pasted cells: the text, and the detail line ("" = accepted).
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"1,234",
-         "Cell A2 holds \"1,234\", which reads as 1234 with a thousands separator or as 1.234 "
-         "with a decimal comma: type the number without the separator, or with a point."},
-        {" -12,500 ",
-         "Cell A2 holds \"-12,500\", which reads as -12500 with a thousands "
-         "separator or as -12.500 with a decimal comma"},
-        {"12,5", ""},
-        {"0,125", ""},
-        {"1,2345", ""},
-        {"1234", ""},
-    };
-    for (const auto& [text, detail] : cases) {
-        SCOPED_TRACE(text);
-        Session ws;
-        for (int32_t r = 1; r <= 4; ++r) ws.units.SetCell(1, r, r == 2 ? text : "7");
-        ScriptedPlatform ui;
-        EXPECT_EQ(AcceptUnits(ws, ui, PilotSource()), detail.empty());
-        ASSERT_EQ(ui.messages.size(), detail.empty() ? 0u : 1u);
-        if (detail.empty()) continue;
-        EXPECT_EQ(ui.messages[0].text.rfind(std::string(kBadTypedValuesMessage) + "\r\r" + detail, 0),
-                  0u)
-            << ui.messages[0].text;
-        EXPECT_FALSE(ws.analysis.pilot());
-    }
-}
-
 }  // namespace
 }  // namespace velta

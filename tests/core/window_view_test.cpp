@@ -41,34 +41,6 @@ void GenerateAndTrim(Session& s, int32_t V, int32_t P) {
 
 }  // namespace
 
-TEST(WindowView, AFreshSessionShowsTheLoadState) {
-    const WindowView v = WindowViewOf(Session());
-    EXPECT_EQ(v.caption, std::string("VELTA ") + kVersion);
-    EXPECT_EQ(v.maximumNumber, "Maximum number: ");
-    EXPECT_EQ(v.inputs, TypedInputs());
-    EXPECT_EQ((std::array{v.canGenerate, v.canTrim, v.canAutomatic, v.canManual, v.canStudentT}),
-              (std::array{false, false, false, false, false}));
-    EXPECT_EQ(v.slider, (SliderView{2, 4, 1, 3, 0, true}));
-    EXPECT_FALSE(v.meansChart.HasCloud());
-    EXPECT_EQ(v.meansChart.caption, "Means");
-    EXPECT_EQ(v.sdsChart.caption, "Standard deviations");
-}
-
-TEST(WindowView, PilotStatisticsInTheirFormats) {
-    Session s = WithPilot({1, 2, 3, 4, 5});
-    WindowView v = WindowViewOf(s);
-    EXPECT_EQ((std::array{v.mean, v.sd, v.n, v.jackknifeSd, v.jackknifeSeMean, v.jackknifeSeSd}),
-              (std::array<std::string, 6>{"3", "1.581", "5", "1.647", "0.707", "0.455"}));
-    EXPECT_EQ(v.maximumNumber, "Maximum number: 10");
-    EXPECT_EQ(v.fileName, "pilot.xls");
-    EXPECT_TRUE(v.canGenerate);
-    // Edited units wait for a new acceptance, and the status line says why.
-    s.unitsChanged = true;
-    v = WindowViewOf(s);
-    EXPECT_FALSE(v.canGenerate);
-    EXPECT_NE(v.note.find("The sampling units have changed"), std::string::npos);
-}
-
 TEST(WindowView, TheAnswersAndTheirOverlays) {
     Session s = WithPilot({12.1, 13.4, 11.8, 12.9, 13.1, 12.2, 14.0, 11.5, 12.7, 13.3, 12.0,
                            13.8, 12.6, 11.9, 13.0, 12.4});

@@ -1,7 +1,6 @@
 // The window on a 1024x768 screen: every result in view and readable after a
-// whole analysis, room for one more line where the next features add one, a
-// remembered geometry cut to the screen it opens on, one that fits kept.
-#include <QFormLayout>
+// whole analysis, a remembered geometry cut to the screen it opens on, one
+// that fits kept.
 #include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
@@ -99,29 +98,6 @@ class SmallScreenTest : public QObject {
                 QVERIFY2(c && c->isVisible() && w.rect().contains(InWindow(w, c)), name);
             }
             SaveScreenshot(w, available.top() == 0 ? "window_1024x768.png" : "window_1024x741.png");
-        }
-    }
-
-    void roomForOneMoreLineInVirtualSamplesAndUnderTheAutomaticSize() {
-        // A line in each place, as the seed box and the repeats' spread will
-        // need: the window still fits the smaller screen.
-        MainWindow w;
-        w.show();
-        auto* virtualSamples = w.findChild<QWidget*>("virtualSamplesFrame");
-        auto* results = w.findChild<QWidget*>("resultsFrame");
-        QVERIFY(virtualSamples && results);
-        auto* seedRow = new QHBoxLayout;
-        seedRow->addWidget(new QLabel("Seed:"));
-        seedRow->addWidget(new QLineEdit("5489"));
-        static_cast<QBoxLayout*>(virtualSamples->layout())->insertLayout(1, seedRow);
-        static_cast<QFormLayout*>(results->layout())
-            ->insertRow(1, new QLabel("Repeats: sizes 12 to 14 in 10 of 10"));
-        QCoreApplication::processEvents();
-        const QSize least = w.minimumSizeHint();
-        for (const QRect& available : kScreens) {
-            const QSize room = MainWindow::DefaultGeometry(available).size();
-            QVERIFY2(least.width() <= room.width() && least.height() <= room.height(),
-                     qPrintable(QString("%1x%2").arg(least.width()).arg(least.height())));
         }
     }
 
