@@ -145,37 +145,3 @@ TEST(ManualSize, ZerosAndRefusals) {
     n.s.generationRunning = true;
     EXPECT_FALSE(n.Slide(7));
 }
-
-TEST(ManualSize, StatisticsBeyondTheSixteenBitBound) {
-    const int32_t V = 40000;
-    std::mt19937_64 g(11);
-    std::vector<double> a(V + 1), b(V + 1);
-    for (int32_t j = 1; j <= V; ++j) {
-        a[j] = 20.0 + static_cast<double>(g() % 100000) / 1e4;
-        b[j] = j % 7 == 0 ? 0.0 : 1.0 + static_cast<double>(g() % 100000) / 1e5;
-    }
-    double mxb = 0, mnb = 1e300;
-    for (int32_t j = 1; j <= V; ++j)
-        mxb = std::max(mxb, b[j]), mnb = b[j] ? std::min(mnb, b[j]) : mnb;
-    // The whole slider path at that V, against the shared mean routine.
-    Trimmed t(6, V, 1,
-              [&](int32_t r, int32_t c, bool mean) { return mean ? a[c + 1] + r : b[c + 1]; });
-    ASSERT_TRUE(t.Slide(4));
-    EXPECT_TRUE(t.ui.messages.empty());
-    std::vector<double> a2(a);
-    for (int32_t j = 1; j <= V; ++j) a2[j] += 2.0;
-    const WindowView v = t.View();
-    const SizeStatistics& at4 = t.s.analysis.manual()->statistics;
-    EXPECT_EQ(at4.meanA, ArrayMean(a2));
-    EXPECT_EQ(at4.maxA, *std::max_element(a2.begin() + 1, a2.end()));
-    EXPECT_EQ(at4.maxB, mxb);
-    EXPECT_EQ(at4.minNonZeroB, mnb);
-    EXPECT_EQ(v.statistics[0][0], FormatResult(ArrayMean(a2)));
-    EXPECT_EQ(v.cvManualLower, Format2(0.0));
-    EXPECT_EQ(v.cvManualUpper, Format2(mxb / ArrayMean(a2) * 100.0));
-    // Bit for bit the shared routines where they apply.
-    std::vector<double> sa(a.begin(), a.begin() + 1001), sb(b.begin(), b.begin() + 1001);
-    const SizeStatistics st = StatisticsAtSize(sa, sb);
-    EXPECT_EQ(std::tuple(st.meanA, st.maxB, st.minA, st.minNonZeroB),
-              std::tuple(ArrayMean(sa), ArrayMax(sb), ArrayMin(sa), ArrayMin(sb, true, 0.0)));
-}
