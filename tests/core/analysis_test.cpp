@@ -60,33 +60,6 @@ std::array<bool, 6> Present(const Analysis& a) {
 
 }  // namespace
 
-TEST(Analysis, ANewStageClearsEverythingComputedFromTheOldOne) {
-    const Pilot p = SpreadPilot(16);
-    const struct {
-        const char* what;
-        void (*apply)(Analysis&, const Pilot&);
-        std::array<bool, 6> left;
-    } cases[] = {
-        {"pilot", [](Analysis& a, const Pilot& p) { a.SetPilot(p); },
-         {true, false, false, false, false, false}},
-        {"generation", [](Analysis& a, const Pilot& p) { a.SetGeneration(Generate(p, 30, 9)); },
-         {true, true, false, false, false, false}},
-        {"trimming",
-         [](Analysis& a, const Pilot&) { a.SetTrimming(Trim(*a.generation(), 3)); },
-         {true, true, true, false, false, false}},
-        {"sizes after an error", [](Analysis& a, const Pilot&) { a.ClearSizes(); },
-         {true, true, true, false, false, true}},
-        {"clear", [](Analysis& a, const Pilot&) { a.Clear(); },
-         {false, false, false, false, false, false}},
-    };
-    for (const auto& c : cases) {
-        Analysis a = Whole(p);
-        ASSERT_EQ(Present(a), (std::array<bool, 6>{true, true, true, true, true, true}));
-        c.apply(a, p);
-        EXPECT_EQ(Present(a), c.left) << c.what;
-    }
-}
-
 TEST(Analysis, AManualSizeCarriesItsOwnStatisticsAndCoefficients) {
     const Pilot p = SpreadPilot(16);
     const Analysis a = Whole(p);

@@ -123,23 +123,6 @@ TEST(Pilot, BadCellsAndSizesLeaveEverythingAsItWas) {
     EXPECT_FALSE(other.Accept());
 }
 
-TEST(Pilot, OnlyNewValuesReplaceTheAnalysis) {
-    test::Road r(12, "40");
-    r.Trimmed();
-    const auto trimmed = r.analysis().trimming()->tables;
-    // The same values accepted again (an edit undone): everything stays.
-    UnitsEdited(r.s);
-    EXPECT_TRUE(AcceptUnits(r.s, r.ui, PilotSource()));
-    EXPECT_EQ(r.analysis().trimming()->tables, trimmed);
-    EXPECT_TRUE(r.View().canGenerate);
-    // Other values: a new pilot, and nothing computed from the old one.
-    r.s.units.SetCell(1, 3, "99");
-    UnitsEdited(r.s);
-    EXPECT_TRUE(AcceptUnits(r.s, r.ui, PilotSource()));
-    EXPECT_FALSE(r.analysis().generation());
-    EXPECT_EQ(r.analysis().pilot()->texts[2], "99");
-}
-
 // Mean and standard deviation against the certified values of the NIST StRD
 // univariate data sets.
 TEST(Pilot, NistUnivariateReferenceValues) {
