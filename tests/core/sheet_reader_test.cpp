@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -131,11 +132,25 @@ TEST_F(FakeReader, EveryWayOfStoppingIsReported) {
     EXPECT_EQ(ReadSheetColumn(Fixture("one_sheet.xls"), 0, quick).status, Status::ReaderStopped);
 }
 
-TEST(SheetReaderProgram, EnvironmentFirstThenBuildTree) {
+TEST(SheetReaderProgram, EnvironmentFirstThenBuildTreeAndItsExitStatus) {
     setenv("VELTA_SHEET_READER", "/somewhere/reader", 1);
     EXPECT_EQ(SheetReaderProgram(), "/somewhere/reader");
     unsetenv("VELTA_SHEET_READER");
-    EXPECT_TRUE(fs::exists(SheetReaderProgram())) << SheetReaderProgram();
+    const std::string reader = SheetReaderProgram();
+    ASSERT_TRUE(fs::exists(reader)) << reader;
+    // The program itself: 2 for arguments it does not take, 3 when its
+    // answer cannot be written (standard output closed), 0 otherwise.
+    const std::string file = "'" + Fixture("one_sheet.xls") + "'";
+    for (const auto& [arguments, status] :
+         {std::pair<std::string, int>{"0 -- " + file, 0}, {"0:-1 -- " + file, 2},
+          {"x -- " + file, 2}, {"0 + " + file, 2}, {"0 -- " + file + " >&-", 3}}) {
+        FILE* p = popen(("'" + reader + "' " + arguments + "; echo \" $?\"").c_str(), "r");
+        ASSERT_TRUE(p);
+        std::string out;
+        for (int c; (c = fgetc(p)) != EOF;) out += static_cast<char>(c);
+        pclose(p);
+        EXPECT_TRUE(out.ends_with(" " + std::to_string(status) + "\n")) << arguments << ": " << out.substr(0, 80);
+    }
 }
 
 // A platform whose dialog fails as an allocation would.

@@ -220,6 +220,7 @@ class ChartWindowTest : public QObject {
         QVERIFY(p.startsWith("%PDF-") && p.trimmed().endsWith("%%EOF"));
         const std::tuple<const char*, int, int, const char*> refused[] = {
             {"c.bmp", 100, 100, "unknown image format"},
+            {"c.jpg", 100, 100, "unknown image format"},
             {"chart", 100, 100, "unknown image format"},
             {"c.png", 0, 100, "image size"},
             {"c.png", 100000, 100, "image size"},

@@ -211,7 +211,9 @@ class WindowTest : public QObject {
             w.show();
             LoadExample(w);
             if (byMenu) w.session().inputs.virtualSamples = "200000";
+            bool sliderEnabled = true;
             QTimer::singleShot(0, &w, [&] {
+                sliderEnabled = w.control("slider")->isEnabled();
                 if (byMenu)
                     w.findChild<QAction*>("exitAction")->trigger();
                 else
@@ -219,6 +221,7 @@ class WindowTest : public QObject {
             });
             w.Run(velta::Command::Generate);
             QCOMPARE(answers.messages.size(), size_t(byMenu ? 1 : 0));
+            QVERIFY(!sliderEnabled);  // nothing else is taken while it runs
             QVERIFY(!w.session().analysis.generation() && !w.session().generationRunning);
             QVERIFY(!w.session().abortRequested);
             QVERIFY(!w.isVisible());
@@ -257,6 +260,11 @@ class WindowTest : public QObject {
         for (int i = 0; i < typed.size(); ++i)
             QCOMPARE(QString::fromStdString(units.CellText(1, i + 1)), typed[i]);
         QCOMPARE(grid->currentIndex().row(), 4);
+        // Escape is the editor's when no generation runs: the edit is dropped.
+        QTest::keyClick(grid, Qt::Key_7);
+        QVERIFY(grid->Editing());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!grid->Editing() && units.CellText(1, 5).empty());
         QTest::keyClick(grid, Qt::Key_Tab);
         QCOMPARE(grid->currentIndex().column(), 1);
 

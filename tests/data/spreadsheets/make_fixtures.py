@@ -134,6 +134,9 @@ with open(path("semicolon_comma.csv"), "w") as f:
     f.write("Height;Site\n1,5;\"A; north\"\n2,25;B\n3;C\n")
 with open(path("tabs.csv"), "w") as f:
     f.write("7\tx\n8\ty\n9\tz\n")
+for name, text in (("quoted.csv", '"Girth ""cm"""\n1\n2\n'), ("tab_and_semicolon.csv", "7;8\t9\n1;2\t3\n")):
+    with open(path(name), "w") as f:
+        f.write(text)
 
 # Pilot sample for the examples folder: leaf lengths of 24 plants.
 PILOT = [41.2, 38.7, 45.1, 39.9, 43.4, 40.8, 44.0, 37.5, 42.3, 46.2, 39.1, 41.7,
