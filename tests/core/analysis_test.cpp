@@ -1,5 +1,6 @@
-// The analysis model: each stage needs the one before it, and putting in a
-// stage clears everything computed from the one it replaces.
+// The analysis model: a manual size carries its own statistics and
+// coefficients, the automatic ones at the automatic size. (What a new stage
+// clears is walked by the stale-results property.)
 #include "analysis/analysis.h"
 
 #include <gtest/gtest.h>
@@ -50,12 +51,6 @@ Analysis Whole(const Pilot& p) {
     a.SetManual(ManualAnswerAt(*a.trimming(), jump, 6, a.automatic()));
     a.SetStudentT({"0.05", "1", 1.0, "2", 2.0, 9, StatisticsAtSize(*a.trimming()->tables, jump, 9)});
     return a;
-}
-
-// Which stages are present: pilot, generation, trimming, automatic, manual, Student-t.
-std::array<bool, 6> Present(const Analysis& a) {
-    return {a.pilot() != nullptr,     a.generation() != nullptr, a.trimming() != nullptr,
-            a.automatic() != nullptr, a.manual() != nullptr,     a.studentT() != nullptr};
 }
 
 }  // namespace

@@ -72,10 +72,6 @@ std::vector<double> Points(const std::vector<double>& v, size_t K) {
     return {v.begin() + 1, v.begin() + 1 + std::ptrdiff_t(K)};
 }
 
-double Number(const std::string& text) {
-    return ParseNumber(text).value_or(NAN);
-}
-
 using test::ExpectOnlyMessage;
 
 }  // namespace

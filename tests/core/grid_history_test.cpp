@@ -1,5 +1,5 @@
-// The units grid as a spreadsheet: rows inserted and deleted in every
-// column under a header that stays, and undo and redo of every edit.
+// The units grid's history keeps the last hundred steps (the edits
+// themselves are undone through the window), and its column letters.
 #include "view/grid_history.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-// Accepting the typed values as the pilot: the statistics shown, the
-// maximum number of virtual samples and its cap, refusals that change
-// nothing, and what a new pilot does to the analysis.
+// Accepting the typed values as the pilot: the statistics shown against
+// hand and NIST values, the maximum number of virtual samples and its cap,
+// and refusals that change nothing.
 #include "analysis/pilot.h"
 
 #include <gtest/gtest.h>

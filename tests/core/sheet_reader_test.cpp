@@ -1,5 +1,6 @@
-// The reader process: its exchange form, and how the caller survives a
-// reader that crashes, hangs, spins, floods or talks nonsense.
+// The reader process: its exchange form, its exit statuses, and how the
+// caller survives a reader that crashes, hangs, spins, floods or talks
+// nonsense.
 #include "data/sheet_reader.h"
 
 #include <gtest/gtest.h>

@@ -73,7 +73,7 @@ class FilesWindowTest : public QObject {
         MainWindow w;
         ScriptedDialogs dialogs(w);
         ShowActive(w);
-        dialogs.files = {VELTA_SOURCE_DIR "/examples/pilot_sample.xls"};
+        dialogs.files = {Copied(VELTA_SOURCE_DIR "/examples/pilot_sample.xls")};
         QVERIFY(w.Run(velta::Command::Open));
         auto* grid = Control<GridView>(w, "unitsGrid");
         const QString header = grid->model()->headerData(0, Qt::Horizontal).toString();
@@ -208,7 +208,7 @@ class FilesWindowTest : public QObject {
                 // start name), then Open's own dialog.
                 if (a.answer == MsgAnswer::Save)
                     dialogs.files.push_back(a.saveNamed ? saved.toStdString() : "*.xls");
-                dialogs.files.push_back(kExample.toStdString());
+                dialogs.files.push_back(Copied(kExample));
                 way.act(w);
                 QVERIFY2(!dialogs.messages.empty(), qPrintable(where));
                 const auto& question = dialogs.messages.front();
@@ -232,7 +232,7 @@ class FilesWindowTest : public QObject {
         const std::function<void(MainWindow&, velta::ScriptedPlatform&)> states[] = {
             [](MainWindow&, velta::ScriptedPlatform&) {},
             [](MainWindow& w, velta::ScriptedPlatform& d) {
-                d.files = {kExample.toStdString()};
+                d.files = {Copied(kExample)};
                 QVERIFY(w.Run(velta::Command::Open));
             },
             [&](MainWindow& w, velta::ScriptedPlatform& d) {
@@ -256,7 +256,7 @@ class FilesWindowTest : public QObject {
                 ShowActive(w);
                 state(w, dialogs);
                 dialogs.messages.clear();
-                dialogs.files = {kExample.toStdString()};
+                dialogs.files = {Copied(kExample)};
                 way.act(w);
                 QVERIFY2(dialogs.messages.empty(), way.name);
                 QVERIFY2(way.wentOn(w), way.name);

@@ -74,7 +74,7 @@ class RoadWindowTest : public QObject {
         const QString report = dir.filePath("road.dat");
         MainWindow w;
         ScriptedDialogs dialogs(w);
-        dialogs.files = {VELTA_SOURCE_DIR "/examples/pilot_sample.xls", report.toStdString()};
+        dialogs.files = {Copied(VELTA_SOURCE_DIR "/examples/pilot_sample.xls"), report.toStdString()};
         ShowActive(w);
         QCOMPARE(FocusName(), QString("unitsGrid"));
         SaveScreenshot(w, "main_window.png");
@@ -248,12 +248,12 @@ class RoadWindowTest : public QObject {
         LoadExample(w);
         QCOMPARE(pilot->text(), QString("typed values"));
         const QString workbook = VELTA_SOURCE_DIR "/tests/data/spreadsheets/three_sheets.ods";
-        dialogs.files = {workbook.toStdString()};
+        dialogs.files = {Copied(workbook)};
         dialogs.inputs = {"2"};
         QVERIFY(w.Run(velta::Command::Open));
         QVERIFY2(pilot->text().startsWith("three_sheets.ods, sheet \""), qPrintable(pilot->text()));
         QVERIFY(pilot->text().endsWith(", column A"));
-        QCOMPARE(pilot->toolTip(), workbook);
+        QCOMPARE(pilot->toolTip(), QString::fromStdString(Copied(workbook)));
         // Automatic cannot succeed on four units: a manual size is reported.
         QVERIFY(w.Run(velta::Command::Generate) && w.Run(velta::Command::Trim));
         Control<QSlider>(w, "slider")->setValue(3);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QSettings>
@@ -48,6 +49,16 @@ inline void ShowActive(QWidget& w) {
 inline QByteArray ReadAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A file of the source tree copied into a folder of the tests' own, to be
+// queued as a dialog's answer: should a save dialog take it by mistake, the
+// original stays as it is.
+inline std::string Copied(const QString& source) {
+    static QTemporaryDir dir;
+    const QString copy = dir.filePath(QFileInfo(source).fileName());
+    if (!QFile::exists(copy)) QFile::copy(source, copy);
+    return copy.toStdString();
 }
 
 template <class T = QWidget>
