@@ -383,6 +383,7 @@ TEST(Cli, StandardOutputTakesOneOutputAndNoTable) {
 
 // Automatic fails on a pilot too small for two breakpoints: status 1, a
 // null size in the JSON, and a report that needs --manual is not written.
+// A failed generation is status 1 as well.
 TEST(Cli, FailedAutomaticIsStatus1WithANullSize) {
     Scratch tmp;
     const CliRun r =
@@ -406,6 +407,12 @@ TEST(Cli, FailedAutomaticIsStatus1WithANullSize) {
                   .status,
               1);
     EXPECT_TRUE(fs::exists(tmp / "r.dat"));
+    // A generation the memory cannot hold fails too (and is not attempted).
+    const CliRun big = Cli({"--values", "1", "2", "3", "4", "5", "6", "-V", "2000000000", "-q"});
+    EXPECT_EQ(big.status, 1) << big.err;
+    EXPECT_NE(big.err.find("There is not enough memory for 2000000000 virtual samples"),
+              std::string::npos)
+        << big.err;
 }
 
 // With --all-columns every line on standard error names its column; texts
