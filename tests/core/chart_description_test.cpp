@@ -76,7 +76,8 @@ TEST(StatusLine, LongStepsSayWhatTheyDoAndTheReportWhereItWent) {
     ASSERT_TRUE(r.Run(Command::Trim));
     ASSERT_TRUE(r.Run(Command::Automatic));
     // The repeats of the automatic size say how far they are while they run.
-    EXPECT_NE(r.View().statusMessage.find("Repeating the automatic procedure: "), std::string::npos);
+    EXPECT_NE(r.View().repeatsProgress.find("Repeating the automatic procedure: "),
+              std::string::npos);
     WaitForRepeats(r.s);
     ASSERT_TRUE(r.Slide(10));
     r.s.inputs.maxError = "2";

@@ -28,7 +28,7 @@ TEST(Open, AnAcceptedSheetStartsAFreshAnalysis) {
     EXPECT_FALSE(r.analysis().generation());
     // A session that held a pilot starts afresh: the boxes too.
     EXPECT_EQ(r.s.inputs.maxError, "");
-    EXPECT_EQ(r.s.inputs.virtualSamples, "250");
+    EXPECT_EQ(r.s.inputs.virtualSamples, "30000");
     EXPECT_EQ(r.s.units.CellText(1, 0), "Leaf length (mm)");  // the header titles the column
     EXPECT_EQ(r.s.units.MaxCols(), 1);
     const WindowView v = r.View();

@@ -15,7 +15,7 @@ TEST(Session, NewRestoresTheLoadState) {
     const WindowView v = r.View();
     const WindowView fresh = WindowViewOf(Session());
     EXPECT_EQ(v.inputs, fresh.inputs);
-    EXPECT_EQ(v.inputs.virtualSamples + v.inputs.trimPercent + v.inputs.alpha, "25050.05");
+    EXPECT_EQ(v.inputs.virtualSamples + v.inputs.trimPercent + v.inputs.alpha, "3000050.05");
     EXPECT_EQ(v.maximumNumber, "Maximum number: ");
     EXPECT_EQ(v.n + v.mean + v.fileName, "");
     EXPECT_EQ(r.s.units.DataRowCount(), 0);
@@ -35,7 +35,7 @@ TEST(Session, ToolbarDispatchesOnTheExactKey) {
     EXPECT_EQ(ui.helpShown, 1);
     s.inputs.virtualSamples = "99";
     EXPECT_TRUE(RunToolbarKey(s, ui, "New"));
-    EXPECT_EQ(s.inputs.virtualSamples, "250");
+    EXPECT_EQ(s.inputs.virtualSamples, "30000");
 }
 
 TEST(Session, ExitAboutAndManual) {

@@ -24,7 +24,7 @@ class AnalysisWindowTest : public QObject {
         const int width = chart->width();
 
         QVERIFY(w.Run(velta::Command::Generate));
-        QCOMPARE(w.view().meansChart.samples, 250);
+        QCOMPARE(w.view().meansChart.samples, 30000);
         QVERIFY(w.Run(velta::Command::Trim));
         QVERIFY(w.view().trimmed);
         Control<QSlider>(w, "slider")->setValue(9);

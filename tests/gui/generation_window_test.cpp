@@ -56,7 +56,7 @@ class GenerationWindowTest : public QObject {
         MainWindow w;
         w.show();
         LoadExample(w);
-        QCOMPARE(FieldText(w, "virtualSamplesField"), QString("250"));
+        QCOMPARE(FieldText(w, "virtualSamplesField"), QString("30000"));
         bool progressSeen = false;
         QTimer poll;
         connect(&poll, &QTimer::timeout, [&] { progressSeen |= w.progressWindow() != nullptr; });

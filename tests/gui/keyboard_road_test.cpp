@@ -82,7 +82,7 @@ class KeyboardRoadTest : public QObject {
         QCOMPARE(FieldText(w, "nField"), QString("24"));
         PressButton(w, "generateButton", Qt::Key_G);
         GiveBackTheKeyboard(w);
-        QCOMPARE(w.view().meansChart.samples, 250);
+        QCOMPARE(w.view().meansChart.samples, 30000);
         PressButton(w, "trimButton", Qt::Key_T);
         QVERIFY(w.view().trimmed);
 
@@ -132,11 +132,12 @@ class KeyboardRoadTest : public QObject {
         w.control("unitsGrid")->setFocus();
         Press(w, Qt::Key_Tab, Qt::ControlModifier);
         QStringList order{FocusName()};
-        for (int i = 0; i < 26; ++i) {
+        for (int i = 0; i < 28; ++i) {
             Press(w, Qt::Key_Tab);
             order << FocusName();
         }
         const QStringList road = {"virtualSamplesField",
+                                  "seedField",
                                   "generateButton",
                                   "trimPercentField",
                                   "trimButton",
@@ -148,6 +149,7 @@ class KeyboardRoadTest : public QObject {
                                   "studentSdField",
                                   "studentTButton",
                                   "automaticSizeField",
+                                  "automaticSpreadLabel",
                                   "manualSizeField",
                                   "studentTSizeField",
                                   "cvAutomaticLower",

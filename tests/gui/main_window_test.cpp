@@ -33,14 +33,14 @@ class MainWindowTest : public QObject {
         MainWindow* w = splash.mainWindow();
         QVERIFY(w != nullptr && w->isVisible() && !splash.isVisible());
         QCOMPARE(w->windowTitle(), QString("VELTA ") + velta::kVersion);
-        QCOMPARE(FieldText(*w, "virtualSamplesField"), QString("250"));
+        QCOMPARE(FieldText(*w, "virtualSamplesField"), QString("30000"));
         w->close();
     }
 
     void loadStateOfEveryControl() {
         MainWindow w;
         w.show();
-        QCOMPARE(FieldText(w, "virtualSamplesField"), QString("250"));
+        QCOMPARE(FieldText(w, "virtualSamplesField"), QString("30000"));
         QCOMPARE(FieldText(w, "trimPercentField"), QString("5"));
         for (const char* f : {"meanField", "sdField", "nField", "jackknifeSdField",
                               "jackknifeSeMeanField", "jackknifeSeSdField", "maxErrorField", "studentSdField", "automaticSizeField", "manualSizeField",
@@ -98,7 +98,7 @@ class MainWindowTest : public QObject {
         w.session().units.SetCell(1, 1, "42");
         w.Render();
         w.findChild<QAction*>("newAction")->trigger();
-        QCOMPARE(limit->text(), QString("250"));
+        QCOMPARE(limit->text(), QString("30000"));
         QVERIFY(w.session().units.CellText(1, 1).empty());
     }
 
