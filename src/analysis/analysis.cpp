@@ -62,8 +62,7 @@ const RepeatsAnswer* Analysis::repeats() const {
 }
 
 void Analysis::SetRepeats(RepeatsAnswer r) {
-    if (!automatic() || !automatic()->succeeded)
-        throw std::logic_error("repeats need a successful automatic answer");
+    if (!automatic()) throw std::logic_error("repeats need an automatic answer");
     Trimmed().repeats = std::move(r);
 }
 

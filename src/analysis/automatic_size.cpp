@@ -93,24 +93,25 @@ FittedLines LinesAt(const BrokenStick& f, int32_t K, int32_t jump) {
             f.lower[2] / J,              f.UpperLevel(K), f.LowerLevel(K)};
 }
 
-AutomaticAnswer FindAutomaticSize(const CloudTables& trimmed, int32_t jump) {
-    const int32_t N = trimmed.Rows(), V = trimmed.samples, J = jump;
+bool HasCandidateBreakpoints(int32_t N, int32_t J) {
+    return J >= 1 && RoundToInt32(static_cast<double>(N) / J - 5.0) >= 2 &&
+           7LL * J <= static_cast<int64_t>(N);
+}
+
+int32_t FindBreakpoint(const RowExtremes& cloud, int32_t N, int32_t J,
+                       std::vector<BrokenStick>& fits) {
     if (J < 1) throw DivisionByZero("automatic sample size: jump");
-    if (N < 3 || V < 1 || trimmed.sds.Rows() != N || trimmed.means.Cols() < V ||
-        trimmed.sds.Cols() < V)
-        throw SubscriptOutOfRange("automatic sample size: trimmed tables");
+    fits.clear();
     const double steps = static_cast<double>(N) / J;
     // The R2 table A(0 .. round(N/J), 1 .. 4) and the quality sums
     // B(0 .. round(N/J - 5)); too few steps leave no room for B.
     const int32_t aUpper = RoundToInt32(steps);
     const int32_t bUpper = RoundToInt32(steps - 5.0);
     // Too few sizes for a breakpoint with three steps on either side.
-    if (bUpper < 0) return AutomaticAnswer{};
+    if (bUpper < 0) return 0;
     Table2D A(aUpper + 1, 5);
     std::vector<double> B(static_cast<size_t>(bUpper) + 1, 0.0);
 
-    const RowExtremes cloud = CloudRowExtremes(trimmed.means, V);
-    std::vector<BrokenStick> fits;  // candidate K at K - 3
     for (int64_t S = 3LL * J; S <= static_cast<int64_t>(N) - 3LL * J; S += J) {
         const auto K = static_cast<int32_t>(S / J);
         fits.push_back(FitBrokenStick(cloud, K, N, J));
@@ -125,13 +126,25 @@ AutomaticAnswer FindAutomaticSize(const CloudTables& trimmed, int32_t jump) {
         B[k] = ArraySum(w);
     }
 
-    AutomaticAnswer answer;
     int32_t K = FirstStrictRise(B);
     if (static_cast<int64_t>(J) * K > N) K = 0;
-    if (K == 0) return answer;
     // A quality sum slot past the last candidate holds 0 and cannot rise
     // above a sum of R2, so the chosen candidate always has its fit.
-    if (static_cast<size_t>(K - 3) >= fits.size()) throw SubscriptOutOfRange("QualitySum");
+    if (K != 0 && static_cast<size_t>(K - 3) >= fits.size())
+        throw SubscriptOutOfRange("QualitySum");
+    return K;
+}
+
+AutomaticAnswer FindAutomaticSize(const CloudTables& trimmed, int32_t jump) {
+    const int32_t N = trimmed.Rows(), V = trimmed.samples, J = jump;
+    if (J < 1) throw DivisionByZero("automatic sample size: jump");
+    if (N < 3 || V < 1 || trimmed.sds.Rows() != N || trimmed.means.Cols() < V ||
+        trimmed.sds.Cols() < V)
+        throw SubscriptOutOfRange("automatic sample size: trimmed tables");
+    std::vector<BrokenStick> fits;
+    const int32_t K = FindBreakpoint(CloudRowExtremes(trimmed.means, V), N, J, fits);
+    AutomaticAnswer answer;
+    if (K == 0) return answer;
 
     answer.succeeded = true;
     answer.breakpoint = K;

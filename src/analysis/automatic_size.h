@@ -83,4 +83,15 @@ struct AutomaticAnswer {
 // Too few sizes (fewer than five steps of jump) give no success.
 AutomaticAnswer FindAutomaticSize(const CloudTables& trimmed, int32_t jump);
 
+// Whether a cloud of N rows taken with step J has the two candidate
+// breakpoints a rise of the quality sum needs: without them the procedure
+// cannot succeed, whatever the draw.
+bool HasCandidateBreakpoints(int32_t N, int32_t J);
+
+// The breakpoint K (0: none) of a trimmed means cloud of N rows taken with
+// step J, read as its row extremes; `fits` gets each candidate's fit, the
+// candidate K at K - 3. What FindAutomaticSize decides by, alone.
+int32_t FindBreakpoint(const RowExtremes& means, int32_t N, int32_t J,
+                       std::vector<BrokenStick>& fits);
+
 }  // namespace velta

@@ -37,10 +37,14 @@ std::optional<int32_t> RepeatedAutomaticSize(const RepeatInputs& in, int32_t r,
         Cancellable progress(cancel);
         const auto clouds = GenerateClouds(in.units, in.samples, in.jump, rng, progress);
         if (!clouds || cancel.load()) return std::nullopt;
-        const CloudTables trimmed = TrimClouds(*clouds, in.percent);
-        const AutomaticAnswer a = FindAutomaticSize(trimmed, in.jump);
-        if (!a.succeeded) return std::nullopt;
-        return a.size;
+        // The size depends on the trimmed means alone.
+        const int32_t N = clouds->Rows();
+        Table2D means;
+        TrimTable(N, in.samples, in.percent, clouds->means, means);
+        std::vector<BrokenStick> fits;
+        const int32_t K = FindBreakpoint(CloudRowExtremes(means, in.samples), N, in.jump, fits);
+        if (K == 0) return std::nullopt;
+        return K * in.jump + 1;
     } catch (const RuntimeError&) {
     } catch (const std::bad_alloc&) {
     }

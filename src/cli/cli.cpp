@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <iomanip>
 #include <memory>
@@ -121,7 +122,7 @@ std::vector<std::string> ReadValues(const Options& o, std::istream& in) {
 }
 
 struct SummaryRow {
-    std::string column, n, mean, sd, automatic, manual, student;
+    std::string column, n, mean, sd, automatic, range, manual, student;
 };
 
 SummaryRow Summarise(const ColumnRun& a, const Options& o) {
@@ -133,6 +134,10 @@ SummaryRow Summarise(const ColumnRun& a, const Options& o) {
     r.mean = or_dash(v.mean);
     r.sd = or_dash(v.sd);
     r.automatic = or_dash(v.automaticSize);
+    // Where the automatic size went over the repeats.
+    const RepeatsAnswer* repeats = a.session.analysis.repeats();
+    r.range = repeats ? RepeatsRangeText(*repeats) : "-";
+    if (r.range == "none could succeed") r.range = "none";
     r.manual = or_dash(v.manualSize);
     r.student = o.maxError ? or_dash(v.studentTSize) : "-";
     return r;
@@ -140,19 +145,23 @@ SummaryRow Summarise(const ColumnRun& a, const Options& o) {
 
 void PrintSummary(const std::vector<SummaryRow>& rows, std::ostream& out) {
     std::vector<SummaryRow> all = {
-        {"column", "N", "mean", "st.dev.", "auto", "manual", "Student-t"}};
+        {"column", "N", "mean", "st.dev.", "auto", "range", "manual", "Student-t"}};
     all.insert(all.end(), rows.begin(), rows.end());
-    size_t w[7] = {};
+    constexpr int kColumns = 8;
+    auto fields = [](const SummaryRow& r) {
+        return std::array<const std::string*, kColumns>{&r.column,    &r.n,     &r.mean,
+                                                        &r.sd,        &r.automatic,
+                                                        &r.range,     &r.manual, &r.student};
+    };
+    size_t w[kColumns] = {};
     for (const SummaryRow& r : all) {
-        const std::string* f[] = {&r.column,    &r.n,      &r.mean,   &r.sd,
-                                  &r.automatic, &r.manual, &r.student};
-        for (int i = 0; i < 7; ++i) w[i] = std::max(w[i], f[i]->size());
+        const auto f = fields(r);
+        for (int i = 0; i < kColumns; ++i) w[i] = std::max(w[i], f[i]->size());
     }
     for (const SummaryRow& r : all) {
-        const std::string* f[] = {&r.column,    &r.n,      &r.mean,   &r.sd,
-                                  &r.automatic, &r.manual, &r.student};
+        const auto f = fields(r);
         std::string line;
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < kColumns; ++i) {
             const std::string& s = *f[i];
             const std::string pad(w[i] - s.size(), ' ');
             line += i == 0 ? s + pad : "  " + pad + s;  // numbers right-aligned

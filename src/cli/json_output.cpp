@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/numbers.h"
+#include "analysis/random.h"
 #include "base/version.h"
 #include "view/window_view.h"
 
@@ -50,6 +51,30 @@ Json Statistics(const SizeStatistics& s) {
 Json Coefficients(const std::optional<CoefficientsOfVariation>& cv) {
     if (!cv) return {{"lower", nullptr}, {"upper", nullptr}};
     return {{"lower", cv->lower}, {"upper", cv->upper}};
+}
+
+// Each repeat with its own seed, so that any one can be run again alone
+// (velta-cli --seed).
+Json Repeats(const RepeatsAnswer* r) {
+    if (!r) return nullptr;
+    Json sizes = Json::array(), seeds = Json::array();
+    for (int32_t i = 0; i < r->Count(); ++i) {
+        const auto& size = r->sizes[static_cast<size_t>(i)];
+        sizes.push_back(size ? Json(*size) : Json(nullptr));
+        seeds.push_back(RepeatSeed(r->inputs.seed, i + 1));
+    }
+    const auto lo = r->Smallest(), hi = r->Largest();
+    const auto median = r->Median();
+    return {{"seed", r->inputs.seed},
+            {"V", r->inputs.samples},
+            {"P", r->inputs.percent},
+            {"R", r->Count()},
+            {"sizes", std::move(sizes)},
+            {"seeds", std::move(seeds)},
+            {"smallest", lo ? Json(*lo) : Json(nullptr)},
+            {"largest", hi ? Json(*hi) : Json(nullptr)},
+            {"median", median ? Json(*median) : Json(nullptr)},
+            {"failures", r->Failures()}};
 }
 
 Json Lines(const FittedLines& f) {
@@ -140,9 +165,11 @@ Json AnalysisJson(const ColumnRun& run, const Options& o) {
         aut["cv"] = Coefficients(automatic->cv);
         aut["statistics"] = Statistics(automatic->statistics);
         aut["reason"] = nullptr;
+        aut["repeats"] = Repeats(a.repeats());
     } else {
         aut["size"] = nullptr;
         aut["reason"] = ReasonOf(run.Step("Automatic"));
+        aut["repeats"] = Repeats(a.repeats());
     }
     j["automatic"] = std::move(aut);
 

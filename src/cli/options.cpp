@@ -155,7 +155,7 @@ ParseOutcome ParseOptions(int argc, const char* const* argv, Options& o, std::os
                  "Size every column of the sheet: one result per column")
         ->excludes(column);
     app.add_option("--virtual-samples,-V", o.virtualSamples,
-                   "Number of virtual samples V (default 250, or the number of distinct "
+                   "Number of virtual samples V (default 30000, or the number of distinct "
                    "samples when smaller)")
         ->check(NotAnOption())
         ->check(Check(CheckV, "V"));

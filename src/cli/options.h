@@ -20,7 +20,7 @@ struct Options {
     std::string sheet;                // name or 1-based number; "" = the first
     std::string column;               // letter or 1-based number; "" = the first
     bool allColumns = false;
-    // "" keeps the window's own: 250, capped by the acceptance to the
+    // "" keeps the window's own: 30000, capped by the acceptance to the
     // number of distinct samples.
     std::string virtualSamples;
     std::string trim = "5";

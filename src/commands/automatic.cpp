@@ -21,6 +21,8 @@ void Automatic(Session& s, Platform& ui) {
         s.analysis.SetAutomatic(FindAutomaticSize(*t->tables, jump));
         const AutomaticAnswer& a = *s.analysis.automatic();
         if (!a.succeeded) {
+            // The repeats tell whether this draw or the pilot is to blame.
+            StartRepeats(s);
             ShowCritical(ui, kAutomaticFailedMessage);
             return;
         }

@@ -10,6 +10,7 @@
 #include "base/errors.h"
 #include "base/numbers.h"
 #include "commands/messages.h"
+#include "commands/repeats.h"
 
 namespace velta {
 
@@ -68,7 +69,7 @@ int32_t AskForV(const Session& s, const Pilot& pilot, Platform& ui) {
     // The exact maximum, not the rounded one the window shows: a V between
     // the two is not redundant.
     const char* question = v > pilot.maximumVirtualSamples ? kRedundantSamplesQuestion
-                           : v > kRecommendedVirtualSamples ? kHighSamplesQuestion
+                           : v > kLargeVirtualSamples ? kHighSamplesQuestion
                                                             : nullptr;
     if (question &&
         ui.MessageBox(question, MsgButtons::YesNo, MsgIcon::None, kVeltaTitle) == MsgAnswer::No)
@@ -136,10 +137,17 @@ void Run(Session& s, Platform& ui) {
     RandomSource rng(*seed);
     g.jump = JumpFor(pilot->Size());
     g.startedAt = ui.TimeText();
+    // Repeats of the old automatic size would only slow the new clouds down.
+    const bool repeating = s.repeatsJob != nullptr;
+    s.repeatsJob.reset();
     const Running running(s, g.startedAt, V);
     WindowProgress progress(s, ui);
     auto tables = GenerateClouds(pilot->OneBased(), V, g.jump, rng, progress);
-    if (!tables) return;  // aborted: the previous analysis stays
+    if (!tables) {
+        // Aborted: the previous analysis stays, and so do its repeats.
+        if (repeating) StartRepeats(s);
+        return;
+    }
 
     // The charts' fixed value ranges over the rows that hold data.
     s.progress.phases[2] = {true, true};

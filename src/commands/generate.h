@@ -27,8 +27,9 @@ inline constexpr const char* kInvalidSeedMessage =
     "The specified seed is not valid: type a whole number from 0 to 18446744073709551615";
 // The seed typed, when it is a whole number from 0 to 2^64 - 1.
 std::optional<uint64_t> ParseSeed(const std::string& text);
-// Above this many virtual samples the command asks before going on.
-inline constexpr int32_t kRecommendedVirtualSamples = 250;
+// Above this many virtual samples (ten times the default) the command asks
+// before going on: a large pilot then takes seconds.
+inline constexpr int32_t kLargeVirtualSamples = 300000;
 
 // The number of virtual samples typed, when it is valid (a whole number from
 // 1 whose tables can be counted in 32 bits, its thousands grouped by commas

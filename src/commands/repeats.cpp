@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "analysis/automatic_size.h"
+
 #include "view/session.h"
 
 namespace velta {
@@ -9,8 +11,11 @@ namespace velta {
 std::optional<RepeatInputs> RepeatInputsOf(const Session& s) {
     const Analysis& a = s.analysis;
     const AutomaticAnswer* automatic = a.automatic();
-    if (!automatic || !automatic->succeeded) return std::nullopt;
+    if (!automatic) return std::nullopt;
     const Generation& g = *a.generation();
+    // A pilot too small for the procedure fails in every draw alike.
+    if (!automatic->succeeded && !HasCandidateBreakpoints(a.pilot()->Size(), g.jump))
+        return std::nullopt;
     return RepeatInputs{a.pilot()->OneBased(), g.samples, g.jump, a.trimming()->percent, g.seed};
 }
 

@@ -5,6 +5,7 @@
 
 #include "base/errors.h"
 #include "commands/messages.h"
+#include "commands/repeats.h"
 #include "io/report.h"
 
 namespace velta {
@@ -28,7 +29,10 @@ void WriteReport(Session& s, Platform& ui) {
     }
     std::string text;
     try {
-        text = BuildReport(s.analysis, s.inputs, ui.DateText(), ui.TimeText());
+        UpdateRepeats(s);  // repeats done by now are reported as done
+        std::optional<RepeatsAtWork> atWork;
+        if (s.repeatsJob) atWork = RepeatsAtWork{s.repeatsJob->Finished(), s.repeatsJob->Total()};
+        text = BuildReport(s.analysis, s.inputs, ui.DateText(), ui.TimeText(), atWork);
     } catch (const std::bad_alloc&) {
         ShowCritical(ui, kUnexpectedErrorMessage);
         return;

@@ -22,10 +22,12 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include "commands/pilot_commands.h"
+#include "commands/repeats.h"
 #include "gui/about_window.h"
 #include "gui/help_window.h"
 #include "gui/marked_slider.h"
@@ -102,6 +104,16 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), platform_(this) {
     BuildMenus();
     BuildToolbar();
     BuildStatusBar();
+
+    // The repeats of the automatic size run on other threads; the window
+    // takes their progress and their end from the session.
+    repeatsTimer_ = new QTimer(this);
+    repeatsTimer_->setInterval(150);
+    connect(repeatsTimer_, &QTimer::timeout, this, [this] {
+        if (session_.generationRunning) return;
+        UpdateRepeats(session_);
+        Render();
+    });
 
     // F1 anywhere in the window opens the guide.
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -278,14 +290,20 @@ QWidget* MainWindow::BuildLeft() {
     }
     v->addWidget(jack);
 
-    // Room is kept (see the window tests) for one more line in this frame.
     auto* virt = Frame("Virtual samples", "virtualSamplesFrame");
     auto* vv = new QVBoxLayout(virt);
-    auto* row = new QHBoxLayout;
+    auto* row = new QGridLayout;
     QLineEdit* limit = AddInput("virtualSamplesField", &TypedInputs::virtualSamples);
     limit->setAccessibleName("Recommended number of virtual samples");
-    row->addWidget(Caption("Recommended n&umber:", limit));
-    row->addWidget(limit);
+    row->addWidget(Caption("Recommended n&umber:", limit), 0, 0);
+    row->addWidget(limit, 0, 1);
+    // Every generation starts the random draws from here: the same pilot,
+    // V and seed give the same clouds, here and on the command line.
+    QLineEdit* seed = AddInput("seedField", &TypedInputs::seed);
+    seed->setAccessibleName("Seed of the random draws");
+    seed->setToolTip("Every generation starts its random draws from this seed");
+    row->addWidget(Caption("&Random seed:", seed), 1, 0);
+    row->addWidget(seed, 1, 1);
     vv->addLayout(row);
     vv->addWidget(AddLabel("maximumNumberLabel", &WindowView::maximumNumber));
     controls_["maximumNumberLabel"]->setAccessibleName("Maximum number of virtual samples");
@@ -482,8 +500,6 @@ QWidget* MainWindow::BuildRight() {
     sg->setColumnStretch(3, 2);
     v->addWidget(student);
 
-    // Room is kept (see the window tests) for one more line of text under
-    // the automatic size.
     auto* resultsFrame = Frame("Results", "resultsFrame");
     auto* rf = new QFormLayout(resultsFrame);
     const std::tuple<const char*, const char*, std::string WindowView::*, const char*> sizes[] = {
@@ -497,6 +513,16 @@ QWidget* MainWindow::BuildRight() {
         QLineEdit* field = AddField(name, text);
         field->setAccessibleName(spoken);
         rf->addRow(caption, field);
+        if (QString(name) != "automaticSizeField") continue;
+        // How much the automatic size moves over repeated generations.
+        QLabel* spread = AddLabel("automaticSpreadLabel", &WindowView::automaticSpread);
+        spread->setAccessibleName("Automatic size over repeated generations");
+        spread->setWordWrap(true);
+        // Reached by Tab like the sizes, so that it is heard with them (the
+        // flags set a focus policy of their own first).
+        spread->setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
+        spread->setFocusPolicy(Qt::StrongFocus);
+        rf->addRow(QString(), spread);
     }
     auto* results = new qt::GridView(results_, false);
     Register(results, "resultsGrid", "Results: fitted lines and sample sizes");
@@ -521,6 +547,7 @@ void MainWindow::SetTabOrder() {
     // Automatic, Student-t; then the results, from the pilot's to the sizes.
     const char* road[] = {"unitsGrid",
                           "virtualSamplesField",
+                          "seedField",
                           "generateButton",
                           "trimPercentField",
                           "trimButton",
@@ -532,6 +559,7 @@ void MainWindow::SetTabOrder() {
                           "studentSdField",
                           "studentTButton",
                           "automaticSizeField",
+                          "automaticSpreadLabel",
                           "manualSizeField",
                           "studentTSizeField",
                           "cvAutomaticLower",
@@ -624,10 +652,15 @@ void MainWindow::BuildStatusBar() {
         "Generation started", 60, 0);
     add("Generation completed:", generationCompleted_, new QLabel, "generationCompletedPanel",
         "Generation completed", 60, 0);
+    add("Seed:", seedUsed_, new QLabel, "seedPanel", "Seed of the clouds shown", 30, 0);
     // A long step at work, or where the last report went.
     statusMessage_ = new ElidedLabel;
     Register(statusMessage_, "statusMessage", "Status");
     statusBar()->addWidget(statusMessage_, 3);
+    // The repeats of the automatic size at work, beside whatever else is said.
+    repeatsProgress_ = new QLabel;
+    Register(repeatsProgress_, "repeatsProgress", "Repeats of the automatic size");
+    statusBar()->addWidget(repeatsProgress_, 0);
     statusNote_ = new ElidedLabel;
     Register(statusNote_, "statusNote", "Note");
     statusNote_->setStyleSheet("QLabel { color: #9a3412; }");
@@ -739,6 +772,9 @@ void MainWindow::Render() {
     fileName_->setToolTip(Q(v.fileName));
     generationStarted_->setText(Q(v.generationStarted));
     generationCompleted_->setText(Q(v.generationCompleted));
+    seedUsed_->setText(Q(v.seedUsed));
+    repeatsProgress_->setText(Q(v.repeatsProgress));
+    repeatsProgress_->setVisible(!v.repeatsProgress.empty());
     statusMessage_->setText(Q(v.statusMessage));
     statusMessage_->setToolTip(Q(v.statusMessage));
     statusMessage_->setVisible(!v.statusMessage.empty());
@@ -746,6 +782,12 @@ void MainWindow::Render() {
     statusNote_->setToolTip(Q(v.note));
     statusNote_->setVisible(!v.note.empty());
     setWindowTitle(Q(v.caption));
+
+    // Repeats of the automatic size at work: looked at until they are done.
+    if (session_.repeatsJob && !repeatsTimer_->isActive())
+        repeatsTimer_->start();
+    else if (!session_.repeatsJob)
+        repeatsTimer_->stop();
 
     // The request is consumed here, so a fresh session (New, Open) never
     // brings the window back by itself.

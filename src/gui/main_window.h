@@ -20,6 +20,7 @@ class QComboBox;
 class QPushButton;
 class QToolBar;
 class QShortcut;
+class QTimer;
 
 namespace velta::qt {
 class ChartView;
@@ -116,6 +117,9 @@ class MainWindow : public QMainWindow {
     QLabel* fileName_ = nullptr;
     QLabel* generationStarted_ = nullptr;
     QLabel* generationCompleted_ = nullptr;
+    QLabel* seedUsed_ = nullptr;
+    QLabel* repeatsProgress_ = nullptr;
+    QTimer* repeatsTimer_ = nullptr;
     QLabel* statusNote_ = nullptr;
     QLabel* statusMessage_ = nullptr;
     QShortcut* abortKey_ = nullptr;

@@ -6,6 +6,7 @@
 #include "base/numbers.h"
 #include "base/version.h"
 #include "data/spreadsheet.h"
+#include "view/window_view.h"
 
 namespace velta {
 
@@ -67,10 +68,36 @@ std::string LineInN(double intercept, double slope) {
            (negative ? b.substr(1) : b) + " * n";
 }
 
+// How much the automatic size moved over repeated generations, in fixed
+// lines; empty values where there is nothing to say.
+void RepeatsBlock(Lines& out, const Analysis& a, const TypedInputs& typed,
+                  const std::optional<RepeatsAtWork>& atWork) {
+    const Generation* g = a.generation();
+    const RepeatsAnswer* r = a.repeats();
+    out.Add("STABILITY OF THE AUTOMATIC SAMPLE SIZE");
+    out.Add("Seed: " + (g ? std::to_string(g->seed) : typed.seed));
+    out.Add("Virtual samples number: " + (g ? FormatInteger(g->samples) : typed.virtualSamples));
+    out.Add("Repeats of the automatic procedure: " +
+            FormatInteger(r ? r->Count() : atWork ? atWork->total : 0));
+    std::string range, median, failures;
+    if (r) {
+        range = RepeatsRangeText(*r);
+        if (const auto m = r->Median()) median = FormatMedian(*m);
+        failures = FormatInteger(r->Failures());
+    } else if (atWork) {
+        range = "not finished when the report was written (" + FormatInteger(atWork->finished) +
+                " of " + FormatInteger(atWork->total) + ")";
+    }
+    out.Add("Range of the automatic sample size: " + range);
+    out.Add("Median of the automatic sample size: " + median);
+    out.Add("Repeats that could not succeed: " + failures);
+    out.Add(kRule);
+}
+
 }  // namespace
 
 std::string BuildReport(const Analysis& a, const TypedInputs& typed, const std::string& dateText,
-                        const std::string& timeText) {
+                        const std::string& timeText, std::optional<RepeatsAtWork> atWork) {
     const Pilot* pilot = a.pilot();
     if (!pilot) throw std::logic_error("a report needs a pilot");
     const SampleStats& st = pilot->stats;
@@ -141,7 +168,8 @@ std::string BuildReport(const Analysis& a, const TypedInputs& typed, const std::
     else
         StatisticsBlock(out, student ? &*student->statistics : nullptr);
     out.Add(kRule);
-    // Last, so that every line above keeps its place.
+    // After the lines above, so that each keeps its place.
+    RepeatsBlock(out, a, typed, atWork);
     out.Add("Program: VELTA " + std::string(kVersion));
     return out.Take();
 }

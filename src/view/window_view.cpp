@@ -142,14 +142,24 @@ WindowView ViewOf(const Session& s);
 
 }  // namespace
 
+std::string FormatMedian(double median) {
+    return FormatSignificant(median, kResultDigits);
+}
+
+std::string RepeatsRangeText(const RepeatsAnswer& r) {
+    const auto lo = r.Smallest(), hi = r.Largest();
+    if (!lo) return "none could succeed";
+    return *lo == *hi ? FormatInteger(*lo) : FormatInteger(*lo) + " to " + FormatInteger(*hi);
+}
+
 std::string RepeatsText(const RepeatsAnswer& r) {
     std::string text = "in " + FormatInteger(r.Count()) + " repeats: ";
     const auto lo = r.Smallest(), hi = r.Largest();
-    if (!lo) return text + "none could succeed";
-    text += *lo == *hi ? "always " + FormatInteger(*lo)
-                       : FormatInteger(*lo) + " to " + FormatInteger(*hi);
+    if (!lo) return text + RepeatsRangeText(r);
+    text += *lo == *hi ? "always " : "";
+    text += RepeatsRangeText(r);
     std::vector<std::string> notes;
-    if (*lo != *hi) notes.push_back("median " + FormatFixed(*r.Median(), 1));
+    if (*lo != *hi) notes.push_back("median " + FormatMedian(*r.Median()));
     if (const int32_t failed = r.Failures(); failed > 0)
         notes.push_back(FormatInteger(failed) + " could not succeed");
     for (size_t i = 0; i < notes.size(); ++i)
@@ -185,8 +195,6 @@ WindowView WindowViewOf(const Session& s) {
     DescribeChart(s, v.sdsChart);
     if (!s.busyStatus.empty())
         v.statusMessage = s.busyStatus;
-    else if (!v.repeatsProgress.empty())
-        v.statusMessage = v.repeatsProgress;
     else if (s.lastWritten)
         v.statusMessage = s.lastWritten->what + " written to " + s.lastWritten->path;
     return v;

@@ -103,6 +103,10 @@ std::string FormatMaximumNumber(double maximum);
 
 // "in 20 repeats: 18 to 20 (median 19; 1 could not succeed)".
 std::string RepeatsText(const RepeatsAnswer& r);
+// The sizes the repeats gave: "18 to 20", "19", or "none could succeed".
+std::string RepeatsRangeText(const RepeatsAnswer& r);
+// A median size: whole, or with its half.
+std::string FormatMedian(double median);
 
 // Where a pilot came from, in words: "pilot.xls, sheet \"Leaves\", column
 // A (Leaf length)", "pilot.csv, column A", or "typed values".

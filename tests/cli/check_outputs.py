@@ -47,7 +47,7 @@ with tempfile.TemporaryDirectory() as tmp:
         "campaign": [campaign, "--all-columns", "--json", "-", "-q"],
         "stdin": ["-", "--json", "-", "-q", "--max-error", "0.5", "--sd", "1"],
         "manual": [campaign, "--column", "B", "--manual", "7", "--json", "-", "-q"],
-        "question": ["-", "-V", "300", "--json", "-", "-q"],
+        "question": ["-", "-V", "184757", "--json", "-", "-q"],
         "refused": [os.path.join(sheets, "truncated.xls"), "--json", "-", "-q"],
         "missing": [os.path.join(sheets, "missing_values.ods"), "--json", "-", "-q"],
     }

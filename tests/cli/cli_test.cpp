@@ -27,6 +27,7 @@
 #include "cli/tables.h"
 #include "analysis/random.h"
 #include "commands/automatic.h"
+#include "commands/repeats.h"
 #include "commands/student_t.h"
 #include "data/spreadsheet_commands.h"
 #include "cases.h"
@@ -173,15 +174,21 @@ TEST(Cli, HelpListsEveryOptionAndExitsWithZero) {
 }
 
 TEST(Cli, QuestionsStopTheRunUnlessAnsweredYes) {
-    // 20 values allow 184,756 distinct samples: 300 asks the "high" question,
-    // 200,000 the "exceeds" one.
-    const std::string values =
-        "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n17\n18\n19\n20\n";
+    // 20 values allow 184,756 distinct samples, 24 allow 2,704,156: more
+    // than 300,000 asks the "high" question, more than the maximum the
+    // "exceeds" one.
+    auto units = [](int n) {
+        std::string values;
+        for (int i = 1; i <= n; ++i) values += std::to_string(i) + "\n";
+        return values;
+    };
     const struct {
+        int n;
         const char* v;
         const char* question;
-    } cases[] = {{"300", "is high"}, {"200000", "exceeds the maximum number"}};
+    } cases[] = {{24, "300001", "is high"}, {20, "184757", "exceeds the maximum number"}};
     for (const auto& c : cases) {
+        const std::string values = units(c.n);
         const CliRun no = Cli({"-", "-V", c.v, "-q"}, values);
         EXPECT_EQ(no.status, 2) << no.err;
         EXPECT_NE(no.err.find(std::string("VELTA (question): The specified number of virtual "
@@ -192,7 +199,7 @@ TEST(Cli, QuestionsStopTheRunUnlessAnsweredYes) {
         EXPECT_NE(no.err.find("-> No"), std::string::npos);
         EXPECT_NE(no.err.find("run again with --yes"), std::string::npos);
 
-        const json yes = CliJson({"-", "-V", c.v, "--yes", "-q"}, -1, values);
+        const json yes = CliJson({"-", "-V", c.v, "--yes", "--replicates", "0", "-q"}, -1, values);
         const json& res = yes["results"][0];
         EXPECT_EQ(res["generation"]["V"], std::stoi(c.v));
         EXPECT_EQ(res["steps"][1]["status"], "done");
@@ -342,7 +349,10 @@ TEST(Cli, EveryOutputWritesEveryKindOfTargetOrRefusesIt) {
                 continue;
             }
             const std::string given = w.option == "--tables" ? tmp.dir.string() : target.Path();
-            const CliRun r = Cli({kPilot, "-q", w.option, given}, "", FakeChart);
+            // Few samples and no repeats: the outputs are what is tested.
+            const CliRun r = Cli({kPilot, "-V", "250", "--seed", "2", "--replicates", "0", "-q",
+                                  w.option, given},
+                                 "", FakeChart);
             if (target.Refused()) {
                 EXPECT_EQ(r.status, 2) << r.err;
                 EXPECT_EQ(r.err, "velta-cli: " + w.option + " " + target.Path() + ": " +
@@ -371,7 +381,8 @@ TEST(Cli, StandardOutputTakesOneOutputAndNoTable) {
     };
     for (const auto& c : cases) {
         Scratch tmp;
-        std::vector<std::string> args = {kPilot, "-q"};
+        std::vector<std::string> args = {kPilot, "-V", "250", "--seed", "2", "--replicates", "0",
+                                         "-q"};
         for (const std::string& a : c.args) args.push_back(a == "m.svg" ? tmp / a : a);
         const CliRun r = Cli(args, "", FakeChart);
         EXPECT_EQ(r.status, 0) << r.err;
@@ -567,4 +578,56 @@ TEST(Options, ColumnsByLetterOrNumber) {
             EXPECT_EQ(ColumnLetter(c.column), upper);
         }
     }
+}
+
+// The repeats of the automatic size: the JSON holds each one with its seed,
+// the report's block and the summary's range say the same, the window's
+// repeats are the command line's, and --replicates 0 runs none.
+TEST(Cli, RepeatsAgreeInTheJsonTheReportTheTableAndTheWindow) {
+    Scratch tmp;
+    const CliRun r = Cli({kPilot, "-V", "2000", "--replicates", "5", "--json", tmp / "r.json",
+                          "--report", tmp / "r.dat"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json repeats = json::parse(ReadFile(tmp / "r.json"))["results"][0]["automatic"]["repeats"];
+    ASSERT_EQ(repeats["R"], 5);
+    EXPECT_EQ(repeats["seed"], kDefaultSeed);
+    EXPECT_EQ(repeats["V"], 2000);
+    EXPECT_EQ(repeats["P"], 5);
+    std::vector<int> sizes;
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(repeats["seeds"][i], RepeatSeed(kDefaultSeed, static_cast<int32_t>(i) + 1));
+        if (!repeats["sizes"][i].is_null()) sizes.push_back(repeats["sizes"][i]);
+    }
+    ASSERT_FALSE(sizes.empty());
+    const auto [lo, hi] = std::minmax_element(sizes.begin(), sizes.end());
+    EXPECT_EQ(repeats["smallest"], *lo);
+    EXPECT_EQ(repeats["largest"], *hi);
+    EXPECT_EQ(repeats["failures"], 5 - static_cast<int>(sizes.size()));
+    const std::string range =
+        *lo == *hi ? std::to_string(*lo) : std::to_string(*lo) + " to " + std::to_string(*hi);
+    const std::string report = ReadFile(tmp / "r.dat");
+    EXPECT_NE(report.find("Repeats of the automatic procedure: 5\r\nRange of the automatic sample "
+                          "size: " + range + "\r\n"),
+              std::string::npos)
+        << report;
+    EXPECT_NE(r.out.find("  " + range + "  "), std::string::npos) << r.out;
+
+    // The window's repeats of the same analysis.
+    Session s;
+    ScriptedPlatform ui;
+    ui.files = {kPilot};
+    ASSERT_TRUE(RunCommand(s, ui, Command::Open));
+    s.inputs.virtualSamples = "2000";
+    s.repeats = 5;
+    for (Command c : {Command::Generate, Command::Trim, Command::Automatic})
+        ASSERT_TRUE(RunCommand(s, ui, c));
+    WaitForRepeats(s);
+    ASSERT_NE(s.analysis.repeats(), nullptr);
+    for (size_t i = 0; i < 5; ++i) {
+        const auto& size = s.analysis.repeats()->sizes[i];
+        EXPECT_EQ(repeats["sizes"][i], size ? json(*size) : json(nullptr));
+    }
+
+    const json none = CliJson({kPilot, "-V", "2000", "--replicates", "0", "-q"}, 0);
+    EXPECT_TRUE(none["results"][0]["automatic"]["repeats"].is_null());
 }

@@ -47,15 +47,16 @@ AxisRange Range(const Table2D& t, int32_t from, int32_t to, int32_t step, int32_
 TEST(Generate, ValidatesTheNumberAndAsksAboutRedundantOrManySamples) {
     // N = 10 allows 252 distinct samples, N = 6 allows 20, N = 24 allows
     // C(24, 12) = 2,704,156, shown rounded as 2.70E+06: the comparison is
-    // with the exact maximum. Answering No stops.
+    // with the exact maximum. More than 300,000 is asked about. Answering No
+    // stops.
     const struct {
         int32_t n;
         const char* v;
         std::string message;
     } cases[] = {{10, "0", kInvalid},         {10, "-3", kInvalid},    {10, "abc", kInvalid},
                  {10, "", kInvalid},          {10, "2.5", kInvalid},   {10, "1e12", kInvalid},
-                 {10, "2147483647", kInvalid}, {10, "250", {}},         {10, "251", kHigh},
-                 {10, "252", kHigh},          {10, "253", kExceeds},   {6, "21", kExceeds},
+                 {10, "2147483647", kInvalid}, {10, "250", {}},         {10, "251", {}},
+                 {10, "252", {}},         {24, "300000", {}},      {24, "300001", kHigh},          {10, "253", kExceeds},   {6, "21", kExceeds},
                  {6, "300", kExceeds},        {6, "20", {}},           {24, "2700001", kHigh},
                  {24, "2704156", kHigh},      {24, "2704157", kExceeds},
                  // The maximum as the window shows it is the maximum.

@@ -77,7 +77,7 @@ TEST(Pilot, MaximumNumberAndTheCapOfTheRequestedNumber) {
     EXPECT_TRUE(big.Accept());
     EXPECT_EQ(WindowViewOf(big.s).n, "1000");
     EXPECT_EQ(WindowViewOf(big.s).maximumNumber, "Maximum number: 2.70E+299");
-    EXPECT_EQ(big.s.inputs.virtualSamples, "250");
+    EXPECT_EQ(big.s.inputs.virtualSamples, "30000");
 }
 
 TEST(Pilot, BadCellsAndSizesLeaveEverythingAsItWas) {

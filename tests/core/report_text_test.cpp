@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/version.h"
+#include "commands/repeats.h"
 #include "commands/write_report.h"
 #include "output_targets.h"
 #include "road.h"
@@ -37,13 +38,15 @@ std::vector<std::string> SplitLines(const std::string& text) {
 }
 
 // The 0-based index of layout item `item` (numbered as in the report's
-// layout, where item 8 is the N sampling units and items 34, 38 and 47 are
-// six-line blocks) plus `within` lines.
+// layout, where item 8 is the N sampling units, items 34, 38 and 47 are
+// six-line blocks and item 49 the eight lines of the repeats) plus `within`
+// lines.
 size_t At(int item, int N, int within = 0) {
     int line = item <= 8 ? item : item + N - 1;
     if (item > 34) line += 5;
     if (item > 38) line += 5;
     if (item > 47) line += 5;
+    if (item > 49) line += 7;
     return static_cast<size_t>(line - 1 + within);
 }
 
@@ -58,6 +61,7 @@ Session ManualOnly() {
     t->samples = 250;
     Generation g;
     g.samples = 250;
+    g.seed = 77;
     g.tables = t;
     s.analysis.SetGeneration(g);
     s.analysis.SetTrimming({5, t});
@@ -81,6 +85,7 @@ TEST(ReportLines, LineRules) {
     a.statistics = {1e-5, 123456.123456, -2.5, 0.25, 2, 0.00004, 0.00004};
     s.analysis.SetAutomatic(a);
     s.analysis.SetStudentT({"0.10", "2.5", 2.5, "1", 1.0, 27, std::nullopt});
+    s.analysis.SetRepeats({{{}, 250, 1, 5, 77}, {19, std::nullopt, 17, 19, 18}});
     const auto lines = Lines(s);
     const int N = 4;
     struct Case {
@@ -108,9 +113,18 @@ TEST(ReportLines, LineRules) {
         {At(45, N), "Student-t sample size: 27"},
         {At(47, N, 0), "Average mean: not available (beyond the pre-sample's sizes)"},
         {At(48, N), kStars.c_str()},
-        {At(49, N), "Program: VELTA " + std::string(kVersion)},
+        // How much the automatic size moved; the seed is the generation's.
+        {At(49, N, 0), "STABILITY OF THE AUTOMATIC SAMPLE SIZE"},
+        {At(49, N, 1), "Seed: 77"},
+        {At(49, N, 2), "Virtual samples number: 250"},
+        {At(49, N, 3), "Repeats of the automatic procedure: 5"},
+        {At(49, N, 4), "Range of the automatic sample size: 17 to 19"},
+        {At(49, N, 5), "Median of the automatic sample size: 18.5"},
+        {At(49, N, 6), "Repeats that could not succeed: 1"},
+        {At(49, N, 7), kStars.c_str()},
+        {At(50, N), "Program: VELTA " + std::string(kVersion)},
     };
-    ASSERT_EQ(lines.size(), 63u + N);
+    ASSERT_EQ(lines.size(), 71u + N);
     for (const auto& c : cases) EXPECT_EQ(lines[c.index], c.text) << "index " << c.index;
 }
 
@@ -258,8 +272,13 @@ TEST(WriteReport, WholeRoadOfATypedPilotAgainstTheStoredReports) {
     s.inputs.maxError = "2";
     ASSERT_TRUE(RunCommand(s, ui, Command::StudentT));
     ASSERT_EQ(ui.messages.size(), 1u) << ui.LastMessage();
+    // Written while the repeats of the automatic size work, the report says
+    // so; once they are done, it gives their spread.
+    const std::string early = report("early.dat");
+    EXPECT_EQ(SplitLines(early).size(), 71u + 12u);
+    WaitForRepeats(s);
     const std::string whole = report("whole.dat");
     EXPECT_EQ(whole, Golden("whole_road.dat", whole));
-    EXPECT_EQ(SplitLines(whole).size(), 63u + 12u);
+    EXPECT_EQ(SplitLines(whole).size(), 71u + 12u);
     EXPECT_EQ(whole.find("not calculated"), std::string::npos);
 }

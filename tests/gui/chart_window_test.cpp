@@ -268,7 +268,7 @@ class ChartWindowTest : public QObject {
         const std::string seed = std::to_string(r.w.session().analysis.generation()->seed);
         QStringList texts = SvgTexts(r.Export("saveSvg", "generated.svg", 0));
         QVERIFY2(texts.contains("Means"), qPrintable(texts.join(" | ")));
-        QVERIFY(texts.contains(QString::fromStdString("typed values; V = 250, seed " + seed)));
+        QVERIFY(texts.contains(QString::fromStdString("typed values; V = 30000, seed " + seed)));
         QVERIFY(texts.contains("Virtual samples"));
         for (const char* absent : {"Fitted lines", "Automatic size", "Manual size", "Student-t size"})
             QVERIFY2(!texts.join('|').contains(absent), absent);
@@ -282,7 +282,7 @@ class ChartWindowTest : public QObject {
         const QString student = QString::number(r.w.session().analysis.studentT()->size);
         for (const QString& s :
              {QString("Standard deviations"),
-              QString::fromStdString("typed values; V = 250, P = 5, seed " + seed),
+              QString::fromStdString("typed values; V = 30000, P = 5, seed " + seed),
               QString("Trimmed virtual samples"), QString("Fitted lines"),
               "Automatic size: " + automatic, QString("Manual size: 15"),
               "Student-t size: " + student})

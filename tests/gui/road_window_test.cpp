@@ -2,7 +2,7 @@
 // mnemonics, the slider by the arrow keys, Student-t's box by its caption's
 // mnemonic, the report from the menu bar. On the way: the progress window,
 // the busy words of the long steps, the clouds, lines and marks of both
-// charts, the result grids, and the report of 63 + N lines. Tab follows the
+// charts, the result grids, and the report of 71 + N lines. Tab follows the
 // road. Also the README's and the guide's pictures (scripts/screenshot.sh).
 #include <QLabel>
 #include <QMenu>
@@ -101,7 +101,7 @@ class RoadWindowTest : public QObject {
         GiveBackTheKeyboard(w);
         QVERIFY(progressShown);
         QVERIFY(w.progressWindow() == nullptr);
-        QCOMPARE(w.view().meansChart.samples, 250);
+        QCOMPARE(w.view().meansChart.samples, 30000);
         QVERIFY(Pixels(w, 0, ChartView::CloudColour(), 40) > 50);
         SaveScreenshot(w, "generated.png");
         PressButton(w, "trimButton", Qt::Key_T);
@@ -177,7 +177,7 @@ class RoadWindowTest : public QObject {
         const std::string text = ReadAll(report).toStdString();
         int lines = 0;
         for (size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2) ++lines;
-        QCOMPARE(lines, 63 + 24);
+        QCOMPARE(lines, 71 + 24);
         QVERIFY(text.ends_with(std::string(156, '*') + "\r\nProgram: VELTA " + velta::kVersion + "\r\n"));
         for (const QString& s : {"Automatic sample size: " + automatic + "\r\n",
                                  "Student-t sample size: " + student + "\r\n"})
@@ -206,14 +206,14 @@ class RoadWindowTest : public QObject {
         w.control("unitsGrid")->setFocus();
         Press(w, Qt::Key_Tab, Qt::ControlModifier);
         QStringList order{FocusName()};
-        for (int i = 0; i < 26; ++i) {
+        for (int i = 0; i < 28; ++i) {
             Press(w, Qt::Key_Tab);
             order << FocusName();
         }
         QCOMPARE(order.join(' '),
-                 QString("virtualSamplesField generateButton trimPercentField trimButton slider "
+                 QString("virtualSamplesField seedField generateButton trimPercentField trimButton slider "
                          "automaticButton manualButton alphaBox maxErrorField studentSdField "
-                         "studentTButton automaticSizeField manualSizeField studentTSizeField "
+                         "studentTButton automaticSizeField automaticSpreadLabel manualSizeField studentTSizeField "
                          "cvAutomaticLower cvAutomaticUpper cvManualLower cvManualUpper "
                          "statisticsGrid resultsGrid meanField sdField nField jackknifeSdField "
                          "jackknifeSeMeanField jackknifeSeSdField unitsGrid"));

@@ -66,7 +66,7 @@ class WindowTest : public QObject {
         QVERIFY(w.isVisible() && !splash.isVisible());
         QCOMPARE(w.windowTitle(), QString("VELTA ") + velta::kVersion);
         QCOMPARE(FieldText(w, "virtualSamplesField") + " " + FieldText(w, "trimPercentField"),
-                 QString("250 5"));
+                 QString("30000 5"));
         for (const char* f : {"meanField", "nField", "jackknifeSeSdField", "maxErrorField",
                               "studentSdField", "automaticSizeField", "manualSizeField",
                               "studentTSizeField", "cvAutomaticUpper", "cvManualLower"})
@@ -124,7 +124,7 @@ class WindowTest : public QObject {
         QTest::keyClicks(limit, "1234");
         QCOMPARE(w.session().inputs.virtualSamples, std::string("1234"));
         w.findChild<QAction*>("newAction")->trigger();
-        QCOMPARE(limit->text(), QString("250"));
+        QCOMPARE(limit->text(), QString("30000"));
         QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!w.isVisible());
     }
@@ -162,7 +162,7 @@ class WindowTest : public QObject {
         QVERIFY(QFileInfo::exists(source.resolved(QUrl("batch.html")).toLocalFile()));
         const QString guide = help->browser()->toPlainText();
         for (const char* s : {"Visual jackknife", "Student-t sample size determination",
-                              "10,000,000", "The report file", "Up-left line: y = ", "63 + N"})
+                              "10,000,000", "The report file", "Up-left line: y = ", "71 + N"})
             QVERIFY2(guide.contains(s), s);
         ShowActive(*help);
         QTest::keyClick(help->browser(), Qt::Key_Escape);
@@ -210,7 +210,7 @@ class WindowTest : public QObject {
             ScriptedDialogs answers(w);
             w.show();
             LoadExample(w);
-            if (byMenu) w.session().inputs.virtualSamples = "200000";
+            if (byMenu) w.session().inputs.virtualSamples = "400000";
             bool sliderEnabled = true;
             QTimer::singleShot(0, &w, [&] {
                 sliderEnabled = w.control("slider")->isEnabled();

@@ -34,6 +34,9 @@ inline void UseTestSettings() {
 inline void SaveScreenshot(QWidget& w, const QString& name) {
     const QByteArray dir = qgetenv("VELTA_SCREENSHOT_DIR");
     if (dir.isEmpty()) return;
+    // A picture shows the repeats of the automatic size done.
+    if (auto* window = qobject_cast<velta::gui::MainWindow*>(&w))
+        QTRY_VERIFY_WITH_TIMEOUT(!window->session().repeatsJob, 30000);
     // Layouts follow texts set since the last events (the status line's).
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     w.grab().save(QString::fromLocal8Bit(dir) + "/" + name);

@@ -86,10 +86,11 @@ status=0
 python3 - "$tmp/result.json" <<'EOF' || fail "unexpected results"
 import json, sys
 r = json.load(open(sys.argv[1]))["results"][0]
-# The example: 24 units, automatic size 13 at P = 5, Student-t 9 for an error of 2.
+# The example: 24 units, automatic size 19 at P = 5 (30000 virtual samples), Student-t 9
+# for an error of 2.
 got = (r["input"]["N"], r["automatic"]["size"], r["studentT"]["size"])
 print("N, automatic, Student-t:", got)
-sys.exit(0 if got == (24, 13, 9) else 1)
+sys.exit(0 if got == (24, 19, 9) else 1)
 EOF
 [ -s "$tmp/report.dat" ] || fail "no report written"
 
