@@ -61,7 +61,7 @@ bool DrawPhase(int32_t N, int32_t V, RandomSource& rng, Progress& progress, Stor
 // adds its squared deviations in position order as DevianceOf does, but the
 // prefixes advance side by side, which keeps the processor's adders busy.
 void PrefixStatistics(const double* x, int32_t N, const int32_t* size, int32_t prefixes,
-                      double* __restrict mean, double* __restrict dev) {
+                      double* __restrict mean, double* __restrict dev, bool deviances) {
     double sum = 0.0;
     int32_t summed = 0;
     for (int32_t q = 0; q < prefixes; ++q) {
@@ -69,6 +69,7 @@ void PrefixStatistics(const double* x, int32_t N, const int32_t* size, int32_t p
         mean[q] = sum / static_cast<double>(size[q]);
         dev[q] = 0.0;
     }
+    if (!deviances) return;
     int32_t first = 0;
     for (int32_t i = 0; i < N && first < prefixes; ++i) {
         while (first < prefixes && size[first] <= i) ++first;
@@ -85,6 +86,7 @@ void PrefixStatistics(const double* x, int32_t N, const int32_t* size, int32_t p
 void AdviseWrittenRows(CloudTables& t, int32_t J, int32_t prefixes) {
     if (prefixes < 1) return;
     for (Table2D* table : {&t.means, &t.sds}) {
+        if (table->Rows() == 0) continue;
         if (J == 1) {
             table->AdviseWholeRows(0, prefixes - 1);
             continue;
@@ -119,7 +121,7 @@ std::optional<std::vector<uint16_t>> DrawArrangements(int32_t N, int32_t V, Rand
 
 std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int32_t V,
                                           int32_t jump, RandomSource& rng, Progress& progress,
-                                          int32_t threads) {
+                                          int32_t threads, CloudsWanted wanted) {
     const auto N = static_cast<int32_t>(units.size()) - 1;
     if (N < 1 || V < 1) throw SubscriptOutOfRange("GenerateClouds");
     const int32_t J = jump;
@@ -128,8 +130,9 @@ std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int3
     if (N > 65535) throw OverflowError("GenerateClouds: N");
     std::vector<uint16_t> draws(static_cast<size_t>(N) * static_cast<size_t>(V));
     CloudTables fresh;
+    const bool withSds = wanted == CloudsWanted::Both;
     fresh.means.Resize(N, V + 1);
-    fresh.sds.Resize(N, V + 1);
+    if (withSds) fresh.sds.Resize(N, V + 1);
     fresh.samples = V;
     // Row q*J - 1 is sample size q*J + 1 and takes the prefix of that many
     // values, so every label names the number of values behind its point.
@@ -179,7 +182,7 @@ std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int3
                     draws.data() + static_cast<size_t>(j - 1) * static_cast<size_t>(N);
                 for (int32_t i = 0; i < N; ++i) s.x[static_cast<size_t>(i)] = units[drawn[i] + 1u];
                 PrefixStatistics(s.x.data(), N, size.data(), prefixes, s.mean.data(),
-                                 s.dev.data());
+                                 s.dev.data(), withSds);
                 for (int32_t q = 0; q < prefixes; ++q) {
                     const double c = size[static_cast<size_t>(q)];
                     s.blockMeans[static_cast<size_t>(q) * kBlock + static_cast<size_t>(b)] =
@@ -192,7 +195,8 @@ std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int3
                 const int32_t row = (q + 1) * J - 1;
                 const auto from = static_cast<size_t>(q) * kBlock;
                 std::copy_n(s.blockMeans.data() + from, inBlock, fresh.means.Row(row) + (j0 - 1));
-                std::copy_n(s.blockSds.data() + from, inBlock, fresh.sds.Row(row) + (j0 - 1));
+                if (withSds)
+                    std::copy_n(s.blockSds.data() + from, inBlock, fresh.sds.Row(row) + (j0 - 1));
             }
         }
     };
