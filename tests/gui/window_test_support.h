@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -105,6 +106,11 @@ class DialogAnswerer : public QObject {
   private:
     void Answer() {
         QWidget* w = QApplication::activeModalWidget();
+        // A dialog already answered may still be the active one while it
+        // closes: answering it again would give its successor's file name
+        // or answer to it (a race that showed under load).
+        if (!w || !w->isVisible() || w == answered_) return;
+        answered_ = w;
         if (auto* d = qobject_cast<QFileDialog*>(w)) {
             if (files.isEmpty()) return d->reject();
             d->selectFile(files.takeFirst());
@@ -115,6 +121,7 @@ class DialogAnswerer : public QObject {
         }
     }
     QTimer timer_;
+    QPointer<QWidget> answered_;
 };
 
 }  // namespace velta::gui::test
