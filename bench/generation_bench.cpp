@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 #include "analysis/generation.h"
@@ -45,7 +46,9 @@ void BM_Generate(benchmark::State& state) {
     const std::vector<double> p = PreSample(n);
     RandomSource rng;
     for (auto _ : state) {
-        auto out = GenerateClouds(p, v, JumpFor(n), rng, NoProgress());
+        // As the Generate command runs it: on every core.
+        auto out = GenerateClouds(p, v, JumpFor(n), rng, NoProgress(),
+                                  static_cast<int32_t>(std::thread::hardware_concurrency()));
         benchmark::DoNotOptimize(out->means.Row(0));
     }
 }

@@ -22,7 +22,9 @@ bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure -j2
+# No retries: a failing test is a fault to find. A hung test stops after
+# five minutes instead of holding the run.
+ctest --test-dir build --output-on-failure -j2 --timeout 300
 
 # The core tests again under AddressSanitizer and UndefinedBehaviorSanitizer:
 # the readers parse untrusted files. No window, no benchmarks, to keep it short.
@@ -30,4 +32,4 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTA_SANI
   -DVELTA_BUILD_GUI=OFF -DVELTA_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan -j2
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j2
+  ctest --test-dir build-asan --output-on-failure -j2 --timeout 600

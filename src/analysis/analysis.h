@@ -68,7 +68,7 @@ class Analysis {
     const AutomaticAnswer* automatic() const;
     const ManualAnswer* manual() const;
     const StudentTAnswer* studentT() const;
-    // The repeats of a successful automatic answer, once they are in.
+    // The repeats of the automatic answer, once they are in.
     const RepeatsAnswer* repeats() const;
 
     // Each setter needs the stage before it (std::logic_error otherwise) and
@@ -79,7 +79,7 @@ class Analysis {
     void SetAutomatic(AutomaticAnswer a);
     void SetManual(ManualAnswer m);
     void SetStudentT(StudentTAnswer s);
-    // Needs a successful automatic answer; a new automatic answer clears it.
+    // Needs an automatic answer; a new one clears it.
     void SetRepeats(RepeatsAnswer r);
     // After an unexpected error in a procedure whose results are the
     // automatic and manual sizes: neither is kept.

@@ -1,7 +1,9 @@
 #include "analysis/generation.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 #include "base/errors.h"
 #include "base/numbers.h"
@@ -59,7 +61,7 @@ bool DrawPhase(int32_t N, int32_t V, RandomSource& rng, Progress& progress, Stor
 // adds its squared deviations in position order as DevianceOf does, but the
 // prefixes advance side by side, which keeps the processor's adders busy.
 void PrefixStatistics(const double* x, int32_t N, const int32_t* size, int32_t prefixes,
-                      double* __restrict mean, double* __restrict dev) {
+                      double* __restrict mean, double* __restrict dev, bool deviances) {
     double sum = 0.0;
     int32_t summed = 0;
     for (int32_t q = 0; q < prefixes; ++q) {
@@ -67,6 +69,7 @@ void PrefixStatistics(const double* x, int32_t N, const int32_t* size, int32_t p
         mean[q] = sum / static_cast<double>(size[q]);
         dev[q] = 0.0;
     }
+    if (!deviances) return;
     int32_t first = 0;
     for (int32_t i = 0; i < N && first < prefixes; ++i) {
         while (first < prefixes && size[first] <= i) ++first;
@@ -83,6 +86,7 @@ void PrefixStatistics(const double* x, int32_t N, const int32_t* size, int32_t p
 void AdviseWrittenRows(CloudTables& t, int32_t J, int32_t prefixes) {
     if (prefixes < 1) return;
     for (Table2D* table : {&t.means, &t.sds}) {
+        if (table->Rows() == 0) continue;
         if (J == 1) {
             table->AdviseWholeRows(0, prefixes - 1);
             continue;
@@ -116,20 +120,19 @@ std::optional<std::vector<uint16_t>> DrawArrangements(int32_t N, int32_t V, Rand
 }
 
 std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int32_t V,
-                                          int32_t jump, RandomSource& rng, Progress& progress) {
+                                          int32_t jump, RandomSource& rng, Progress& progress,
+                                          int32_t threads, CloudsWanted wanted) {
     const auto N = static_cast<int32_t>(units.size()) - 1;
     if (N < 1 || V < 1) throw SubscriptOutOfRange("GenerateClouds");
     const int32_t J = jump;
     if (J < 1) throw SubscriptOutOfRange("GenerateClouds: jump");
 
-    const auto arrangements = DrawArrangements(N, V, rng, progress);
-    if (!arrangements) return std::nullopt;
-    const std::vector<uint16_t>& draws = *arrangements;
-
-    progress.Begin(Progress::Phase::Statistics);
+    if (N > 65535) throw OverflowError("GenerateClouds: N");
+    std::vector<uint16_t> draws(static_cast<size_t>(N) * static_cast<size_t>(V));
     CloudTables fresh;
+    const bool withSds = wanted == CloudsWanted::Both;
     fresh.means.Resize(N, V + 1);
-    fresh.sds.Resize(N, V + 1);
+    if (withSds) fresh.sds.Resize(N, V + 1);
     fresh.samples = V;
     // Row q*J - 1 is sample size q*J + 1 and takes the prefix of that many
     // values, so every label names the number of values behind its point.
@@ -141,33 +144,104 @@ std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int3
     // written in one run: a row of the tables is V + 1 doubles long, so
     // writing sample by sample would touch a new page with every value.
     constexpr int32_t kBlock = 256;
-    std::vector<double> blockMeans(static_cast<size_t>(prefixes) * kBlock);
-    std::vector<double> blockSds(blockMeans.size());
-    std::vector<double> x(static_cast<size_t>(N)), mean(size.size()), dev(size.size());
-    for (int32_t j0 = 1; j0 <= V; j0 += kBlock) {
-        const int32_t inBlock = std::min(kBlock, V - j0 + 1);
-        for (int32_t b = 0; b < inBlock; ++b) {
-            const int32_t j = j0 + b;
-            if (progress.Advance(Progress::Phase::Statistics, j)) return std::nullopt;
-            const uint16_t* drawn =
-                draws.data() + static_cast<size_t>(j - 1) * static_cast<size_t>(N);
-            for (int32_t i = 0; i < N; ++i) x[static_cast<size_t>(i)] = units[drawn[i] + 1u];
-            PrefixStatistics(x.data(), N, size.data(), prefixes, mean.data(), dev.data());
+    struct Scratch {
+        std::vector<double> blockMeans, blockSds, x, mean, dev;
+    };
+    auto scratch = [&] {
+        const auto cells = static_cast<size_t>(prefixes) * kBlock;
+        return Scratch{std::vector<double>(cells), std::vector<double>(cells),
+                       std::vector<double>(static_cast<size_t>(N)),
+                       std::vector<double>(size.size()), std::vector<double>(size.size())};
+    };
+    // Each sample's statistics depend on its own draws alone: with two
+    // threads a helper summarises the blocks of samples already drawn while
+    // this thread draws the next ones, and this one then joins it on the
+    // blocks left. Each block goes to its own columns, so the tables are
+    // those of one thread, bit for bit. Only this thread reports progress
+    // and hears a stop.
+    const int32_t blocks = (V + kBlock - 1) / kBlock;
+    std::atomic<bool> stopped{false};
+    std::atomic<int32_t> drawnSamples{0}, nextBlock{0};
+    auto summarise = [&](Scratch& s, bool reports) {
+        for (int32_t k; !stopped.load(std::memory_order_relaxed) && (k = nextBlock++) < blocks;) {
+            const int32_t j0 = k * kBlock + 1;
+            const int32_t inBlock = std::min(kBlock, V - j0 + 1);
+            // The helper waits for the block's draws (it rarely has to: a
+            // block is drawn faster than it is summarised).
+            while (drawnSamples.load(std::memory_order_acquire) < j0 + inBlock - 1) {
+                if (stopped.load()) return;
+                std::this_thread::yield();
+            }
+            for (int32_t b = 0; b < inBlock; ++b) {
+                const int32_t j = j0 + b;
+                if (reports && progress.Advance(Progress::Phase::Statistics, j)) {
+                    stopped.store(true);
+                    return;
+                }
+                const uint16_t* drawn =
+                    draws.data() + static_cast<size_t>(j - 1) * static_cast<size_t>(N);
+                for (int32_t i = 0; i < N; ++i) s.x[static_cast<size_t>(i)] = units[drawn[i] + 1u];
+                PrefixStatistics(s.x.data(), N, size.data(), prefixes, s.mean.data(),
+                                 s.dev.data(), withSds);
+                for (int32_t q = 0; q < prefixes; ++q) {
+                    const double c = size[static_cast<size_t>(q)];
+                    s.blockMeans[static_cast<size_t>(q) * kBlock + static_cast<size_t>(b)] =
+                        s.mean[static_cast<size_t>(q)];
+                    s.blockSds[static_cast<size_t>(q) * kBlock + static_cast<size_t>(b)] =
+                        std::sqrt(s.dev[static_cast<size_t>(q)] / (c - 1));
+                }
+            }
             for (int32_t q = 0; q < prefixes; ++q) {
-                const double c = size[static_cast<size_t>(q)];
-                blockMeans[static_cast<size_t>(q) * kBlock + static_cast<size_t>(b)] =
-                    mean[static_cast<size_t>(q)];
-                blockSds[static_cast<size_t>(q) * kBlock + static_cast<size_t>(b)] =
-                    std::sqrt(dev[static_cast<size_t>(q)] / (c - 1));
+                const int32_t row = (q + 1) * J - 1;
+                const auto from = static_cast<size_t>(q) * kBlock;
+                std::copy_n(s.blockMeans.data() + from, inBlock, fresh.means.Row(row) + (j0 - 1));
+                if (withSds)
+                    std::copy_n(s.blockSds.data() + from, inBlock, fresh.sds.Row(row) + (j0 - 1));
             }
         }
-        for (int32_t q = 0; q < prefixes; ++q) {
-            const int32_t row = (q + 1) * J - 1;
-            const auto from = static_cast<size_t>(q) * kBlock;
-            std::copy_n(blockMeans.data() + from, inBlock, fresh.means.Row(row) + (j0 - 1));
-            std::copy_n(blockSds.data() + from, inBlock, fresh.sds.Row(row) + (j0 - 1));
+    };
+    // The drawing, telling the helper how far it has come.
+    class Drawing : public Progress {
+      public:
+        Drawing(Progress& outer, std::atomic<int32_t>& drawn) : outer_(outer), drawn_(drawn) {}
+        bool Advance(Phase p, int32_t item) override {
+            drawn_.store(item - 1, std::memory_order_release);
+            return outer_.Advance(p, item);
         }
+
+      private:
+        Progress& outer_;
+        std::atomic<int32_t>& drawn_;
+    } drawing(progress, drawnSamples);
+    auto draw = [&] {
+        progress.Begin(Progress::Phase::Drawing);
+        const bool drawn =
+            DrawPhase(N, V, rng, drawing, [&](int32_t i, int32_t j, int32_t u) {
+                draws[static_cast<size_t>(j - 1) * static_cast<size_t>(N) +
+                      static_cast<size_t>(i - 1)] = static_cast<uint16_t>(u);
+            });
+        drawnSamples.store(V, std::memory_order_release);
+        if (!drawn) stopped.store(true);
+        return drawn;
+    };
+
+    Scratch mine = scratch();
+    if (threads > 1 && blocks > 1) {
+        Scratch theirs = scratch();
+        std::thread helper([&] { summarise(theirs, false); });
+        const bool drawn = draw();
+        if (drawn) {
+            progress.End(Progress::Phase::Drawing);
+            progress.Begin(Progress::Phase::Statistics);
+            summarise(mine, true);
+        }
+        helper.join();
+    } else if (draw()) {
+        progress.End(Progress::Phase::Drawing);
+        progress.Begin(Progress::Phase::Statistics);
+        summarise(mine, true);
     }
+    if (stopped.load()) return std::nullopt;
     progress.End(Progress::Phase::Statistics);
     return fresh;
 }

@@ -27,8 +27,14 @@ std::optional<std::vector<uint16_t>> DrawArrangements(int32_t N, int32_t V, Rand
 // of the unit numbers 0 .. N-1 (each position draws Int(Rnd * N) until the
 // number differs from those already placed); phase 2 summarises its
 // prefixes. nullopt when `progress` stopped it.
+// With threads > 1 the statistics are worked on by two threads; the tables
+// are the same. MeansOnly leaves the standard deviations' table empty (what
+// the repeats of the automatic size need, in half the memory).
+enum class CloudsWanted { Both, MeansOnly };
 std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int32_t V,
-                                          int32_t jump, RandomSource& rng, Progress& progress);
+                                          int32_t jump, RandomSource& rng, Progress& progress,
+                                          int32_t threads = 1,
+                                          CloudsWanted wanted = CloudsWanted::Both);
 
 // The fixed value range of a chart: the integer part of the smallest value
 // and one more than that of the largest, over the rows that hold data. With

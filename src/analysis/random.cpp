@@ -23,6 +23,25 @@ void Mt19937_64::Refill() {
     next_ = 0;
 }
 
+void Mt19937_64::NextHalves(uint32_t* halves) {
+    // Outputs left over from single draws come first, in order.
+    int k = 0;
+    for (; next_ < kN && k < kN; ++k) {
+        const uint64_t z = (*this)();
+        halves[2 * k] = static_cast<uint32_t>(z >> 32);
+        halves[2 * k + 1] = static_cast<uint32_t>(z);
+    }
+    if (k == kN) return;
+    Refill();
+    const int fresh = kN - k;
+    for (int i = 0; i < fresh; ++i) {
+        const uint64_t z = Temper(state_[i]);
+        halves[2 * (k + i)] = static_cast<uint32_t>(z >> 32);
+        halves[2 * (k + i) + 1] = static_cast<uint32_t>(z);
+    }
+    next_ = fresh;
+}
+
 uint64_t RepeatSeed(uint64_t seed, int32_t r) {
     uint64_t z = seed + static_cast<uint64_t>(r) * 0x9E3779B97F4A7C15ULL;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;

@@ -16,17 +16,23 @@ class Mt19937_64 {
   public:
     static constexpr uint64_t kDefaultSeed = 5489u;
     explicit Mt19937_64(uint64_t seed = kDefaultSeed);
+    static constexpr int kN = 312, kM = 156;
     uint64_t operator()() {
         if (next_ >= kN) Refill();
-        uint64_t z = state_[next_++];
+        return Temper(state_[next_++]);
+    }
+    // The next kN outputs at once, each split into its high and its low
+    // half in that order: what a caller of 32-bit values takes, in a loop
+    // that vectorises.
+    void NextHalves(uint32_t* halves);
+
+  private:
+    static uint64_t Temper(uint64_t z) {
         z ^= (z >> 29) & 0x5555555555555555ULL;
         z ^= (z << 17) & 0x71D67FFFEDA60000ULL;
         z ^= (z << 37) & 0xFFF7EEE000000000ULL;
         return z ^ (z >> 43);
     }
-
-  private:
-    static constexpr int kN = 312, kM = 156;
     void Refill();
     uint64_t state_[kN];
     int next_ = kN;
@@ -50,20 +56,20 @@ class RandomSource {
     }
 
   private:
+    // The 32-bit values come from a buffer refilled a whole generator state
+    // at a time: the drawing loop then pays one predictable branch a value.
+    static constexpr int kHalves = 2 * Mt19937_64::kN;
     uint32_t Next32() {
-        if (haveLow_) {
-            haveLow_ = false;
-            return low_;
+        if (next_ >= kHalves) {
+            engine_.NextHalves(halves_);
+            next_ = 0;
         }
-        const uint64_t raw = engine_();
-        low_ = static_cast<uint32_t>(raw);
-        haveLow_ = true;
-        return static_cast<uint32_t>(raw >> 32);
+        return halves_[next_++];
     }
 
     Mt19937_64 engine_;
-    uint32_t low_ = 0;
-    bool haveLow_ = false;
+    uint32_t halves_[kHalves];
+    int next_ = kHalves;
 };
 
 // The seed a default-constructed source starts from, and the seed box's

@@ -35,14 +35,16 @@ std::optional<int32_t> RepeatedAutomaticSize(const RepeatInputs& in, int32_t r,
     try {
         RandomSource rng(RepeatSeed(in.seed, r));
         Cancellable progress(cancel);
-        const auto clouds = GenerateClouds(in.units, in.samples, in.jump, rng, progress);
+        // The size depends on the trimmed means alone: they are all a repeat
+        // makes, trimmed where they are.
+        auto clouds = GenerateClouds(in.units, in.samples, in.jump, rng, progress, 1,
+                                     CloudsWanted::MeansOnly);
         if (!clouds || cancel.load()) return std::nullopt;
-        // The size depends on the trimmed means alone.
-        const int32_t N = clouds->Rows();
-        Table2D means;
-        TrimTable(N, in.samples, in.percent, clouds->means, means);
+        const int32_t N = clouds->means.Rows();
+        TrimTableInPlace(N, in.samples, in.percent, clouds->means);
         std::vector<BrokenStick> fits;
-        const int32_t K = FindBreakpoint(CloudRowExtremes(means, in.samples), N, in.jump, fits);
+        const int32_t K =
+            FindBreakpoint(CloudRowExtremes(clouds->means, in.samples), N, in.jump, fits);
         if (K == 0) return std::nullopt;
         return K * in.jump + 1;
     } catch (const RuntimeError&) {

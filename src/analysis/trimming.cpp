@@ -289,6 +289,20 @@ void TrimTable(int32_t N, int32_t V, int32_t P, const Table2D& source, Table2D& 
     }
 }
 
+void TrimTableInPlace(int32_t N, int32_t V, int32_t P, Table2D& table) {
+    if (N < 1 || V < 1 || table.Rows() < N || table.Cols() < V)
+        throw SubscriptOutOfRange("TrimTableInPlace");
+    const int32_t passes = TrimCutCount(P, V) + 1;
+    RowScratch scratch;
+    for (int32_t r = 0; r < N; ++r) {
+        double* x = table.Row(r);
+        // Rows of zeros trim to zeros (and stay untouched).
+        if (std::all_of(x, x + V, [](double v) { return std::bit_cast<uint64_t>(v) == 0; }))
+            continue;
+        TrimRow(x, V, passes, scratch);
+    }
+}
+
 CloudTables TrimClouds(const CloudTables& source, int32_t P) {
     const int32_t N = source.Rows(), V = source.samples;
     if (source.Empty() || N < 3 || V < 1) throw SubscriptOutOfRange("trimming: no virtual samples");

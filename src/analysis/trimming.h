@@ -21,6 +21,9 @@ namespace velta {
 // `source` is smaller than N by V, or N or V is below 1.
 void TrimTable(int32_t N, int32_t V, int32_t P, const Table2D& source, Table2D& destination);
 
+// The same, each row of `table` trimmed where it is.
+void TrimTableInPlace(int32_t N, int32_t V, int32_t P, Table2D& table);
+
 // The number of passes less one: Int(P / 100 * V), P divided first.
 int32_t TrimCutCount(int32_t P, int32_t V);
 

@@ -5,6 +5,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <thread>
 
 #include "analysis/generation.h"
 #include "base/errors.h"
@@ -142,7 +143,8 @@ void Run(Session& s, Platform& ui) {
     s.repeatsJob.reset();
     const Running running(s, g.startedAt, V);
     WindowProgress progress(s, ui);
-    auto tables = GenerateClouds(pilot->OneBased(), V, g.jump, rng, progress);
+    const auto cores = static_cast<int32_t>(std::thread::hardware_concurrency());
+    auto tables = GenerateClouds(pilot->OneBased(), V, g.jump, rng, progress, cores);
     if (!tables) {
         // Aborted: the previous analysis stays, and so do its repeats.
         if (repeating) StartRepeats(s);

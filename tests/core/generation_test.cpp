@@ -188,3 +188,46 @@ TEST(PausePacer, PausesAtMostOncePerOfferAndOnlyWhenDue) {
     EXPECT_GT(coarse.ui.processEventsCalls, 2);
     EXPECT_LT(coarse.ui.processEventsCalls, 100);
 }
+
+// With two threads the samples drawn are summarised while the next ones are
+// drawn: the tables are those of one thread, bit for bit, and a stop while
+// drawing is heard (the helper may have summarised every block by the time
+// the statistics report, so a stop there is not certain to come).
+TEST(Generation, TwoThreadsGiveTheTablesOfOne) {
+    const std::vector<double> p = Units(23);
+    for (int32_t v : {1, 255, 256, 257, 1000}) {
+        RandomSource one(11), two(11);
+        const auto a = GenerateClouds(p, v, 2, one, NoProgress(), 1);
+        const auto b = GenerateClouds(p, v, 2, two, NoProgress(), 2);
+        ASSERT_TRUE(a && b);
+        EXPECT_EQ(a->means, b->means) << v;
+        EXPECT_EQ(a->sds, b->sds) << v;
+    }
+    RandomSource rng(11);
+    StopAtThree stop(Progress::Phase::Drawing);
+    EXPECT_FALSE(GenerateClouds(p, 1000, 2, rng, stop, 2));
+    EXPECT_EQ(stop.reached, 3);
+}
+
+// The 32-bit values come a generator state at a time: still the standard
+// engine's outputs, high half first, also after single draws.
+TEST(RandomSource, BufferedHalvesAreTheStandardEnginesOutputs) {
+    RandomSource source(42);
+    std::mt19937_64 reference(42);
+    for (int i = 0; i < 5000; ++i) {
+        const uint64_t raw = reference();
+        ASSERT_EQ(source.Rnd(), static_cast<double>(raw >> 32) * 0x1.0p-32) << i;
+        ASSERT_EQ(source.Rnd(), static_cast<double>(raw & 0xffffffffu) * 0x1.0p-32) << i;
+    }
+    Mt19937_64 own(7);
+    std::mt19937_64 standard(7);
+    for (int i = 0; i < 5; ++i) ASSERT_EQ(own(), standard());
+    uint32_t halves[2 * Mt19937_64::kN];
+    own.NextHalves(halves);
+    for (int k = 0; k < Mt19937_64::kN; ++k) {
+        const uint64_t raw = standard();
+        ASSERT_EQ(halves[2 * k], static_cast<uint32_t>(raw >> 32)) << k;
+        ASSERT_EQ(halves[2 * k + 1], static_cast<uint32_t>(raw)) << k;
+    }
+    EXPECT_EQ(own(), standard());
+}
