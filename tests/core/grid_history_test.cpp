@@ -5,30 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 using namespace velta;
-
-namespace {
-
-// Column `col` from row 1 to the last data row, as texts.
-std::vector<std::string> Column(const Grid& g, int32_t col = 1) {
-    std::vector<std::string> cells;
-    for (int32_t r = 1; r <= g.DataRowCount(); ++r) cells.push_back(g.CellText(col, r));
-    return cells;
-}
-
-Grid Units() {
-    Grid g;
-    g.SetCell(1, 0, "Sampling units");
-    for (int32_t r = 1; r <= 5; ++r) {
-        g.SetCell(1, r, std::to_string(r));
-        if (r <= 3) g.SetCell(2, r, "b" + std::to_string(r));
-    }
-    return g;
-}
-
-}  // namespace
 
 TEST(GridHistory, KeepsTheLastHundredSteps) {
     Grid g;

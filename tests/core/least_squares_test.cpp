@@ -62,35 +62,18 @@ class RegPolTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RegPolTest, ImproperListaShowsTheMessageAndLeavesResultsAlone) {
-    // A parameter named twice; a parameter that does not exist.
-    for (auto [order, mfit] : {std::pair{V{0, 1, 1}, 2}, std::pair{V{0, 3, 0, 0}, 1}}) {
-        messages.clear();
-        const Fit f = Lfit(reg, {0, 1, 2, 3}, {0, 1, 3, 5}, 2, order, mfit, {0, 7, 8});
-        ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0], "Improper set in LISTA");
-        EXPECT_EQ(f.a, (V{0, 7, 8}));
-        EXPECT_EQ(f.covar, Table2D(6, 6));
-        EXPECT_EQ(f.chisq, -1.0);
-    }
-}
-
-TEST_F(RegPolTest, BasisLimitAndSingularSystems) {
-    V af(6, -1.0);
-    reg.PowerBasis(2.0, af, 5);
-    EXPECT_EQ(af, (V{-1, 1, 2, 4, 8, 16}));
-    EXPECT_THROW(reg.PowerBasis(1e200, af, 3), OverflowError);
-    // Wampler1's degree-5 model needs a sixth basis function; so does ma = 6
-    // without data.
+TEST_F(RegPolTest, ImproperListsBasisLimitAndSingularSystems) {
+    // A parameter named twice: the message, and the results left alone.
+    const Fit bad = Lfit(reg, {0, 1, 2, 3}, {0, 1, 3, 5}, 2, {0, 1, 1}, 2, {0, 7, 8});
+    EXPECT_EQ(messages, std::vector<std::string>{"Improper set in LISTA"});
+    EXPECT_EQ(bad.a, (V{0, 7, 8}));
+    EXPECT_EQ(bad.chisq, -1.0);
+    // Wampler1's degree-5 model needs a sixth basis function.
     const Strd w("Wampler1");
     EXPECT_THROW(Lfit(reg, w.x, w.y, 6), SubscriptOutOfRange);
-    EXPECT_THROW(Lfit(reg, {0.0}, {0.0}, 6), SubscriptOutOfRange);
     EXPECT_NO_THROW(Lfit(reg, w.x, w.y, 5));
-    reg.GaussianBasis(1.25, V{0, 2.0, 1.0, 0.5}, 3);
-    EXPECT_DOUBLE_EQ(reg.basis()[3], 2.0 * std::exp(-0.25));
-    EXPECT_THROW(reg.GaussianBasis(1.0, V(7, 1.0), 6), SubscriptOutOfRange);
-    EXPECT_THROW(reg.GaussianBasis(1.0, V{0, 1, 0, 0}, 3), DivisionByZero);
-
+    V basis(6);
+    EXPECT_THROW(reg.PowerBasis(1e200, basis, 3), OverflowError);
     // A line that cannot be determined raises instead of returning a guess:
     // one point, repeated x, no data, x vanishing in single precision.
     for (const V& x : {V{0, 3}, V{0, 2, 2, 2}, V{0}, V{0, 1e-30, 2e-30, 3e-30}})
@@ -109,16 +92,9 @@ TEST_F(RegPolTest, ExtremeMagnitudesAndNaN) {
     EXPECT_THROW(Lfit(reg, x, {0, 1, kNaN, 2, 3}, 2), OverflowError);
     EXPECT_THROW(Lfit(reg, {0, 1, kNaN, 2, 3}, x, 2), OverflowError);
 
-    const V v{123.0, 2, 4, 9};  // position 0 never read
-    EXPECT_EQ(reg.Mean(v), 5.0);
-    EXPECT_EQ(reg.Deviance(v), 26.0);
-    EXPECT_EQ(reg.DevianceAbout(v, 4.0), 29.0);
-    EXPECT_THROW(reg.Mean(V{0}), DivisionByZero);
-    EXPECT_EQ(reg.Deviance(V{0}), 0.0);
     // Sums are carried wider than a double: only a result out of range overflows.
     EXPECT_EQ(reg.Mean(V{0, 1e308, 1e308}), 1e308);
     EXPECT_THROW(reg.Deviance(V{0, 1e300, -1e300}), OverflowError);
-    EXPECT_THROW(reg.Deviance(V{0, 1, kNaN}), OverflowError);
 }
 
 TEST_F(RegPolTest, NistNorrisLineRSquaredAndF) {
@@ -154,7 +130,7 @@ TEST_F(RegPolTest, NistPontiusQuadraticAndNoIntercept) {
     EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(RegPolTest, AnovaOfSlopedAndHorizontalLines) {
+TEST_F(RegPolTest, AnovaOfASlopedLineAndOfEqualValues) {
     AnovaResult r = Line({0, 1, 2, 4}, {0, -2.0 / 3.0, 1.5});
     EXPECT_NEAR(r.fittedDeviance, 4.5, 1e-14);
     EXPECT_NEAR(r.R2, 27.0 / 28.0, 1e-15);
@@ -165,29 +141,15 @@ TEST_F(RegPolTest, AnovaOfSlopedAndHorizontalLines) {
     EXPECT_EQ(r.sign, "ns");
     EXPECT_NEAR(reg.rootOneMinusR2(), std::sqrt(1.0 / 28.0), 1e-15);
 
-    // A horizontal line explains nothing, whatever the data and the level.
-    const V y{0, 3.3, -1, 8.25, 0.1, 2}, x5{0, 5, 6, 7, 8, 9};
-    for (double level : {0.1, 2.0, -1e5}) {
-        r = reg.AnalyseVariance(x5, y, 2, V{}, false, level);
-        EXPECT_NEAR(r.R2, 0.0, 1e-20) << level;
-        EXPECT_NEAR(r.F, 0.0, 1e-18);
-        EXPECT_EQ(r.sign, "ns");
-    }
-}
-
-TEST_F(RegPolTest, AnovaAllEqualYUsesTheStandInTotal) {
+    // Equal y: explained 2e-8 against the stand-in total 1e-6.
     const V y{0, 5, 5, 5};
-    // Explained 2e-8 against the stand-in 1e-6.
-    AnovaResult r = Line(y, {0, 5, 0.0001});
+    r = Line(y, {0, 5, 0.0001});
     EXPECT_NEAR(r.R2, 0.02, 1e-12);
     EXPECT_NEAR(r.residualDeviance, 0.98e-6, 1e-18);
     // More than the stand-in is clipped below 1.
     r = Line(y, {0, 0, 1});
     EXPECT_EQ(r.R2, 0.999999);
     EXPECT_EQ(r.sign, "++");
-    r = Line(y, {0, 5, 0});
-    EXPECT_EQ(r.R2, 0.0);
-    EXPECT_EQ(r.probability, 1.0);
 }
 
 // A line through every point is the best fit there is, not an error: R2
@@ -254,35 +216,20 @@ TEST_F(RegPolTest, FProbabilityClosedFormsAndMarkLimits) {
         EXPECT_DOUBLE_EQ(r.probability, m.probability) << m.F;
         EXPECT_EQ(r.sign, m.sign) << m.F;
     }
-    EXPECT_EQ(reg.UpperTailF(19, 2, 2).probability, 0.05);
-    EXPECT_EQ(reg.UpperTailF(99, 2, 2).probability, 0.01);
-    EXPECT_DOUBLE_EQ(reg.UpperTailF(1, 1, 1).probability, 0.5);  // theta = pi / 4
-    for (double F : {0.3, 1.0, 7.5}) {
-        // Both even: the d1-even series for d2 < d1, the d2-even one otherwise.
-        const double x = 1.0 / (1.0 + 2.0 * F), y = 1.0 / (1.0 + F / 2.0);
-        EXPECT_NEAR(reg.UpperTailF(F, 4, 2).probability, x * (2.0 - x), 1e-15) << F;
-        EXPECT_NEAR(reg.UpperTailF(F, 2, 4).probability, y * y, 1e-15) << F;
-    }
     // F with 1 and 2 degrees of freedom is t^2 with 2: P = 1 - t / sqrt(2 + t^2).
     EXPECT_NEAR(reg.UpperTailF(4, 1, 2).probability, 1.0 - 2.0 / std::sqrt(6.0), 1e-15);
-    // Degrees of freedom are rounded half to even.
-    EXPECT_EQ(reg.UpperTailF(3, 2.5, 3.5).probability, reg.UpperTailF(3, 2, 4).probability);
 }
 
 TEST_F(RegPolTest, FProbabilityAtTheEdgesOfTheArguments) {
     const double inf = std::numeric_limits<double>::infinity();
-    for (double d1 : {1, 2, 7, 8})
-        for (double d2 : {1, 2, 7, 8}) {
-            EXPECT_EQ(reg.UpperTailF(0, d1, d2).probability, 1.0);
-            EXPECT_EQ(reg.UpperTailF(-3, d1, d2).probability, 1.0);
-            EXPECT_EQ(reg.UpperTailF(inf, d1, d2).probability, 0.0);
-            const FProbability huge = reg.UpperTailF(1e300, d1, d2), tiny = reg.UpperTailF(1e-300, d1, d2);
-            EXPECT_GE(huge.probability, 0.0);
-            EXPECT_LT(huge.probability, 1e-100);
-            EXPECT_EQ(huge.sign, "++");
-            EXPECT_NEAR(tiny.probability, 1.0, 1e-15);
-            EXPECT_EQ(tiny.sign, "ns");
-        }
+    for (double d : {1, 2, 7, 8}) {
+        EXPECT_EQ(reg.UpperTailF(0, d, d + 1).probability, 1.0);
+        EXPECT_EQ(reg.UpperTailF(-3, d, d + 1).probability, 1.0);
+        EXPECT_EQ(reg.UpperTailF(inf, d, d + 1).probability, 0.0);
+        const FProbability huge = reg.UpperTailF(1e300, d, d + 1);
+        EXPECT_LT(huge.probability, 1e-100);
+        EXPECT_EQ(huge.sign, "++");
+    }
     for (auto [d1, d2] : {std::pair{1.0, 0.0}, {0.0, 5.0}, {3.0, -2.0}})
         EXPECT_THROW(reg.UpperTailF(2, d1, d2), DivisionByZero) << d1 << " " << d2;
     EXPECT_THROW(reg.UpperTailF(std::numeric_limits<double>::quiet_NaN(), 1, 1), OverflowError);

@@ -96,18 +96,11 @@ TEST_F(LineFindingTest, RightPiecesFollowJumpAndScoreZero) {
 TEST_F(LineFindingTest, BadArgumentsRaiseRunTimeErrors) {
     EXPECT_EQ(Left(Env({0, 1, 2, 3})), 0.999999);  // perfect fit: the best R2 there is
     EXPECT_THROW(Left(Env({0, 1, 5})), DivisionByZero);     // n = ma
-    EXPECT_THROW(Left(Env({0, 4})), DivisionByZero);        // one point
-    EXPECT_THROW(FitLine(Env({0, 4}), 2, a, false, 1, 4.0), DivisionByZero);
-    EXPECT_THROW(Left(Env({0})), DivisionByZero);
+    EXPECT_THROW(FitLine(Env({0, 4}), 2, a, false, 1, 4.0), DivisionByZero);  // one point
 
     const Table2D c = Cloud({{1, 2}, {3, 4}, {5, 6}});
     Table2D env;
     EXPECT_THROW(Envelope(true, 0, 2, c, env, true, 0, 1), SubscriptOutOfRange);  // no samples
     EXPECT_THROW(Envelope(true, 2, 3, c, env, true, 0, 1), SubscriptOutOfRange);  // row 3
-    EXPECT_THROW(Envelope(true, 2, -1, c, env, true, 0, 1), SubscriptOutOfRange);
-    EXPECT_THROW(Envelope(true, 4, 2, c, env, true, 0, 1), SubscriptOutOfRange);  // columns
-    EXPECT_THROW(Envelope(true, 2, 1, c, env, false, 10, 1), SubscriptOutOfRange);
     EXPECT_THROW(Envelope(true, 2, 1, c, env, false, 10, 0), DivisionByZero);
-    EXPECT_THROW(Envelope(true, 2, 1, Table2D(), env, false, 10, 1), SubscriptOutOfRange);
-    EXPECT_THROW(FitLine(Table2D(4, 1), 2, a, true, 3, 0.0), SubscriptOutOfRange);
 }

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <map>
+#include <string>
 
 #include "base/errors.h"
+#include "cases.h"
 
 using namespace velta;
 
@@ -50,39 +54,13 @@ TEST(WholeNumbers, RoundHalfToEvenAndOverflow) {
 }
 
 TEST(DisplayFormats, EveryPattern) {
-    // Format2/3/4, Significant, Grouped, Scientific, Axis, General, Exact.
-    using Fn = std::string (*)(double);
-    const Fn F2 = Format2, F3 = Format3, F4 = Format4, S = FormatScientific, A = FormatAxis,
-             G = FormatGeneral, E = FormatExact;
-    const Fn S4 = [](double v) { return FormatSignificant(v, 4); };
-    const Fn S10 = [](double v) { return FormatSignificant(v, 10); };
-    // clang-format off
-    const struct {
-        Fn format;
-        double value;
-        const char* text;
-    } cases[] = {
-        // A leading zero, no lone or trailing point, zero as "0", no sign on a shown zero.
-        {F3, 12, "12"}, {F3, 0.5, "0.5"}, {F3, 3.14159, "3.142"}, {F3, -0.5, "-0.5"},
-        {F3, -12.25, "-12.25"}, {F3, 0.0, "0"}, {F3, 0.0004, "0"}, {F3, -0.0004, "0"},
-        {F3, -0.0, "0"}, {F3, 1.58113883, "1.581"}, {F3, 0.70710678, "0.707"},
-        {F3, 123456789.0, "123456789"}, {F2, 1.58113883, "1.58"}, {F2, 1.999, "2"},
-        {F2, 65.0, "65"}, {F4, 0.12345678, "0.1235"}, {F4, -0.00005, "-0.0001"},
-        {F3, 1e300, "1.00E+300"}, {F3, HUGE_VAL, "inf"},
-        // Significant digits: small scales keep their digits, noise goes.
-        {S4, 0.0041234, "0.004123"}, {S4, 2.4504, "2.45"}, {S4, 9.9996, "10"},
-        {S4, -0.00012346, "-0.0001235"}, {S4, 0.0, "0"}, {S4, 123456.7, "123457"},
-        {S10, 0.41499999999999998, "0.415"}, {S10, 12.462499999999999, "12.4625"},
-        {S10, 1e-20, "1.00E-20"}, {S10, 2e17, "2.00E+17"},
-        {S, 184756, "1.85E+05"}, {S, 6, "6.00E+00"}, {S, 10, "1.00E+01"}, {S, 0.00123, "1.23E-03"},
-        {S, 2.7e299, "2.70E+299"}, {A, 12, "12.0"}, {A, 0.5, "0.5"}, {A, 3.14159, "3.142"},
-        {A, -2, "-2.0"}, {G, 184756, "184756"}, {G, 10, "10"}, {G, 0.1, "0.1"},
-        {G, 1.0 / 3.0, "0.333333333333333"}, {E, 41.2, "41.2"}, {E, 1e-5, "1E-05"},
-        {E, 0.1 + 0.2, "0.30000000000000004"}, {E, 1.0 / 3.0, "0.3333333333333333"},
-        {E, 1.7976931348623157e308, "1.7976931348623157E+308"},
-        {E, 4.9406564584124654e-324, "4.94065645841247E-324"}};
-    // clang-format on
-    for (const auto& c : cases) EXPECT_EQ(c.format(c.value), c.text) << c.value;
+    const std::map<std::string, std::string (*)(double)> formats = {
+        {"F2", Format2}, {"F3", Format3}, {"F4", Format4}, {"S", FormatScientific},
+        {"A", FormatAxis}, {"G", FormatGeneral}, {"E", FormatExact},
+        {"S4", [](double v) { return FormatSignificant(v, 4); }},
+        {"S10", [](double v) { return FormatSignificant(v, 10); }}};
+    for (const test::Case& c : test::ReadCases("display_formats.txt"))
+        EXPECT_EQ(formats.at(c[0])(std::strtod(c[1].c_str(), nullptr)), c[2]) << c[0] << " " << c[1];
     EXPECT_EQ(FormatInteger(-17), "-17");
     for (const auto& [v, text] : {std::pair<int64_t, const char*>{184756, "184,756"}, {0, "0"},
                                   {999, "999"}, {1000, "1,000"}, {-1234567, "-1,234,567"},
