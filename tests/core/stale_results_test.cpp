@@ -1,7 +1,7 @@
 // Nothing shown outlives its inputs: after every step of random command
 // sequences, what the window shows and the report that would be written
 // equal those of a fresh session that ran only the steps the current inputs
-// need. And the four stale results of the old form, replayed.
+// need.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -281,53 +281,5 @@ TEST(StaleResults, EveryStepShowsWhatAFreshAnalysisOfItsInputsShows) {
             const Session fresh = Replay(in, s.inputs, s.units);
             ASSERT_EQ(Describe(s), Describe(fresh)) << "sequence " << seq << ": " << road;
         }
-    }
-}
-
-// The stale results of the old form of state, replayed on the session.
-TEST(StaleResults, TheFourFaultsOfTheOldForm) {
-    // 1. Slider at 17, then Automatic: the manual size, its statistics, its
-    //    averages and the slider are the automatic size's.
-    test::Road r(24, "250", [](int32_t i) { return 40 + std::fmod(i * 7.31, 5.3); });
-    r.Trimmed();
-    r.Slide(17);
-    ASSERT_TRUE(r.Run(Command::Automatic));
-    WindowView v = r.View();
-    ASSERT_NE(v.automaticSize, "");
-    EXPECT_EQ(v.manualSize, v.automaticSize);
-    EXPECT_EQ(v.statistics[0], v.statistics[1]);
-    EXPECT_EQ(v.meansAverageManual.substr(18), v.meansAverageAutomatic.substr(16));
-    EXPECT_EQ(std::to_string(v.slider.position), v.automaticSize);
-    const std::string report = BuildReport(r.s.analysis, r.s.inputs, "d", "t");
-    const size_t manual = report.find("Manual sample size: " + v.automaticSize + "\r\n");
-    ASSERT_NE(manual, std::string::npos);
-    EXPECT_EQ(report.substr(manual, report.find("Student-t") - manual).find("not calculated"),
-              std::string::npos);
-
-    // 2. Automatic, then Generate and Trim again: no automatic results left.
-    r.Generate();
-    ASSERT_TRUE(r.Run(Command::Trim));
-    v = r.View();
-    EXPECT_EQ(v.automaticSize + v.statistics[1][0] + v.results[2][1] + v.cvAutomaticLower, "");
-
-    // 3. Student-t after a new Generate: not available until a trimming, and
-    //    then it works on the new clouds with the pilot's largest size.
-    r.Generate();
-    r.s.inputs.maxError = "0.8";
-    EXPECT_FALSE(r.Run(Command::StudentT));
-    ASSERT_TRUE(r.Run(Command::Trim));
-    r.ui.messages.clear();
-    ASSERT_TRUE(r.Run(Command::StudentT));
-    EXPECT_TRUE(r.ui.messages.empty()) << r.ui.LastMessage();
-    const StudentTAnswer& t = *r.analysis().studentT();
-    EXPECT_EQ(t.statistics, StatisticsAtSize(*r.analysis().trimming()->tables,
-                                             r.analysis().generation()->jump, t.size));
-
-    // 4. Slider at 2 or 3 after another size: no coefficients of an earlier size.
-    r.Slide(9);
-    ASSERT_NE(r.View().cvManualLower, "");
-    for (int32_t size : {2, 3}) {
-        r.Slide(size);
-        EXPECT_EQ(r.View().cvManualLower + r.View().cvManualUpper, "") << size;
     }
 }
