@@ -167,14 +167,20 @@ void Step(std::mt19937& g, Session& s, ScriptedPlatform& ui, Inputs& in, std::st
             test::TypeUnits(s, values);
             if (AcceptUnits(s, ui, PilotSource())) {
                 // The same values again keep everything computed from them.
-                if (!in.typed || *in.typed != values || in.opened) in = Inputs{.typed = values};
+                if (!in.typed || *in.typed != values || in.opened) {
+                    in = Inputs();
+                    in.typed = values;
+                }
                 in.edited = false;
             }
             break;
         }
         case 1:  // the example opened
             what = "open";
-            if (AcceptSheet(s, ui, Example())) in = Inputs{.opened = true};
+            if (AcceptSheet(s, ui, Example())) {
+                in = Inputs();
+                in.opened = true;
+            }
             break;
         case 2:
         case 3: {
