@@ -107,9 +107,7 @@ TEST(AutomaticSampleSize, HandBuiltCloudGivesEveryLineAndResult) {
     EXPECT_TRUE(s.analysis.manual()->fromAutomatic);
     EXPECT_TRUE(v.canManual && v.canStudentT);
 
-    // The search, and every results row against independent fits.
-    EXPECT_LT(Ols(Points(kUp, 3)).r2 + Ols(Points(kLo, 3)).r2,
-              Ols(Points(kUp, 4)).r2 + Ols(Points(kLo, 4)).r2);
+    // Every results row against independent fits.
     std::vector<double> sdLo = Points(kSdLo, 4);
     sdLo[2] = 0.0;  // the zero of row 3 is the lower envelope there
     const Line fit[] = {Ols(Points(kUp, 4)), Ols(Points(kLo, 4)), Ols(Points(kSdUp, 4)), Ols(sdLo)};
@@ -162,17 +160,6 @@ TEST(AutomaticSampleSize, HandBuiltCloudGivesEveryLineAndResult) {
     EXPECT_EQ(v.meansAverageAutomatic, "average (auto): " + Format4(m));
     EXPECT_EQ(v.meansAverageManual, "average (manual): " + Format4(m));
 
-    // A slider move leaves the automatic results alone; a second run gives
-    // the same result.
-    EXPECT_TRUE(MoveSlider(s, ui, 7));
-    v = WindowViewOf(s);
-    EXPECT_EQ(v.automaticSize, "5");
-    EXPECT_EQ(v.statistics[1][0], FormatResult(m));
-    EXPECT_NE(v.statistics[0][1], v.statistics[1][1]);
-    EXPECT_EQ(v.meansChart.marks.front(), (SizeMark{SizeMark::Kind::Automatic, 4}));
-    EXPECT_TRUE(RunCommand(s, ui, Command::Automatic));
-    ExpectOnlyMessage(ui, kTrySliderMessage, MsgIcon::Information);
-    EXPECT_EQ(s.analysis.automatic()->means, a.means);
 }
 
 // With a jump of 2 only every other row is generated, and a step of the

@@ -112,24 +112,6 @@ TEST_F(RegPolTest, NistNorrisLineRSquaredAndF) {
     EXPECT_EQ(r.sign, "++");
 }
 
-TEST_F(RegPolTest, NistPontiusQuadraticAndNoIntercept) {
-    const Strd p("Pontius");
-    ASSERT_EQ(p.x.size(), 41u);
-    const Fit f = Lfit(reg, p.x, p.y, 3);
-    for (int j = 0; j < 3; ++j)
-        EXPECT_GE(p.Digits(f.a[j + 1], "B" + std::to_string(j)), 8.0) << "B" << j;
-
-    // The intercept held at 0, the slope fitted.
-    for (const char* name : {"NoInt1", "NoInt2"}) {
-        const Strd s(name);
-        const Fit g = Lfit(reg, s.x, s.y, 2, {0, 2, 0}, 1);
-        EXPECT_EQ(g.a[1], 0.0) << name;
-        EXPECT_GE(s.Digits(g.a[2], "B1"), 10.0) << name;
-        EXPECT_GE(s.Digits(g.chisq * 1e-8, "residual", 1), 10.0) << name;
-    }
-    EXPECT_TRUE(messages.empty());
-}
-
 TEST_F(RegPolTest, AnovaOfASlopedLineAndOfEqualValues) {
     AnovaResult r = Line({0, 1, 2, 4}, {0, -2.0 / 3.0, 1.5});
     EXPECT_NEAR(r.fittedDeviance, 4.5, 1e-14);
