@@ -1,12 +1,17 @@
 #!/usr/bin/python3
 """Makes the spreadsheet fixtures of the core tests and the example pilot
 samples with writers we did not write: python3-xlwt, and gnumeric's ssconvert
-when it is installed. Run from this folder: /usr/bin/python3 make_fixtures.py"""
+when it is installed; then small files crafted to stress the readers
+(nesting, far-away cells, huge repeat counts) and one workbook in the three
+formats, laid out the way the office programs store formula results and
+dates. Run from this folder: /usr/bin/python3 make_fixtures.py"""
 import os
 import random
 import shutil
 import struct
 import subprocess
+import zipfile
+
 import xlwt
 from xlwt.CompoundDoc import XlsDoc
 
@@ -118,6 +123,9 @@ with open(path("one_sheet.xls"), "rb") as f:
 FILES = {
     "zero_bytes.xls": b"",
     "truncated.xls": WHOLE[:len(WHOLE) // 3],
+    # One byte of a record length set to 0x80 (found by random corruption):
+    # FreeXL 1.0.6 reads out of bounds inside freexl_open and dies of SIGSEGV.
+    "freexl_crash.xls": WHOLE[:1599] + b"\x80" + WHOLE[1600:],
     "random_bytes.xls": bytes(NOISE_RNG.getrandbits(8) for _ in range(5000)),
     "csv_renamed.xls": "12.5\n13.1\n11.8\n",
     "semicolon_comma.csv": "Height;Site\n1,5;\"A; north\"\n2,25;B\n3;C\n",
@@ -145,3 +153,186 @@ if shutil.which("ssconvert"):
     for source, target, exporter in CONVERTED:
         subprocess.run(["ssconvert", "-T", exporter, path(source), path(target)], check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+# --- Crafted files ---------------------------------------------------------
+
+VALUES = [12.5, 13.1, 14.2, 11.8]
+DATE = 45366.0  # 2024-03-15
+
+XML = '<?xml version="1.0" encoding="UTF-8"?>\n'
+OOXML = "http://schemas.openxmlformats.org/"
+MAIN = OOXML + "spreadsheetml/2006/main"
+PACKAGE = OOXML + "package/2006/"
+RELATION = OOXML + "officeDocument/2006/relationships"
+
+
+def relations(*targets):
+    return XML + '<Relationships xmlns="%srelationships">%s</Relationships>' % (PACKAGE, "".join(
+        '<Relationship Id="rId%d" Type="%s/%s" Target="%s"/>' % (i + 1, RELATION, kind, target)
+        for i, (kind, target) in enumerate(targets)))
+
+
+XLSX_PARTS = {
+    "[Content_Types].xml": XML.replace("?>", ' standalone="yes"?>') +
+    '<Types xmlns="%scontent-types"><Default Extension="rels" ContentType="application/'
+    'vnd.openxmlformats-package.relationships+xml"/><Default Extension="xml" '
+    'ContentType="application/xml"/></Types>' % PACKAGE,
+    "_rels/.rels": relations(("officeDocument", "xl/workbook.xml")),
+    "xl/workbook.xml": XML + '<workbook xmlns="%s" xmlns:r="%s"><sheets><sheet name="Sheet1" '
+    'sheetId="1" r:id="rId1"/></sheets></workbook>' % (MAIN, RELATION),
+    "xl/_rels/workbook.xml.rels": relations(("worksheet", "worksheets/sheet1.xml"),
+                                            ("sharedStrings", "sharedStrings.xml"),
+                                            ("styles", "styles.xml")),
+    # Style 0: General; style 1: the built-in date format 14; style 2: a custom
+    # date-time format, as the office programs write them.
+    "xl/styles.xml": XML + '<styleSheet xmlns="%s"><numFmts count="1"><numFmt numFmtId="164" '
+    'formatCode="YYYY\\-MM\\-DD\\ HH:MM"/></numFmts><cellXfs count="3"><xf numFmtId="0"/>'
+    '<xf numFmtId="14" applyNumberFormat="1"/><xf numFmtId="164" applyNumberFormat="1"/>'
+    '</cellXfs></styleSheet>' % MAIN,
+}
+
+
+def xlsx(name, rows, strings=""):
+    """rows: {row number: cells xml}."""
+    parts = dict(XLSX_PARTS)
+    parts["xl/sharedStrings.xml"] = XML + '<sst xmlns="%s">%s</sst>' % (MAIN, strings)
+    parts["xl/worksheets/sheet1.xml"] = XML + '<worksheet xmlns="%s"><sheetData>%s</sheetData>' \
+        '</worksheet>' % (MAIN, "".join('<row r="%d">%s</row>' % r for r in rows.items()))
+    with zipfile.ZipFile(path(name), "w", zipfile.ZIP_DEFLATED) as z:
+        for part, text in parts.items():
+            z.writestr(part, text)
+
+
+def xnum(ref, v, style=0, formula=None):
+    f = "<f>%s</f>" % formula if formula else ""
+    s = ' s="%d"' % style if style else ""
+    return '<c r="%s"%s>%s<v>%r</v></c>' % (ref, s, f, v)
+
+
+def xcolumn(cells):
+    """Column A from row 1: numbers, or the xml of a cell."""
+    return {r: c if isinstance(c, str) else xnum("A%d" % r, c) for r, c in enumerate(cells, 1)}
+
+
+def ods(name, rows_xml):
+    office = "urn:oasis:names:tc:opendocument:xmlns:"
+    content = XML + '<office:document-content xmlns:office="%soffice:1.0" xmlns:table="%s' \
+        'table:1.0" xmlns:text="%stext:1.0" xmlns:calcext="urn:org:documentfoundation:names:' \
+        'experimental:calc:xmlns:calcext:1.0" office:version="1.3"><office:body>' \
+        '<office:spreadsheet><table:table table:name="Sheet1">%s</table:table>' \
+        '</office:spreadsheet></office:body></office:document-content>' % (
+            office, office, office, rows_xml)
+    with zipfile.ZipFile(path(name), "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr(zipfile.ZipInfo("mimetype"), "application/vnd.oasis.opendocument.spreadsheet")
+        z.writestr("content.xml", content)
+
+
+def orow(cells, repeat=None):
+    rep = ' table:number-rows-repeated="%s"' % repeat if repeat is not None else ""
+    return '<table:table-row%s>%s</table:table-row>' % (rep, cells)
+
+
+def onum(v, formula=None):
+    f = ' table:formula="of:%s"' % formula if formula else ""
+    return ('<table:table-cell%s office:value-type="float" office:value="%r" '
+            'calcext:value-type="float"><text:p>%r</text:p></table:table-cell>' % (f, v, v))
+
+
+def ocolumn(cells):
+    """Column A: numbers, or the xml of a cell."""
+    return "".join(orow(c if isinstance(c, str) else onum(c)) for c in cells)
+
+
+def xls(name, cells, results=()):
+    """cells: {row: number, (date,) in a date style, or formula}; xlwt stores
+    no formula result, so the office programs' cached results are patched into
+    the FORMULA records."""
+    wb = xlwt.Workbook()
+    ws = wb.add_sheet("Sheet1")
+    for r, v in cells.items():
+        if isinstance(v, tuple):
+            ws.write(r, 0, v[0], xlwt.easyxf(num_format_str="YYYY-MM-DD"))
+        else:
+            ws.write(r, 0, v)
+    data = bytearray(wb.get_biff_data())
+    for pos, rtype, body in records(bytes(data)):
+        if rtype == 0x0006 and struct.unpack_from("<HH", body) in results:
+            data[pos + 10:pos + 18] = results[struct.unpack_from("<HH", body)]
+    XlsDoc().save(path(name), bytes(data))
+
+
+STRING_X1 = '<table:table-cell office:value-type="string"><text:p>x1</text:p></table:table-cell>'
+EMPTY = '<table:table-cell/>'
+TAIL = [("A1+A2", 25.6), ("AVERAGE(A1:A4)", 12.9)]
+ODS_TAIL = ["[.A1]+[.A2]", "AVERAGE([.A1:.A4])"]
+
+# --- Hostile files -------------------------------------------------------
+
+# 60,000 nested rich-text runs in the shared string of cell A1.
+xlsx("nested_runs.xlsx", xcolumn(['<c r="A1" t="s"><v>0</v></c>', 1.5]),
+     "<si>" + "<r>" * 60000 + "<t>x1</t>" + "</r>" * 60000 + "</si>")
+# 30,000 nested row groups around the first row.
+ods("nested_groups.ods", "<table:table-row-group>" * 30000 + orow(onum(7.5)) +
+    "</table:table-row-group>" * 30000 + orow(STRING_X1))
+# Three values, then 200 cells in the sheet's last row (1,048,576).
+xlsx("far_cell.xlsx", {**xcolumn([1.0, 2.0, 3.0]), 1048576: "".join(
+    xnum(("" if c < 26 else chr(64 + c // 26)) + chr(65 + c % 26) + "1048576", 1.0)
+    for c in range(200))})
+# A cell in row 1,048,577, one below the last row a sheet can have.
+xlsx("beyond_sheet.xlsx", {**xcolumn([1.0, 2.0, 3.0]), 1048577: xnum("A1048577", 4.0)})
+# One cell repeated over 16,384 columns and 1,048,576 rows.
+ods("huge_repeat.ods",
+    orow('<table:table-cell table:number-columns-repeated="16384" office:value-type="float" '
+         'office:value="5"><text:p>5</text:p></table:table-cell>', 1048576))
+# 1, 2, 3, then empty rows repeated more times than 64 bits count, a
+# negative count, and 9.
+ods("repeat_overflow.ods", ocolumn([1.0, 2.0, 3.0]) + orow(EMPTY, "99999999999999999999999") +
+    orow(EMPTY, "-5") + orow(onum(9.0)))
+
+# --- One workbook in three formats: values, a formula tail, a date, an error
+
+# .xlsx, as the office programs store it: the formula with its cached result,
+# the date as a serial number in a date style.
+xlsx("tail_formula.xlsx", xcolumn(VALUES + [xnum("A%d" % (5 + i), v, formula=f)
+                                            for i, (f, v) in enumerate(TAIL)]))
+for name, cell in (("date_cell", xnum("A3", DATE, style=1)),
+                   ("datetime_cell", xnum("A3", DATE + 0.5, style=2)),
+                   ("error_cell", '<c r="A3" t="e"><f>1/0</f><v>#DIV/0!</v></c>')):
+    xlsx(name + ".xlsx", xcolumn([12.5, 13.1, cell, 14.2]))
+
+ods("tail_formula.ods", ocolumn(VALUES + [onum(v, formula="=" + f)
+                                          for f, (_, v) in zip(ODS_TAIL, TAIL)]))
+ods("date_cell.ods", ocolumn([12.5, 13.1, '<table:table-cell office:value-type="date" '
+                              'office:date-value="2024-03-15" calcext:value-type="date">'
+                              '<text:p>15/03/24</text:p></table:table-cell>', 14.2]))
+ods("error_cell.ods", ocolumn([12.5, 13.1, '<table:table-cell table:formula="of:=1/0" '
+                               'office:value-type="float" office:value="0" '
+                               'calcext:value-type="error"><text:p>#DIV/0!</text:p>'
+                               '</table:table-cell>', 14.2]))
+
+xls("tail_formula.xls", dict(enumerate(VALUES + [xlwt.Formula(f) for f, _ in TAIL])),
+    {(4 + i, 0): struct.pack("<d", v) for i, (_, v) in enumerate(TAIL)})
+xls("date_cell.xls", dict(enumerate([12.5, 13.1, (DATE,), 14.2])))
+# An error value (#DIV/0!) as a formula's cached result, the formula written
+# after the row below it.
+xls("error_cell.xls", {0: 12.5, 1: 13.1, 3: 14.2, 2: xlwt.Formula("1/0")},
+    {(2, 0): struct.pack("<BBBBHH", 2, 0, 7, 0, 0, 0xFFFF)})
+
+# --- Cells after the last number, and cells FreeXL misreads --------------
+
+# A formula after the last number without a stored result: xlwt stores none,
+# and an .ods written by hand has only the formula.
+xls("tail_no_result.xls", dict(enumerate(VALUES + [xlwt.Formula("A1+A2")])))
+ods("tail_no_result.ods", ocolumn(VALUES) +
+    orow('<table:table-cell table:formula="of:=[.A1]+[.A2]"/>'))
+
+# Booleans and error values typed as constants (BOOLERR records), which
+# FreeXL reads as the numbers 1 and 0: TRUE, #N/A, #DIV/0!.
+wb = xlwt.Workbook()
+ws = wb.add_sheet("Sheet1")
+for row, v in enumerate(VALUES + [True, 0x2A, 0x07, 15.0]):
+    if isinstance(v, int) and not isinstance(v, bool):
+        ws.row(row).set_cell_error(0, v)
+    else:
+        ws.write(row, 0, v)
+wb.save(path("constants.xls"))
