@@ -9,7 +9,6 @@
 // permission bits unchanged, a refused target untouched.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -55,9 +54,9 @@ inline const char* KindName(TargetKind kind) {
 // The reason the program's file writer gives for a target it refuses; ""
 // for one it writes.
 inline std::string ExpectedRefusal(TargetKind kind) {
-    if (kind == TargetKind::ReadOnlyFile) return "Permission denied";
-    if (kind == TargetKind::Folder) return "It is a folder, not a file";
-    return "";
+    return kind == TargetKind::ReadOnlyFile ? "Permission denied"
+           : kind == TargetKind::Folder     ? "It is a folder, not a file"
+                                            : "";
 }
 
 // A fresh folder for the running test (and `suffix`), removed at the end.
@@ -79,6 +78,8 @@ struct TestFolder {
     }
     TestFolder(const TestFolder&) = delete;
     TestFolder& operator=(const TestFolder&) = delete;
+    // The path of `name` in the folder, as a text.
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(path))
@@ -105,36 +106,36 @@ class OutputTarget {
         namespace fs = std::filesystem;
         const mode_t mask = ::umask(0);
         ::umask(mask);
+        mode_ = 0666 & ~mask;  // a file the writer makes
         switch (kind_) {
-            case TargetKind::NewName:
-                mode_ = 0666 & ~mask;
-                break;
             case TargetKind::RegularFile:
-                MakeFile(path_, 0640);
-                break;
             case TargetKind::ReadOnlyFile:
-                MakeFile(path_, 0444);
+                MakeFile(path_, kind_ == TargetKind::RegularFile ? 0640 : 0444);
                 break;
             case TargetKind::LinkToFile:
-                file_ = path_.parent_path() / ("linked-" + path_.filename().string());
-                MakeFile(file_, 0604);
-                fs::create_symlink(file_.filename(), path_);  // relative, as people make them
-                break;
             case TargetKind::LinkToMissing:
-                file_ = path_.parent_path() / ("missing-" + path_.filename().string());
-                mode_ = 0666 & ~mask;
-                fs::create_symlink(file_.filename(), path_);
+                file_ = path_.parent_path() /
+                        ((kind_ == TargetKind::LinkToFile ? "linked-" : "missing-") +
+                         path_.filename().string());
+                if (kind_ == TargetKind::LinkToFile) MakeFile(file_, 0604);
+                fs::create_symlink(file_.filename(), path_);  // relative, as people make them
                 break;
             case TargetKind::NamedPipe:
                 // The reading end is open before any writer comes, so a
-                // writer's open never waits, and a writer that never comes
-                // (or a pipe replaced by a file) cannot hang the test.
-                if (::mkfifo(path_.c_str(), 0600) != 0 || ::pipe(stop_) != 0) {
+                // writer's open never waits; the test's own writing end keeps
+                // the reader from seeing the end until Release.
+                if (::mkfifo(path_.c_str(), 0600) != 0) {
                     skip_ = "mkfifo failed";
                     break;
                 }
                 readEnd_ = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-                reader_ = std::thread([this] { Read(); });
+                holdEnd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
+                ::fcntl(readEnd_, F_SETFL, 0);
+                reader_ = std::thread([this] {
+                    char buf[65536];
+                    for (ssize_t n; (n = ::read(readEnd_, buf, sizeof buf)) > 0;)
+                        received_.append(buf, static_cast<size_t>(n));
+                });
                 break;
             case TargetKind::CharDevice:
                 if (::geteuid() != 0) {
@@ -146,6 +147,8 @@ class OutputTarget {
             case TargetKind::Folder:
                 fs::create_directory(path_);
                 break;
+            case TargetKind::NewName:
+                break;
         }
     }
 
@@ -153,7 +156,6 @@ class OutputTarget {
     OutputTarget(const OutputTarget&) = delete;
     OutputTarget& operator=(const OutputTarget&) = delete;
 
-    TargetKind Kind() const { return kind_; }
     // Why this kind cannot be made here; "" when it was made.
     const std::string& Skip() const { return skip_; }
     std::string Path() const { return path_.string(); }
@@ -172,7 +174,6 @@ class OutputTarget {
     // The target is still of its kind with its permission bits; a refused
     // one holds what it held.
     void ExpectIntact() const {
-        namespace fs = std::filesystem;
         SCOPED_TRACE(KindName(kind_));
         struct stat st {};
         ASSERT_EQ(::lstat(path_.c_str(), &st), 0);
@@ -197,7 +198,7 @@ class OutputTarget {
                 break;
             case TargetKind::Folder:
                 EXPECT_TRUE(S_ISDIR(st.st_mode));
-                EXPECT_TRUE(fs::is_empty(path_));
+                EXPECT_TRUE(std::filesystem::is_empty(path_));
                 break;
         }
         if (kind_ == TargetKind::ReadOnlyFile) {
@@ -212,31 +213,13 @@ class OutputTarget {
         mode_ = mode;
     }
 
-    // Collects what writers send until the last one has gone, or until
-    // Release says no writer is coming.
-    void Read() {
-        char buf[65536];
-        while (readEnd_ >= 0) {
-            pollfd fds[2] = {{readEnd_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
-            if (::poll(fds, 2, -1) < 0) continue;
-            if (fds[0].revents & (POLLIN | POLLHUP)) {
-                const ssize_t n = ::read(readEnd_, buf, sizeof buf);
-                if (n > 0) {
-                    received_.append(buf, static_cast<size_t>(n));
-                    continue;
-                }
-                if (n == 0) break;  // the writer has closed its end
-            }
-            if (fds[1].revents & POLLIN) break;
-        }
-    }
-
+    // Once the writers are done, the test's own writing end goes and the
+    // reader sees the end.
     void Release() {
         if (!reader_.joinable()) return;
-        [[maybe_unused]] const ssize_t n = ::write(stop_[1], "x", 1);
+        ::close(holdEnd_);
         reader_.join();
-        for (int fd : {readEnd_, stop_[0], stop_[1]})
-            if (fd >= 0) ::close(fd);
+        ::close(readEnd_);
     }
 
     TargetKind kind_;
@@ -245,7 +228,7 @@ class OutputTarget {
     mode_t mode_ = 0;
     std::string skip_;
     int readEnd_ = -1;
-    int stop_[2] = {-1, -1};
+    int holdEnd_ = -1;
     std::thread reader_;
     std::string received_;
 };

@@ -1,6 +1,7 @@
-// Spreadsheet reading and writing, and the Open and "Pre-sampling results"
-// commands, driven headless. Files written by independent writers (xlwt,
-// gnumeric) are read here; every .xls we write is read back by xlrd.
+// Spreadsheets: the reader process, the column read as a pilot sample, the
+// .xls writer, and the Open and "Pre-sampling results" commands, driven
+// headless. Files written by independent writers (xlwt, gnumeric, LibreOffice)
+// are read here; every .xls we write is read back by xlrd.
 #include "data/spreadsheet.h"
 
 #include <gtest/gtest.h>
@@ -8,100 +9,57 @@
 
 #include <bit>
 #include <cmath>
-#include <cstdio>
 #include <deque>
-#include <filesystem>
-#include <fstream>
-#include <iostream>
 #include <map>
-#include <sstream>
+#include <new>
 #include <tuple>
 
-#include "commands/command_table.h"
-#include "commands/pilot_commands.h"
-#include "view/window_view.h"
 #include "base/numbers.h"
+#include "cases.h"
+#include "commands/command_table.h"
+#include "commands/messages.h"
+#include "commands/pilot_commands.h"
 #include "data/pilot_column.h"
 #include "data/presample.h"
 #include "data/sheet_reader.h"
 #include "data/spreadsheet_commands.h"
 #include "data/xls_writer.h"
-#include "cases.h"
+#include "output_targets.h"
 #include "platform/scripted/scripted_platform.h"
+#include "view/window_view.h"
 
 namespace velta {
 namespace {
 
 namespace fs = std::filesystem;
 using Texts = std::vector<std::string>;
+using Folder = test::TestFolder;
+using Status = SheetReadResult::Status;
 
 std::string Fixture(const std::string& name) {
     return std::string(VELTA_TEST_DATA_DIR) + "/spreadsheets/" + name;
 }
 
-// A fresh folder per test, removed at the end.
-struct TempDir {
-    static inline int count = 0;
-    fs::path path = fs::temp_directory_path() /
-                    ("velta-sheets-" + std::to_string(getpid()) + "-" + std::to_string(++count));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (path / name).string(); }
-    Texts Files() const {
-        Texts out;
-        for (const auto& e : fs::directory_iterator(path)) out.push_back(e.path().filename());
-        return out;
-    }
-};
-
-std::string FileText(const std::string& path) {
-    return (std::stringstream() << std::ifstream(path).rdbuf()).str();
-}
-
 std::string Shell(const std::string& command) {
     std::string out;
     if (FILE* p = popen(command.c_str(), "r")) {
-        char buf[4096];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+        for (int c; (c = fgetc(p)) != EOF;) out += static_cast<char>(c);
         pclose(p);
     }
     return out;
 }
 
-// xlrd's reading of a file: the sheet names, then one line per row of column
-// A with the cell type and repr(value), which gives back every bit of a
-// double. The system Python is preferred: the project's script equips it
-// with xlrd even when another python3 comes first on the PATH.
+// xlrd's reading of a file by the system Python, which the project's script
+// equips with xlrd: the sheet names, then column A a row a line, as the cell
+// type and repr(value), which gives back every bit of a double.
 std::string XlrdDump(const std::string& file) {
-    std::string py;
-    for (const char* p : {"python3", "/usr/bin/python3"})
-        if (Shell(std::string(p) + " -c 'import xlrd; print(1)' 2>&1") == "1\n") py = p;
-    if (py.empty()) return "xlrd missing";
-    std::ofstream(file + ".py") << "import sys, xlrd\n"
-                                   "b = xlrd.open_workbook(sys.argv[1])\n"
-                                   "print('|'.join(b.sheet_names()))\n"
-                                   "s = b.sheet_by_index(0)\n"
-                                   "for r in range(s.nrows):\n"
-                                   "    print(s.cell(r, 0).ctype, repr(s.cell(r, 0).value))\n";
-    const std::string out = Shell(py + " '" + file + ".py' '" + file + "' 2>&1");
-    fs::remove(file + ".py");
-    return out;
-}
-
-// A number cell, or a text cell when a text is given.
-XlsCell Cell(int row, double number, const std::string& text = "") {
-    return {static_cast<uint16_t>(row), 0, text.empty(), number, text};
-}
-
-// Column 1 of a sheet, read the way Open reads it: in the reader process.
-SheetColumn ReadSheet(const std::string& path, int32_t index = 0, Texts* names = nullptr) {
-    SheetReadResult r = ReadSheetColumn(path, index);
-    EXPECT_EQ(r.status, SheetReadResult::Status::Read) << path << ": " << r.why;
-    if (names) *names = r.names;
-    return r.column;
+    return Shell(
+        "/usr/bin/python3 -c 'import sys, xlrd\n"
+        "b = xlrd.open_workbook(sys.argv[1])\n"
+        "print(\"|\".join(b.sheet_names()))\n"
+        "s = b.sheet_by_index(0)\n"
+        "for r in range(s.nrows): print(s.cell(r, 0).ctype, repr(s.cell(r, 0).value))' '" +
+        file + "' 2>&1");
 }
 
 // The column's cells joined by ';' (notes as "!note", empty ones at the end left out).
@@ -116,10 +74,9 @@ std::string Column(const SheetColumn& d) {
 std::string Snapshot(const Session& session) {
     const WindowView v = WindowViewOf(session);
     std::ostringstream s;
-    for (const std::string* t :
-         {&v.mean, &v.sd, &v.n, &v.jackknifeSd, &v.jackknifeSeMean, &v.jackknifeSeSd,
-          &v.inputs.virtualSamples, &v.maximumNumber, &v.inputs.maxError, &v.inputs.studentSd,
-          &v.fileName})
+    for (const std::string* t : {&v.mean, &v.sd, &v.n, &v.jackknifeSd, &v.jackknifeSeMean,
+                                 &v.jackknifeSeSd, &v.inputs.virtualSamples, &v.maximumNumber,
+                                 &v.inputs.maxError, &v.inputs.studentSd, &v.fileName})
         s << *t << '|';
     s << v.canGenerate << session.typedValuesSaved << '|';
     const Grid& g = session.units;
@@ -129,12 +86,14 @@ std::string Snapshot(const Session& session) {
     return s.str();
 }
 
-// A session with typed values that have not been accepted yet.
-Session TypedSession(const Texts& values = {}) {
+// A session with typed values, accepted as the pre-sample when asked.
+Session TypedSession(const Texts& values = {}, bool accepted = false) {
     Session s;
     for (size_t i = 0; i < values.size(); ++i)
         s.units.SetCell(1, static_cast<int32_t>(i + 1), values[i]);
     s.inputs.maxError = "0.5";
+    ScriptedPlatform ui;
+    EXPECT_TRUE(!accepted || AcceptUnits(s, ui, PilotSource()));
     return s;
 }
 
@@ -144,11 +103,13 @@ ScriptedPlatform RunWith(Command command, Session& s, std::deque<std::string> fi
     ScriptedPlatform ui;
     std::tie(ui.files, ui.inputs, ui.answers) = std::tie(files, inputs, answers);
     EXPECT_TRUE(RunCommand(s, ui, command));
+    EXPECT_FALSE(ui.busy);
     return ui;
 }
 
-std::string ShownN(const Session& s) {
-    return WindowViewOf(s).n;
+// The N and the mean shown.
+std::string NAndMean(const Session& s) {
+    return WindowViewOf(s).n + " " + WindowViewOf(s).mean;
 }
 
 // The messages shown, one a line: "title [icon] [buttons]: text", without
@@ -163,24 +124,122 @@ std::string Shown(const ScriptedPlatform& ui) {
     return s;
 }
 
+// The reader process
+
+TEST(SheetExchange, WellFormedTextsOnly) {
+    const std::string good = ReadSheetToText(Fixture("one_sheet.xls"), 0);
+    SheetReadResult r;
+    ASSERT_TRUE(ParseSheetText(good, r));
+    EXPECT_EQ(r.names, Texts{"Pilot"});
+    EXPECT_EQ(Column(r.column), "12.5;13.1;11.8;14.2;12.9;13.4;12");
+    // Row 1 of a sheet for the column question, and a text file's rows beyond a sheet's.
+    const std::string head = "V 2 0\n\nS 0 0\n\nN 0 1\nx\nR 2 0\n\n";
+    ASSERT_TRUE(ParseSheetText(head + "C 0 1\n7\nF 3 0\n\nH 0 4\nDate\nH 2 1\nx\nE 0 0\n\n", r));
+    EXPECT_EQ(r.column.firstRowFilled, 3);
+    EXPECT_EQ(r.column.firstRow, (std::map<int32_t, std::string>{{0, "Date"}, {2, "x"}}));
+    EXPECT_TRUE(ParseSheetText(
+        "V 2 0\n\nS 0 0\n\nN 0 1\nx\nR 2000000 0\n\nC 1999999 1\n7\nM 1 0\n\nE 0 0\n\n", r));
+    EXPECT_TRUE(r.column.tooManyMissing);
+
+    // Each is refused as a whole: the caller then reports a stopped reader.
+    std::string listed = head + "F 100 0\n\n";  // more row-1 texts than the question lists
+    for (int c = 0; c <= kMaxListedColumns; ++c) listed += "H " + std::to_string(c) + " 1\nx\n";
+    std::vector<test::Case> bad = test::ReadCases("exchange_refusals.txt");
+    bad.push_back({"", "empty"});
+    bad.push_back({good.substr(0, good.size() - 1), "cut short"});
+    bad.push_back({good + "E 0 0\n\n", "something after the end"});
+    bad.push_back({listed + "E 0 0\n\n", "too many row-1 texts"});
+    for (const test::Case& c : bad) EXPECT_FALSE(ParseSheetText(c[0], r)) << c[1];
+}
+
+TEST(SheetReader, EveryWayOfStoppingIsReported) {
+    Folder dir;
+    const ReaderLimits quick{.cpuSeconds = 1, .wallMilliseconds = 1500, .maxOutputBytes = 1 << 20};
+    // A spinning reader meets its CPU limit long before a wall-clock limit this far.
+    const ReaderLimits spin{.cpuSeconds = 1, .wallMilliseconds = 60000};
+    std::ofstream(dir.path / "good.txt") << ReadSheetToText(Fixture("one_sheet.xls"), 0);
+    const std::string good = "cat '" + (dir.path / "good.txt").string() + "'";
+    const std::string wall =
+        "Reading it took more than 1.5 seconds, the most VELTA waits for one file.";
+    // A stand-in reader's script, its limits, and what the caller is told ("" = the sheet is read).
+    const std::vector<std::tuple<std::string, ReaderLimits, std::string>> cases = {
+        {good, quick, ""},
+        {"kill -SEGV $$", quick, kReaderStoppedDetail},  // crash
+        {"exec sleep 30", quick, wall},                  // hang
+        {"while :; do :; done", spin,
+         "Reading it took more than 1 seconds of processor time, the most VELTA gives one file."},
+        {good + "; exec sleep 30", quick, wall},  // answers, never ends
+        {"exec yes", quick, "Its reader's answer is larger than 1 MiB, the most VELTA accepts."},
+        {"exit 5", quick,  // the reader's own report of memory exhausted
+         "Reading it needs more than 2 GiB of memory, the most VELTA gives one file."},
+        {"echo nonsense", quick, kReaderStoppedDetail},
+        {good + "; exit 1", quick, kReaderStoppedDetail},  // fails after answering
+        {"exit 0", quick, kReaderStoppedDetail},           // says nothing
+        {"", quick, kReaderStoppedDetail},                 // cannot be started at all
+    };
+    const fs::path script = dir.path / "reader.sh";
+    setenv("VELTA_SHEET_READER", script.c_str(), 1);
+    for (const auto& [body, limits, why] : cases) {
+        SCOPED_TRACE(body);
+        fs::remove(script);
+        if (!body.empty()) {
+            std::ofstream(script) << "#!/bin/sh\n" << body << "\n";
+            fs::permissions(script, fs::perms::owner_all, fs::perm_options::add);
+        }
+        const SheetReadResult r = ReadSheetColumn(Fixture("one_sheet.xls"), 0, limits);
+        EXPECT_EQ(r.status, why.empty() ? Status::Read : Status::ReaderStopped);
+        EXPECT_EQ(r.why, why);
+    }
+    unsetenv("VELTA_SHEET_READER");
+}
+
+TEST(SheetReaderProgram, EnvironmentFirstThenBuildTreeAndItsExitStatus) {
+    setenv("VELTA_SHEET_READER", "/somewhere/reader", 1);
+    EXPECT_EQ(SheetReaderProgram(), "/somewhere/reader");
+    unsetenv("VELTA_SHEET_READER");
+    const std::string reader = SheetReaderProgram();
+    ASSERT_TRUE(fs::exists(reader)) << reader;
+    // The program itself: 2 for arguments it does not take, 3 when its
+    // answer cannot be written (standard output closed), 0 otherwise.
+    const std::string file = "'" + Fixture("one_sheet.xls") + "'";
+    for (const auto& [arguments, status] : {std::pair<std::string, int>{"0 -- " + file, 0},
+                                            {"0:-1 -- " + file, 2},
+                                            {"x -- " + file, 2},
+                                            {"0 + " + file, 2},
+                                            {"0 -- " + file + " >&-", 3}}) {
+        const std::string out = Shell("'" + reader + "' " + arguments + "; echo \" $?\"");
+        EXPECT_TRUE(out.ends_with(" " + std::to_string(status) + "\n"))
+            << arguments << ": " << out.substr(0, 80);
+    }
+}
+
+// A platform whose dialog fails as an allocation would.
+struct ThrowingPlatform : ScriptedPlatform {
+    std::string FileDialog(const FileDialogRequest&) override { throw std::bad_alloc(); }
+};
+
+TEST(RunCommand, AnyExceptionEndsInTheUnexpectedErrorMessage) {
+    for (const Command c : {Command::Open, Command::SaveTypedValues}) {
+        Session ws = TypedSession({"3", "3", "3"});
+        ThrowingPlatform ui;
+        EXPECT_TRUE(RunCommand(ws, ui, c));
+        EXPECT_EQ(Shown(ui), "VELTA [critical]: " + std::string(kUnexpectedErrorMessage) + "\n");
+        EXPECT_FALSE(ui.busy);
+        EXPECT_EQ(ws.units.CellText(1, 1), "3");
+    }
+}
+
 // Reading files of independent writers
 
 TEST(SpreadsheetRead, ColumnsAndSheetNames) {
-    std::vector<test::Case> cases = test::ReadCases("sheet_columns.txt");
-    // The 1000 values as xlwt was given them; the grid writes 67.0 as 67.
-    std::ifstream big(Fixture("rows_1000.txt"));
-    std::string column;
-    for (std::string v; big >> v;)
-        column += (column.empty() ? "" : ";") + v.substr(0, v.size() - (v.ends_with(".0") ? 2 : 0));
-    cases.push_back({"rows_1000.xls", "0", "Big", column});
-    for (const test::Case& c : cases) {
+    for (const test::Case& c : test::ReadCases("sheet_columns.txt")) {
         SCOPED_TRACE(c[0] + " sheet " + c[1]);
-        Texts names;
-        const SheetColumn d = ReadSheet(Fixture(c[0]), std::stoi(c[1]), &names);
-        std::string joined;
-        for (const std::string& n : names) joined += (joined.empty() ? "" : "|") + n;
-        EXPECT_EQ(joined, c[2]);
-        EXPECT_EQ(Column(d), c[3]);
+        const SheetReadResult r = ReadSheetColumn(Fixture(c[0]), std::stoi(c[1]));
+        ASSERT_EQ(r.status, Status::Read) << r.why;
+        std::string names;
+        for (const std::string& n : r.names) names += (names.empty() ? "" : "|") + n;
+        EXPECT_EQ(names, c[2]);
+        EXPECT_EQ(Column(r.column), c[3]);
     }
     EXPECT_EQ(CellName(0, 26) + CellName(65535, 255), "AA1IV65536");
 }
@@ -192,7 +251,7 @@ SheetColumn ColumnOf(const Texts& cells, int32_t column = 0) {
     SheetColumn c;
     c.column = column;
     for (size_t r = 0; r < cells.size(); ++r)
-        if (cells[r].rfind('!', 0) == 0)
+        if (cells[r].starts_with('!'))
             c.Refuse(static_cast<int32_t>(r), cells[r].substr(1));
         else
             c.Set(static_cast<int32_t>(r), cells[r]);
@@ -213,8 +272,8 @@ TEST(PilotColumn, HeaderValuesMissingCellsOrTheCellThatRefuses) {
         if (c[2].starts_with("refused ")) {
             EXPECT_FALSE(p.accepted);
             EXPECT_EQ(p.refusedCell, c[2].substr(8));
-            EXPECT_EQ(p.detail.rfind(c[4], 0), 0u) << p.detail;
             EXPECT_EQ(p.message, std::string(kBadPreSampleMessage) + "\r\r" + p.detail);
+            EXPECT_TRUE(p.detail.starts_with(c[4])) << p.detail;
             continue;
         }
         ASSERT_TRUE(p.accepted) << p.message;
@@ -244,78 +303,51 @@ TEST(PilotColumn, LimitsAreSaidAndKeptCellsFollowTheRowsNotTheOrderRead) {
     EXPECT_TRUE(c.Set(1, "8"));
     EXPECT_EQ(c.rows, 2 * (kMaxKeptValues - 2) + 1);
     EXPECT_EQ(c.cells.size(), static_cast<size_t>(kMaxKeptValues));
-    PilotColumn p = ReadPilotColumn(c);
-    EXPECT_FALSE(p.accepted);
-    EXPECT_EQ(p.message, "The pre-sample holds more than 1000 sampling units; VELTA handles at "
-                         "most 1000.");
-    // A bad cell above the cut is named first.
-    c.Set(3, "x");
+    EXPECT_EQ(ReadPilotColumn(c).message,
+              "The pre-sample holds more than 1000 sampling units; VELTA handles at most 1000.");
+    c.Set(3, "x");  // a bad cell above the cut is named first
     EXPECT_EQ(ReadPilotColumn(c).refusedCell, "A4");
 
     // Marks do not count as values; too many of them are said.
-    SheetColumn marks;
-    for (int32_t r = 0; r < 3; ++r) marks.Set(r, "1");
+    SheetColumn marks = ColumnOf({"1", "1", "1"});
     for (int32_t r = 3; r < 3 + kMaxMissingMarks; ++r) EXPECT_TRUE(marks.Set(r, "NA"));
     EXPECT_FALSE(marks.tooManyMissing);
-    p = ReadPilotColumn(marks);
+    const PilotColumn p = ReadPilotColumn(marks);
     EXPECT_TRUE(p.accepted);
-    EXPECT_EQ(p.missingCount, kMaxMissingMarks);
-    EXPECT_EQ(p.missingCells.size(), kMaxListedMissingCells);
     EXPECT_EQ(MissingValuesMessage(p),
               "65536 cells were skipped as missing values (empty, NA, N/A, #N/A or .): A4, A5, A6, "
               "A7, A8 and 65531 more.");
     EXPECT_FALSE(marks.Set(3 + kMaxMissingMarks, "."));
-    EXPECT_TRUE(marks.tooManyMissing);
     EXPECT_EQ(ReadPilotColumn(marks).message,
               "Column A holds more than 65536 cells marked as missing values (NA, N/A, #N/A or .); "
               "VELTA skips at most 65536.");
 }
 
-// Writing .xls, read back by xlrd, FreeXL and gnumeric
+// Writing .xls
 
-TEST(XlsWriter, XlrdAndFreexlReadEveryValueFullColumnAndEmptySheet) {
-    TempDir dir;
-    const std::vector<double> values = {0.1, 1.0 / 3.0, -123456.789, 1e-300, 42, 0, 6.02214076e23};
-    std::vector<XlsCell> cells = {Cell(0, 0, "Größe Δ (µm)")};
-    for (size_t i = 0; i < values.size(); ++i) cells.push_back(Cell(i + 1, values[i]));
-    const std::string file = dir / "values.xls";
-    ASSERT_EQ(WriteXlsWorkbook(file, "sheet1", cells), "");
-    EXPECT_EQ(fs::file_size(file) % 512, 0u);  // whole sectors of the compound file
-    EXPECT_EQ(XlrdDump(file),
-              "sheet1\n1 'Größe Δ (µm)'\n2 0.1\n2 0.3333333333333333\n2 -123456.789\n"
-              "2 1e-300\n2 42.0\n2 0.0\n2 6.02214076e+23\n");
+// A number cell in column A, or a text cell when a text is given.
+XlsCell Cell(int row, double number, const std::string& text = "") {
+    return {static_cast<uint16_t>(row), 0, text.empty(), number, text};
+}
 
-    // FreeXL; the grid holds numbers that read back to the same double.
-    Texts names;
-    EXPECT_EQ(Column(ReadSheet(file, 0, &names)),
-              "Größe Δ (µm);0.1;0.3333333333333333;-123456.789;1E-300;42;0;6.02214076E+23");
-    EXPECT_EQ(names, Texts{"sheet1"});
-
-    cells.clear();  // a full column
+TEST(XlsWriter, AFullColumnAndAnEmptySheetAreReadBackAndInfinityIsRefused) {
+    Folder dir;
+    std::vector<XlsCell> cells;
     for (int r = 0; r < 65536; ++r) cells.push_back(Cell(r, r * 0.5));
     ASSERT_EQ(WriteXlsWorkbook(dir / "big.xls", "sheet1", cells), "");
-    const std::string dump = XlrdDump(dir / "big.xls");
+    EXPECT_EQ(fs::file_size(dir.path / "big.xls") % 512, 0u);  // whole sectors of the compound file
+    const std::string dump = XlrdDump(dir.path / "big.xls");
     EXPECT_EQ(std::count(dump.begin(), dump.end(), '\n'), 65537) << dump.substr(0, 300);
     EXPECT_NE(dump.find("\n2 32767.5\n"), std::string::npos);
     // Column 1 is kept only as far as a pre-sample can reach.
-    const SheetColumn kept = ReadSheet(dir / "big.xls");
-    EXPECT_EQ(kept.rows, kMaxKeptValues);
-    EXPECT_TRUE(kept.tooManyRows);
+    const SheetReadResult kept = ReadSheetColumn(dir.path / "big.xls", 0);
+    EXPECT_EQ(kept.column.rows, kMaxKeptValues);
+    EXPECT_TRUE(kept.column.tooManyRows);
 
-    ASSERT_EQ(WriteXlsWorkbook(dir / "empty.xls", "sheet1", {}), "");
-    EXPECT_EQ(XlrdDump(dir / "empty.xls"), "sheet1\n");
-
-    EXPECT_NE(WriteXlsWorkbook(dir / "inf.xls", "sheet1", {Cell(0, HUGE_VAL)}), "");
-    EXPECT_FALSE(fs::exists(dir / "inf.xls"));
-}
-
-TEST(XlsWriter, GnumericReadsOurFile) {
-    if (Shell("command -v ssconvert").empty()) GTEST_SKIP() << "gnumeric's ssconvert not installed";
-    TempDir dir;
-    const std::vector<XlsCell> cells = {Cell(0, 0, "Sampling units"), Cell(1, 1.25), Cell(2, 2.5)};
-    ASSERT_EQ(WriteXlsWorkbook(dir / "g.xls", "sheet1", cells), "");
-    Shell("ssconvert '" + (dir / "g.xls") + "' '" + (dir / "g.csv") + "' 2>&1");
-    EXPECT_EQ(FileText(dir / "g.csv"), "\"Sampling units\"\n1.25\n2.5\n");
+    ASSERT_EQ(WriteXlsWorkbook(dir.path / "empty.xls", "sheet1", {}), "");
+    EXPECT_EQ(XlrdDump(dir.path / "empty.xls"), "sheet1\n");
+    EXPECT_NE(WriteXlsWorkbook(dir.path / "inf.xls", "sheet1", {Cell(0, HUGE_VAL)}), "");
+    EXPECT_FALSE(fs::exists(dir.path / "inf.xls"));
 }
 
 // Both commands
@@ -344,75 +376,100 @@ TEST(Commands, WiredDialogsAndCancelChangesNothing) {
 
 // Open
 
-TEST(OpenCommand, AcceptedFilesAndFreshSessionOnSecondOpen) {
-    Session ws = TypedSession();
-    ScriptedPlatform ui = RunWith(Command::Open, ws, {Fixture("one_sheet.xls")});
-    EXPECT_TRUE(ui.inputRequests.empty());  // one sheet: no question
-    EXPECT_EQ(Shown(ui), "");
-    EXPECT_FALSE(ui.busy);
-    EXPECT_EQ(ws.units.CellText(1, 0) + "|" + ws.units.CellText(1, 7), "Sampling units|12");
-    EXPECT_EQ(ws.units.MaxCols(), 1);
-    EXPECT_EQ(WindowViewOf(ws).fileName, Fixture("one_sheet.xls"));
-    EXPECT_TRUE(WindowViewOf(ws).canGenerate);
-
-    // Each open over an accepted pre-sample starts from a fresh workspace.
-    const std::string pilot = std::string(VELTA_SOURCE_DIR) + "/examples/pilot_sample.";
-    const std::vector<Texts> cases = {{Fixture("header_text.xlsx"), "6", "26"},
-                                      {Fixture("rows_1000.xls"), "1000", "98.174"},
-                                      {Fixture("semicolon_comma.csv"), "3", "2.25"},
-                                      {pilot + "xls", "24", "41.704"},
-                                      {pilot + "xlsx", "24", "41.704"},
-                                      {pilot + "csv", "24", "41.704"}};
-    for (const Texts& c : cases) {
-        SCOPED_TRACE(c[0]);
-        ws.inputs.maxError = "0.7";
-        ws.inputs.trimPercent = "8";
-        // Row 1 of header_text.xlsx and semicolon_comma.csv names two columns.
-        ui = RunWith(Command::Open, ws, {c[0]}, {"A"});
-        EXPECT_EQ(Shown(ui), "");
-        EXPECT_EQ(ws.inputs.maxError + "|" + ws.inputs.trimPercent, "|5");
-        EXPECT_EQ(ShownN(ws), c[1]);  // a header row is not a sampling unit
-        EXPECT_EQ(WindowViewOf(ws).mean, c[2]);
-        // The row numbers are widened from 1000 rows.
-        EXPECT_EQ(ws.units.ColWidths().count(0), c[1] == "1000" ? 1u : 0u);
+// Files read, from a fresh session each time, or left as they were when the
+// sheet or column question is cancelled or answered with nothing to read.
+TEST(OpenCommand, ReadsTheSheetAndColumnAskedIntoAFreshSession) {
+    Folder dir;
+    {
+        // Three values, then a value on line 1,048,577, beyond the rows a sheet has.
+        std::ofstream(dir.path / "far.csv") << "1\n2\n3\n" << std::string(1048573, '\n') << "4\n";
+        std::ofstream(dir.path / "na.csv") << "NA\n1\n2\n3\n";
+        // Rows of a text file wider than a sheet: column A is read like any other.
+        for (const int fields : {16385, 100000}) {
+            for (const int wideRow : {1, 2}) {
+                std::ofstream csv(dir.path / ("wide" + std::to_string(fields) + "_" +
+                                              std::to_string(wideRow) + ".csv"));
+                for (int r = 1; r <= 3; ++r) {
+                    csv << r + 0.5;
+                    for (int f = 1; f < (r == wideRow ? fields : 0); ++f) csv << ",x";
+                    csv << '\n';
+                }
+            }
+        }
     }
+    std::map<std::string, std::string> prompts;
+    // The file, the answer, the question asked, the N and mean read ("" for
+    // none: the session is untouched), the messages shown.
+    for (test::Case c : test::ReadCases("opens.txt")) {
+        c[0] = c[0][0] == '$'                 ? dir / c[0].substr(1)
+               : c[0].starts_with("examples") ? std::string(VELTA_SOURCE_DIR) + "/" + c[0]
+                                              : Fixture(c[0]);
+        SCOPED_TRACE(c[0] + " answered '" + c[1] + "'");
+        Session ws = TypedSession({"3", "4", "5"}, true);
+        ws.inputs.trimPercent = "8";
+        const std::string before = Snapshot(ws);
+        const ScriptedPlatform ui = RunWith(Command::Open, ws, {c[0]}, {c[1]});
+        EXPECT_EQ(Shown(ui), c[4].empty() ? "" : c[4] + "\n");
+        ASSERT_EQ(ui.inputRequests.size(), c[2].empty() ? 0u : 1u);
+        if (!c[2].empty()) {
+            EXPECT_EQ(ui.inputRequests[0].title, "selection of " + c[2]);
+            EXPECT_EQ(ui.inputRequests[0].defaultText, c[2] == "sheet" ? "1" : "A");
+            prompts[fs::path(c[0]).filename()] = ui.inputRequests[0].prompt;
+        }
+        if (c[3].empty()) {
+            EXPECT_EQ(Snapshot(ws), before);
+            continue;
+        }
+        EXPECT_EQ(NAndMean(ws), c[3]);
+        EXPECT_EQ(WindowViewOf(ws).fileName, c[0]);
+        EXPECT_TRUE(WindowViewOf(ws).canGenerate);
+        EXPECT_EQ(ws.inputs.maxError + "|" + ws.inputs.trimPercent, "|5");
+        // Column A only, its values in order; the row numbers widened from 1000 rows.
+        const int32_t n = std::stoi(c[3]);
+        EXPECT_EQ(ws.units.UsedCols(), 1);
+        EXPECT_EQ(ws.units.DataRowCount(), n);
+        EXPECT_EQ(ws.units.ColWidths().count(0), n >= 1000 ? 1u : 0u);
+    }
+    EXPECT_EQ(prompts["three_sheets.xls"],
+              "Found 3 sheets\r\r1)  Données\r2)  Größe Ø\r3)  Δείγμα 試料\r\r\rplease, select the "
+              "number of the sheet");
+    EXPECT_EQ(prompts["two_columns.ods"],
+              "Found 2 filled columns in row 1\r\rA)  Date\rB)  CO2 flux\r\r\rplease, select the "
+              "letter of the column");
+    // A row 1 that wide: the question lists the first 50 columns.
+    const std::string& wide = prompts["wide100000_1.csv"];
+    EXPECT_TRUE(wide.starts_with("Found 100000 filled columns in row 1\r\rA)  1.5\rB)  x\r"));
+    EXPECT_NE(wide.find("\rAX)  x\r... and 99950 more\r"), std::string::npos);
 }
 
-TEST(OpenCommand, SheetChoice) {
-    // An answer and the sampling units read from that sheet; "" = nothing imported.
-    for (const Texts& c : {Texts{"2", "4"}, Texts{"1", "3"}, Texts{"0", "3"}, Texts{"-3", "3"},
-                           Texts{" 3 ", "5"}, Texts{"", ""}, Texts{"abc", ""}}) {
-        SCOPED_TRACE("answer '" + c[0] + "'");
-        Session ws = TypedSession({"1", "2"});
-        const std::string before = Snapshot(ws);
-        const ScriptedPlatform ui = RunWith(Command::Open, ws, {Fixture("three_sheets.xls")}, {c[0]});
-        ASSERT_EQ(ui.inputRequests.size(), 1u);
-        EXPECT_EQ(ui.inputRequests[0].prompt,
-                  "Found 3 sheets\r\r1)  Données\r2)  Größe Ø\r3)  Δείγμα 試料\r\r\rplease, select "
-                  "the number of the sheet");
-        EXPECT_EQ(ui.inputRequests[0].title, "selection of sheet");
-        EXPECT_EQ(ui.inputRequests[0].defaultText, "1");
-        EXPECT_FALSE(ui.busy);
-        EXPECT_EQ(Shown(ui), "");
-        EXPECT_EQ(c[1].empty() ? Snapshot(ws) : ShownN(ws), c[1].empty() ? before : c[1]);
-    }
+TEST(OpenCommand, ColumnQuestionShowsEachHeaderOnOneShortLine) {
+    SheetColumn sheet;
+    sheet.firstRowFilled = 3;
+    std::string wide, cut;
+    for (int i = 0; i < 40; ++i) wide += "ö";  // two bytes each
+    for (int i = 0; i < 28; ++i) cut += "ö";   // 57 bytes would split the 29th
+    sheet.firstRow = {{0, wide}, {1, "Leaf\nlength"}, {27, "(a date)"}};
+    EXPECT_EQ(
+        ColumnChoicePrompt(sheet),
+        "Found 3 filled columns in row 1\r\rA)  " + cut +
+            "...\rB)  Leaf length\rAB)  (a date)\r\r\rplease, select the letter of the column");
 }
 
 // Every kind of bad input: one message, no crash, the session untouched,
 // whether or not a pre-sample was already accepted.
 TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
-    TempDir dir;
+    Folder dir;
     {
-        std::ofstream big(dir / "rows_70000.csv");
+        std::ofstream big(dir.path / "rows_70000.csv");
         for (int i = 0; i < 70000; ++i) big << (i % 97) << '\n';
         // More missing-value marks than a column may hold, after three values.
-        std::ofstream marks(dir / "marks.csv");
+        std::ofstream marks(dir.path / "marks.csv");
         marks << "1\n2\n3\n";
         for (int i = 0; i <= kMaxMissingMarks; ++i) marks << "NA\n";
     }
-    fs::create_directory(dir / "folder.xls");
-    std::ofstream(dir / "notes.txt") << "1\n2\n3\n";
-    std::ofstream(dir / "thousands.csv") << "Weight;Plot\n12,5;a\n1,234;b\n0,125;c\n";
+    fs::create_directory(dir.path / "folder.xls");
+    std::ofstream(dir.path / "notes.txt") << "1\n2\n3\n";
+    std::ofstream(dir.path / "thousands.csv") << "Weight;Plot\n12,5;a\n1,234;b\n0,125;c\n";
     const std::map<std::string, std::string> starts = {
         {"invalid", "VELTA [critical]: " + std::string(kNotSpreadsheetMessage)},
         {"bad", "VELTA [critical]: " + std::string(kBadPreSampleMessage)},
@@ -426,244 +483,61 @@ TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
         if (starts.count(c[1])) c[1] = starts.at(c[1]);
         for (bool ready : {false, true}) {
             SCOPED_TRACE(c[0] + (ready ? " over an accepted pre-sample" : ""));
-            Session ws = TypedSession({"3", "4", "5"});
-            ScriptedPlatform setup;
-            if (ready) AcceptUnits(ws, setup, PilotSource());
+            Session ws = TypedSession({"3", "4", "5"}, ready);
             const std::string before = Snapshot(ws);
-            const ScriptedPlatform ui = RunWith(Command::Open, ws, {c[0]}, {c.size() > 3 ? c[3] : ""});
+            const ScriptedPlatform ui =
+                RunWith(Command::Open, ws, {c[0]}, {c.size() > 3 ? c[3] : ""});
             const std::string shown = Shown(ui);
             EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 1) << shown;
-            EXPECT_EQ(shown.rfind(c[1], 0), 0u) << shown;
+            EXPECT_TRUE(shown.starts_with(c[1])) << shown;
             EXPECT_NE(shown.find(c[2]), std::string::npos) << shown;
             EXPECT_EQ(Snapshot(ws), before);
-            EXPECT_FALSE(ui.busy);
         }
     }
-}
-
-// Blank cells and the marks R, surveys and the office programs write for a
-// missing value are skipped, and one information message says which.
-TEST(OpenCommand, MissingValuesAreSkippedWithOneMessage) {
-    TempDir dir;
-    {
-        // Three values, then a value on line 1,048,577, beyond the rows a sheet has.
-        std::ofstream far(dir / "far.csv");
-        far << "1\n2\n3\n" << std::string(1048573, '\n') << "4\n";
-    }
-    const std::string girth = " cells were skipped as missing values (empty, NA, N/A, #N/A or .): ";
-    // The file, N, the mean shown, the message; the values read.
-    std::vector<Texts> cases = {
-        {"empty_rows.xls", "3", "5", "3" + girth + "A1, A2, A5."},
-        {"far_cell.xlsx", "4", "1.75", "1048572" + girth + "A4, A5, A6, A7, A8 and 1048567 more."},
-        {dir / "far.csv", "4", "2.5", "1048573" + girth + "A4, A5, A6, A7, A8 and 1048568 more."},
-    };
-    for (const char* f :
-         {"missing_values.csv", "missing_values.xls", "missing_values.xlsx", "missing_values.ods"})
-        cases.push_back({f, "8", "10.35", "6" + girth + "A4, A6, A8, A10, A12 and 1 more."});
-    for (Texts c : cases) {
-        if (c[0][0] != '/') c[0] = Fixture(c[0]);
-        SCOPED_TRACE(c[0]);
-        Session ws = TypedSession();
-        const ScriptedPlatform ui = RunWith(Command::Open, ws, {c[0]});
-        EXPECT_EQ(Shown(ui), "VELTA [info]: " + c[3] + "\n");
-        EXPECT_EQ(ShownN(ws), c[1]);
-        EXPECT_EQ(WindowViewOf(ws).mean, c[2]);
-        EXPECT_TRUE(ws.analysis.pilot());
-        EXPECT_EQ(ws.units.DataRowCount(), std::stoi(c[1]));  // the values only, in order
-    }
-    // One skipped cell.
-    TempDir one;
-    std::ofstream(one / "na.csv") << "NA\n1\n2\n3\n";
-    Session ws = TypedSession();
-    const ScriptedPlatform ui = RunWith(Command::Open, ws, {one / "na.csv"});
-    EXPECT_EQ(Shown(ui),
-              "VELTA [info]: 1 cell was skipped as a missing value (empty, NA, N/A, #N/A or .): "
-              "A1.\n");
-    EXPECT_EQ(ShownN(ws), "3");
-}
-
-// Row 1 names several columns: Open asks which one, as it asks for a sheet.
-TEST(OpenCommand, WhichColumnIsAsked) {
-    const std::string prompt =
-        "Found 2 filled columns in row 1\r\rA)  Date\rB)  CO2 flux\r\r\rplease, select the letter "
-        "of the column";
-    // An answer, and the N and mean read, or the message shown ("" for none).
-    const std::vector<Texts> cases = {
-        {"B", "5", "3.146", ""},
-        {" b ", "5", "3.146", ""},
-        {"2", "5", "3.146", ""},
-        {"CO2 flux", "5", "3.146", ""},
-        {"A", "", "", "Cell A2 cannot be used: it holds a date or a time, not a number."},
-        {"Z", "", "", "Cell Z1 is empty."},
-        {"", "", "", ""},     // cancelled
-        {"B2", "", "", ""},   // not a column: like an empty answer
-    };
-    for (const char* file : {"two_columns.xlsx", "two_columns.ods"}) {
-        for (const Texts& c : cases) {
-            SCOPED_TRACE(std::string(file) + " answered '" + c[0] + "'");
-            Session ws = TypedSession({"1", "2"});
-            const std::string before = Snapshot(ws);
-            const ScriptedPlatform ui = RunWith(Command::Open, ws, {Fixture(file)}, {c[0]});
-            ASSERT_EQ(ui.inputRequests.size(), 1u);
-            EXPECT_EQ(ui.inputRequests[0].prompt, prompt);
-            EXPECT_EQ(ui.inputRequests[0].title, "selection of column");
-            EXPECT_EQ(ui.inputRequests[0].defaultText, "A");
-            EXPECT_FALSE(ui.busy);
-            const std::string shown = Shown(ui);
-            if (c[3].empty()) {
-                EXPECT_EQ(shown, "");
-            } else {
-                EXPECT_NE(shown.find(c[3]), std::string::npos) << shown;
-            }
-            if (c[1].empty()) {
-                EXPECT_EQ(Snapshot(ws), before);
-            } else {
-                EXPECT_EQ(ShownN(ws) + " " + WindowViewOf(ws).mean, c[1] + " " + c[2]);
-            }
-        }
-    }
-}
-
-TEST(OpenCommand, ColumnQuestionShowsEachHeaderOnOneShortLine) {
-    SheetColumn sheet;
-    sheet.firstRowFilled = 3;
-    std::string wide, cut;
-    for (int i = 0; i < 40; ++i) wide += "ö";  // two bytes each
-    for (int i = 0; i < 28; ++i) cut += "ö";   // 57 bytes would split the 29th
-    sheet.firstRow = {{0, wide}, {1, "Leaf\nlength"}, {27, "(a date)"}};
-    EXPECT_EQ(ColumnChoicePrompt(sheet),
-              "Found 3 filled columns in row 1\r\rA)  " + cut +
-                  "...\rB)  Leaf length\rAB)  (a date)\r\r\rplease, select the letter of the column");
-}
-
-// Rows of a text file wider than a sheet: column A is read like any other.
-TEST(OpenCommand, WideTextRowsAreReadAndListedShort) {
-    TempDir dir;
-    for (const int fields : {16385, 100000}) {
-        for (const int wideRow : {0, 1}) {
-            SCOPED_TRACE(std::to_string(fields) + " fields in row " + std::to_string(wideRow + 1));
-            const std::string file = dir / ("wide" + std::to_string(fields) + ".csv");
-            {
-                std::ofstream csv(file);
-                for (int r = 0; r < 3; ++r) {
-                    csv << r + 1.5;
-                    if (r == wideRow)
-                        for (int f = 1; f < fields; ++f) csv << ",x";
-                    csv << '\n';
-                }
-            }
-            Session ws = TypedSession();
-            const ScriptedPlatform ui = RunWith(Command::Open, ws, {file}, {"A"});
-            EXPECT_EQ(Shown(ui), "");
-            EXPECT_EQ(ShownN(ws) + " " + WindowViewOf(ws).mean, "3 2.5");
-            // Row 1 that wide: the question lists the first 50 columns.
-            ASSERT_EQ(ui.inputRequests.size(), wideRow == 0 ? 1u : 0u);
-            if (wideRow != 0) continue;
-            const std::string& p = ui.inputRequests[0].prompt;
-            EXPECT_EQ(p.rfind("Found " + std::to_string(fields) + " filled columns in row 1\r\r"
-                              "A)  1.5\rB)  x\r", 0), 0u) << p.substr(0, 200);
-            EXPECT_NE(p.find("\rAX)  x\r... and " + std::to_string(fields - 50) + " more\r"),
-                      std::string::npos);
-        }
-    }
-}
-
-TEST(OpenCommand, OneColumnKeptAndFormulaTailsAlikeInEveryFormat) {
-    // Other columns are neither shown nor counted: deleting the last value
-    // of column 1 afterwards leaves a pre-sample that is still accepted.
-    Session ws = TypedSession();
-    ScriptedPlatform ui = RunWith(Command::Open, ws, {Fixture("header_text.xls")}, {"A"});
-    EXPECT_EQ(Shown(ui), "");
-    EXPECT_EQ(ws.units.UsedCols(), 1);
-    EXPECT_EQ(ws.units.DataRowCount(), 6);
-    ws.units.SetCell(1, 6, "");
-    ui = ScriptedPlatform();
-    EXPECT_TRUE(AcceptUnits(ws, ui, PilotSource())) << Shown(ui);
-    EXPECT_EQ(ShownN(ws), "5");
-
-    // Cached formula results are the numbers the sheet shows, in .xls too.
-    for (const char* file : {"tail_formula.xls", "tail_formula.xlsx", "tail_formula.ods"}) {
-        SCOPED_TRACE(file);
-        ws = TypedSession();
-        ui = RunWith(Command::Open, ws, {Fixture(file)});
-        EXPECT_EQ(Shown(ui), "");
-        EXPECT_EQ(ShownN(ws), "6");
-        std::string column;
-        for (int32_t r = 1; r <= 6; ++r) column += ws.units.CellText(1, r) + ";";
-        EXPECT_EQ(column, "12.5;13.1;14.2;11.8;25.6;12.9;");
-    }
-}
-
-TEST(OpenCommand, SavedValuesComeBackBitForBit) {
-    // 22 values with 17 significant digits, the largest double, the classic
-    // 0.1 + 0.2 and -0: saved by VELTA, opened again, the same doubles.
-    TempDir dir;
-    std::vector<double> values;
-    uint64_t state = 12;
-    for (int i = 0; i < 22; ++i) {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        values.push_back(40.0 + static_cast<double>(state >> 11) / 9007199254740992.0 * 7.0);
-    }
-    values.push_back(0.1 + 0.2);
-    values.push_back(1.7976931348623157e308 / 1e300);
-    values.push_back(-0.0);  // keeps its sign
-    Texts typed;
-    for (double v : values) {
-        char text[40];
-        std::snprintf(text, sizeof text, "%.17g", v);
-        typed.push_back(text);
-    }
-    Session ws = TypedSession(typed);
-    ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {dir / "exact.xls"});
-    ASSERT_EQ(Shown(ui), "");
-    Session opened = TypedSession();
-    ui = RunWith(Command::Open, opened, {dir / "exact.xls"});
-    ASSERT_EQ(Shown(ui), "");
-    ASSERT_EQ(ShownN(opened), "25");
-    for (int32_t r = 1; r <= 25; ++r)
-        EXPECT_EQ(std::bit_cast<uint64_t>(opened.analysis.pilot()->values[size_t(r - 1)]),
-                  std::bit_cast<uint64_t>(values[size_t(r - 1)]))
-            << opened.units.CellText(1, r);
-    EXPECT_EQ(opened.units.CellText(1, 23), "0.30000000000000004");
-    EXPECT_EQ(opened.units.CellText(1, 25), "-0");
-    // Short values keep their short text.
-    const std::string pilot = std::string(VELTA_SOURCE_DIR) + "/examples/pilot_sample.xls";
-    ui = RunWith(Command::Open, opened, {pilot});
-    EXPECT_EQ(opened.units.CellText(1, 1), "41.2");
 }
 
 // Pre-sampling results
 
-TEST(SaveCommand, SavesAcceptsOrRefusesAndXlrdReadsTheFile) {
-    TempDir dir;
+TEST(SaveCommand, SavedValuesAreReadBackBitForBitByXlrdAndByOpen) {
+    // Values of 17 significant digits, the classic 0.1 + 0.2, -0 and a large
+    // exponent, under a header of any script; any case of the extension is kept.
+    const Texts typed = {
+        "0.1", "0.3333333333333333",  "-123456.789", "1e-300", "42", "-0", "6.02214076e+23",
+        "6,5", "0.30000000000000004", "41.2"};
+    Folder dir;
+    Session ws = TypedSession(typed);
+    ws.units.SetCell(1, 0, "Größe Δ (µm)");
+    ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {dir / "exact.xLs"});
+    ASSERT_EQ(Shown(ui), "");
+    EXPECT_TRUE(ws.typedValuesSaved && WindowViewOf(ws).canGenerate);
+    EXPECT_EQ(ws.inputs.maxError, "0.5");  // no reset
+    EXPECT_EQ(dir.Names(), Texts{"exact.xLs"});
+    EXPECT_EQ(XlrdDump(dir / "exact.xLs"),
+              "sheet1\n1 'Größe Δ (µm)'\n2 0.1\n2 0.3333333333333333\n2 -123456.789\n2 1e-300\n"
+              "2 42.0\n2 -0.0\n2 6.02214076e+23\n2 6.5\n2 0.30000000000000004\n2 41.2\n");
+
+    Session opened = TypedSession();
+    ui = RunWith(Command::Open, opened, {dir / "exact.xLs"});
+    ASSERT_EQ(Shown(ui), "");
+    ASSERT_EQ(WindowViewOf(opened).n, "10");
+    for (size_t i = 0; i < typed.size(); ++i)
+        EXPECT_EQ(std::bit_cast<uint64_t>(opened.analysis.pilot()->values[i]),
+                  std::bit_cast<uint64_t>(*ParseNumber(typed[i])))
+            << typed[i];
+    // The header is kept; short values keep their short text.
+    EXPECT_EQ(opened.units.CellText(1, 0) + "|" + opened.units.CellText(1, 9) + "|" +
+                  opened.units.CellText(1, 10),
+              "Größe Δ (µm)|0.30000000000000004|41.2");
+}
+
+TEST(SaveCommand, RefusedValuesAreSavedButNotAcceptedAndFilesAreReplacedOnlyWhenSaidSo) {
+    Folder dir;
     Session ws = TypedSession();
     ws.units.SetCell(1, 2, "4");  // nothing in the first cell: said, and no dialog
-    ScriptedPlatform empty = RunWith(Command::SaveTypedValues, ws, {});
-    EXPECT_TRUE(empty.fileRequests.empty());
-    EXPECT_EQ(Shown(empty), "VELTA [critical]: " + std::string(kBadTypedValuesMessage) +
-                                "\r\rCell A1 is empty.\n");
-
-    ws = TypedSession({"1", "2", "3", "4", "5"});
-    ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {dir / "data"});
-    EXPECT_EQ(Shown(ui), "");
-    EXPECT_TRUE(ws.typedValuesSaved && ws.analysis.pilot());
-    EXPECT_TRUE(WindowViewOf(ws).canGenerate);
-    EXPECT_EQ(ws.inputs.maxError, "0.5");  // no reset
-    EXPECT_EQ(XlrdDump(dir / "data.xls"), "sheet1\n2 1.0\n2 2.0\n2 3.0\n2 4.0\n2 5.0\n");
-    EXPECT_EQ(dir.Files(), Texts{"data.xls"});
-
-    // Any case of the extension is kept; our file opens again, its header
-    // taken as the header.
-    ws.units.SetCell(1, 0, "Sampling units");
-    ws.units.SetCell(1, 6, "6,5");
-    RunWith(Command::SaveTypedValues, ws, {dir / "again.xLs"});
-    EXPECT_EQ(XlrdDump(dir / "again.xLs"),
-              "sheet1\n1 'Sampling units'\n2 1.0\n2 2.0\n2 3.0\n2 4.0\n2 5.0\n2 6.5\n");
-    Session opened = TypedSession();
-    ui = RunWith(Command::Open, opened, {dir / "again.xLs"});
-    EXPECT_EQ(Shown(ui), "");
-    EXPECT_EQ(ShownN(opened), "6");
-    EXPECT_EQ(opened.units.CellText(1, 6), "6.5");
+    ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {});
+    EXPECT_TRUE(ui.fileRequests.empty());
+    EXPECT_EQ(Shown(ui), "VELTA [critical]: " + std::string(kBadTypedValuesMessage) +
+                             "\r\rCell A1 is empty.\n");
 
     // Values the statistics refuse are saved all the same, but not
     // accepted; the message names the cell.
@@ -675,20 +549,16 @@ TEST(SaveCommand, SavesAcceptsOrRefusesAndXlrdReadsTheFile) {
     EXPECT_TRUE(ws.typedValuesSaved);
     EXPECT_FALSE(WindowViewOf(ws).canGenerate);
     EXPECT_EQ(XlrdDump(dir / "t.xls"), "sheet1\n2 1.0\n1 'two'\n2 3.0\n");
-}
 
-TEST(SaveCommand, ReplacingAnExistingFile) {
-    TempDir dir;
+    // The question is about the final name, with the extension added; a No
+    // stops the command, the file and the values as they were.
     std::ofstream(dir / "old.xls") << "keep me";
-    Session ws = TypedSession({"1", "2", "3"});
-    // The question is about the final name, with the extension added.
-    ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {dir / "old"}, {}, {MsgAnswer::No});
+    ws = TypedSession({"1", "2", "3"});
+    ui = RunWith(Command::SaveTypedValues, ws, {dir / "old"}, {}, {MsgAnswer::No});
     EXPECT_EQ(Shown(ui), "VELTA [question] [yes/no]: The file already exists. Replace it?\r\r" +
                              (dir / "old.xls") + "\n");
-    // Never saved: the command stops.
     EXPECT_FALSE(ws.typedValuesSaved || ws.analysis.pilot());
-    EXPECT_EQ(FileText(dir / "old.xls"), "keep me");
-
+    EXPECT_EQ(test::ReadAllBytes(dir.path / "old.xls"), "keep me");
     ui = RunWith(Command::SaveTypedValues, ws, {dir / "old.xls"}, {}, {MsgAnswer::Yes});
     EXPECT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ws.typedValuesSaved);
@@ -699,20 +569,16 @@ TEST(SaveCommand, ReplacingAnExistingFile) {
     ui = RunWith(Command::SaveTypedValues, ws, {"*.xls"});
     EXPECT_EQ(Shown(ui), "");
     EXPECT_TRUE(ws.typedValuesSaved);
-    EXPECT_EQ(ShownN(ws), "4");
-}
+    EXPECT_EQ(WindowViewOf(ws).n, "4");
 
-// A save that cannot be written says why (every kind of target is tried
-// on the file writer itself) and leaves the values unaccepted.
-TEST(SaveCommand, ASaveThatCannotBeWrittenSaysWhy) {
-    TempDir dir;
-    Session ws = TypedSession({"1", "2", "3"});
-    const ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {dir / "no/such/folder/x.xls"});
+    // A save that cannot be written says why and leaves the values unaccepted.
+    ws = TypedSession({"1", "2", "3"});
+    ui = RunWith(Command::SaveTypedValues, ws, {dir / "no/such/x.xls"});
     EXPECT_EQ(Shown(ui), "VELTA [critical]: The pre-sampling values could not be saved in\r" +
-                             (dir / "no/such/folder/x.xls") + "\r\rThe folder " +
-                             (dir / "no/such/folder") + " does not exist\n");
-    EXPECT_TRUE(dir.Files().empty());
+                             (dir / "no/such/x.xls") + "\r\rThe folder " + (dir / "no/such") +
+                             " does not exist\n");
     EXPECT_FALSE(ws.typedValuesSaved || ws.analysis.pilot());
+    EXPECT_EQ(dir.Names(), (Texts{"old.xls", "t.xls"}));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@
 namespace velta::reference {
 
 struct StrdFile {
-    std::vector<std::vector<double>> rows;               // data rows, in file order
+    std::vector<std::vector<double>> rows;                 // data rows, in file order
     std::map<std::string, std::vector<double>> certified;  // key -> values
     double Certified(const std::string& key, size_t i = 0) const { return certified.at(key).at(i); }
     std::vector<double> Column(size_t c) const {
@@ -27,27 +27,18 @@ inline StrdFile ReadStrd(const std::string& name) {
     std::ifstream in(std::string(VELTA_REFERENCE_DIR) + "/" + name + ".txt");
     if (!in) throw std::runtime_error("missing reference file " + name);
     StrdFile f;
-    std::string line, section;
+    std::string line, section, key;
     while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        if (line[0] == '[') {
-            section = line;
+        if (line.empty() || line[0] == '#' || line[0] == '[') {
+            if (line.starts_with('[')) section = line;
             continue;
         }
         std::istringstream ss(line);
-        if (section == "[data]") {
-            std::vector<double> row;
-            double v;
-            while (ss >> v) row.push_back(v);
-            if (!row.empty()) f.rows.push_back(row);
-        } else if (section == "[certified]") {
-            std::string key;
-            ss >> key;
-            std::vector<double> values;
-            double v;
-            while (ss >> v) values.push_back(v);
-            f.certified[key] = values;
-        }
+        if (section == "[certified]") ss >> key;
+        std::vector<double> values;
+        for (double v; ss >> v;) values.push_back(v);
+        if (section == "[certified]") f.certified[key] = values;
+        if (section == "[data]" && !values.empty()) f.rows.push_back(values);
     }
     return f;
 }

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -52,11 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 std::abort();
         return 0;
     }
-    static const std::string dir = [] {
-        const char* t = std::getenv("TMPDIR");
-        return std::string(t && *t ? t : "/tmp");
-    }();
-    const std::string path = dir + "/velta-fuzz-" + std::to_string(getpid()) + ext;
+    const std::string path =
+        std::filesystem::temp_directory_path() / ("velta-fuzz-" + std::to_string(getpid()) + ext);
     std::ofstream(path, std::ios::binary)
         .write(body.data(), static_cast<std::streamsize>(body.size()));
     const std::string text = velta::ReadSheetToText(path, sheet);

@@ -18,26 +18,21 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 
 VALUES = [12.5, 13.1, 14.2, 11.8]
 
-# name: column A (and B), row 1 first; None is an empty cell, "=..." a formula.
+ALL = ("xls", "xlsx", "ods")
+# name: the formats LibreOffice converts it to, and column A (and B), row 1
+# first; None is an empty cell, "=..." a formula.
 BOOKS = {
     # A value the pilot cannot use after the last number.
-    "tail_error": {"A": VALUES + ["=1/0"]},
-    "tail_date": {"A": VALUES + [datetime.date(2024, 3, 15)]},
+    "tail_error": (ALL, {"A": VALUES + ["=1/0"]}),
+    "tail_date": (ALL, {"A": VALUES + [datetime.date(2024, 3, 15)]}),
     # Missing values as R, surveys and the office programs write them; =NA()
     # becomes the error value #N/A once computed.
-    "missing_values": {"A": ["Girth", 8.3, 8.6, None, 10.5, "NA", 10.8, ".", 11.0, "N/A", 11.1,
-                             "#N/A", 11.2, "=NA()", 11.3]},
+    "missing_values": (ALL, {"A": ["Girth", 8.3, 8.6, None, 10.5, "NA", 10.8, ".", 11.0, "N/A",
+                                   11.1, "#N/A", 11.2, "=NA()", 11.3]}),
     # Dates in A, the values in B under a header that holds a digit.
-    "two_columns": {"A": ["Date"] + [datetime.date(2024, 5, d) for d in (2, 9, 16, 23, 30)],
-                    "B": ["CO2 flux", 3.12, 2.87, 3.45, 2.99, 3.3]},
-}
-
-# The workbooks converted by LibreOffice, and to which formats.
-CONVERTED = {
-    "tail_error": ("xls", "xlsx", "ods"),
-    "tail_date": ("xls", "xlsx", "ods"),
-    "missing_values": ("xls", "xlsx", "ods"),
-    "two_columns": ("xlsx", "ods"),
+    "two_columns": (("xlsx", "ods"), {"A": ["Date"] + [datetime.date(2024, 5, d)
+                                                       for d in (2, 9, 16, 23, 30)],
+                                      "B": ["CO2 flux", 3.12, 2.87, 3.45, 2.99, 3.3]}),
 }
 
 
@@ -53,10 +48,10 @@ def write_source(name, columns, out):
 
 
 with tempfile.TemporaryDirectory() as tmp:
-    for name, columns in BOOKS.items():
+    for name, (formats, columns) in BOOKS.items():
         source = os.path.join(tmp, name + ".xlsx")
         write_source(name, columns, source)
-        for fmt in CONVERTED[name]:
+        for fmt in formats:
             subprocess.run(["libreoffice", "--headless", "--convert-to", fmt, "--outdir",
                             os.path.join(tmp, fmt), source], check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -68,5 +63,5 @@ with tempfile.TemporaryDirectory() as tmp:
 
 # The same column as a text file, the computed #N/A as its text.
 with open(os.path.join(HERE, "missing_values.csv"), "w") as f:
-    for v in BOOKS["missing_values"]["A"]:
+    for v in BOOKS["missing_values"][1]["A"]:
         f.write(("#N/A" if v == "=NA()" else "" if v is None else str(v)) + "\n")
