@@ -38,25 +38,18 @@ class InstalledTree : public ::testing::Test {
     }
 };
 
-TEST_F(InstalledTree, ReaderBesideThenInstalledNeverTheBuildTrees) {
+TEST_F(InstalledTree, ReaderAndGuideOfTheInstalledTreeNeverTheBuildTrees) {
     const fs::path installed = prefix / "lib/velta/velta-sheet-reader";
-    // Nothing installed: the installed place is named, not the build tree's
-    // reader, which an installed program must never run.
+    // Nothing installed: the installed places are named, not the build
+    // tree's copies, which an installed program must never run or show.
     EXPECT_FALSE(RunsFromBuildTree(program));
     EXPECT_EQ(SheetReaderProgramFor(program), installed.string());
-    Put("lib/velta/velta-sheet-reader", 0755);
-    EXPECT_EQ(SheetReaderProgramFor(program), installed.string());
+    EXPECT_EQ(UserGuideFile(program), fs::path());
     const fs::path beside = Put("bin/velta-sheet-reader", 0644);  // not executable: not taken
     EXPECT_EQ(SheetReaderProgramFor(program), installed.string());
     chmod(beside.c_str(), 0755);
     EXPECT_EQ(SheetReaderProgramFor(program), beside.string());
-}
-
-TEST_F(InstalledTree, UserGuideInstalledElseNone) {
-    EXPECT_EQ(UserGuideFile(program), fs::path());
-    EXPECT_EQ(InstalledDocFolder(program), prefix / "share/doc/velta");
     const fs::path guide = Put("share/doc/velta/user_guide.html", 0644);
-    EXPECT_EQ(UserGuideFile(program), guide);
     EXPECT_EQ(UserGuideFile(prefix / "bin" / "velta"), guide);
 }
 
