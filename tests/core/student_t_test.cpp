@@ -115,17 +115,27 @@ TEST(StudentCommand, RefusalsShowOneMessage) {
     }
 }
 
-TEST(StudentCommand, ASizeBeyondTheChartsIsAnsweredWithoutMarkOrStatistics) {
-    // 2.5 / sqrt(26) * 2.0595 > 1 >= 2.5 / sqrt(27) * 2.0555, with 19 the
-    // largest size of 20 values; 5 with 5 values (largest 4).
-    for (auto [N, sd, d, size] : {std::tuple{20, "2.5", "1", 27}, {5, "1", "1.3", 5}}) {
+// The mark shows at any size the charts have, unlike the manual size's: the
+// smallest (a tiny spread) and the largest (N - 1) too. A size beyond them is
+// answered without mark or statistics, with a message saying why: 27 from
+// 2.5 / sqrt(26) * 2.0595 > 1 >= 2.5 / sqrt(27) * 2.0555 with 20 values.
+TEST(StudentCommand, ASizeWithinOrBeyondTheChartsAndItsStatistics) {
+    for (auto [N, sd, d, size] : {std::tuple{8, "1e-9", "1.3", 2},
+                                  {6, "1", "1.3", 5},
+                                  {5, "1", "1.3", 5},
+                                  {20, "2.5", "1", 27}}) {
         Bench b(N, 4, 1);
         b.s.inputs.studentSd = sd;
         b.s.inputs.maxError = d;
         b.Run();
-        test::ExpectOnlyMessage(b.ui, BeyondChartsMessage(size, N - 1), MsgIcon::Information);
         const WindowView v = b.View();
         EXPECT_EQ(v.studentTSize, std::to_string(size));
+        if (size < N) {
+            EXPECT_TRUE(b.ui.messages.empty()) << b.ui.LastMessage();
+            EXPECT_EQ(v.meansChart.marks, StudentMarkAt(size - 1));
+            continue;
+        }
+        test::ExpectOnlyMessage(b.ui, BeyondChartsMessage(size, N - 1), MsgIcon::Information);
         EXPECT_TRUE(v.meansChart.marks.empty() && v.sdsChart.marks.empty());
         for (const std::string& cell : v.statistics[2]) EXPECT_EQ(cell, kNotApplicable);
     }
@@ -168,18 +178,6 @@ TEST(StudentCommand, TheSizeItsMarkAndItsStatistics) {
     jump2.Run();
     EXPECT_EQ(jump2.View().studentTSize, "4");
     jump2.ExpectColumn({12.75, 13.5, 12.0, (2.5 + 3.5 + 4.5) / 4, 4.5, 2.5});
-
-    // A tiny spread gives 2: unlike the manual size, the mark shows at any
-    // size; the largest size (N - 1 = 5 here) is accepted, its mark on the
-    // last category.
-    for (auto [N, sd, size] : {std::tuple{8, "1e-9", 2}, {6, "1", 5}}) {
-        Bench edge(N, 4, 1);
-        edge.s.inputs.studentSd = sd;
-        edge.Run();
-        ASSERT_TRUE(edge.ui.messages.empty()) << edge.ui.LastMessage();
-        EXPECT_EQ(edge.View().studentTSize, std::to_string(size));
-        EXPECT_EQ(edge.View().meansChart.marks, StudentMarkAt(size - 1));
-    }
 }
 
 }  // namespace
