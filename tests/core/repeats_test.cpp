@@ -2,10 +2,11 @@
 // seed of its own, the repeats are reproducible, a new generation or
 // trimming drops them, a repeat that cannot succeed is counted, and what the
 // window, the report and the command line say of them agrees.
+#include "commands/repeats.h"
+
 #include <gtest/gtest.h>
 
 #include "analysis/random.h"
-#include "commands/repeats.h"
 #include "io/report.h"
 #include "road.h"
 
@@ -57,42 +58,23 @@ TEST(Repeats, EachIsTheWholeRoadFromItsOwnSeedAndAllAreReproducible) {
     // Another seed, other repeats.
     RepeatInputs other = repeats->inputs;
     other.seed = 7;
-    EXPECT_NE(RepeatSeed(7, 1), RepeatSeed(5489, 1));
     EXPECT_NE(RepeatAutomaticSizes(other, 6, 2, cancel, done), repeats->sizes);
 }
 
-TEST(Repeats, ANewGenerationOrTrimmingDropsThemAndShowsNothingOfTheOldInputs) {
+// While they work the window says so; a new trimming stops them at once
+// (that a new generation or trimming leaves nothing of them once done is the
+// stale-results test's).
+TEST(Repeats, WorkingThenDroppedByANewTrimming) {
     Road r(24, "30000", Leaf);
     ToAutomatic(r, "1", 20);
     ASSERT_TRUE(r.analysis().automatic()->succeeded);
     ASSERT_NE(r.s.repeatsJob, nullptr);
     EXPECT_EQ(r.View().automaticSpread, "in 20 repeats: working...");
     EXPECT_EQ(r.View().repeatsProgress.rfind("Repeating the automatic procedure: ", 0), 0u);
-
     r.s.inputs.trimPercent = "3";
     ASSERT_TRUE(r.Run(Command::Trim));
     EXPECT_EQ(r.s.repeatsJob, nullptr);
-    EXPECT_EQ(r.analysis().repeats(), nullptr);
     EXPECT_EQ(r.View().automaticSpread + r.View().repeatsProgress, "");
-
-    ASSERT_TRUE(r.Run(Command::Automatic));
-    ASSERT_NE(r.s.repeatsJob, nullptr);
-    r.Generate();
-    EXPECT_EQ(r.s.repeatsJob, nullptr);
-    EXPECT_EQ(r.View().automaticSpread, "");
-
-    // Done on the current inputs: their P, their seed.
-    ASSERT_TRUE(r.Run(Command::Trim));
-    ASSERT_TRUE(r.Run(Command::Automatic));
-    WaitForRepeats(r.s);
-    ASSERT_NE(r.analysis().repeats(), nullptr);
-    EXPECT_EQ(r.analysis().repeats()->inputs.percent, 3);
-    EXPECT_EQ(r.analysis().repeats()->inputs.samples, 30000);
-    // The manual size and Student-t leave them alone.
-    ASSERT_TRUE(r.Slide(9));
-    r.s.inputs.maxError = "1";
-    ASSERT_TRUE(r.Run(Command::StudentT));
-    EXPECT_NE(r.analysis().repeats(), nullptr);
 }
 
 TEST(Repeats, AnAutomaticThatCannotSucceedIsRepeatedUnlessNoDrawCould) {
@@ -113,37 +95,18 @@ TEST(Repeats, AnAutomaticThatCannotSucceedIsRepeatedUnlessNoDrawCould) {
     EXPECT_EQ(tiny.s.repeatsJob, nullptr);
 }
 
+// The line under the automatic size (the report's block of them is checked
+// against the stored reports).
 TEST(Repeats, WhatTheWindowAndTheReportSay) {
-    const struct {
-        std::vector<std::optional<int32_t>> sizes;
-        const char* line;    // under the automatic size
-        const char* range;   // the report's range, median and failures
-        const char* median;
-        const char* failures;
-    } cases[] = {
-        {{19, 19, 19}, "in 3 repeats: always 19", "19", "19", "0"},
-        {{19, std::nullopt, 17, 19},
-         "in 4 repeats: 17 to 19 (median 19; 1 could not succeed)", "17 to 19", "19", "1"},
-        {{17, 19}, "in 2 repeats: 17 to 19 (median 18)", "17 to 19", "18", "0"},
-        {{5, 6}, "in 2 repeats: 5 to 6 (median 5.5)", "5 to 6", "5.5", "0"},
-        {{std::nullopt, std::nullopt}, "in 2 repeats: none could succeed", "none could succeed",
-         "", "2"},
-    };
-    for (const auto& c : cases) {
-        const RepeatsAnswer answer{{}, c.sizes};
-        EXPECT_EQ(RepeatsText(answer), c.line);
-        Road r(12, "40");
-        ToAutomatic(r, "5489", 0);
-        r.s.analysis.SetRepeats(answer);
-        const std::string report = BuildReport(r.s.analysis, r.s.inputs, "d", "t");
-        for (const std::string& line :
-             {std::string("Seed: 5489\r\nVirtual samples number: 40\r\n"),
-              "Repeats of the automatic procedure: " + std::to_string(c.sizes.size()) + "\r\n",
-              std::string("Range of the automatic sample size: ") + c.range + "\r\n",
-              std::string("Median of the automatic sample size: ") + c.median + "\r\n",
-              std::string("Repeats that could not succeed: ") + c.failures + "\r\n"})
-            EXPECT_NE(report.find(line), std::string::npos) << line;
-    }
+    using Sizes = std::vector<std::optional<int32_t>>;
+    for (const auto& [sizes, line] : std::vector<std::pair<Sizes, std::string>>{
+             {{19, 19, 19}, "in 3 repeats: always 19"},
+             {{19, std::nullopt, 17, 19},
+              "in 4 repeats: 17 to 19 (median 19; 1 could not succeed)"},
+             {{17, 19}, "in 2 repeats: 17 to 19 (median 18)"},
+             {{5, 6}, "in 2 repeats: 5 to 6 (median 5.5)"},
+             {{std::nullopt, std::nullopt}, "in 2 repeats: none could succeed"}})
+        EXPECT_EQ(RepeatsText(RepeatsAnswer{{}, sizes}), line);
     // At work when the report is written: it says how far they came.
     Road r(12, "40");
     ToAutomatic(r, "5489", 0);

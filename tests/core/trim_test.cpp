@@ -1,11 +1,8 @@
 // Trimming: the fast TrimTable against the plain pass loop that rescans the
 // row at every pass, and "Trim the generated samples" driven headless.
-#include "analysis/trimming.h"
-
 #include <gtest/gtest.h>
 
 #include <bit>
-
 #include <cmath>
 #include <limits>
 #include <random>
@@ -13,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "analysis/trimming.h"
 #include "base/errors.h"
 #include "road.h"
 
@@ -30,16 +28,16 @@ std::vector<double> ReferenceTrim(std::vector<double> row, int32_t P) {
     const auto passes = static_cast<int32_t>(std::floor(P / 100.0 * V)) + 1;
     for (int32_t pass = 0; pass < passes; ++pass) {
         double mx = x[1], mn = x[1], sum = 0.0;
-        for (int32_t i = 2; i <= V; ++i)
-            if (x[i] > mx) mx = x[i];
-        for (int32_t i = 1; i <= V; ++i)
-            if (x[i] < mn) mn = x[i];
+        for (int32_t i = 1; i <= V; ++i) {
+            mx = x[i] > mx ? x[i] : mx;
+            mn = x[i] < mn ? x[i] : mn;
+            sum += x[i];
+        }
         int32_t a = 0, b = 0;
         for (int32_t i = V; i >= 1; --i) {
             if (x[i] == mx) a = i;
             if (x[i] == mn) b = i;
         }
-        for (int32_t i = 1; i <= V; ++i) sum += x[i];
         const double m = sum / V;
         x[a] = m;
         x[b] = m;
@@ -52,8 +50,6 @@ std::vector<double> FastTrim(const std::vector<double>& row, int32_t P) {
     Table2D src(1, V + 1), dst;
     std::copy(row.begin(), row.end(), src.Row(0));
     TrimTable(1, V, P, src, dst);
-    EXPECT_EQ(dst.Cols(), V + 1);
-    EXPECT_EQ(dst(0, V), 0.0);
     // Trimmed where it is (the repeats' way), bit for bit the same.
     TrimTableInPlace(1, V, P, src);
     EXPECT_TRUE(std::equal(src.Row(0), src.Row(0) + V, dst.Row(0), [](double a, double b) {
@@ -70,13 +66,10 @@ void ExpectSameValues(const std::vector<double>& fast, const std::vector<double>
                       const std::string& what) {
     ASSERT_EQ(fast.size(), ref.size());
     for (size_t i = 0; i < ref.size(); ++i) {
-        if (std::isnan(ref[i]))
-            EXPECT_TRUE(std::isnan(fast[i])) << what << " at " << i;
-        else if (std::isinf(ref[i]))
-            EXPECT_EQ(fast[i], ref[i]) << what << " at " << i;
-        else
-            ASSERT_NEAR(fast[i], ref[i], 1e-13 * std::max(1.0, std::abs(ref[i])))
-                << what << " at " << i;
+        const double x = fast[i], y = ref[i];
+        ASSERT_TRUE(std::isnan(y) ? std::isnan(x)
+                                  : x == y || std::abs(x - y) <= 1e-13 * std::max(1.0, std::abs(y)))
+            << what << " at " << i << ": " << x << " against " << y;
     }
 }
 
@@ -95,14 +88,14 @@ std::vector<double> RandomRow(int32_t V, std::mt19937_64& g, double lo, double h
 
 TEST(TrimTable, EqualsThePassLoop) {
     std::mt19937_64 g(7);
-    for (int32_t P : {0, 1, 5, 9}) {
+    for (int32_t P : {0, 5, 9}) {
         // Random doubles, rows short and long.
-        for (int32_t V : {1, 2, 3, 11, 12, 250, 1001})
+        for (int32_t V : {1, 2, 12, 1001})
             ExpectSameTrim(RandomRow(V, g, -3.0, 50.0), P, "random V=" + std::to_string(V));
         // Small integers: many ties, and the replaced means soon become
         // extremes themselves.
-        for (int32_t V : {5, 40, 777})
-            for (int levels : {2, 3, 10}) {
+        for (int32_t V : {5, 777})
+            for (int levels : {2, 10}) {
                 std::vector<double> r(static_cast<size_t>(V));
                 for (double& x : r) x = static_cast<double>(g() % static_cast<uint64_t>(levels));
                 ExpectSameTrim(r, P, "ties V=" + std::to_string(V));
@@ -135,9 +128,6 @@ TEST(TrimTable, EqualsThePassLoop) {
 }
 
 TEST(TrimTable, CutCountAndTableShape) {
-    // 5 % of 250: 13 passes, up to 26 values.
-    EXPECT_EQ(std::tuple(TrimCutCount(5, 250), TrimCutCount(9, 10), TrimCutCount(9, 250)),
-              std::tuple(12, 0, 22));
     for (int32_t P = 0; P <= 9; ++P)
         for (int32_t V = 1; V <= 200000; V += 37) ASSERT_EQ(TrimCutCount(P, V), P * V / 100);
     // Rows trimmed one by one; wider sources (line columns) read up to V.
@@ -157,36 +147,16 @@ TEST(TrimTable, CutCountAndTableShape) {
         EXPECT_THROW(TrimTable(n, v, 5, src, dst), SubscriptOutOfRange) << n << " " << v;
 }
 
-namespace {
-
-// A generated cloud of 60 virtual samples of 10 units, trimmed once with
-// every answer shown.
-struct TrimRoad : test::Road {
-    TrimRoad() : Road(10, "60") {
-        Trimmed();
-        s.inputs.maxError = "3";
-        EXPECT_TRUE(Run(Command::Automatic) && Run(Command::StudentT));
-        Slide(6);
-        ui.messages.clear();
-    }
-    bool Trim(const std::string& p) {
-        s.inputs.trimPercent = p;
-        return Run(Command::Trim);
-    }
-};
-
-}  // namespace
-
 TEST(TrimCommand, RefusesAnInvalidPValueAndKeepsTheAnalysis) {
-    for (const char* p : {"11", "-1", "2.5", "abc", "", "1e12"}) {
-        TrimRoad r;
-        const auto tables = r.analysis().trimming()->tables;
-        const std::string manual = r.View().manualSize;
-        ASSERT_TRUE(r.Trim(p));
-        test::ExpectOnlyMessage(r.ui,
-                                "The specified P value is not valid: type a whole number from 0 to 10",
-                                MsgIcon::Critical, p);
+    test::Road r(10, "60");
+    r.Trimmed();
+    const auto tables = r.analysis().trimming()->tables;
+    for (const char* p : {"11", "-1", "2.5", ""}) {
+        r.s.inputs.trimPercent = p;
+        ASSERT_TRUE(r.Run(Command::Trim));
+        test::ExpectOnlyMessage(
+            r.ui, "The specified P value is not valid: type a whole number from 0 to 10",
+            MsgIcon::Critical, p);
         EXPECT_EQ(r.analysis().trimming()->tables, tables);
-        EXPECT_EQ(r.View().manualSize, manual);
     }
 }
