@@ -8,14 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "analysis/random.h"
 #include "cases.h"
 #include "cli/batch_platform.h"
 #include "cli/options.h"
@@ -126,9 +124,9 @@ TEST(Cli, EveryRefusalOrFailureSaysWhyWithItsStatusAndWritesNothingButTheJson) {
         }
 }
 
-// Input from standard input, typed values, a sheet by number or by name,
-// and a column with missing values, whose cells are in the JSON and said on
-// standard error (an information, which --quiet keeps off).
+// Input from standard input (with --yes), typed values, a sheet by number or
+// by name, and a column with missing values, whose cells are in the JSON and
+// said on standard error (an information, which --quiet keeps off).
 TEST(Cli, InputFromStdinValuesSheetsAndColumnsWithMissingValues) {
     const json p = CliJson({"-", "-q"}, "1\n2\n\n3\n4\n5\n")["results"][0];
     EXPECT_EQ(p["input"]["N"], 5);
@@ -140,6 +138,14 @@ TEST(Cli, InputFromStdinValuesSheetsAndColumnsWithMissingValues) {
     EXPECT_EQ(p["generation"]["V"], 10);  // the acceptance capped 250 to the maximum
     const json typed = CliJson({"--values", "1", "2", "3", "4", "5", "-q"});
     EXPECT_EQ(typed["results"][0]["preSample"], p["preSample"]);
+    // 20 units allow 184,756 distinct samples, one fewer than asked for: --yes
+    // answers the question.
+    std::string units;
+    for (int i = 1; i <= 20; ++i) units += std::to_string(i) + "\n";
+    const json yes = CliJson({"-", "-V", "184757", "--yes", "--replicates", "0", "-q"}, units);
+    const json& y = yes["results"][0];
+    EXPECT_EQ(json({y["generation"]["V"], y["steps"][1]["status"], y["messages"][0]["answer"]}),
+              json({184757, "done", "Yes"}));
 
     for (const std::string file : {"three_sheets.xls", "three_sheets.ods"}) {
         const json byNumber = CliJson({kSheets + "/" + file, "--sheet", "2", "-q"})["results"][0];
@@ -158,26 +164,16 @@ TEST(Cli, InputFromStdinValuesSheetsAndColumnsWithMissingValues) {
     EXPECT_TRUE(Has(r.err, "6 cells were skipped as missing values")) << r.err;
 }
 
-TEST(Cli, YesAnswersTheGenerationsQuestion) {
-    // 20 units allow 184,756 distinct samples, one fewer than asked for.
-    std::string units;
-    for (int i = 1; i <= 20; ++i) units += std::to_string(i) + "\n";
-    const json r = CliJson({"-", "-V", "184757", "--yes", "--replicates", "0", "-q"}, units);
-    const json& res = r["results"][0];
-    EXPECT_EQ(json({res["generation"]["V"], res["steps"][1]["status"], res["messages"][0]["answer"]}),
-              json({184757, "done", "Yes"}));
-}
-
 // A column as a single-column run would size it, a line of the table each;
 // a message on standard error names its column, and texts that point at the
 // window's controls point at options there, while the JSON keeps the
 // window's words.
 TEST(Cli, AllColumnsSizesEachColumnAndNamesItInTheCommandLinesWords) {
     test::TestFolder tmp;
-    std::vector<std::string> args = {kCampaign, "--max-error", "2", "--replicates", "0"};
-    const json single = CliJson({args[0], args[1], args[2], args[3], args[4], "--column", "B", "-q"});
-    args.insert(args.end(), {"--all-columns", "--json", tmp.path / "all.json"});
-    const CliRun r = Cli(args);
+    const json single =
+        CliJson({kCampaign, "--max-error", "2", "--replicates", "0", "--column", "B", "-q"});
+    const CliRun r = Cli({kCampaign, "--max-error", "2", "--replicates", "0", "--all-columns",
+                          "--json", tmp.path / "all.json"});
     EXPECT_EQ(r.status, 0);  // every column gets all three sizes
     const json all = json::parse(ReadAllBytes(tmp.path / "all.json"))["results"];
     ASSERT_EQ(all.size(), 3u);
@@ -193,9 +189,9 @@ TEST(Cli, AllColumnsSizesEachColumnAndNamesItInTheCommandLinesWords) {
                          "\ncolumn C" + trySizes);
     EXPECT_EQ(all[0]["messages"][0]["text"], kTrySliderMessage);
     const json& student = all[1]["studentT"];
-    EXPECT_EQ(json({student["size"], student["withinCharts"], student["statistics"],
-                    student["reason"]}),
-              json({41, false, nullptr, nullptr}));
+    EXPECT_EQ(
+        json({student["size"], student["withinCharts"], student["statistics"], student["reason"]}),
+        json({41, false, nullptr, nullptr}));
 }
 
 TEST(Cli, TablesHaveOneLinePerGeneratedSizeAndOneColumnPerSample) {
@@ -234,14 +230,14 @@ TEST(Cli, AWholeAnalysisEqualsTheWindowsInEveryOutput) {
 
     const WindowView v = WindowViewOf(s);
     const Generation& g = *s.analysis.generation();
-    EXPECT_EQ(res["preSample"]["texts"]["mean"], v.mean);
-    EXPECT_EQ(res["preSample"]["texts"]["sd"], v.sd);
-    EXPECT_EQ(res["generation"]["Jump"], g.jump);
+    EXPECT_EQ(json({res["preSample"]["texts"]["mean"], res["preSample"]["texts"]["sd"],
+                    res["generation"]["Jump"], res["trimming"]["done"]}),
+              json({v.mean, v.sd, g.jump, v.trimmed}));
     EXPECT_EQ(res["generation"]["meansAxis"], json({g.meansAxis.lower, g.meansAxis.upper}));
     EXPECT_EQ(res["generation"]["sdsAxis"], json({g.sdsAxis.lower, g.sdsAxis.upper}));
-    EXPECT_EQ(ReadAllBytes(tmp.path / "means.csv"), TableCsv(g.tables->means, 24, g.samples, g.jump));
+    EXPECT_EQ(ReadAllBytes(tmp.path / "means.csv"),
+              TableCsv(g.tables->means, 24, g.samples, g.jump));
     EXPECT_EQ(ReadAllBytes(tmp.path / "sds.csv"), TableCsv(g.tables->sds, 24, g.samples, g.jump));
-    EXPECT_EQ(res["trimming"]["done"], v.trimmed);
     auto sizeOf = [](const json& j) { return j.is_null() ? "" : std::to_string(j.get<int>()); };
     EXPECT_EQ(sizeOf(res["automatic"]["size"]), v.automaticSize);
     EXPECT_EQ(res["manual"].is_null() ? "" : sizeOf(res["manual"]["size"]), v.manualSize);
@@ -253,27 +249,23 @@ TEST(Cli, AWholeAnalysisEqualsTheWindowsInEveryOutput) {
     for (const auto& m : res["messages"]) cliTexts.push_back(m["text"]);
     EXPECT_EQ(cliTexts, windowTexts);
 
-    // The repeats: each with its seed in the JSON, the window's sizes, and
-    // their range in the report and the table.
-    const json& repeats = res["automatic"]["repeats"];
-    EXPECT_EQ(json({repeats["R"], repeats["seed"], repeats["V"], repeats["P"]}),
-              json({5, 7, 2000, 5}));
+    // The window's repeats, and their range in the report and the table.
     ASSERT_NE(s.analysis.repeats(), nullptr);
-    std::vector<int> sizes;
-    for (size_t i = 0; i < 5; ++i) {
-        EXPECT_EQ(repeats["seeds"][i], RepeatSeed(7, static_cast<int32_t>(i) + 1));
-        const auto& size = s.analysis.repeats()->sizes[i];
-        EXPECT_EQ(repeats["sizes"][i], size ? json(*size) : json(nullptr));
-        if (size) sizes.push_back(*size);
-    }
-    ASSERT_FALSE(sizes.empty());
-    const auto [lo, hi] = std::minmax_element(sizes.begin(), sizes.end());
-    EXPECT_EQ(json({repeats["smallest"], repeats["largest"], repeats["failures"]}),
-              json({*lo, *hi, 5 - static_cast<int>(sizes.size())}));
+    const RepeatsAnswer& repeats = *s.analysis.repeats();
+    json sizes = json::array();
+    for (const auto& size : repeats.sizes) sizes.push_back(size ? json(*size) : json(nullptr));
+    const json& cli = res["automatic"]["repeats"];
+    EXPECT_EQ(json({cli["R"], cli["seed"], cli["V"], cli["P"], cli["sizes"], cli["failures"]}),
+              json({5, 7, 2000, 5, sizes, repeats.Failures()}));
+    ASSERT_TRUE(repeats.Smallest());
+    const int lo = *repeats.Smallest(), hi = *repeats.Largest();
+    EXPECT_EQ(json({cli["smallest"], cli["largest"]}), json({lo, hi}));
     const std::string range =
-        *lo == *hi ? std::to_string(*lo) : std::to_string(*lo) + " to " + std::to_string(*hi);
-    EXPECT_TRUE(Has(ReadAllBytes(tmp.path / "r.dat"), "Repeats of the automatic procedure: 5\r\nRange of "
-                                             "the automatic sample size: " + range + "\r\n"));
+        lo == hi ? std::to_string(lo) : std::to_string(lo) + " to " + std::to_string(hi);
+    EXPECT_TRUE(Has(ReadAllBytes(tmp.path / "r.dat"),
+                    "Repeats of the automatic procedure: 5\r\n"
+                    "Range of the automatic sample size: " +
+                        range + "\r\n"));
     EXPECT_TRUE(Has(r.out, "  " + range + "  ")) << r.out;
 }
 
@@ -293,7 +285,8 @@ TEST(Cli, OutputsGoToTheirFilesOrAloneToStandardOutput) {
     for (const auto& c : cases) {
         test::TestFolder tmp;
         std::vector<std::string> args = kQuickPilot;
-        for (const std::string& a : c.args) args.push_back(a == "m.svg" || a == "." ? (tmp.path / a).string() : a);
+        for (const std::string& a : c.args)
+            args.push_back(a == "m.svg" || a == "." ? (tmp.path / a).string() : a);
         const CliRun r = Cli(args, "", FakeChart);
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_TRUE(r.out.starts_with(c.starts)) << r.out.substr(0, 200);

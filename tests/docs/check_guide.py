@@ -1,12 +1,9 @@
 #!/usr/bin/env python3
-"""The user guide matches the program.
-
-Every picture the guide and the README name exists. Every message the guide
-quotes (the text of each <span class="message">, with <var> standing for what
-the program fills in) is one the program can show: each of its pieces is made
-of the program's own string literals, read from its sources (the batch command
-line's own texts aside). And every message constant the commands and the
-spreadsheet code use is quoted in the guide.
+"""The user guide matches the program: every picture the guide and the README
+name exists; every message the guide quotes (<span class="message">, <var>
+for what the program fills in) is made of the program's own string literals
+(the batch command line's aside); every message constant of the commands and
+the spreadsheet code that the program uses is quoted in the guide.
 
 Usage: check_guide.py SOURCE_DIR
 """
