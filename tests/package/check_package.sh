@@ -8,58 +8,44 @@
 # Writes only inside its own temporary folder.
 set -euo pipefail
 build=$1 version=$2 app_id=$3
-cpack=${CPACK:-cpack}
-
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/velta-package-test.XXXXXX")
 window=""
-cleanup() {
-  set +e
-  if [ -n "$window" ]; then
-    kill "$window" 2>/dev/null
-    wait "$window" 2>/dev/null
-  fi
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+trap 'set +e; [ -n "$window" ] && kill "$window" && wait "$window"; rm -rf "$tmp"' EXIT
 fail() {
+  [ ! -f "$tmp/log" ] || cat "$tmp/log"
   echo "FAIL: $*" >&2
   exit 1
 }
 
-# Build: the configuration of `cmake --build build --target package`, with
-# the staging folder and the package in the temporary folder.
-"$cpack" --config "$build/CPackConfig.cmake" -B "$tmp/out" >"$tmp/cpack.log" 2>&1 ||
-  { cat "$tmp/cpack.log"; fail "cpack failed"; }
+# Built as `cmake --build build --target package` builds it, in the temporary folder.
+"${CPACK:-cpack}" --config "$build/CPackConfig.cmake" -B "$tmp/out" >"$tmp/log" 2>&1 ||
+  fail "cpack failed"
+rm "$tmp/log"
 deb="$tmp/out/velta_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no $(basename "$deb"): $(ls "$tmp/out")"
 
 # The control fields, and dependencies computed from the programs' libraries.
 dpkg-deb -I "$deb" >"$tmp/info"
 for field in "Package: velta" "Version: $version" "Section: science" "Maintainer: " \
-  "Description: "; do
+  "Description: " "Depends:.*libqt6widgets6" "Depends:.*libqcustomplot2.1-qt6" \
+  "Depends:.*libfreexl1" "Depends:.*libzip4" "Depends:.*libpugixml1v5"; do
   grep -q "^ $field" "$tmp/info" || fail "control has no '$field'"
 done
-for library in libqt6widgets6 libqcustomplot2.1-qt6 libfreexl1 libzip4 libpugixml1v5; do
-  grep -q "^ Depends:.*\b$library\b" "$tmp/info" || fail "Depends lacks $library"
-done
 
-# The installed tree.
+# The installed tree, and nothing that names the build tree.
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$tmp/list"
-for f in bin/velta bin/velta-cli lib/velta/velta-sheet-reader \
-  share/doc/velta/user_guide.html share/doc/velta/batch.html share/doc/velta/copyright \
-  share/doc/velta/examples/pilot_sample.xls share/man/man1/velta-cli.1.gz \
-  share/man/man1/velta.1.gz "share/applications/$app_id.desktop" \
+for f in bin/velta bin/velta-cli lib/velta/velta-sheet-reader share/doc/velta/user_guide.html \
+  share/doc/velta/batch.html share/doc/velta/copyright share/doc/velta/examples/pilot_sample.xls \
+  share/man/man1/velta-cli.1.gz share/man/man1/velta.1.gz "share/applications/$app_id.desktop" \
   "share/metainfo/$app_id.metainfo.xml" share/icons/hicolor/scalable/apps/velta.svg \
   share/icons/hicolor/48x48/apps/velta.png; do
   grep -qx "./usr/$f" "$tmp/list" || fail "the package has no /usr/$f"
 done
-if grep -q "$build" "$tmp/list"; then fail "the package names the build tree"; fi
+! grep -q "$build" "$tmp/list" || fail "the package names the build tree"
 
-root="$tmp/root"
-dpkg-deb -x "$deb" "$root"
-usr="$root/usr"
+usr="$tmp/root/usr"
 docs="$usr/share/doc/velta"
-
+dpkg-deb -x "$deb" "$tmp/root"
 # Every page and picture the installed guide links to is installed with it.
 for page in "$docs"/*.html; do
   for target in $(grep -o -E '(src|href)="[^"#:]+' "$page" | sed 's/^[a-z]*="//'); do
@@ -72,48 +58,37 @@ reader="$usr/lib/velta/velta-sheet-reader"
 mv "$reader" "$reader.installed"
 printf '#!/bin/sh\nmkdir -p "%s/reader-ran"\nexec "$0.installed" "$@"\n' "$tmp" >"$reader"
 chmod 755 "$reader"
+cli() { (cd "$tmp" && env -u VELTA_SHEET_READER "$usr/bin/velta-cli" "$@"); }
 
-env -u VELTA_SHEET_READER "$usr/bin/velta-cli" --version >"$tmp/version"
-[ "$(cat "$tmp/version")" = "velta-cli $version" ] || fail "--version says $(cat "$tmp/version")"
-
-# A whole analysis of the installed example, from the installed place.
-status=0
-(cd "$tmp" && env -u VELTA_SHEET_READER "$usr/bin/velta-cli" "$docs/examples/pilot_sample.xls" \
-  --trim 5 --max-error 2 --quiet --json result.json --report report.dat >table.txt) ||
-  status=$?
-[ "$status" = 0 ] || fail "the analysis ended with status $status"
+[ "$(cli --version)" = "velta-cli $version" ] || fail "--version says $(cli --version)"
+# A whole analysis of the installed example, from the installed place: 24
+# units, automatic size 19 at P = 5, Student-t 9 for an error of 2.
+cli "$docs/examples/pilot_sample.xls" --trim 5 --max-error 2 -q --json - --report report.dat \
+  >"$tmp/result.json" || fail "the analysis ended with status $?"
 [ -d "$tmp/reader-ran" ] || fail "the installed reader did not run"
-python3 - "$tmp/result.json" <<'EOF' || fail "unexpected results"
-import json, sys
-r = json.load(open(sys.argv[1]))["results"][0]
-# The example: 24 units, automatic size 19 at P = 5 (30000 virtual samples), Student-t 9
-# for an error of 2.
-got = (r["input"]["N"], r["automatic"]["size"], r["studentT"]["size"])
-print("N, automatic, Student-t:", got)
-sys.exit(0 if got == (24, 19, 9) else 1)
-EOF
 [ -s "$tmp/report.dat" ] || fail "no report written"
+got=$(python3 -c 'import json, sys; r = json.load(sys.stdin)["results"][0]
+print(r["input"]["N"], r["automatic"]["size"], r["studentT"]["size"])' <"$tmp/result.json")
+[ "$got" = "24 19 9" ] || fail "N, automatic, Student-t: $got, not 24 19 9"
 
 # The window, offscreen, with a file given as a file manager gives it: it
 # reads the file through the installed reader and is still running a moment
-# later. Settings go to the temporary folder.
+# later, and Open took the file as the dialog's answer (its folder is the last
+# one used). Settings go to the temporary folder.
 rm -rf "$tmp/reader-ran"
 mkdir -p "$tmp/home" "$tmp/runtime"
 chmod 700 "$tmp/runtime"
 env -u VELTA_SHEET_READER HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" \
   XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM=offscreen \
-  "$usr/bin/velta" "$docs/examples/pilot_sample.xlsx" >"$tmp/velta.log" 2>&1 &
+  "$usr/bin/velta" "$docs/examples/pilot_sample.xlsx" >"$tmp/log" 2>&1 &
 window=$!
-# Waits for the reader's mark, or for the window to end (a minute at most).
-for _ in $(seq 600); do
-  [ -d "$tmp/reader-ran" ] && break
-  kill -0 "$window" 2>/dev/null || break
+for _ in $(seq 600); do # the reader's mark, or the window's end (a minute at most)
+  [ ! -d "$tmp/reader-ran" ] && kill -0 "$window" 2>/dev/null || break
   sleep 0.1
 done
-[ -d "$tmp/reader-ran" ] || { cat "$tmp/velta.log"; fail "velta FILE did not read the file through the installed reader"; }
+[ -d "$tmp/reader-ran" ] || fail "velta FILE did not read the file through the installed reader"
 sleep 1
-kill -0 "$window" 2>/dev/null || { cat "$tmp/velta.log"; fail "velta FILE ended by itself"; }
-# Open took the file as the dialog's answer: its folder is the last one used.
+kill -0 "$window" 2>/dev/null || fail "velta FILE ended by itself"
 grep -qx "lastFolder=$docs/examples" "$tmp/home/.config/VELTA/VELTA.conf" ||
   fail "velta FILE did not open the file as File > Open does"
 echo "package $(basename "$deb"): $(wc -l <"$tmp/list") entries, checks passed"
