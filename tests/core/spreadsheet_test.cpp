@@ -107,11 +107,6 @@ ScriptedPlatform RunWith(Command command, Session& s, std::deque<std::string> fi
     return ui;
 }
 
-// The N and the mean shown.
-std::string NAndMean(const Session& s) {
-    return WindowViewOf(s).n + " " + WindowViewOf(s).mean;
-}
-
 // The messages shown, one a line: "title [icon] [buttons]: text", without
 // the usual no icon and Ok button.
 std::string Shown(const ScriptedPlatform& ui) {
@@ -193,10 +188,7 @@ TEST(SheetReader, EveryWayOfStoppingIsReported) {
     unsetenv("VELTA_SHEET_READER");
 }
 
-TEST(SheetReaderProgram, EnvironmentFirstThenBuildTreeAndItsExitStatus) {
-    setenv("VELTA_SHEET_READER", "/somewhere/reader", 1);
-    EXPECT_EQ(SheetReaderProgram(), "/somewhere/reader");
-    unsetenv("VELTA_SHEET_READER");
+TEST(SheetReaderProgram, ItsExitStatus) {
     const std::string reader = SheetReaderProgram();
     ASSERT_TRUE(fs::exists(reader)) << reader;
     // The program itself: 2 for arguments it does not take, 3 when its
@@ -210,22 +202,6 @@ TEST(SheetReaderProgram, EnvironmentFirstThenBuildTreeAndItsExitStatus) {
         const std::string out = Shell("'" + reader + "' " + arguments + "; echo \" $?\"");
         EXPECT_TRUE(out.ends_with(" " + std::to_string(status) + "\n"))
             << arguments << ": " << out.substr(0, 80);
-    }
-}
-
-// A platform whose dialog fails as an allocation would.
-struct ThrowingPlatform : ScriptedPlatform {
-    std::string FileDialog(const FileDialogRequest&) override { throw std::bad_alloc(); }
-};
-
-TEST(RunCommand, AnyExceptionEndsInTheUnexpectedErrorMessage) {
-    for (const Command c : {Command::Open, Command::SaveTypedValues}) {
-        Session ws = TypedSession({"3", "3", "3"});
-        ThrowingPlatform ui;
-        EXPECT_TRUE(RunCommand(ws, ui, c));
-        EXPECT_EQ(Shown(ui), "VELTA [critical]: " + std::string(kUnexpectedErrorMessage) + "\n");
-        EXPECT_FALSE(ui.busy);
-        EXPECT_EQ(ws.units.CellText(1, 1), "3");
     }
 }
 
@@ -282,10 +258,6 @@ TEST(PilotColumn, HeaderValuesMissingCellsOrTheCellThatRefuses) {
         for (const std::string& m : p.missingCells) missing += " " + m;
         EXPECT_EQ(values, c[2]);
         EXPECT_EQ(missing, c[3]);
-        ASSERT_EQ(p.values.size(), p.texts.size());
-        for (size_t i = 0; i < p.values.size(); ++i)
-            EXPECT_EQ(std::bit_cast<uint64_t>(p.values[i]),
-                      std::bit_cast<uint64_t>(*ParseNumber(p.texts[i])));
     }
     // Cells are named in the column read.
     EXPECT_EQ(ReadPilotColumn(ColumnOf({"1", "x"}, 27)).refusedCell, "AB2");
@@ -308,19 +280,11 @@ TEST(PilotColumn, LimitsAreSaidAndKeptCellsFollowTheRowsNotTheOrderRead) {
     c.Set(3, "x");  // a bad cell above the cut is named first
     EXPECT_EQ(ReadPilotColumn(c).refusedCell, "A4");
 
-    // Marks do not count as values; too many of them are said.
+    // As many marks as are skipped at most are not too many (Open says one more).
     SheetColumn marks = ColumnOf({"1", "1", "1"});
     for (int32_t r = 3; r < 3 + kMaxMissingMarks; ++r) EXPECT_TRUE(marks.Set(r, "NA"));
-    EXPECT_FALSE(marks.tooManyMissing);
-    const PilotColumn p = ReadPilotColumn(marks);
-    EXPECT_TRUE(p.accepted);
-    EXPECT_EQ(MissingValuesMessage(p),
-              "65536 cells were skipped as missing values (empty, NA, N/A, #N/A or .): A4, A5, A6, "
-              "A7, A8 and 65531 more.");
+    EXPECT_TRUE(ReadPilotColumn(marks).accepted);
     EXPECT_FALSE(marks.Set(3 + kMaxMissingMarks, "."));
-    EXPECT_EQ(ReadPilotColumn(marks).message,
-              "Column A holds more than 65536 cells marked as missing values (NA, N/A, #N/A or .); "
-              "VELTA skips at most 65536.");
 }
 
 // Writing .xls
@@ -352,7 +316,12 @@ TEST(XlsWriter, AFullColumnAndAnEmptySheetAreReadBackAndInfinityIsRefused) {
 
 // Both commands
 
-TEST(Commands, WiredDialogsAndCancelChangesNothing) {
+// A platform whose dialog fails as an allocation would.
+struct ThrowingPlatform : ScriptedPlatform {
+    std::string FileDialog(const FileDialogRequest&) override { throw std::bad_alloc(); }
+};
+
+TEST(Commands, WiredDialogsCancelOrAnExceptionChangeNothing) {
     for (const Command command : {Command::Open, Command::SaveTypedValues}) {
         const bool save = command == Command::SaveTypedValues;
         // A cancelled dialog hands back its starting name, or nothing.
@@ -371,6 +340,12 @@ TEST(Commands, WiredDialogsAndCancelChangesNothing) {
             EXPECT_EQ(Shown(ui), "");
             EXPECT_EQ(Snapshot(ws), before);
         }
+        Session ws = TypedSession({"3", "3", "3"});
+        ThrowingPlatform ui;
+        EXPECT_TRUE(RunCommand(ws, ui, command));
+        EXPECT_EQ(Shown(ui), "VELTA [critical]: " + std::string(kUnexpectedErrorMessage) + "\n");
+        EXPECT_FALSE(ui.busy);
+        EXPECT_EQ(ws.units.CellText(1, 1), "3");
     }
 }
 
@@ -383,24 +358,19 @@ TEST(OpenCommand, ReadsTheSheetAndColumnAskedIntoAFreshSession) {
     {
         // Three values, then a value on line 1,048,577, beyond the rows a sheet has.
         std::ofstream(dir.path / "far.csv") << "1\n2\n3\n" << std::string(1048573, '\n') << "4\n";
-        std::ofstream(dir.path / "na.csv") << "NA\n1\n2\n3\n";
         // Rows of a text file wider than a sheet: column A is read like any other.
-        for (const int fields : {16385, 100000}) {
-            for (const int wideRow : {1, 2}) {
-                std::ofstream csv(dir.path / ("wide" + std::to_string(fields) + "_" +
-                                              std::to_string(wideRow) + ".csv"));
-                for (int r = 1; r <= 3; ++r) {
-                    csv << r + 0.5;
-                    for (int f = 1; f < (r == wideRow ? fields : 0); ++f) csv << ",x";
-                    csv << '\n';
-                }
+        for (const auto& [name, wideRow] : {std::pair{"wide_1.csv", 1}, {"wide_2.csv", 2}}) {
+            std::ofstream csv(dir.path / name);
+            for (int r = 1; r <= 3; ++r) {
+                csv << r + 0.5;
+                for (int f = 1; f < (r == wideRow ? 100000 : 0); ++f) csv << ",x";
+                csv << '\n';
             }
         }
     }
     std::map<std::string, std::string> prompts;
-    // The file, the answer, the question asked, the N and mean read ("" for
-    // none: the session is untouched), the messages shown.
     for (test::Case c : test::ReadCases("opens.txt")) {
+        if (c.size() > 5) std::ofstream(dir / c[0].substr(1)) << c[5];
         c[0] = c[0][0] == '$'                 ? dir / c[0].substr(1)
                : c[0].starts_with("examples") ? std::string(VELTA_SOURCE_DIR) + "/" + c[0]
                                               : Fixture(c[0]);
@@ -420,7 +390,7 @@ TEST(OpenCommand, ReadsTheSheetAndColumnAskedIntoAFreshSession) {
             EXPECT_EQ(Snapshot(ws), before);
             continue;
         }
-        EXPECT_EQ(NAndMean(ws), c[3]);
+        EXPECT_EQ(WindowViewOf(ws).n + " " + WindowViewOf(ws).mean, c[3]);
         EXPECT_EQ(WindowViewOf(ws).fileName, c[0]);
         EXPECT_TRUE(WindowViewOf(ws).canGenerate);
         EXPECT_EQ(ws.inputs.maxError + "|" + ws.inputs.trimPercent, "|5");
@@ -437,7 +407,7 @@ TEST(OpenCommand, ReadsTheSheetAndColumnAskedIntoAFreshSession) {
               "Found 2 filled columns in row 1\r\rA)  Date\rB)  CO2 flux\r\r\rplease, select the "
               "letter of the column");
     // A row 1 that wide: the question lists the first 50 columns.
-    const std::string& wide = prompts["wide100000_1.csv"];
+    const std::string& wide = prompts["wide_1.csv"];
     EXPECT_TRUE(wide.starts_with("Found 100000 filled columns in row 1\r\rA)  1.5\rB)  x\r"));
     EXPECT_NE(wide.find("\rAX)  x\r... and 99950 more\r"), std::string::npos);
 }
@@ -468,17 +438,12 @@ TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
         for (int i = 0; i <= kMaxMissingMarks; ++i) marks << "NA\n";
     }
     fs::create_directory(dir.path / "folder.xls");
-    std::ofstream(dir.path / "notes.txt") << "1\n2\n3\n";
-    std::ofstream(dir.path / "thousands.csv") << "Weight;Plot\n12,5;a\n1,234;b\n0,125;c\n";
     const std::map<std::string, std::string> starts = {
         {"invalid", "VELTA [critical]: " + std::string(kNotSpreadsheetMessage)},
         {"bad", "VELTA [critical]: " + std::string(kBadPreSampleMessage)},
         {"failed", "VELTA [critical]: Import did not succeed.\r\r"}};
     for (test::Case c : test::ReadCases("open_refusals.txt")) {
-        if (c[0].starts_with("$first")) {
-            const std::string typed = c[0].substr(6, c[0].size() - 10);
-            std::ofstream(dir / c[0].substr(1)) << typed << "\n1\n2\n3\n";
-        }
+        if (c.size() > 4) std::ofstream(dir / c[0].substr(1)) << c[4];
         c[0] = c[0][0] == '$' ? dir / c[0].substr(1) : Fixture(c[0]);
         if (starts.count(c[1])) c[1] = starts.at(c[1]);
         for (bool ready : {false, true}) {

@@ -1,11 +1,8 @@
 #!/usr/bin/python3
-"""Makes the fixtures of the tail-cell, missing-value and column-choice tests
-as the office programs write them: each workbook is written by openpyxl (a
-formula without a stored result, as openpyxl always writes them) and then
-converted by LibreOffice, which computes the formulas and stores the
-results, dates and error values in its own way in .xls, .xlsx and .ods.
-Needs python3-openpyxl and LibreOffice; takes a minute or two (LibreOffice
-starts once per file). Run from this folder: /usr/bin/python3 make_office_fixtures.py"""
+"""Makes the tail-cell, missing-value and column-choice fixtures as the office
+programs write them: openpyxl writes each workbook (formulas without results),
+LibreOffice converts it, storing results, dates and errors its own way.
+Run from this folder: /usr/bin/python3 make_office_fixtures.py"""
 import datetime
 import os
 import shutil
@@ -36,7 +33,7 @@ BOOKS = {
 }
 
 
-def write_source(name, columns, out):
+def write_source(columns, out):
     wb = openpyxl.Workbook()
     ws = wb.active
     ws.title = "Pilot"
@@ -50,7 +47,7 @@ def write_source(name, columns, out):
 with tempfile.TemporaryDirectory() as tmp:
     for name, (formats, columns) in BOOKS.items():
         source = os.path.join(tmp, name + ".xlsx")
-        write_source(name, columns, source)
+        write_source(columns, source)
         for fmt in formats:
             subprocess.run(["libreoffice", "--headless", "--convert-to", fmt, "--outdir",
                             os.path.join(tmp, fmt), source], check=True,
@@ -58,8 +55,7 @@ with tempfile.TemporaryDirectory() as tmp:
             shutil.copy(os.path.join(tmp, fmt, name + "." + fmt), os.path.join(HERE, name + "." + fmt))
 
     # openpyxl's own file: a formula after the last number, without a result.
-    write_source("tail_no_result", {"A": VALUES + ["=A1+A2"]},
-                 os.path.join(HERE, "tail_no_result.xlsx"))
+    write_source({"A": VALUES + ["=A1+A2"]}, os.path.join(HERE, "tail_no_result.xlsx"))
 
 # The same column as a text file, the computed #N/A as its text.
 with open(os.path.join(HERE, "missing_values.csv"), "w") as f:
