@@ -1,6 +1,6 @@
-// The program's one file writer, for what velta-cli's test of every kind of
-// target does not see: the refusal texts of the other kinds of names, no
-// temporary file left behind, failed writes, owners and descriptor names.
+// The program's one file writer (the report, the tables, the charts and the
+// JSON all go through it): every kind of target, the refusal texts of names
+// that are no file, failed writes, owners and descriptor names.
 #include "base/file_output.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <iostream>
 #include <tuple>
 
 #include "output_targets.h"
@@ -17,6 +18,33 @@
 using namespace velta;
 using namespace velta::test;
 namespace fs = std::filesystem;
+
+TEST(FileOutput, EveryKindOfTargetGetsTheBytesOrIsRefusedUntouched) {
+    const std::string bytes("new\r\ncontent\0with a zero\r\n", 26);
+    for (TargetKind kind : kTargetKinds) {
+        SCOPED_TRACE(KindName(kind));
+        TestFolder dir("_" + std::to_string(static_cast<int>(kind)));
+        OutputTarget target(kind, dir.path / "out.dat");
+        if (!target.Skip().empty()) {
+            std::cout << "[  SKIPPED ] " << KindName(kind) << ": " << target.Skip() << '\n';
+            continue;
+        }
+        const auto before = dir.Names();
+        EXPECT_EQ(CheckOutputFile(target.Path()), ExpectedRefusal(kind));
+        EXPECT_EQ(WriteOutputFile(target.Path(), bytes), ExpectedRefusal(kind));
+        if (!target.Refused() && target.Readable()) {
+            EXPECT_EQ(target.Landed(), bytes);
+        }
+        target.ExpectIntact();
+        // No temporary file is left; only a new name or a link's missing
+        // target adds a name.
+        auto after = dir.Names();
+        std::erase(after, kind == TargetKind::NewName         ? "out.dat"
+                          : kind == TargetKind::LinkToMissing ? "missing-out.dat"
+                                                              : "");
+        EXPECT_EQ(after, before);
+    }
+}
 
 TEST(FileOutput, RefusesWhatIsNoFileBeforeTouchingIt) {
     TestFolder dir;
