@@ -5,6 +5,7 @@
 // close box, Ctrl+Q, Ctrl+N and Ctrl+O ask "Save the typed values?" while
 // something typed is unsaved); a file given at start opened as File > Open
 // opens it.
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
@@ -13,7 +14,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
+#include <QTableView>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QTimer>
 #include <functional>
 
@@ -21,6 +24,7 @@
 #include "commands/generate.h"
 #include "gui/help_window.h"
 #include "gui/splash_window.h"
+#include "platform/qt/chart_view.h"
 #include "platform/qt/grid_view.h"
 #include "platform/qt/qt_platform.h"
 #include "window_test_support.h"
@@ -373,6 +377,29 @@ class WindowTest : public QObject {
         QVERIFY(w.Run(velta::Command::Open));
         QCOMPARE(answers.fileRequests.size(), size_t{1});
         QCOMPARE(FieldText(w, "nField"), QString("24"));
+    }
+
+    // A screen reader names every control and status panel.
+    void everyControlHasAName() {
+        MainWindow w;
+        ShowActive(w);
+        QStringList unnamed;
+        for (QWidget* c : w.findChildren<QWidget*>()) {
+            const bool control =
+                qobject_cast<QLineEdit*>(c) || qobject_cast<QComboBox*>(c) ||
+                qobject_cast<QSlider*>(c) || qobject_cast<velta::qt::ChartView*>(c) ||
+                (qobject_cast<QTableView*>(c) && c->objectName().endsWith("Grid")) ||
+                (qobject_cast<QAbstractButton*>(c) && c->focusPolicy() != Qt::NoFocus) ||
+                qobject_cast<QToolButton*>(c);
+            if (!control || !c->isVisibleTo(&w)) continue;
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(c);
+            if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
+                unnamed << c->metaObject()->className() + QString(" ") + c->objectName();
+        }
+        for (const char* panel : {"fileNamePanel", "generationStartedPanel",
+                                  "generationCompletedPanel", "statusMessage", "statusNote"})
+            if (w.control(panel)->accessibleName().isEmpty()) unnamed << panel;
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
     }
 };
 
