@@ -1,22 +1,25 @@
 #!/usr/bin/python3
-"""Makes the spreadsheet fixtures of the core tests and the example pilot
-samples with writers we did not write: python3-xlwt, and gnumeric's ssconvert
-when it is installed; then small files crafted to stress the readers
-(nesting, far-away cells, huge repeat counts) and one workbook in the three
-formats, laid out the way the office programs store formula results and
-dates. Run from this folder: /usr/bin/python3 make_fixtures.py"""
+"""Makes the spreadsheet fixtures and the example pilot samples with writers we
+did not write (xlwt, gnumeric's ssconvert when installed), and crafts files that
+stress the readers. With --office, only the files LibreOffice writes instead.
+Usage: /usr/bin/python3 make_fixtures.py [--office]"""
+import datetime
 import os
 import random
 import shutil
 import struct
 import subprocess
+import sys
+import tempfile
 import zipfile
 
+import openpyxl
 import xlwt
 from xlwt.CompoundDoc import XlsDoc
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 EXAMPLES = os.path.join(HERE, "..", "..", "..", "examples")
+VALUES = [12.5, 13.1, 14.2, 11.8]
 ONE = [12.5, 13.1, 11.8, 14.2, 12.9, 13.4, 12.0]
 BIG_RNG, NOISE_RNG = random.Random(7), random.Random(3)
 BIG = [round(BIG_RNG.uniform(50, 150), 3) for _ in range(1000)]
@@ -87,6 +90,55 @@ def with_mulrk(data):
     return out
 
 
+# --- With --office: the files LibreOffice writes -----------------------------
+
+ALL = ("xls", "xlsx", "ods")
+# name: the formats LibreOffice converts it to, and column A (and B), row 1
+# first; None is an empty cell, "=..." a formula.
+OFFICE = {
+    # A value the pilot cannot use after the last number.
+    "tail_error": (ALL, {"A": VALUES + ["=1/0"]}),
+    "tail_date": (ALL, {"A": VALUES + [datetime.date(2024, 3, 15)]}),
+    # Missing values as R, surveys and the office programs write them; =NA()
+    # becomes the error value #N/A once computed.
+    "missing_values": (ALL, {"A": ["Girth", 8.3, 8.6, None, 10.5, "NA", 10.8, ".", 11.0, "N/A",
+                                   11.1, "#N/A", 11.2, "=NA()", 11.3]}),
+    # Dates in A, the values in B under a header that holds a digit.
+    "two_columns": (("xlsx", "ods"), {"A": ["Date"] + [datetime.date(2024, 5, d)
+                                                       for d in (2, 9, 16, 23, 30)],
+                                      "B": ["CO2 flux", 3.12, 2.87, 3.45, 2.99, 3.3]}),
+}
+
+
+def openpyxl_book(columns, out):
+    wb = openpyxl.Workbook()
+    wb.active.title = "Pilot"
+    for letter, cells in columns.items():
+        for row, value in enumerate(cells, start=1):
+            if value is not None:
+                wb.active[f"{letter}{row}"] = value
+    wb.save(out)
+
+
+if "--office" in sys.argv:
+    # openpyxl writes each workbook (formulas without results), LibreOffice
+    # converts it, storing results, dates and errors its own way.
+    with tempfile.TemporaryDirectory() as tmp:
+        for name, (formats, columns) in OFFICE.items():
+            openpyxl_book(columns, os.path.join(tmp, name + ".xlsx"))
+            for fmt in formats:
+                subprocess.run(["libreoffice", "--headless", "--convert-to", fmt, "--outdir",
+                                os.path.join(tmp, fmt), os.path.join(tmp, name + ".xlsx")],
+                               check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                shutil.copy(os.path.join(tmp, fmt, name + "." + fmt), path(name + "." + fmt))
+    # openpyxl's own file: a formula after the last number, without a result.
+    openpyxl_book({"A": VALUES + ["=A1+A2"]}, path("tail_no_result.xlsx"))
+    # The same column as a text file, the computed #N/A as its text.
+    with open(path("missing_values.csv"), "w") as f:
+        for v in OFFICE["missing_values"][1]["A"]:
+            f.write(("#N/A" if v == "=NA()" else "" if v is None else str(v)) + "\n")
+    sys.exit()
+
 # name: sheets, and how the BIFF stream is changed before it is saved.
 BOOKS = {
     "one_sheet.xls": ([("Pilot", column(ONE))], None),
@@ -132,7 +184,6 @@ FILES = {
     "tabs.csv": "7\tx\n8\ty\n9\tz\n",
     "quoted.csv": '"Girth ""cm"""\n1\n2\n',
     "tab_and_semicolon.csv": "7;8\t9\n1;2\t3\n",
-    "rows_1000.txt": "\n".join(repr(v) for v in BIG) + "\n",
     "../../../examples/pilot_sample.csv": "Leaf length (mm)\n" + "\n".join(map(str, PILOT)) + "\n",
 }
 for name, content in FILES.items():
@@ -156,7 +207,6 @@ if shutil.which("ssconvert"):
 
 # --- Crafted files ---------------------------------------------------------
 
-VALUES = [12.5, 13.1, 14.2, 11.8]
 DATE = 45366.0  # 2024-03-15
 
 XML = '<?xml version="1.0" encoding="UTF-8"?>\n'
@@ -244,16 +294,12 @@ def ocolumn(cells):
 
 
 def xls(name, cells, results=()):
-    """cells: {row: number, (date,) in a date style, or formula}; xlwt stores
-    no formula result, so the office programs' cached results are patched into
-    the FORMULA records."""
+    """cells: {row: number or formula}; xlwt stores no formula result, so the
+    office programs' cached results are patched into the FORMULA records."""
     wb = xlwt.Workbook()
     ws = wb.add_sheet("Sheet1")
     for r, v in cells.items():
-        if isinstance(v, tuple):
-            ws.write(r, 0, v[0], xlwt.easyxf(num_format_str="YYYY-MM-DD"))
-        else:
-            ws.write(r, 0, v)
+        ws.write(r, 0, v)
     data = bytearray(wb.get_biff_data())
     for pos, rtype, body in records(bytes(data)):
         if rtype == 0x0006 and struct.unpack_from("<HH", body) in results:
@@ -295,28 +341,13 @@ ods("repeat_overflow.ods", ocolumn([1.0, 2.0, 3.0]) + orow(EMPTY, "9999999999999
 # the date as a serial number in a date style.
 xlsx("tail_formula.xlsx", xcolumn(VALUES + [xnum("A%d" % (5 + i), v, formula=f)
                                             for i, (f, v) in enumerate(TAIL)]))
-for name, cell in (("date_cell", xnum("A3", DATE, style=1)),
-                   ("datetime_cell", xnum("A3", DATE + 0.5, style=2)),
-                   ("error_cell", '<c r="A3" t="e"><f>1/0</f><v>#DIV/0!</v></c>')):
-    xlsx(name + ".xlsx", xcolumn([12.5, 13.1, cell, 14.2]))
+xlsx("datetime_cell.xlsx", xcolumn([12.5, 13.1, xnum("A3", DATE + 0.5, style=2), 14.2]))
 
 ods("tail_formula.ods", ocolumn(VALUES + [onum(v, formula="=" + f)
                                           for f, (_, v) in zip(ODS_TAIL, TAIL)]))
-ods("date_cell.ods", ocolumn([12.5, 13.1, '<table:table-cell office:value-type="date" '
-                              'office:date-value="2024-03-15" calcext:value-type="date">'
-                              '<text:p>15/03/24</text:p></table:table-cell>', 14.2]))
-ods("error_cell.ods", ocolumn([12.5, 13.1, '<table:table-cell table:formula="of:=1/0" '
-                               'office:value-type="float" office:value="0" '
-                               'calcext:value-type="error"><text:p>#DIV/0!</text:p>'
-                               '</table:table-cell>', 14.2]))
 
 xls("tail_formula.xls", dict(enumerate(VALUES + [xlwt.Formula(f) for f, _ in TAIL])),
     {(4 + i, 0): struct.pack("<d", v) for i, (_, v) in enumerate(TAIL)})
-xls("date_cell.xls", dict(enumerate([12.5, 13.1, (DATE,), 14.2])))
-# An error value (#DIV/0!) as a formula's cached result, the formula written
-# after the row below it.
-xls("error_cell.xls", {0: 12.5, 1: 13.1, 3: 14.2, 2: xlwt.Formula("1/0")},
-    {(2, 0): struct.pack("<BBBBHH", 2, 0, 7, 0, 0, 0xFFFF)})
 
 # --- Cells after the last number, and cells FreeXL misreads --------------
 
