@@ -140,17 +140,6 @@ TEST_F(RegPolTest, PerfectFitsAreTheBestFits) {
     }
 }
 
-TEST_F(RegPolTest, AnovaErrorsForNoDegreesOfFreedomAndBadNumbers) {
-    const V y{0, 1, 3, 2}, a{0, 0.5, 0.5}, one{0, 2};
-    for (int ma : {1, 3, 4})  // ma = 1, n = ma, n < ma
-        EXPECT_THROW(reg.AnalyseVariance(xs, y, ma, a, true, 0.0), DivisionByZero) << ma;
-    EXPECT_THROW(reg.AnalyseVariance(one, one, 2, a, false, 2.0), DivisionByZero);
-    EXPECT_THROW(Line({0, 1, kNaN, 2}, a), OverflowError);
-    EXPECT_THROW(Line(y, {0, kNaN, 0.5}), OverflowError);
-    EXPECT_THROW(Line(y, {0, 0, 1e308}), OverflowError);
-    EXPECT_THROW(Line(y, {0}), SubscriptOutOfRange);
-}
-
 // fprob_reference.csv: d1, d2 in 1 .. 40, 50, 100 and F from 0.01 to 250, made
 // with an arbitrary-precision incomplete beta function (see its header).
 TEST_F(RegPolTest, FProbabilityAgreesWithTheReferenceTableOnTheWholeGrid) {
@@ -203,10 +192,5 @@ TEST_F(RegPolTest, FProbabilityAtTheEdgesOfTheArguments) {
     }
     for (auto [d1, d2] : {std::pair{1.0, 0.0}, {0.0, 5.0}, {3.0, -2.0}})
         EXPECT_THROW(reg.UpperTailF(2, d1, d2), DivisionByZero) << d1 << " " << d2;
-    EXPECT_THROW(reg.UpperTailF(std::numeric_limits<double>::quiet_NaN(), 1, 1), OverflowError);
-    EXPECT_THROW(reg.UpperTailF(2, 1e12, 3), OverflowError);  // not a 32-bit whole number
-    // Many degrees of freedom: the loops end and the result is a probability.
-    const FProbability big = reg.UpperTailF(1.01, 30000, 30001);
-    EXPECT_GT(big.probability, 0.0);
-    EXPECT_LT(big.probability, 0.5);
+    EXPECT_THROW(reg.UpperTailF(kNaN, 1, 1), OverflowError);
 }

@@ -39,11 +39,3 @@ TEST(ArrayRoutines, EmptyArraysAndTheLimitOfTheirLength) {
     x.resize(32767 + 1);
     EXPECT_EQ(ArrayMax(x), 1.0);
 }
-
-TEST(Interpolate, LineThroughTwoPoints) {
-    EXPECT_EQ(Interpolate(4, 6, 10.0, 20.0, 5), 15.0);
-    EXPECT_EQ(Interpolate(4, 6, 20.0, 10.0, 5), 15.0);
-    EXPECT_EQ(Interpolate(4, 4, 3.0, 3.0, 4), 3.0);
-    EXPECT_THROW(Interpolate(4, 4, 3.0, 5.0, 4), DivisionByZero);
-    EXPECT_THROW(Interpolate(-2147483647, 2147483647, 0.0, 1.0, 0), OverflowError);
-}
