@@ -365,7 +365,9 @@ TEST(OpenCommand, ReadsTheSheetAndColumnAskedIntoAFreshSession) {
         if (!c[2].empty()) {
             EXPECT_EQ(ui.inputRequests[0].title, "selection of " + c[2]);
             EXPECT_EQ(ui.inputRequests[0].defaultText, c[2] == "sheet" ? "1" : "A");
-            if (c.size() > 5 && !c[5].empty()) EXPECT_EQ(ui.inputRequests[0].prompt, c[5]);
+            if (c.size() > 5 && !c[5].empty()) {
+                EXPECT_EQ(ui.inputRequests[0].prompt, c[5]);
+            }
         }
         if (c[3].empty()) {
             EXPECT_EQ(Snapshot(ws), before);
