@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: built with the package target's own
-# configuration, listed, unpacked into a temporary root, and run from there.
-# The installed reader is wrapped so that the test sees it was the one that
-# ran: the programs must find it (and the examples) from where they are
-# installed, never in the build tree.
-# Usage: check_package.sh BUILD_DIR VERSION APP_ID
-# Writes only inside its own temporary folder.
+# configuration, listed, unpacked into a temporary root, and run from there;
+# the programs must find the reader (wrapped, to see it ran) and the examples
+# where they are installed, never in the build tree.
+# Usage: check_package.sh BUILD_DIR VERSION APP_ID (writes only in its temporary folder)
 set -euo pipefail
 build=$1 version=$2 app_id=$3
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/velta-package-test.XXXXXX")
@@ -51,6 +49,20 @@ for page in "$docs"/*.html; do
   for target in $(grep -o -E '(src|href)="[^"#:]+' "$page" | sed 's/^[a-z]*="//'); do
     [ -e "$docs/$target" ] || fail "$(basename "$page") links to $target, not installed"
   done
+done
+
+# The installed desktop entry is valid, hands velta the file, and claims the
+# MIME type this machine gives each kind of file velta opens, so that a file
+# manager offers "Open with VELTA" for it.
+entry="$usr/share/applications/$app_id.desktop"
+desktop-file-validate "$entry" >"$tmp/log" 2>&1 || fail "desktop-file-validate failed"
+rm "$tmp/log"
+grep -qE '^Exec=velta .*%[fFuU]' "$entry" || fail "its Exec does not hand velta the file"
+mimes=$(sed -n 's/^MimeType=//p' "$entry")
+for ext in xls xlsx ods csv; do
+  known=$(awk -F: -v glob="*.$ext" '$3 == glob {print $2}' "${GLOBS2:-/usr/share/mime/globs2}")
+  for type in $known; do [[ ";$mimes" == *";$type;"* ]] && continue 2; done
+  fail ".$ext is $known, not in MimeType=$mimes"
 done
 
 # The reader, wrapped: it leaves a mark each time it runs, then does its work.
