@@ -18,7 +18,6 @@ fail() {
 # Built as `cmake --build build --target package` builds it, in the temporary folder.
 "${CPACK:-cpack}" --config "$build/CPackConfig.cmake" -B "$tmp/out" >"$tmp/log" 2>&1 ||
   fail "cpack failed"
-rm "$tmp/log"
 deb="$tmp/out/velta_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no $(basename "$deb"): $(ls "$tmp/out")"
 
@@ -56,7 +55,7 @@ done
 # manager offers "Open with VELTA" for it.
 entry="$usr/share/applications/$app_id.desktop"
 desktop-file-validate "$entry" >"$tmp/log" 2>&1 || fail "desktop-file-validate failed"
-rm "$tmp/log"
+rm "$tmp/log" # from here on, the window's own
 grep -qE '^Exec=velta .*%[fFuU]' "$entry" || fail "its Exec does not hand velta the file"
 mimes=$(sed -n 's/^MimeType=//p' "$entry")
 for ext in xls xlsx ods csv; do
@@ -84,12 +83,11 @@ print(r["input"]["N"], r["automatic"]["size"], r["studentT"]["size"])' <"$tmp/re
 [ "$got" = "24 19 9" ] || fail "N, automatic, Student-t: $got, not 24 19 9"
 
 # The window, offscreen, with a file given as a file manager gives it: it
-# reads the file through the installed reader and is still running a moment
+# reads the file through the installed reader, is still running a moment
 # later, and Open took the file as the dialog's answer (its folder is the last
 # one used). Settings go to the temporary folder.
 rm -rf "$tmp/reader-ran"
-mkdir -p "$tmp/home" "$tmp/runtime"
-chmod 700 "$tmp/runtime"
+mkdir -p -m 700 "$tmp/home" "$tmp/runtime"
 env -u VELTA_SHEET_READER HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" \
   XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM=offscreen \
   "$usr/bin/velta" "$docs/examples/pilot_sample.xlsx" >"$tmp/log" 2>&1 &
