@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: built with the package target's own
-# configuration, listed, unpacked into a temporary root, and run from there.
-# The installed reader is wrapped so that the test sees it was the one that
-# ran: the programs must find it (and the examples) from where they are
-# installed, never in the build tree.
-# Usage: check_package.sh BUILD_DIR VERSION APP_ID
-# Writes only inside its own temporary folder.
+# configuration, listed, unpacked into a temporary root, and run from there;
+# the programs must find the reader (wrapped, to see it ran) and the examples
+# where they are installed, never in the build tree.
+# Usage: check_package.sh BUILD_DIR VERSION APP_ID (writes only in its temporary folder)
 set -euo pipefail
 build=$1 version=$2 app_id=$3
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/velta-package-test.XXXXXX")
@@ -20,7 +18,6 @@ fail() {
 # Built as `cmake --build build --target package` builds it, in the temporary folder.
 "${CPACK:-cpack}" --config "$build/CPackConfig.cmake" -B "$tmp/out" >"$tmp/log" 2>&1 ||
   fail "cpack failed"
-rm "$tmp/log"
 deb="$tmp/out/velta_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no $(basename "$deb"): $(ls "$tmp/out")"
 
@@ -53,6 +50,20 @@ for page in "$docs"/*.html; do
   done
 done
 
+# The installed desktop entry is valid, hands velta the file, and claims the
+# MIME type this machine gives each kind of file velta opens, so that a file
+# manager offers "Open with VELTA" for it.
+entry="$usr/share/applications/$app_id.desktop"
+desktop-file-validate "$entry" >"$tmp/log" 2>&1 || fail "desktop-file-validate failed"
+rm "$tmp/log" # from here on, the window's own
+grep -qE '^Exec=velta .*%[fFuU]' "$entry" || fail "its Exec does not hand velta the file"
+mimes=$(sed -n 's/^MimeType=//p' "$entry")
+for ext in xls xlsx ods csv; do
+  known=$(awk -F: -v glob="*.$ext" '$3 == glob {print $2}' "${GLOBS2:-/usr/share/mime/globs2}")
+  for type in $known; do [[ ";$mimes" == *";$type;"* ]] && continue 2; done
+  fail ".$ext is $known, not in MimeType=$mimes"
+done
+
 # The reader, wrapped: it leaves a mark each time it runs, then does its work.
 reader="$usr/lib/velta/velta-sheet-reader"
 mv "$reader" "$reader.installed"
@@ -72,12 +83,11 @@ print(r["input"]["N"], r["automatic"]["size"], r["studentT"]["size"])' <"$tmp/re
 [ "$got" = "24 19 9" ] || fail "N, automatic, Student-t: $got, not 24 19 9"
 
 # The window, offscreen, with a file given as a file manager gives it: it
-# reads the file through the installed reader and is still running a moment
+# reads the file through the installed reader, is still running a moment
 # later, and Open took the file as the dialog's answer (its folder is the last
 # one used). Settings go to the temporary folder.
 rm -rf "$tmp/reader-ran"
-mkdir -p "$tmp/home" "$tmp/runtime"
-chmod 700 "$tmp/runtime"
+mkdir -p -m 700 "$tmp/home" "$tmp/runtime"
 env -u VELTA_SHEET_READER HOME="$tmp/home" XDG_CONFIG_HOME="$tmp/home/.config" \
   XDG_RUNTIME_DIR="$tmp/runtime" QT_QPA_PLATFORM=offscreen \
   "$usr/bin/velta" "$docs/examples/pilot_sample.xlsx" >"$tmp/log" 2>&1 &
