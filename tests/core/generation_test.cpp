@@ -23,16 +23,6 @@ std::vector<double> Units(int32_t n) {
     return p;
 }
 
-// The arrangements of one drawing as a table: column j (from 1) holds the
-// unit numbers of virtual sample j in rows 1 .. n.
-Table2D Draw(int32_t n, int32_t v, RandomSource rng) {
-    const std::vector<uint16_t> draws = *DrawArrangements(n, v, rng, NoProgress());
-    Table2D t(n + 1, v + 1);
-    for (int32_t j = 1; j <= v; ++j)
-        for (int32_t i = 1; i <= n; ++i) t(i, j) = draws[static_cast<size_t>((j - 1) * n + i - 1)];
-    return t;
-}
-
 // Stops the drawing at its third item.
 struct StopAtThree : Progress {
     int32_t reached = 0;
@@ -48,18 +38,14 @@ struct StopAtThree : Progress {
 // state at a time, high half first; so the first arrangement of 6 units of a
 // fresh program is fixed.
 TEST(RandomSource, TheStandardEnginesOutputsAndPinnedFirstDraws) {
-    for (uint64_t seed :
-         {uint64_t{Mt19937_64::kDefaultSeed}, uint64_t{0}, uint64_t{42}, ~uint64_t{0}}) {
+    for (uint64_t seed : {uint64_t{Mt19937_64::kDefaultSeed}, uint64_t{0}, ~uint64_t{0}}) {
+        RandomSource source(seed);
         std::mt19937_64 reference(seed);
-        Mt19937_64 own(seed);
-        for (int i = 0; i < 200000; ++i) ASSERT_EQ(own(), reference()) << seed << " #" << i;
-    }
-    RandomSource source(42);
-    std::mt19937_64 reference(42);
-    for (int i = 0; i < 5000; ++i) {
-        const uint64_t raw = reference();
-        ASSERT_EQ(source.Rnd(), static_cast<double>(raw >> 32) * 0x1.0p-32) << i;
-        ASSERT_EQ(source.Rnd(), static_cast<double>(raw & 0xffffffffu) * 0x1.0p-32) << i;
+        for (int i = 0; i < 100000; ++i) {
+            const uint64_t raw = reference();
+            ASSERT_EQ(source.Rnd(), static_cast<double>(raw >> 32) * 0x1.0p-32) << seed << i;
+            ASSERT_EQ(source.Rnd(), static_cast<double>(raw & 0xffffffffu) * 0x1.0p-32) << i;
+        }
     }
     RandomSource fresh;
     EXPECT_EQ(*DrawArrangements(6, 1, fresh, NoProgress()),
@@ -67,21 +53,20 @@ TEST(RandomSource, TheStandardEnginesOutputsAndPinnedFirstDraws) {
 }
 
 TEST(JumpFor, CeilingOfNOverTwentyForEverySupportedN) {
-    for (auto [n, jump] :
-         {std::pair{0, 1}, {3, 1}, {20, 1}, {21, 2}, {200, 10}, {201, 11}, {1000, 50}})
+    for (auto [n, jump] : {std::pair{0, 1}, {20, 1}, {21, 2}, {200, 10}, {201, 11}, {1000, 50}})
         EXPECT_EQ(JumpFor(n), jump) << n;
 }
 
+// Each of 6 units takes each position equally often: (n - 1)^2 = 25 degrees
+// of freedom, whose 99.99 % point is about 61.
 TEST(DrawArrangements, EachUnitTakesEachPositionEquallyOften) {
     const int32_t n = 6, v = 30000;
-    const Table2D t = Draw(n, v, RandomSource(7));
+    RandomSource rng(7);
+    const std::vector<uint16_t> draws = *DrawArrangements(n, v, rng, NoProgress());
     std::vector<double> count(static_cast<size_t>(n * n), 0.0);
-    for (int32_t j = 1; j <= v; ++j)
-        for (int32_t i = 1; i <= n; ++i) ++count[static_cast<size_t>((i - 1) * n + t(i, j))];
-    const double expected = static_cast<double>(v) / n;
+    for (size_t k = 0; k < draws.size(); ++k) ++count[k % n * n + draws[k]];
     double chi2 = 0.0;
-    for (double c : count) chi2 += (c - expected) * (c - expected) / expected;
-    // (n - 1)^2 = 25 degrees of freedom; the 99.99 % point is about 61.
+    for (double c : count) chi2 += (c - v / n) * (c - v / n) / (v / n);
     EXPECT_LT(chi2, 61.0);
 }
 
@@ -95,32 +80,24 @@ TEST(GenerateClouds, ArrangementsAndRowsHoldingTruePrefixesWhateverTheJump) {
          {std::pair{3, 5}, {5, 5}, {20, 700}, {21, 5}, {22, 300}, {45, 5}, {200, 30}}) {
         const int32_t jump = JumpFor(n);
         const std::vector<double> p = Units(n);
-        RandomSource rng(11);
+        RandomSource rng(11), again(11);
         const CloudTables out = *GenerateClouds(p, v, jump, rng, NoProgress());
-        ASSERT_EQ(out.means.Rows(), n);
-        ASSERT_EQ(out.means.Cols(), v + 1);
-        EXPECT_EQ(out.samples, v);
-        const Table2D draws = Draw(n, v, RandomSource(11));
-        for (int32_t j = 1; j <= v; ++j) {
-            std::vector<double> column;
-            for (int32_t i = 1; i <= n; ++i) column.push_back(draws(i, j));
-            std::sort(column.begin(), column.end());
-            for (int32_t i = 0; i < n; ++i) ASSERT_EQ(column[static_cast<size_t>(i)], i) << n;
-        }
-        std::vector<double> x(static_cast<size_t>(n));
-        for (int32_t row = 0; row < n; ++row) {
-            const int32_t c = row + 2;
-            const bool dataRow = (row + 1) % jump == 0 && c <= n;
-            for (int32_t j = 1; j <= v + 1; ++j) {
-                double m = 0.0, sd = 0.0;
-                if (dataRow && j <= v) {
-                    for (int32_t i = 1; i <= c; ++i)
-                        x[static_cast<size_t>(i - 1)] = p[static_cast<size_t>(draws(i, j)) + 1];
-                    m = MeanOf(x.data(), c);
-                    sd = std::sqrt(DevianceOf(x.data(), c) / (c - 1));
-                }
-                ASSERT_EQ(out.means(row, j - 1), m) << n << " row " << row << " col " << j;
-                ASSERT_EQ(out.sds(row, j - 1), sd) << n << " row " << row << " col " << j;
+        ASSERT_EQ(std::tuple(out.means.Rows(), out.means.Cols(), out.samples),
+                  std::tuple(n, v + 1, v));
+        const std::vector<uint16_t> draws = *DrawArrangements(n, v, again, NoProgress());
+        for (int32_t j = 0; j <= v; ++j) {
+            std::vector<double> x;
+            for (int32_t i = 0; j < v && i < n; ++i) x.push_back(p[draws[j * n + i] + 1u]);
+            std::vector<uint16_t> sorted(draws.begin() + j * n, draws.begin() + j * n + x.size());
+            std::sort(sorted.begin(), sorted.end());
+            for (size_t i = 0; i < sorted.size(); ++i) ASSERT_EQ(sorted[i], i) << n;
+            for (int32_t row = 0; row < n; ++row) {
+                const int32_t c = row + 2;
+                const bool data = (row + 1) % jump == 0 && c <= n && j < v;
+                const double m = data ? MeanOf(x.data(), c) : 0.0;
+                const double sd = data ? std::sqrt(DevianceOf(x.data(), c) / (c - 1)) : 0.0;
+                ASSERT_EQ(out.means(row, j), m) << n << " row " << row << " col " << j;
+                ASSERT_EQ(out.sds(row, j), sd) << n << " row " << row << " col " << j;
             }
         }
     }

