@@ -37,17 +37,17 @@ Session Trimmed(int32_t N, int32_t V, const Rows& means, const Rows& sds, int32_
 
 // Least squares of y(1 .. n) on x = 1 .. n by the textbook sums.
 struct Line {
-    double intercept, slope, r2;
+    double intercept, slope;
 };
 Line Ols(std::vector<double> y) {
     const auto n = double(y.size());
-    double mx = (n + 1) / 2, my = 0, sxx = 0, sxy = 0, syy = 0;
+    double mx = (n + 1) / 2, my = 0, sxx = 0, sxy = 0;
     for (double v : y) my += v / n;
     for (size_t i = 0; i < y.size(); ++i) {
         const double dx = double(i + 1) - mx, dy = y[i] - my;
-        sxx += dx * dx, sxy += dx * dy, syy += dy * dy;
+        sxx += dx * dx, sxy += dx * dy;
     }
-    return {my - sxy / sxx * mx, sxy / sxx, sxy * sxy / sxx / syy};
+    return {my - sxy / sxx * mx, sxy / sxx};
 }
 
 // Upper, lower and middle sample of N = 10 rows (row 9 empty): envelope
@@ -111,10 +111,7 @@ TEST(AutomaticSampleSize, HandBuiltCloudGivesEveryLineAndResult) {
     std::vector<double> sdLo = Points(kSdLo, 4);
     sdLo[2] = 0.0;  // the zero of row 3 is the lower envelope there
     const Line fit[] = {Ols(Points(kUp, 4)), Ols(Points(kLo, 4)), Ols(Points(kSdUp, 4)), Ols(sdLo)};
-    // The sizes, and the lines in the sample size n (the fits are in the
-    // rows, n - 1).
-    EXPECT_EQ(std::pair(v.results[0][1], v.results[1][1]),
-              std::pair(std::string("5"), std::string("5")));
+    // The lines in the sample size n (the fits are in the rows, n - 1).
     for (int32_t chart = 0; chart < 2; ++chart) {
         const FittedLines& lines = chart == 0 ? a.means : a.sds;
         for (int32_t k = 0; k < 2; ++k) {

@@ -12,44 +12,35 @@
 #include <string>
 
 #include "data/sheet_reader.h"
+#include "output_targets.h"
 
 namespace velta {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A prefix such as a package unpacked into a temporary folder.
-class InstalledTree : public ::testing::Test {
-  protected:
-    fs::path prefix =
-        fs::temp_directory_path() / ("velta-installed-" + std::to_string(getpid())) / "usr";
-    fs::path program = prefix / "bin" / "velta-cli";
-    void SetUp() override { fs::create_directories(prefix / "bin"); }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(prefix.parent_path(), ec);
-    }
-    fs::path Put(const fs::path& relative, mode_t mode) {
-        const fs::path p = prefix / relative;
-        fs::create_directories(p.parent_path());
-        std::ofstream(p) << "#!/bin/sh\n";
-        chmod(p.c_str(), mode);
-        return p;
-    }
-};
-
-TEST_F(InstalledTree, ReaderAndGuideOfTheInstalledTreeNeverTheBuildTrees) {
+TEST(InstalledTree, ReaderAndGuideOfTheInstalledTreeNeverTheBuildTrees) {
+    // A prefix such as a package unpacked into a temporary folder.
+    const test::TestFolder dir;
+    const fs::path prefix = dir.path / "usr", program = prefix / "bin" / "velta-cli";
+    fs::create_directories(prefix / "bin");
+    const auto put = [&](const fs::path& relative, mode_t mode) {
+        fs::create_directories((prefix / relative).parent_path());
+        std::ofstream(prefix / relative) << "#!/bin/sh\n";
+        chmod((prefix / relative).c_str(), mode);
+        return prefix / relative;
+    };
     const fs::path installed = prefix / "lib/velta/velta-sheet-reader";
     // Nothing installed: the installed places are named, not the build
     // tree's copies, which an installed program must never run or show.
     EXPECT_FALSE(RunsFromBuildTree(program));
     EXPECT_EQ(SheetReaderProgramFor(program), installed.string());
     EXPECT_EQ(UserGuideFile(program), fs::path());
-    const fs::path beside = Put("bin/velta-sheet-reader", 0644);  // not executable: not taken
+    const fs::path beside = put("bin/velta-sheet-reader", 0644);  // not executable: not taken
     EXPECT_EQ(SheetReaderProgramFor(program), installed.string());
     chmod(beside.c_str(), 0755);
     EXPECT_EQ(SheetReaderProgramFor(program), beside.string());
-    const fs::path guide = Put("share/doc/velta/user_guide.html", 0644);
+    const fs::path guide = put("share/doc/velta/user_guide.html", 0644);
     EXPECT_EQ(UserGuideFile(prefix / "bin" / "velta"), guide);
 }
 
