@@ -1,9 +1,6 @@
 #!/usr/bin/env python3
-"""Runs velta-cli as a user would: the JSON of runs of every kind against
-docs/velta-result.schema.json, and charts exported without a display.
-
-usage: check_outputs.py VELTA_CLI SOURCE_DIR HAVE_WINDOW(0|1)
-"""
+"""velta-cli run as a user would: the JSON of runs of every kind against the
+schema, and charts without a display. Args: VELTA_CLI SOURCE_DIR HAVE_WINDOW"""
 import json
 import os
 import subprocess

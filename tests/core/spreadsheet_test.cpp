@@ -70,20 +70,12 @@ std::string Column(const SheetColumn& d) {
     return s.erase(s.find_last_not_of(';') + 1);
 }
 
-// Everything Open or Save may change, as one text, to prove "untouched".
-std::string Snapshot(const Session& session) {
-    const WindowView v = WindowViewOf(session);
-    std::ostringstream s;
-    for (const std::string* t : {&v.mean, &v.sd, &v.n, &v.jackknifeSd, &v.jackknifeSeMean,
-                                 &v.jackknifeSeSd, &v.inputs.virtualSamples, &v.maximumNumber,
-                                 &v.inputs.maxError, &v.inputs.studentSd, &v.fileName})
-        s << *t << '|';
-    s << v.canGenerate << session.typedValuesSaved << '|';
-    const Grid& g = session.units;
-    s << g.MaxCols() << ',' << g.MaxRows() << '|';
-    for (int32_t c = 0; c <= 3; ++c)
-        for (int32_t r = 0; r <= g.DataRowCount() + 1; ++r) s << g.CellText(c, r) << ';';
-    return s.str();
+// What Open or Save may change, to prove "untouched" (every edit of the
+// grid moves its revision).
+auto Snapshot(const Session& s) {
+    const WindowView v = WindowViewOf(s);
+    return std::tuple(s.units.Revision(), s.inputs, s.analysis.pilot(), s.typedValuesSaved,
+                      v.fileName, v.n + " " + v.mean, v.canGenerate);
 }
 
 // A session with typed values, accepted as the pre-sample when asked.
@@ -173,17 +165,10 @@ TEST(SheetReader, EveryWayOfStoppingIsReported) {
 TEST(SheetReaderProgram, ItsExitStatus) {
     const std::string reader = SheetReaderProgram();
     ASSERT_TRUE(fs::exists(reader)) << reader;
-    // The program itself: 2 for arguments it does not take, 3 when its
-    // answer cannot be written (standard output closed), 0 otherwise.
-    const std::string file = "'" + Fixture("one_sheet.xls") + "'";
-    for (const auto& [arguments, status] : {std::pair<std::string, int>{"0 -- " + file, 0},
-                                            {"0:-1 -- " + file, 2},
-                                            {"x -- " + file, 2},
-                                            {"0 + " + file, 2},
-                                            {"0 -- " + file + " >&-", 3}}) {
-        const std::string out = Shell("'" + reader + "' " + arguments + "; echo \" $?\"");
-        EXPECT_TRUE(out.ends_with(" " + std::to_string(status) + "\n"))
-            << arguments << ": " << out.substr(0, 80);
+    for (test::Case c : test::ReadCases("reader_exits.txt")) {
+        c[0].replace(c[0].find("FILE"), 4, "'" + Fixture("one_sheet.xls") + "'");
+        const std::string out = Shell("'" + reader + "' " + c[0] + "; echo \" $?\"");
+        EXPECT_TRUE(out.ends_with(" " + c[1] + "\n")) << c[0] << ": " << out.substr(0, 80);
     }
 }
 
@@ -296,40 +281,10 @@ TEST(XlsWriter, AFullColumnAndAnEmptySheetAreReadBackAndInfinityIsRefused) {
     EXPECT_FALSE(fs::exists(dir.path / "inf.xls"));
 }
 
-// Both commands
-
 // A platform whose dialog fails as an allocation would.
 struct ThrowingPlatform : ScriptedPlatform {
     std::string FileDialog(const FileDialogRequest&) override { throw std::bad_alloc(); }
 };
-
-TEST(Commands, WiredDialogsCancelOrAnExceptionChangeNothing) {
-    for (const Command command : {Command::Open, Command::SaveTypedValues}) {
-        const bool save = command == Command::SaveTypedValues;
-        // A cancelled dialog hands back its starting name, or nothing.
-        for (const std::string answer : {"*.xls", ""}) {
-            SCOPED_TRACE(std::string(save ? "save" : "open") + " answered '" + answer + "'");
-            Session ws = TypedSession({"3", "4", "5"});
-            const std::string before = Snapshot(ws);
-            const ScriptedPlatform ui = RunWith(command, ws, {answer});
-            ASSERT_EQ(ui.fileRequests.size(), 1u);
-            const FileDialogRequest& r = ui.fileRequests[0];
-            EXPECT_EQ(r.title, save ? "VELTA - Save an EXCEL FILE" : "VELTA - Open an EXCEL FILE");
-            EXPECT_NE(r.filter.find(save ? "Excel file (*.xls)|*.xls" : "*.xls;*.xlsx;*.ods;*.csv"),
-                      std::string::npos);
-            EXPECT_EQ(r.fileName, "*.xls");
-            EXPECT_EQ(r.save, save);
-            EXPECT_EQ(Shown(ui), "");
-            EXPECT_EQ(Snapshot(ws), before);
-        }
-        Session ws = TypedSession({"3", "3", "3"});
-        ThrowingPlatform ui;
-        EXPECT_TRUE(RunCommand(ws, ui, command));
-        EXPECT_EQ(Shown(ui), "VELTA [critical]: " + std::string(kUnexpectedErrorMessage) + "\n");
-        EXPECT_FALSE(ui.busy);
-        EXPECT_EQ(ws.units.CellText(1, 1), "3");
-    }
-}
 
 // Open
 
@@ -352,15 +307,21 @@ TEST(OpenCommand, ReadsTheSheetAndColumnAskedIntoAFreshSession) {
     }
     for (test::Case c : test::ReadCases("opens.txt")) {
         if (c.size() > 6) std::ofstream(dir / c[0].substr(1)) << c[6];
-        c[0] = c[0][0] == '$'                 ? dir / c[0].substr(1)
-               : c[0].starts_with("examples") ? std::string(VELTA_SOURCE_DIR) + "/" + c[0]
-                                              : Fixture(c[0]);
+        c[0] = c[0].empty() || c[0] == "*.xls" ? c[0]  // the dialog cancelled
+               : c[0][0] == '$'                ? dir / c[0].substr(1)
+               : c[0].starts_with("examples")  ? std::string(VELTA_SOURCE_DIR) + "/" + c[0]
+                                               : Fixture(c[0]);
         SCOPED_TRACE(c[0] + " answered '" + c[1] + "'");
         Session ws = TypedSession({"3", "4", "5"}, true);
         ws.inputs.trimPercent = "8";
-        const std::string before = Snapshot(ws);
+        const auto before = Snapshot(ws);
         const ScriptedPlatform ui = RunWith(Command::Open, ws, {c[0]}, {c[1]});
         EXPECT_EQ(Shown(ui), c[4].empty() ? "" : c[4] + "\n");
+        ASSERT_EQ(ui.fileRequests.size(), 1u);
+        const FileDialogRequest& asked = ui.fileRequests[0];
+        EXPECT_EQ(std::tuple(asked.title, asked.fileName, asked.save),
+                  std::tuple("VELTA - Open an EXCEL FILE", "*.xls", false));
+        EXPECT_TRUE(asked.filter.starts_with("Spreadsheets (*.xls;*.xlsx;*.ods;*.csv)|"));
         ASSERT_EQ(ui.inputRequests.size(), c[2].empty() ? 0u : 1u);
         if (!c[2].empty()) {
             EXPECT_EQ(ui.inputRequests[0].title, "selection of " + c[2]);
@@ -409,7 +370,7 @@ TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
         for (bool ready : {false, true}) {
             SCOPED_TRACE(c[0] + (ready ? " over an accepted pre-sample" : ""));
             Session ws = TypedSession({"3", "4", "5"}, ready);
-            const std::string before = Snapshot(ws);
+            const auto before = Snapshot(ws);
             const ScriptedPlatform ui =
                 RunWith(Command::Open, ws, {c[0]}, {c.size() > 3 ? c[3] : ""});
             const std::string shown = Shown(ui);
@@ -419,6 +380,13 @@ TEST(OpenCommand, BadInputOneMessageSessionUntouched) {
             EXPECT_EQ(Snapshot(ws), before);
         }
     }
+    // An exception in any command is said, and nothing changes.
+    Session ws = TypedSession({"3", "4", "5"});
+    const auto before = Snapshot(ws);
+    ThrowingPlatform ui;
+    EXPECT_TRUE(RunCommand(ws, ui, Command::Open));
+    EXPECT_EQ(Shown(ui), "VELTA [critical]: " + std::string(kUnexpectedErrorMessage) + "\n");
+    EXPECT_TRUE(!ui.busy && Snapshot(ws) == before);
 }
 
 // Pre-sampling results
@@ -488,6 +456,16 @@ TEST(SaveCommand, RefusedValuesAreSavedButNotAcceptedAndFilesAreReplacedOnlyWhen
     EXPECT_EQ(Save(ws, "*.xls"), "");
     EXPECT_TRUE(ws.typedValuesSaved && WindowViewOf(ws).n == "4");
 
+    // Cancelled on values not yet accepted: the dialog as asked, nothing changed.
+    ws = TypedSession({"3", "4", "5"});
+    const auto untouched = Snapshot(ws);
+    const ScriptedPlatform ui = RunWith(Command::SaveTypedValues, ws, {""});
+    ASSERT_EQ(ui.fileRequests.size(), 1u);
+    const FileDialogRequest& asked = ui.fileRequests[0];
+    EXPECT_EQ(
+        std::tuple(asked.title, asked.fileName, asked.save, asked.filter, Shown(ui)),
+        std::tuple("VELTA - Save an EXCEL FILE", "*.xls", true, "Excel file (*.xls)|*.xls", ""));
+    EXPECT_EQ(Snapshot(ws), untouched);
     // A save that cannot be written says why and leaves the values unaccepted.
     ws = TypedSession({"1", "2", "3"});
     EXPECT_EQ(Save(ws, dir / "no/such/x.xls"),
