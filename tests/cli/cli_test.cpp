@@ -244,20 +244,13 @@ TEST(Cli, AWholeAnalysisEqualsTheWindowsInEveryOutput) {
     for (const auto& m : res["messages"]) cliTexts.push_back(m["text"]);
     EXPECT_EQ(cliTexts, windowTexts);
 
-    // The window's repeats.
-    ASSERT_TRUE(s.analysis.repeats() && s.analysis.repeats()->Smallest());
-    const RepeatsAnswer& repeats = *s.analysis.repeats();
+    // The window's repeats, in the JSON and the report.
+    ASSERT_TRUE(s.analysis.repeats());
     json sizes = json::array();
-    for (const auto& size : repeats.sizes) sizes.push_back(size ? json(*size) : json(nullptr));
-    const int lo = *repeats.Smallest(), hi = *repeats.Largest();
-    const json& cli = res["automatic"]["repeats"];
-    EXPECT_EQ(json({cli["R"], cli["seed"], cli["V"], cli["P"], cli["sizes"], cli["failures"],
-                    cli["smallest"], cli["largest"]}),
-              json({5, 7, 2000, 5, sizes, repeats.Failures(), lo, hi}));
-    // The report and the table show them (the range's wording is the report's own test).
+    for (const auto& size : s.analysis.repeats()->sizes)
+        sizes.push_back(size ? json(*size) : json(nullptr));
+    EXPECT_EQ(res["automatic"]["repeats"]["sizes"], sizes);
     EXPECT_TRUE(Has(ReadAllBytes(tmp.path / "r.dat"), "Repeats of the automatic procedure: 5\r\n"));
-    const std::string range = std::to_string(lo) + (lo == hi ? "" : " to " + std::to_string(hi));
-    EXPECT_TRUE(Has(r.out, "  " + range + "  ")) << r.out;
 }
 
 // Each output goes to its file, or with "-" to standard output, which then
