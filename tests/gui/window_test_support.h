@@ -1,7 +1,5 @@
 #pragma once
-// Shared by the window tests: settings kept apart from the user's, the example
-// pilot sample typed into the grid and accepted, dialogs answered through the
-// Platform, and screenshots saved when VELTA_SCREENSHOT_DIR is set.
+// Shared by the window tests.
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -52,9 +50,8 @@ inline QByteArray ReadAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// A file of the source tree copied into a folder of the tests' own, to be
-// queued as a dialog's answer: should a save dialog take it by mistake, the
-// original stays as it is.
+// A file of the source tree copied into the tests' own folder, to be a dialog's
+// answer: a save dialog taking it by mistake leaves the original alone.
 inline std::string Copied(const QString& source) {
     static QTemporaryDir dir;
     const QString copy = dir.filePath(QFileInfo(source).fileName());
