@@ -19,7 +19,7 @@
 #include "commands/automatic.h"
 #include "commands/command_table.h"
 #include "commands/repeats.h"
-#include "output_targets.h"
+#include "test_folder.h"
 #include "platform/scripted/scripted_platform.h"
 #include "view/window_view.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "data/sheet_reader.h"
-#include "output_targets.h"
+#include "test_folder.h"
 
 namespace velta {
 namespace {

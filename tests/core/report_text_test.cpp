@@ -15,7 +15,7 @@
 #include "commands/repeats.h"
 #include "commands/write_report.h"
 #include "io/report.h"
-#include "output_targets.h"
+#include "test_folder.h"
 #include "road.h"
 
 using namespace velta;

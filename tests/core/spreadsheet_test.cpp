@@ -24,7 +24,7 @@
 #include "data/sheet_reader.h"
 #include "data/spreadsheet_commands.h"
 #include "data/xls_writer.h"
-#include "output_targets.h"
+#include "test_folder.h"
 #include "platform/scripted/scripted_platform.h"
 #include "view/window_view.h"
 
