@@ -57,19 +57,7 @@ TEST(Generate, TheGenerationAndTheCloudsTheChartsShow) {
         EXPECT_EQ(c.cloud.get(), &g.tables->means);
         EXPECT_EQ(std::tuple(c.samples, c.categories, c.step, c.lastPoint, c.axis),
                   std::tuple(v, n - 2, jump, n - 3, g.meansAxis));
-        EXPECT_TRUE(view.canTrim && !view.canAutomatic && !view.trimmed);
-        EXPECT_FALSE(r.s.generationRunning || r.s.progress.shown);
     }
-}
-
-// A millisecond a clock read: the pauses offered at every sample happen only
-// when due.
-TEST(Generate, PausesOnlyWhenDue) {
-    Road r(5, "400");
-    r.ui.answers = {MsgAnswer::Yes};
-    r.Generate();
-    EXPECT_GT(r.ui.processEventsCalls, 2);
-    EXPECT_LT(r.ui.processEventsCalls, 100);
 }
 
 // At a second a clock read every pause happens. An abort in either phase

@@ -1,5 +1,4 @@
-// Drawing of the virtual samples and their prefix statistics, on one or two
-// threads, and abort.
+// Drawing of the virtual samples and their prefix statistics, on 1 or 2 threads.
 #include "analysis/generation.h"
 
 #include <gtest/gtest.h>
@@ -7,11 +6,11 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "analysis/random.h"
 #include "base/numeric.h"
-#include "road.h"
 
 using namespace velta;
 
@@ -22,15 +21,6 @@ std::vector<double> Units(int32_t n) {
     for (int32_t i = 1; i <= n; ++i) p[static_cast<size_t>(i)] = 10.0 * i + (i % 3) * 0.25;
     return p;
 }
-
-// Stops the drawing at its third item.
-struct StopAtThree : Progress {
-    int32_t reached = 0;
-    bool Advance(Phase p, int32_t item) override {
-        if (p == Phase::Drawing) reached = item;
-        return p == Phase::Drawing && item == 3;
-    }
-};
 
 }  // namespace
 
@@ -50,11 +40,6 @@ TEST(RandomSource, TheStandardEnginesOutputsAndPinnedFirstDraws) {
     RandomSource fresh;
     EXPECT_EQ(*DrawArrangements(6, 1, fresh, NoProgress()),
               (std::vector<uint16_t>{4, 5, 1, 3, 0, 2}));
-}
-
-TEST(JumpFor, CeilingOfNOverTwentyForEverySupportedN) {
-    for (auto [n, jump] : {std::pair{0, 1}, {20, 1}, {21, 2}, {200, 10}, {201, 11}, {1000, 50}})
-        EXPECT_EQ(JumpFor(n), jump) << n;
 }
 
 // Each of 6 units takes each position equally often: (n - 1)^2 = 25 degrees
@@ -104,9 +89,7 @@ TEST(GenerateClouds, ArrangementsAndRowsHoldingTruePrefixesWhateverTheJump) {
 }
 
 // With two threads the samples drawn are summarised while the next ones are
-// drawn: the tables are those of one thread, bit for bit, and a stop while
-// drawing is heard (the helper may have summarised every block by the time
-// the statistics report, so a stop there is not certain to come).
+// drawn: the tables are those of one thread, bit for bit.
 TEST(Generation, TwoThreadsGiveTheTablesOfOne) {
     const std::vector<double> p = Units(23);
     for (int32_t v : {1, 255, 256, 257, 1000}) {
@@ -117,8 +100,4 @@ TEST(Generation, TwoThreadsGiveTheTablesOfOne) {
         EXPECT_EQ(a->means, b->means) << v;
         EXPECT_EQ(a->sds, b->sds) << v;
     }
-    RandomSource rng(11);
-    StopAtThree stop;
-    EXPECT_FALSE(GenerateClouds(p, 1000, 2, rng, stop, 2));
-    EXPECT_EQ(stop.reached, 3);
 }

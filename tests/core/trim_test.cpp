@@ -7,11 +7,9 @@
 #include <limits>
 #include <random>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "analysis/trimming.h"
-#include "base/errors.h"
 #include "road.h"
 
 using namespace velta;
@@ -75,10 +73,12 @@ void ExpectSameTrim(const std::vector<double>& row, int32_t P, const std::string
     }
 }
 
-std::vector<double> RandomRow(int32_t V, std::mt19937_64& g, double lo, double hi) {
+// V values drawn from [lo, hi); whole numbers (many ties) when `whole`.
+std::vector<double> RandomRow(int32_t V, std::mt19937_64& g, double lo, double hi,
+                              bool whole = false) {
     std::uniform_real_distribution<double> u(lo, hi);
     std::vector<double> r(static_cast<size_t>(V));
-    for (double& x : r) x = u(g);
+    for (double& x : r) x = whole ? std::floor(u(g)) : u(g);
     return r;
 }
 
@@ -93,11 +93,8 @@ TEST(TrimTable, EqualsThePassLoop) {
         // Small integers: many ties (the second of two largest values waits
         // for a later pass), and the replaced means soon become extremes.
         for (int32_t V : {5, 777})
-            for (double levels : {2.0, 10.0}) {
-                std::vector<double> r = RandomRow(V, g, 0.0, levels);
-                for (double& x : r) x = std::floor(x);
-                ExpectSameTrim(r, P, "ties V=" + std::to_string(V));
-            }
+            for (double levels : {2.0, 10.0})
+                ExpectSameTrim(RandomRow(V, g, 0.0, levels, true), P, "ties");
         // Far outliers: after two passes their means outrank the originals.
         std::vector<double> outliers = RandomRow(300, g, 0.0, 1.0);
         outliers[17] = 1e6, outliers[40] = 5e5, outliers[41] = -3e5;
@@ -130,8 +127,6 @@ TEST(TrimTable, TableShape) {
     ASSERT_EQ(std::pair(dst.Rows(), dst.Cols()), std::pair(N, V + 1));
     for (int32_t r = 0; r < N; ++r)
         ExpectSameTrim({src.Row(r), src.Row(r) + V}, 5, "table", {dst.Row(r), dst.Row(r) + V});
-    for (auto [n, v] : {std::pair{6, V}, {N, V + 36}, {0, V}, {N, 0}})
-        EXPECT_THROW(TrimTable(n, v, 5, src, dst), SubscriptOutOfRange) << n << " " << v;
 }
 
 TEST(TrimCommand, RefusesAnInvalidPValue) {
