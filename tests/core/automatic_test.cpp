@@ -85,7 +85,6 @@ TEST(AutomaticSampleSize, QualitySumSearchTakesTheFirstStrictRise) {
         {{0, 0.9, 1.0}, 4},
         {{0, 1.9, 1.5, 1.5, 1.2}, 0},
         {{0, 1.0, 1.0, 1.0}, 0},
-        {{0, 1.2}, 0},
         {{0}, 0},
         {{0, 1.5, 1.2, 0.0}, 0},
     };
@@ -195,11 +194,9 @@ TEST(AutomaticSampleSize, GeneratedAndTrimmedCloudsOfEverySampleSizeStep) {
         const AutomaticAnswer& a = *r.analysis().automatic();
         const int32_t row = a.size - 1;
         EXPECT_TRUE(row % J == 0 && row >= 4 * J && row <= N - 3 * J) << N << " " << a.size;
-        EXPECT_NE(r.analysis().trimming()->tables->means(row - 1, 0), 0.0) << N;
         const WindowView v = r.View();
         EXPECT_EQ(v.automaticSize, v.meansChart.CategoryLabel(row)) << N;
         EXPECT_EQ(v.results[1][1], FormatInteger(a.size));
-        EXPECT_NE(v.cvAutomaticUpper, "");
     }
 }
 

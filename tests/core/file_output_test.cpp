@@ -23,11 +23,9 @@ using namespace velta;
 using namespace velta::test;
 namespace fs = std::filesystem;
 
-// Every kind of target, made in the test's own folder: the bytes land (a
-// link's target gets them, a named pipe's reader receives them, a device
-// made with the null device's numbers swallows them) or the target is
-// refused; either way it is still what it was, with its permission bits, and
-// no temporary file is left.
+// Every kind of target, made in the test's own folder, gets the bytes (a
+// link's target, a named pipe's reader, a null device) or is refused, and is
+// still what it was, with its permission bits; no temporary file is left.
 TEST(FileOutput, EveryKindOfTargetGetsTheBytesOrIsRefusedUntouched) {
     enum Kind { NewName, Regular, ReadOnly, LinkToFile, LinkToMissing, Pipe, Device, Folder };
     const char* const names[] = {

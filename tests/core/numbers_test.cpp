@@ -29,8 +29,6 @@ TEST(WholeNumbers, RoundHalfToEvenAndOverflow) {
     EXPECT_THROW(RoundToInt32(std::nan("")), OverflowError);
     for (const char* t : {"250", " 2.0e2 "}) EXPECT_TRUE(IsWholeNumber(t)) << t;
     for (const char* t : {"2.5", "abc", "1e12"}) EXPECT_FALSE(IsWholeNumber(t)) << t;
-    EXPECT_EQ(IntPart(-2.5), -3.0);
-    EXPECT_EQ(IntPart(2.9), 2.0);
 }
 
 TEST(DisplayFormats, EveryPattern) {
@@ -48,10 +46,8 @@ TEST(DisplayFormats, EveryPattern) {
         EXPECT_EQ(FormatGrouped(v), text);
 }
 
-TEST(DisplayFormats, TextsReadBack) {
-    // The generation reads the maximum back from its caption text.
-    EXPECT_EQ(ParseNumber(FormatScientific(184756)), 185000.0);
-    EXPECT_EQ(ParseNumber(FormatScientific(252)), 252.0);
+TEST(DisplayFormats, ExactTextsReadBack) {
+    // The readers hand numbers to the pilot as texts.
     for (double v : {0.1, 123456.78901234567, -2.2250738585072014e-308, 6.02214076e23, 1e300})
         EXPECT_EQ(ParseNumber(FormatExact(v)), v) << FormatExact(v);
 }

@@ -115,20 +115,6 @@ TEST(TrimTable, EqualsThePassLoop) {
         EXPECT_EQ(FastTrim(std::vector<double>(5000, c), 9), std::vector<double>(5000, c)) << c;
 }
 
-TEST(TrimTable, TableShape) {
-    // Rows trimmed one by one; wider sources (line columns) read up to V.
-    const int32_t N = 5, V = 30;
-    Table2D src(N, V + 35), dst(2, 2);
-    for (int32_t r = 0; r < N - 1; ++r)
-        for (int32_t c = 0; c < V + 35; ++c) src(r, c) = (r * 37 + c * c * 11) % 101;
-    const Table2D before = src;
-    TrimTable(N, V, 5, src, dst);
-    EXPECT_EQ(src, before);
-    ASSERT_EQ(std::pair(dst.Rows(), dst.Cols()), std::pair(N, V + 1));
-    for (int32_t r = 0; r < N; ++r)
-        ExpectSameTrim({src.Row(r), src.Row(r) + V}, 5, "table", {dst.Row(r), dst.Row(r) + V});
-}
-
 TEST(TrimCommand, RefusesAnInvalidPValue) {
     test::Road r(10, "60");
     r.Generate();

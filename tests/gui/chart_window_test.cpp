@@ -146,12 +146,6 @@ class ChartWindowTest : public QObject {
               "Student-t size: " + student})
             QVERIFY2(texts.contains(s), qPrintable(s + " in " + texts.join(" | ")));
         QVERIFY(!texts.contains("Virtual samples"));
-
-        // An unwritable place said.
-        std::string error;
-        w.chart(1)->showError = [&](const std::string& why) { error = why; };
-        save("savePng", "no/such/folder/x.png", 1);
-        QVERIFY(QString::fromStdString(error).contains("cannot write"));
     }
 };
 
