@@ -148,7 +148,7 @@ AutomaticAnswer FindAutomaticSize(const CloudTables& trimmed, int32_t jump) {
 
     answer.succeeded = true;
     answer.breakpoint = K;
-    answer.size = K * J + 1;
+    answer.size = SizeAtBreakpoint(K, J);
     answer.means = LinesAt(fits[static_cast<size_t>(K - 3)], K, J);
     // The standard deviations' own broken stick at the means' breakpoint.
     answer.sds = LinesAt(FitBrokenStick(CloudRowExtremes(trimmed.sds, V), K, N, J), K, J);

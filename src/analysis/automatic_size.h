@@ -88,6 +88,11 @@ AutomaticAnswer FindAutomaticSize(const CloudTables& trimmed, int32_t jump);
 // cannot succeed, whatever the draw.
 bool HasCandidateBreakpoints(int32_t N, int32_t J);
 
+// The sample size of breakpoint K: the envelopes' point K is row K * J.
+inline int32_t SizeAtBreakpoint(int32_t K, int32_t J) {
+    return K * J + 1;
+}
+
 // The breakpoint K (0: none) of a trimmed means cloud of N rows taken with
 // step J, read as its row extremes; `fits` gets each candidate's fit, the
 // candidate K at K - 3. What FindAutomaticSize decides by, alone.

@@ -119,9 +119,9 @@ std::optional<std::vector<uint16_t>> DrawArrangements(int32_t N, int32_t V, Rand
     return draws;
 }
 
-std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int32_t V,
-                                          int32_t jump, RandomSource& rng, Progress& progress,
-                                          int32_t threads, CloudsWanted wanted) {
+std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int32_t V, int32_t jump,
+                                          RandomSource& rng, Progress& progress, int32_t threads,
+                                          CloudsWanted wanted) {
     const auto N = static_cast<int32_t>(units.size()) - 1;
     if (N < 1 || V < 1) throw SubscriptOutOfRange("GenerateClouds");
     const int32_t J = jump;
@@ -181,8 +181,8 @@ std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int3
                 const uint16_t* drawn =
                     draws.data() + static_cast<size_t>(j - 1) * static_cast<size_t>(N);
                 for (int32_t i = 0; i < N; ++i) s.x[static_cast<size_t>(i)] = units[drawn[i] + 1u];
-                PrefixStatistics(s.x.data(), N, size.data(), prefixes, s.mean.data(),
-                                 s.dev.data(), withSds);
+                PrefixStatistics(s.x.data(), N, size.data(), prefixes, s.mean.data(), s.dev.data(),
+                                 withSds);
                 for (int32_t q = 0; q < prefixes; ++q) {
                     const double c = size[static_cast<size_t>(q)];
                     s.blockMeans[static_cast<size_t>(q) * kBlock + static_cast<size_t>(b)] =
@@ -215,32 +215,27 @@ std::optional<CloudTables> GenerateClouds(const std::vector<double>& units, int3
     } drawing(progress, drawnSamples);
     auto draw = [&] {
         progress.Begin(Progress::Phase::Drawing);
-        const bool drawn =
-            DrawPhase(N, V, rng, drawing, [&](int32_t i, int32_t j, int32_t u) {
-                draws[static_cast<size_t>(j - 1) * static_cast<size_t>(N) +
-                      static_cast<size_t>(i - 1)] = static_cast<uint16_t>(u);
-            });
+        const bool drawn = DrawPhase(N, V, rng, drawing, [&](int32_t i, int32_t j, int32_t u) {
+            draws[static_cast<size_t>(j - 1) * static_cast<size_t>(N) +
+                  static_cast<size_t>(i - 1)] = static_cast<uint16_t>(u);
+        });
         drawnSamples.store(V, std::memory_order_release);
         if (!drawn) stopped.store(true);
         return drawn;
     };
 
-    Scratch mine = scratch();
+    Scratch mine = scratch(), theirs;
+    std::thread helper;
     if (threads > 1 && blocks > 1) {
-        Scratch theirs = scratch();
-        std::thread helper([&] { summarise(theirs, false); });
-        const bool drawn = draw();
-        if (drawn) {
-            progress.End(Progress::Phase::Drawing);
-            progress.Begin(Progress::Phase::Statistics);
-            summarise(mine, true);
-        }
-        helper.join();
-    } else if (draw()) {
+        theirs = scratch();
+        helper = std::thread([&] { summarise(theirs, false); });
+    }
+    if (draw()) {
         progress.End(Progress::Phase::Drawing);
         progress.Begin(Progress::Phase::Statistics);
         summarise(mine, true);
     }
+    if (helper.joinable()) helper.join();
     if (stopped.load()) return std::nullopt;
     progress.End(Progress::Phase::Statistics);
     return fresh;

@@ -46,7 +46,7 @@ std::optional<int32_t> RepeatedAutomaticSize(const RepeatInputs& in, int32_t r,
         const int32_t K =
             FindBreakpoint(CloudRowExtremes(clouds->means, in.samples), N, in.jump, fits);
         if (K == 0) return std::nullopt;
-        return K * in.jump + 1;
+        return SizeAtBreakpoint(K, in.jump);
     } catch (const RuntimeError&) {
     } catch (const std::bad_alloc&) {
     }

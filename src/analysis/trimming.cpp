@@ -221,6 +221,12 @@ int32_t RankedPasses(double* x, int32_t v, int32_t passes, RunningSum& sum, RowS
     return passes;
 }
 
+// A row of zeros (the sizes a generation leaves out) trims to zeros: every
+// pass finds a constant row.
+bool IsZeroRow(const double* x, int32_t v) {
+    return std::all_of(x, x + v, [](double e) { return std::bit_cast<uint64_t>(e) == 0; });
+}
+
 void TrimRow(double* x, int32_t v, int32_t passes, RowScratch& s) {
     RunningSum sum;
     sum.AddRow(x, v);
@@ -263,16 +269,10 @@ void TrimTable(int32_t N, int32_t V, int32_t P, const Table2D& source, Table2D& 
         throw SubscriptOutOfRange("TrimTable");
     const int32_t passes = TrimCutCount(P, V) + 1;
     destination.Resize(N, V + 1);
-    // A row of zeros (the sizes a generation leaves out) trims to zeros:
-    // every pass finds a constant row. It is left as the fresh table has it,
-    // which keeps its memory untouched; each run of the other rows is
-    // written whole.
+    // A row of zeros is left as the fresh table has it, which keeps its
+    // memory untouched; each run of the other rows is written whole.
     std::vector<bool> zero(static_cast<size_t>(N));
-    for (int32_t r = 0; r < N; ++r) {
-        const double* from = source.Row(r);
-        zero[static_cast<size_t>(r)] = std::all_of(
-            from, from + V, [](double v) { return std::bit_cast<uint64_t>(v) == 0; });
-    }
+    for (int32_t r = 0; r < N; ++r) zero[static_cast<size_t>(r)] = IsZeroRow(source.Row(r), V);
     for (int32_t r = 0; r < N;) {
         int32_t end = r;
         while (end < N && !zero[static_cast<size_t>(end)]) ++end;
@@ -296,10 +296,7 @@ void TrimTableInPlace(int32_t N, int32_t V, int32_t P, Table2D& table) {
     RowScratch scratch;
     for (int32_t r = 0; r < N; ++r) {
         double* x = table.Row(r);
-        // Rows of zeros trim to zeros (and stay untouched).
-        if (std::all_of(x, x + V, [](double v) { return std::bit_cast<uint64_t>(v) == 0; }))
-            continue;
-        TrimRow(x, V, passes, scratch);
+        if (!IsZeroRow(x, V)) TrimRow(x, V, passes, scratch);  // zeros stay untouched
     }
 }
 

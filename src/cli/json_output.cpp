@@ -2,11 +2,10 @@
 
 #include <cmath>
 
-#include "base/numbers.h"
 #include "analysis/random.h"
+#include "base/numbers.h"
 #include "base/version.h"
 #include "view/window_view.h"
-
 
 namespace velta::cli {
 
@@ -44,8 +43,8 @@ Json Messages(const std::vector<ShownMessage>& messages) {
 }
 
 Json Statistics(const SizeStatistics& s) {
-    return {{"averageMean", s.meanA}, {"maximumMean", s.maxA},   {"minimumMean", s.minA},
-            {"averageSd", s.meanB},   {"maximumSd", s.maxB},     {"minimumSd", s.minNonZeroB}};
+    return {{"averageMean", s.meanA}, {"maximumMean", s.maxA}, {"minimumMean", s.minA},
+            {"averageSd", s.meanB},   {"maximumSd", s.maxB},   {"minimumSd", s.minNonZeroB}};
 }
 
 Json Coefficients(const std::optional<CoefficientsOfVariation>& cv) {
@@ -165,12 +164,11 @@ Json AnalysisJson(const ColumnRun& run, const Options& o) {
         aut["cv"] = Coefficients(automatic->cv);
         aut["statistics"] = Statistics(automatic->statistics);
         aut["reason"] = nullptr;
-        aut["repeats"] = Repeats(a.repeats());
     } else {
         aut["size"] = nullptr;
         aut["reason"] = ReasonOf(run.Step("Automatic"));
-        aut["repeats"] = Repeats(a.repeats());
     }
+    aut["repeats"] = Repeats(a.repeats());
     j["automatic"] = std::move(aut);
 
     if (const ManualAnswer* m = a.manual()) {

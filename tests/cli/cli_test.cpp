@@ -19,8 +19,8 @@
 #include "commands/automatic.h"
 #include "commands/command_table.h"
 #include "commands/repeats.h"
-#include "test_folder.h"
 #include "platform/scripted/scripted_platform.h"
+#include "test_folder.h"
 #include "view/window_view.h"
 
 using namespace velta;

@@ -12,6 +12,16 @@ namespace velta::test {
 
 using Case = std::vector<std::string>;
 
+// The pieces of a text between `separator`s (one piece for a text without any).
+inline std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> pieces;
+    for (size_t from = 0, to = 0; to != std::string::npos; from = to + 1) {
+        to = text.find(separator, from);
+        pieces.push_back(text.substr(from, to - from));
+    }
+    return pieces;
+}
+
 inline std::vector<Case> ReadCases(const std::string& name) {
     std::ifstream in(std::string(VELTA_TEST_DATA_DIR) + "/cases/" + name);
     std::vector<Case> cases;

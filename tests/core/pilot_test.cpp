@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "data/presample.h"
 #include "cases.h"
+#include "data/presample.h"
 #include "road.h"
 #include "strd_reader.h"
 
@@ -49,8 +49,11 @@ TEST(Pilot, OneToFiveShowsEveryStatistic) {
 
 TEST(Pilot, MaximumNumberAndTheCapOfTheRequestedNumber) {
     // Exact while the window shows every digit (R's choose() agrees).
-    for (const auto& [n, max] : {std::pair{4, 6.0}, {7, 35.0}, {20, 184756.0},
-                                 {53, 973469712824056.0}, {54, 1946939425648112.0}})
+    for (const auto& [n, max] : {std::pair{4, 6.0},
+                                 {7, 35.0},
+                                 {20, 184756.0},
+                                 {53, 973469712824056.0},
+                                 {54, 1946939425648112.0}})
         EXPECT_EQ(MaxVirtualSamples(n), max) << n;
     EXPECT_NEAR(MaxVirtualSamples(1000) / 2.702882409454366e299, 1.0, 1e-11);
 
@@ -71,15 +74,9 @@ TEST(Pilot, BadCellsAndSizesLeaveEverythingAsItWas) {
     // Typed values: the first bad cell is named.
     const std::string bad = std::string(kBadTypedValuesMessage) + "\r\rCell ";
     for (test::Case c : test::ReadCases("typed_refusals.txt")) {
-        std::vector<std::string> cells;
+        std::vector<std::string> cells = test::Split(c[0], '|');
         if (const size_t times = c[0].find('*'); times != std::string::npos)
             cells.assign(std::stoul(c[0].substr(times + 1)), c[0].substr(0, times));
-        else
-            for (size_t from = 0, bar;; from = bar + 1) {
-                bar = c[0].find('|', from);
-                cells.push_back(c[0].substr(from, bar - from));
-                if (bar == std::string::npos) break;
-            }
         if (c[1].starts_with("BAD ")) c[1] = bad + c[1].substr(4);
         Typed g;
         g.s = f.s;

@@ -15,8 +15,8 @@
 #include "commands/repeats.h"
 #include "commands/write_report.h"
 #include "io/report.h"
-#include "test_folder.h"
 #include "road.h"
+#include "test_folder.h"
 
 using namespace velta;
 namespace fs = std::filesystem;

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <deque>
@@ -24,8 +26,8 @@
 #include "data/sheet_reader.h"
 #include "data/spreadsheet_commands.h"
 #include "data/xls_writer.h"
-#include "test_folder.h"
 #include "platform/scripted/scripted_platform.h"
+#include "test_folder.h"
 #include "view/window_view.h"
 
 namespace velta {
@@ -204,12 +206,8 @@ SheetColumn ColumnOf(const Texts& cells, int32_t column = 0) {
 TEST(PilotColumn, HeaderValuesMissingCellsOrTheCellThatRefuses) {
     for (const test::Case& c : test::ReadCases("pilot_columns.txt")) {
         SCOPED_TRACE(c[0]);
-        Texts cells;
-        for (size_t from = 0, to = 0; to != std::string::npos; from = to + 1) {
-            to = c[0].find('|', from);
-            cells.push_back(c[0].substr(from, to - from));
-            if (cells.back() == "!date") cells.back() = "!" + std::string(kDateCellNote);
-        }
+        Texts cells = test::Split(c[0], '|');
+        std::ranges::replace(cells, std::string("!date"), "!" + std::string(kDateCellNote));
         const PilotColumn p = ReadPilotColumn(ColumnOf(cells));
         EXPECT_EQ(p.hasHeader ? p.header : "", c[1]);
         if (c[2].starts_with("refused ")) {

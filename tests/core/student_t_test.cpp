@@ -7,12 +7,12 @@
 #include <cmath>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "base/numbers.h"
+#include "cases.h"
 #include "commands/student_t.h"
 #include "road.h"
 #include "strd_reader.h"
@@ -26,11 +26,7 @@ std::vector<std::vector<std::string>> ReferenceRows(const std::string& name) {
     std::ifstream in(std::string(VELTA_TEST_DATA_DIR) + "/student/" + name);
     std::vector<std::vector<std::string>> rows;
     std::string line;
-    for (std::getline(in, line); std::getline(in, line);) {
-        std::stringstream fields(line);
-        rows.emplace_back();
-        for (std::string f; std::getline(fields, f, ',');) rows.back().push_back(f);
-    }
+    for (std::getline(in, line); std::getline(in, line);) rows.push_back(test::Split(line, ','));
     EXPECT_FALSE(rows.empty()) << name;
     return rows;
 }
